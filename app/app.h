@@ -1,0 +1,42 @@
+#pragma once
+// All state of one running program, gathered in one place so that the form model and the
+// tests can create it fresh.
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "app/controls.h"
+#include "app/form_model.h"
+#include "data/tables.h"
+#include "program/numbers.h"
+#include "program/program_text.h"
+#include "program/undo.h"
+
+namespace tbx {
+
+struct App {
+  App(FormModel& form, std::filesystem::path homeFolder) : ui(form), home(std::move(homeFolder)) {}
+
+  FormModel& ui;
+  std::filesystem::path home;  // folder of default.txt and data.txt
+  ProgramState program;
+  UndoHistory undo;
+  ThreadTable threads{};
+  MaterialTable materials{};
+  double pi = 0;  // set at start-up
+  int currentTab = 0;
+
+  // The main form's controls, read and written at the moment they are needed.
+  std::string Text(ControlId id) const { return ui.GetText(kMainForm, id); }
+  void SetText(ControlId id, std::string_view text) { ui.SetText(kMainForm, id, text); }
+  double Number(ControlId id) const { return TextToNumber(Text(id)); }
+  float Single(ControlId id) const { return ToSingle(Number(id)); }
+  bool Checked(ControlId id) const { return ui.GetCheck(kMainForm, id) == 1; }
+  void SetCheck(ControlId id, bool on) { ui.SetCheck(kMainForm, id, on ? 1 : 0); }
+  void Enable(ControlId id) { ui.Enable(kMainForm, id); }
+  void Disable(ControlId id) { ui.Disable(kMainForm, id); }
+  bool Metric() const { return Checked(id::kMetric); }
+  void Error(std::string_view text) { ui.MessageBox(text, "TBX Error", MessageIcon::Exclamation); }
+};
+
+}  // namespace tbx

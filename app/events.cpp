@@ -1,0 +1,128 @@
+#include "app/events.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <vector>
+
+#include "app/app.h"
+#include "app/startup.h"
+#include "data/data_files.h"
+#include "data/settings.h"
+#include "ops/csink_drill.h"
+#include "ops/deep_drill.h"
+#include "ops/drill_size.h"
+#include "ops/groove.h"
+#include "ops/ream.h"
+#include "ops/tap.h"
+#include "ops/tap_drill.h"
+#include "ops/thread.h"
+
+namespace tbx {
+
+namespace {
+
+using namespace id;
+
+// Handlers get the event's control and value; most need neither.
+using Handler = void (*)(App&, ControlId control, int value);
+
+struct Route {
+  std::vector<ControlId> controls;
+  int message;
+  Handler handler;
+};
+
+template <void (*F)(App&)>
+void Plain(App& app, ControlId, int) { F(app); }
+
+const std::vector<Route>& Routes() {
+  static const std::vector<Route> routes = {
+      {{0}, kMsgClose, Plain<ShutDown>},
+      {{kMaterialList}, kMsgChange, [](App& a, ControlId, int) { ApplyMaterialSpeed(a, SpeedSet::Turning); }},
+      {{kThreadSize}, kMsgChange, Plain<ThreadSizePicked>},
+      {{kPipeThread}, kMsgClick, Plain<PipeThreadClicked>},
+      {{kOtControl}, kMsgClick, Plain<OtControlClicked>},
+      {{k6tControl}, kMsgClick, Plain<SixTControlClicked>},
+      {{kG32Code, kG33Code}, kMsgClick, Plain<G32CodeClicked>},
+      {{kThreadOk}, kMsgClick, Plain<ThreadGenerator>},
+      {{kCSinkDrillSize}, kMsgChange, [](App& a, ControlId c, int) { DrillSizePicked(a, c); }},
+      {{kAngle90, kAngle118, kAngle135}, kMsgClick, Plain<DrillAngleClicked>},
+      {{kCenterDrill60}, kMsgClick, Plain<CenterDrillClicked>},
+      {{kCenter0, kCenter1, kCenter2, kCenter3, kCenter4, kCenter5, kCenter6, kCenter7, kCenter8},
+       kMsgClick, Plain<CenterDrillSizeClicked>},
+      {{kCSinkOk}, kMsgClick, Plain<CSinkDrillGenerator>},
+      {{kG83}, kMsgClick, Plain<G83Clicked>},
+      {{kEqualPeck}, kMsgClick, Plain<EqualPeckClicked>},
+      {{kPercentPeckMode}, kMsgClick, Plain<PercentPeckClicked>},
+      {{kDeepDrillSize}, kMsgChange, [](App& a, ControlId c, int) { DrillSizePicked(a, c); }},
+      {{kDeepOk}, kMsgClick, Plain<DeepDrillGenerator>},
+      {{kReamOk}, kMsgClick, Plain<ReamGenerator>},
+      {{kTapSize}, kMsgChange, Plain<TapTabSizePicked>},
+      {{kG84}, kMsgClick, Plain<G84Clicked>},
+      {{kTapG32}, kMsgClick, Plain<TapG32Clicked>},
+      {{kTapG33}, kMsgClick, Plain<TapG33Clicked>},
+      {{kTapOk}, kMsgClick, Plain<TapGenerator>},
+      {{kGrooveOutside}, kMsgClick, Plain<GrooveOutsideClicked>},
+      {{kGrooveInside}, kMsgClick, Plain<GrooveInsideClicked>},
+      {{kRightToggle}, kMsgClick, Plain<RightToggleClicked>},
+      {{kLeftToggle}, kMsgClick, Plain<LeftToggleClicked>},
+      {{kGrooveOk}, kMsgClick, Plain<GrooveGenerator>},
+      {{kDataTapSize}, kMsgChange, Plain<TapSizePicked>},
+      {{kPercentThread}, kMsgChange, Plain<TapDrillCalculator>},
+      {{kCalc, kStandardTap, kColdFormTap}, kMsgClick, Plain<TapDrillCalculator>},
+      {{kMetric}, kMsgClick, Plain<MetricClicked>},
+      {{kSettingsOk}, kMsgClick, Plain<SettingsOk>},
+      {{kTool}, kMsgChange, Plain<ToolSelected>},
+      {{kCarbide, kHss}, kMsgClick, [](App& a, ControlId, int) { ApplyMaterialSpeed(a, SpeedSet::Turning); }},
+      {{kUndo}, kMsgClick, [](App& a, ControlId, int) { PushUndo(a, 0); }},
+      {{kCopy}, kMsgClick, Plain<CopyProgram>},
+      {{kExit}, kMsgClick, Plain<ShutDown>},
+      {{kTabs}, kMsgChange, [](App& a, ControlId, int tab) { TabChanged(a, tab); }},
+      {{kThreadMajorDia, kThreadPitch, kThreadZStart, kThreadZEnd, kThreadXClearance, kDwellPasses,
+        kLeads, kMaxSpm, kThreadPasses, kTaperAngle,
+        kCSinkDrillDia, kCSinkDia, kCSinkZStart, kCSinkClearance, kCSinkDwell, kCSinkFeed,
+        kDeepDepth, kDeepZClearance, kRapidClearance, kPeckMax, kPeckMin, kPercentPeck, kDeepDwell,
+        kDeepFeed,
+        kReamZStart, kReamDepth, kReamerDia, kReamRapidClearance, kReamFeed,
+        kTapMajorDia, kTapPitch, kTapZStart, kTapDepth, kTapClearance,
+        kGrooveMajorDia, kGrooveMinorDia, kGrooveZStart, kZAbsClr, kXIncClr, kGrooveWidth,
+        kToolWidth, kPercentStep, kGrooveFeed, kXBottomStock, kZWallStock, kRightSize, kLeftSize,
+        kTapDia, kDataPitch, kXToolChange, kZToolChange},
+       kMsgLeave, [](App& a, ControlId c, int) { NormalizeField(a, c); }},
+  };
+  return routes;
+}
+
+}  // namespace
+
+void EzEvents(App& app, std::string_view form, ControlId control, int message, int value) {
+  if (form == kAboutForm) {
+    AboutEvent(app, control, message);
+    return;
+  }
+  if (form != kMainForm) return;
+  if (control == kAboutMenu) {
+    app.ui.ShowForm(kAboutForm);
+    return;
+  }
+  for (const Route& route : Routes()) {
+    bool mine = std::find(route.controls.begin(), route.controls.end(), control) != route.controls.end();
+    if (mine && route.message == message) {
+      route.handler(app, control, value);
+      return;
+    }
+  }
+}
+
+void NormalizeField(App& app, ControlId id) {
+  app.SetText(id, FormatNumber(NumberToText(TextToNumber(app.Text(id)), 15), 4));
+}
+
+void TabChanged(App& app, int tab) {
+  if (tab < 1 || tab > 9) return;
+  app.ui.DisplayLayer(kMainForm, tab, 0);
+  app.currentTab = tab;
+  ApplyTabSpeed(app, tab);
+}
+
+}  // namespace tbx

@@ -1,0 +1,76 @@
+#pragma once
+// The one road from the logic to the user interface. Bindings: gui/headless_form (no window)
+// and gui/qt_form (Qt widgets). Forms are addressed by name, controls by id.
+#include <string>
+#include <string_view>
+
+namespace tbx {
+
+using ControlId = int;
+
+inline constexpr std::string_view kMainForm = "TBXMAIN";
+inline constexpr std::string_view kAboutForm = "ABOUT";
+
+enum class ControlKind { Label, TextBox, Button, Radio, CheckBox, ComboBox, ListBox, Frame, TabControl };
+
+enum class MessageIcon { None, Exclamation };
+
+// Event messages as the dispatcher reads them.
+enum Message : int { kMsgClose = 0, kMsgClick = 1, kMsgLeave = 4, kMsgChange = 6 };
+
+inline constexpr ControlId kAboutMenu = 533;
+
+// A control as created: place and size in character-grid units.
+struct ControlSpec {
+  ControlId id;
+  ControlKind kind;
+  int layer;
+  std::string_view text;  // caption, initial text, or "|"-separated items
+  std::string_view style;
+  double column, row, width, height;
+};
+
+class FormModel {
+ public:
+  virtual ~FormModel() = default;
+
+  virtual void CreateForm(std::string_view name, std::string_view parent, std::string_view caption,
+                          double column, double row, double width, double height,
+                          std::string_view style) = 0;
+  virtual void ResizeForm(std::string_view name, double column, double row, double width,
+                          double height, int flag) = 0;
+  virtual void ShowForm(std::string_view name) = 0;
+  virtual void HideForm(std::string_view name) = 0;
+  virtual void UnloadForm(std::string_view name) = 0;
+  virtual bool IsLoaded(std::string_view name) const = 0;
+
+  virtual void DefineMainMenu(int menuId, std::string_view caption) = 0;
+  virtual void SetLayer(int layer) = 0;
+  // Creates a control on the form named, in the layer last set.
+  virtual void CreateControl(std::string_view form, const ControlSpec& spec) = 0;
+  virtual void DefineFont(int slot, std::string_view face, int points, std::string_view style) = 0;
+  virtual void UseFont(int slot) = 0;
+  virtual void SetColor(int foreground, int background) = 0;
+  virtual void DisplayLayer(std::string_view form, int layer, int flag) = 0;
+  virtual void SetFormIcon(std::string_view form, std::string_view iconFile) = 0;
+
+  virtual std::string GetText(std::string_view form, ControlId id) const = 0;
+  virtual void SetText(std::string_view form, ControlId id, std::string_view text) = 0;
+  virtual int GetCheck(std::string_view form, ControlId id) const = 0;
+  virtual void SetCheck(std::string_view form, ControlId id, int check) = 0;
+  virtual void Enable(std::string_view form, ControlId id) = 0;
+  virtual void Disable(std::string_view form, ControlId id) = 0;
+  virtual void SelectItem(std::string_view form, ControlId id, int index) = 0;
+  // Appends items; the text is one item (the data-file lists) or several separated by "|"
+  // when splitItems is set (the fixed lists of the catalogue).
+  virtual void AddItems(std::string_view form, ControlId id, std::string_view text,
+                        bool splitItems) = 0;
+  // Index (from 0) of the first item whose whole text equals `text`, or -1.
+  virtual int FindNext(std::string_view form, ControlId id, std::string_view text,
+                       int start) const = 0;
+  virtual void SetClipboard(std::string_view text) = 0;
+  // Modal, one OK button.
+  virtual void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+};
+
+}  // namespace tbx

@@ -1,0 +1,162 @@
+#include "gui/headless_form.h"
+
+#include <utility>
+
+namespace tbx {
+
+namespace {
+bool HasItems(ControlKind kind) {
+  return kind == ControlKind::ComboBox || kind == ControlKind::ListBox ||
+         kind == ControlKind::TabControl;
+}
+
+std::vector<std::string> SplitItems(std::string_view text) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t bar = text.find('|', start);
+    items.emplace_back(text.substr(start, bar - start));
+    if (bar == std::string_view::npos) break;
+    start = bar + 1;
+  }
+  return items;
+}
+}  // namespace
+
+void HeadlessForm::CreateForm(std::string_view name, std::string_view, std::string_view caption,
+                              double, double, double, double, std::string_view) {
+  HeadlessFormState& form = forms_[std::string(name)];
+  form = HeadlessFormState{};
+  form.caption = caption;
+}
+
+void HeadlessForm::ShowForm(std::string_view name) {
+  if (auto it = forms_.find(name); it != forms_.end()) it->second.shown = true;
+}
+
+void HeadlessForm::HideForm(std::string_view name) {
+  if (auto it = forms_.find(name); it != forms_.end()) it->second.shown = false;
+}
+
+void HeadlessForm::UnloadForm(std::string_view name) {
+  if (auto it = forms_.find(name); it != forms_.end()) {
+    it->second.loaded = false;
+    it->second.shown = false;
+  }
+}
+
+bool HeadlessForm::IsLoaded(std::string_view name) const {
+  auto it = forms_.find(name);
+  return it != forms_.end() && it->second.loaded;
+}
+
+void HeadlessForm::DefineMainMenu(int, std::string_view caption) { menuCaption_ = caption; }
+
+void HeadlessForm::CreateControl(std::string_view form, const ControlSpec& spec) {
+  auto it = forms_.find(form);
+  if (it == forms_.end()) return;
+  HeadlessControl control;
+  control.spec = spec;
+  control.layer = layer_;
+  if (HasItems(spec.kind)) {
+    if (!spec.text.empty()) control.items = SplitItems(spec.text);
+  } else {
+    control.text = spec.text;
+  }
+  it->second.order.push_back(spec.id);
+  it->second.controls[spec.id] = std::move(control);
+}
+
+void HeadlessForm::DisplayLayer(std::string_view form, int layer, int) {
+  if (auto it = forms_.find(form); it != forms_.end()) it->second.visibleLayer = layer;
+}
+
+void HeadlessForm::SetFormIcon(std::string_view form, std::string_view iconFile) {
+  if (auto it = forms_.find(form); it != forms_.end()) it->second.icon = iconFile;
+}
+
+std::string HeadlessForm::GetText(std::string_view form, ControlId id) const {
+  const HeadlessControl* c = Control(form, id);
+  if (!c) return "";
+  if (HasItems(c->spec.kind)) {
+    bool valid = c->selected >= 0 && c->selected < static_cast<int>(c->items.size());
+    return valid ? c->items[c->selected] : "";
+  }
+  return c->text;
+}
+
+void HeadlessForm::SetText(std::string_view form, ControlId id, std::string_view text) {
+  if (HeadlessControl* c = Control(form, id)) c->text = text;
+}
+
+int HeadlessForm::GetCheck(std::string_view form, ControlId id) const {
+  const HeadlessControl* c = Control(form, id);
+  return c ? c->check : 0;
+}
+
+void HeadlessForm::SetCheck(std::string_view form, ControlId id, int check) {
+  if (HeadlessControl* c = Control(form, id)) c->check = check;
+}
+
+void HeadlessForm::Enable(std::string_view form, ControlId id) {
+  if (HeadlessControl* c = Control(form, id)) c->enabled = true;
+}
+
+void HeadlessForm::Disable(std::string_view form, ControlId id) {
+  if (HeadlessControl* c = Control(form, id)) c->enabled = false;
+}
+
+void HeadlessForm::SelectItem(std::string_view form, ControlId id, int index) {
+  HeadlessControl* c = Control(form, id);
+  if (c && index >= 0 && index < static_cast<int>(c->items.size())) c->selected = index;
+}
+
+void HeadlessForm::AddItems(std::string_view form, ControlId id, std::string_view text,
+                            bool splitItems) {
+  HeadlessControl* c = Control(form, id);
+  if (!c) return;
+  if (splitItems) {
+    for (std::string& item : SplitItems(text)) c->items.push_back(std::move(item));
+  } else {
+    c->items.emplace_back(text);
+  }
+}
+
+int HeadlessForm::FindNext(std::string_view form, ControlId id, std::string_view text, int) const {
+  const HeadlessControl* c = Control(form, id);
+  if (!c) return -1;
+  for (std::size_t i = 0; i < c->items.size(); ++i) {
+    if (c->items[i] == text) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void HeadlessForm::MessageBox(std::string_view text, std::string_view title, MessageIcon) {
+  if (onMessage) onMessage(title, text);
+}
+
+const HeadlessFormState* HeadlessForm::Form(std::string_view name) const {
+  auto it = forms_.find(name);
+  return it == forms_.end() ? nullptr : &it->second;
+}
+
+const HeadlessControl* HeadlessForm::Control(std::string_view form, ControlId id) const {
+  const HeadlessFormState* f = Form(form);
+  if (!f) return nullptr;
+  auto it = f->controls.find(id);
+  return it == f->controls.end() ? nullptr : &it->second;
+}
+
+HeadlessControl* HeadlessForm::Control(std::string_view form, ControlId id) {
+  return const_cast<HeadlessControl*>(std::as_const(*this).Control(form, id));
+}
+
+bool HeadlessForm::IsVisible(std::string_view form, ControlId id) const {
+  const HeadlessFormState* f = Form(form);
+  const HeadlessControl* c = Control(form, id);
+  if (!f || !c || !f->shown) return false;
+  if (c->spec.column >= 1000) return false;  // placed outside the form
+  return c->layer == 0 || c->layer == f->visibleLayer;
+}
+
+}  // namespace tbx

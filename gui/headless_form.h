@@ -1,0 +1,85 @@
+#pragma once
+// The form model without a window: keeps the full state of every control and draws nothing.
+// Used by the job runner and the tests.
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/form_model.h"
+
+namespace tbx {
+
+struct HeadlessControl {
+  ControlSpec spec{};
+  int layer = 0;
+  std::string text;
+  int check = 0;
+  bool enabled = true;
+  std::vector<std::string> items;
+  int selected = -1;
+};
+
+struct HeadlessFormState {
+  std::string caption;
+  bool loaded = true;
+  bool shown = false;
+  int visibleLayer = 0;
+  std::string icon;
+  std::map<ControlId, HeadlessControl> controls;
+  std::vector<ControlId> order;  // creation order
+};
+
+class HeadlessForm : public FormModel {
+ public:
+  // Every message box is passed here (title, text) and answered OK.
+  std::function<void(std::string_view title, std::string_view text)> onMessage;
+
+  void CreateForm(std::string_view name, std::string_view parent, std::string_view caption,
+                  double column, double row, double width, double height,
+                  std::string_view style) override;
+  void ResizeForm(std::string_view, double, double, double, double, int) override {}
+  void ShowForm(std::string_view name) override;
+  void HideForm(std::string_view name) override;
+  void UnloadForm(std::string_view name) override;
+  bool IsLoaded(std::string_view name) const override;
+  void DefineMainMenu(int menuId, std::string_view caption) override;
+  void SetLayer(int layer) override { layer_ = layer; }
+  void CreateControl(std::string_view form, const ControlSpec& spec) override;
+  void DefineFont(int, std::string_view, int, std::string_view) override {}
+  void UseFont(int) override {}
+  void SetColor(int, int) override {}
+  void DisplayLayer(std::string_view form, int layer, int flag) override;
+  void SetFormIcon(std::string_view form, std::string_view iconFile) override;
+
+  std::string GetText(std::string_view form, ControlId id) const override;
+  void SetText(std::string_view form, ControlId id, std::string_view text) override;
+  int GetCheck(std::string_view form, ControlId id) const override;
+  void SetCheck(std::string_view form, ControlId id, int check) override;
+  void Enable(std::string_view form, ControlId id) override;
+  void Disable(std::string_view form, ControlId id) override;
+  void SelectItem(std::string_view form, ControlId id, int index) override;
+  void AddItems(std::string_view form, ControlId id, std::string_view text,
+                bool splitItems) override;
+  int FindNext(std::string_view form, ControlId id, std::string_view text,
+               int start) const override;
+  void SetClipboard(std::string_view text) override { clipboard_ = text; }
+  void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+
+  // Inspection, for the runner and the tests.
+  const HeadlessFormState* Form(std::string_view name) const;
+  const HeadlessControl* Control(std::string_view form, ControlId id) const;
+  HeadlessControl* Control(std::string_view form, ControlId id);
+  // Whether a control can be seen: layer 0, or the form's visible layer.
+  bool IsVisible(std::string_view form, ControlId id) const;
+  const std::string& Clipboard() const { return clipboard_; }
+  std::string MenuCaption() const { return menuCaption_; }
+
+ private:
+  std::map<std::string, HeadlessFormState, std::less<>> forms_;
+  int layer_ = 0;
+  std::string clipboard_;
+  std::string menuCaption_;
+};
+
+}  // namespace tbx

@@ -1,0 +1,173 @@
+#include "gui/job_runner.h"
+
+#include <charconv>
+#include <istream>
+#include <ostream>
+
+#include "app/catalogue.h"
+#include "app/events.h"
+#include "app/startup.h"
+
+namespace tbx {
+
+JobRunner::JobRunner(std::filesystem::path home, std::ostream& out, std::ostream& err)
+    : out_(out), err_(err), app_(form_, std::move(home)) {
+  form_.onMessage = [this](std::string_view title, std::string_view text) {
+    std::string line = "[" + std::string(title) + "] " + std::string(text);
+    err_ << line << '\n';
+    messages_.push_back(std::move(line));
+  };
+}
+
+bool JobRunner::Start() { return EzMain(app_); }
+
+bool JobRunner::Usable(ControlId id, std::string_view action) {
+  const HeadlessControl* c = form_.Control(kMainForm, id);
+  if (c && c->enabled) return true;
+  err_ << "warning: " << action << ' ' << id << ": control is disabled, nothing done\n";
+  return false;
+}
+
+bool JobRunner::Set(ControlId id, std::string_view text) {
+  if (!Usable(id, "set")) return false;
+  form_.SetText(kMainForm, id, text);
+  return true;
+}
+
+bool JobRunner::Leave(ControlId id) {
+  if (!Usable(id, "leave")) return false;
+  EzEvents(app_, kMainForm, id, kMsgLeave, 0);
+  return true;
+}
+
+bool JobRunner::Type(ControlId id, std::string_view text) {
+  if (!Usable(id, "type")) return false;
+  form_.SetText(kMainForm, id, text);
+  EzEvents(app_, kMainForm, id, kMsgLeave, 0);
+  return true;
+}
+
+bool JobRunner::Click(ControlId id) {
+  if (!Usable(id, "click")) return false;
+  HeadlessControl* c = form_.Control(kMainForm, id);
+  if (c->spec.kind == ControlKind::Radio) {
+    if (const RadioGroup* g = GroupOf(id)) {
+      for (ControlId member : g->members) form_.SetCheck(kMainForm, member, 0);
+    }
+    c->check = 1;
+  } else if (c->spec.kind == ControlKind::CheckBox ||
+             (c->spec.kind == ControlKind::Button && c->spec.style.find('X') != std::string_view::npos)) {
+    c->check = c->check ? 0 : 1;
+  }
+  EzEvents(app_, kMainForm, id, kMsgClick, 0);
+  return true;
+}
+
+bool JobRunner::Pick(ControlId id, int index) {
+  if (!Usable(id, "pick")) return false;
+  form_.SelectItem(kMainForm, id, index);
+  EzEvents(app_, kMainForm, id, kMsgChange, 0);
+  return true;
+}
+
+void JobRunner::Tab(int tab) {
+  form_.SelectItem(kMainForm, id::kTabs, tab - 1);
+  EzEvents(app_, kMainForm, id::kTabs, kMsgChange, tab);
+}
+
+void JobRunner::Menu() { EzEvents(app_, kMainForm, kAboutMenu, kMsgClick, 0); }
+
+void JobRunner::Close() { EzEvents(app_, kMainForm, 0, kMsgClose, 0); }
+
+namespace {
+
+struct Line {
+  std::string_view command, rest;
+};
+
+Line Split(std::string_view line) {
+  std::size_t blank = line.find(' ');
+  if (blank == std::string_view::npos) return {line, {}};
+  return {line.substr(0, blank), line.substr(blank + 1)};
+}
+
+bool ParseInt(std::string_view text, int& value) {
+  if (text.empty()) return false;
+  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && ptr == text.data() + text.size();
+}
+
+}  // namespace
+
+int JobRunner::RunScript(std::istream& script) {
+  // Commands are checked as they come; output is held back so that a bad line leaves
+  // standard output empty.
+  std::string printed;
+  bool anyPrint = false;
+  std::string raw;
+  int number = 0;
+  auto fail = [&](const std::string& reason) {
+    err_ << "line " << number << ": " << reason << '\n';
+    return 2;
+  };
+  while (Running() && std::getline(script, raw)) {
+    ++number;
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    if (raw.empty() || raw[0] == '#') continue;
+    auto [command, rest] = Split(raw);
+
+    if (command == "menu" || command == "close") {
+      if (!rest.empty()) return fail("'" + std::string(command) + "' takes no arguments");
+      command == "menu" ? Menu() : Close();
+      continue;
+    }
+    if (command == "tab") {
+      int tab = 0;
+      if (!ParseInt(rest, tab) || tab < 1 || tab > 9) return fail("tab needs a number from 1 to 9");
+      Tab(tab);
+      continue;
+    }
+    if (command != "set" && command != "leave" && command != "type" && command != "click" &&
+        command != "pick" && command != "print")
+      return fail("unknown command '" + std::string(command) + "'");
+
+    auto [idText, argument] = Split(rest);
+    int id = id::kOutput;
+    if (!(command == "print" && rest.empty())) {
+      if (!ParseInt(idText, id)) return fail("'" + std::string(idText) + "' is not a control id");
+      const HeadlessControl* c = form_.Control(kMainForm, id);
+      if (!c) return fail("unknown control id " + std::to_string(id));
+      const ControlKind kind = c->spec.kind;
+      const bool textBox = kind == ControlKind::TextBox;
+      const bool list = kind == ControlKind::ComboBox || kind == ControlKind::ListBox;
+      if ((command == "set" || command == "type" || command == "leave") && !textBox)
+        return fail("control " + std::to_string(id) + " is not a text box");
+      if (command == "click" && kind != ControlKind::Button && kind != ControlKind::Radio &&
+          kind != ControlKind::CheckBox)
+        return fail("control " + std::to_string(id) + " cannot be clicked");
+      if ((command == "leave" || command == "click" || command == "print") && !argument.empty())
+        return fail("'" + std::string(command) + "' takes only a control id");
+      if (command == "pick") {
+        int index = -1;
+        if (!list) return fail("control " + std::to_string(id) + " is not a list");
+        if (!ParseInt(argument, index) || index < 0 || index >= static_cast<int>(c->items.size()))
+          return fail("no item " + std::string(argument) + " in list " + std::to_string(id));
+        Pick(id, index);
+        continue;
+      }
+    }
+    if (command == "set") Set(id, argument);
+    if (command == "leave") Leave(id);
+    if (command == "type") Type(id, argument);
+    if (command == "click") Click(id);
+    if (command == "print") {
+      printed += form_.GetText(kMainForm, id);
+      anyPrint = true;
+    }
+  }
+  if (!anyPrint) printed = Output();
+  out_ << printed;
+  return 0;
+}
+
+}  // namespace tbx

@@ -1,0 +1,52 @@
+#pragma once
+// Replays a job script of user events against the real start-up and the headless form model.
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/app.h"
+#include "gui/headless_form.h"
+
+namespace tbx {
+
+class JobRunner {
+ public:
+  // Message boxes go to `err` as "[TITLE] TEXT" lines and are kept in Messages().
+  JobRunner(std::filesystem::path home, std::ostream& out, std::ostream& err);
+
+  // Runs start-up; false when it failed (missing file, data-file overflow).
+  bool Start();
+
+  // User actions. A disabled control takes none: false, a warning on `err`, no event.
+  bool Set(ControlId id, std::string_view text);  // typing, no event
+  bool Leave(ControlId id);                       // end of editing
+  bool Type(ControlId id, std::string_view text); // Set then Leave
+  bool Click(ControlId id);
+  bool Pick(ControlId id, int index);
+  void Tab(int tab);
+  void Menu();
+  void Close();
+
+  // Runs a whole script (after Start) and returns the exit status: 0, 1 start-up failed,
+  // 2 a line that cannot run.
+  int RunScript(std::istream& script);
+
+  App& app() { return app_; }
+  HeadlessForm& form() { return form_; }
+  std::string Output() const { return form_.GetText(kMainForm, id::kOutput); }
+  const std::vector<std::string>& Messages() const { return messages_; }
+  bool Running() const { return form_.IsLoaded(kMainForm); }
+
+ private:
+  bool Usable(ControlId id, std::string_view action);
+
+  std::ostream& out_;
+  std::ostream& err_;
+  HeadlessForm form_;
+  App app_;
+  std::vector<std::string> messages_;
+};
+
+}  // namespace tbx

@@ -1,0 +1,5 @@
+#pragma once
+namespace tbx {
+struct App;
+void ReamGenerator(App& app);  // 705
+}  // namespace tbx

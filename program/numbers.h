@@ -1,0 +1,33 @@
+#pragma once
+// The one place where numbers become text and text becomes numbers. Locale-free: a
+// comma-decimal locale changes no byte.
+#include <string>
+#include <string_view>
+
+namespace tbx {
+
+// Longest number at the start of the text (after blanks, tabs and line feeds): sign, digits,
+// one point, exponent E/e/D/d; "&H", "&O", "&Q", "&B" and a bare "&" read whole numbers in
+// base 16, 8, 8, 2, 8. Text without a number reads 0.
+double TextToNumber(std::string_view text);
+
+// Leading "-" or blank, `digits` (7 or 15) significant digits rounded on one further digit
+// (a 5 goes to the even neighbour), no leading zero, exponent form when plain digits would not
+// do (" 1.234568E+7", " 1E-8").
+std::string NumberToText(double x, int digits);
+
+// The printed form of every number in the program: single-precision value, rounded half up to
+// `places` decimals, no leading zero, a trailing point on whole numbers (".5", "2.", "0.").
+std::string FormatNumber(std::string_view text, int places);
+
+// FormatNumber of the 7-digit text of a value: how generators print their words.
+std::string FormatValue(double value, int places);
+
+// True for a word that is plain digits with an optional sign and point ("-.0625", "2.", "0"),
+// false for exponent forms, "inf", "nan" and empty text.
+bool IsPlainNumber(std::string_view text);
+
+// Single-precision store of a value; out of range gives an infinity, never undefined behaviour.
+float ToSingle(double value);
+
+}  // namespace tbx

@@ -1,0 +1,74 @@
+#pragma once
+// A fresh program for each test: its own home folder with default.txt and data.txt, started
+// headless, driven by user actions.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "gui/job_runner.h"
+
+namespace tbx::test {
+
+inline const std::string kInchDefaults = "4.\r\n6.\r\n0.\r\n";
+inline const std::string kMetricDefaults = "4.\r\n6.\r\n1.\r\n";
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+inline std::string ShippedData() { return ReadFile(std::filesystem::path(TURNBRIX_RESOURCES) / "data.txt"); }
+
+// A temporary folder that is removed again.
+class TempHome {
+ public:
+  TempHome() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "turnbrix-test-XXXXXX").string();
+    path_ = mkdtemp(tmpl.data());
+  }
+  ~TempHome() { std::filesystem::remove_all(path_); }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The program started on the given files (the shipped data file by default).
+class Session {
+ public:
+  explicit Session(const std::string& defaults = kInchDefaults,
+                   const std::string& data = ShippedData())
+      : runner(home.path(), out, err) {
+    WriteFile(home.path() / "default.txt", defaults);
+    WriteFile(home.path() / "data.txt", data);
+    started = runner.Start();
+  }
+  static Session Metric() { return Session(kMetricDefaults); }
+
+  std::string Output() const { return runner.Output(); }
+  std::string Text(ControlId id) { return runner.app().Text(id); }
+
+  TempHome home;
+  std::ostringstream out, err;
+  JobRunner runner;
+  bool started = false;
+};
+
+// Joins blocks into program text, each ended by CR LF.
+inline std::string Program(std::initializer_list<std::string_view> blocks) {
+  std::string text;
+  for (auto b : blocks) (text += b) += "\r\n";
+  return text;
+}
+
+}  // namespace tbx::test
