@@ -1,0 +1,169 @@
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "test_support.h"
+
+namespace tbx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempHome;
+using test::WriteFile;
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+// Runs build/turnbrix-cli as a user would, on a home folder holding the shipped files.
+class Cli {
+ public:
+  Cli() {
+    for (const char* name : {"default.txt", "data.txt"})
+      fs::copy_file(fs::path(TURNBRIX_RESOURCES) / name, home.path() / name);
+  }
+
+  CliRun Script(const std::string& script) {
+    WriteFile(home.path() / "job.txt", script);
+    return Args("--home " + home.path().string() + " " + (home.path() / "job.txt").string());
+  }
+
+  CliRun Args(const std::string& args) {
+    std::string errFile = (home.path() / "stderr.txt").string();
+    std::string command = std::string(TURNBRIX_CLI) + " " + args + " 2>" + errFile;
+    CliRun run{};
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+    run.status = WEXITSTATUS(pclose(pipe));
+    run.err = ReadFile(errFile);
+    return run;
+  }
+
+  TempHome home;
+};
+
+TEST(JobRunner, PrintsTheProgramWhenTheScriptPrintsNothing) {
+  Cli cli;
+  CliRun run = cli.Script("# comment\n\ntype 1065 325\nclick 305\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, 14), "N10 T0101 M8\r\n");
+}
+
+TEST(JobRunner, PrintWritesTheControlTextExactly) {
+  Cli cli;
+  CliRun run = cli.Script("print 130\nset 105 \nprint 105\nset 105  two words \nprint 105\nprint 1040\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, ".375 two words T01");
+}
+
+TEST(JobRunner, MaterialSpeedsFollowTabsAndPicks) {
+  Cli cli;
+  CliRun run = cli.Script("tab 1\nprint 1065\ntab 8\nprint 1065\npick 100 0\nprint 1065\nclick 1055\nprint 1065\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(run.out.empty());
+  EXPECT_EQ(run.out.find("  "), std::string::npos) << "each speed printed once: " << run.out;
+}
+
+TEST(JobRunner, MessagesGoToStandardErrorAndAreAnsweredOk) {
+  Cli cli;
+  CliRun run = cli.Script("tab 9\nclick 1030\nclick 1030\nprint 1030\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err,
+            "[Changing to Metric Settings] Exit and Restart Program for Unit Change\n"
+            "[Changing to Inch Settings] Exit and Restart Program for Unit Change\n");
+}
+
+TEST(JobRunner, DisabledControlsWarnAndTheScriptGoesOn) {
+  Cli cli;
+  CliRun run = cli.Script("type 191 3\nclick 770\nprint 191\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "10.");
+  EXPECT_NE(run.err.find("191"), std::string::npos);
+  EXPECT_NE(run.err.find("770"), std::string::npos);
+}
+
+TEST(JobRunner, CloseSavesAndPrintsWhatTheBoxHeldLast) {
+  Cli cli;
+  CliRun run = cli.Script("type 1065 325\nclick 305\ntype 1010 4.5\nclose\nclick 305\nprint 130\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, 14), "N10 T0101 M8\r\n");  // nothing after close ran
+  EXPECT_EQ(ReadFile(cli.home.path() / "default.txt"), "4.5\r\n6.\r\n0.\r\n");
+}
+
+TEST(JobRunner, BadLinesStopWithStatusTwoAndNoOutput) {
+  struct Case {
+    const char* script;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"print 130\nfly 130\n", "line 2: unknown command 'fly'"},
+      {"click 4242\n", "line 1: unknown control id 4242"},
+      {"pick 1040 12\n", "line 1: no item 12 in list 1040"},
+      {"pick 1040 x\n", "line 1: no item x in list 1040"},
+      {"pick 130 1\n", "line 1: control 130 is not a list"},
+      {"tab 10\n", "line 1: tab needs a number from 1 to 9"},
+      {"type abc 1\n", "line 1: 'abc' is not a control id"},
+      {"type 305 1\n", "line 1: control 305 is not a text box"},
+      {"click 130\n", "line 1: control 130 cannot be clicked"},
+  };
+  for (const Case& c : cases) {
+    Cli cli;
+    CliRun run = cli.Script(c.script);
+    EXPECT_EQ(run.status, 2) << c.script;
+    EXPECT_EQ(run.out, "") << c.script;
+    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+  }
+}
+
+TEST(JobRunner, FailedStartUpPrintsNothingAndReturnsOne) {
+  Cli cli;
+  fs::remove(cli.home.path() / "data.txt");
+  CliRun run = cli.Script("print 130\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("[TBX Error] Missing Data File "), std::string::npos);
+}
+
+TEST(JobRunner, HelpVersionAndUsage) {
+  Cli cli;
+  CliRun help = cli.Args("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("usage: turnbrix-cli"), std::string::npos);
+  CliRun version = cli.Args("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_NE(version.out.find("V2.5"), std::string::npos);
+  EXPECT_EQ(cli.Args("").status, 2);
+  EXPECT_EQ(cli.Args("--home").status, 2);
+  EXPECT_EQ(cli.Args("/no/such/script").status, 2);
+}
+
+TEST(JobRunner, ReadsTheScriptFromStandardInput) {
+  Cli cli;
+  CliRun run = cli.Args("--home " + cli.home.path().string() + " - < /dev/null");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "");
+}
+
+// Every tests/jobs/NAME.job must print exactly tests/jobs/NAME.out.
+TEST(JobRunner, JobFilesPrintTheirExpectedPrograms) {
+  std::vector<fs::path> jobs;
+  for (const auto& entry : fs::directory_iterator(TURNBRIX_JOBS))
+    if (entry.path().extension() == ".job") jobs.push_back(entry.path());
+  std::sort(jobs.begin(), jobs.end());
+  for (const fs::path& job : jobs) {
+    Cli cli;
+    CliRun run = cli.Args("--home " + cli.home.path().string() + " " + job.string());
+    fs::path expected = fs::path(job).replace_extension(".out");
+    ASSERT_TRUE(fs::exists(expected)) << expected;
+    EXPECT_EQ(run.status, 0) << job << "\n" << run.err;
+    EXPECT_EQ(run.out, ReadFile(expected)) << job << "\n" << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace tbx

@@ -1,0 +1,129 @@
+#include "test_support.h"
+
+namespace tbx {
+namespace {
+
+using test::Program;
+using test::Session;
+
+// A stand-in operation: a comment and four blocks, leaving RapidMode as given.
+bool SmallOperation(App& app, int rapidAfter, std::string_view comment = "TAP") {
+  Operation op(app.program.rapidMode);
+  op.Comment(comment);
+  op.Block(op.Word('S', 3310, 0));
+  op.Block(" G0" + op.Word('Z', .3, 4));
+  op.Block(op.Word('X', 0, 4));
+  op.Block(" G84" + op.Word('Z', -1, 4) + op.Word('F', .0625, 4));
+  op.RapidMode() = rapidAfter;
+  return WriteOperation(app, op);
+}
+
+TEST(ProgramText, OperationIsFramedByToolChangeAndReturn) {
+  Session s;
+  ASSERT_TRUE(SmallOperation(s.runner.app(), 1));
+  EXPECT_EQ(s.Output(), Program({"N10 T0101 M8", "N20 ( TAP ) ", "N30 S3310.", "N40 G0 Z.3",
+                                 "N50 X0.", "N60 G84 Z-1. F.0625", "N70 X4.", "N80 Z6. M9",
+                                 "N90 M1"}));
+  EXPECT_EQ(s.runner.app().program.blockNumber, 100);
+  EXPECT_EQ(s.runner.app().program.programText, "");
+  EXPECT_EQ(s.Text(id::kScratch), "");
+}
+
+TEST(ProgramText, ReturnWritesG0OnlyAfterAFeedMove) {
+  Session s;
+  ASSERT_TRUE(SmallOperation(s.runner.app(), 0));
+  EXPECT_NE(s.Output().find("N70 G0 X4.\r\n"), std::string::npos);
+  EXPECT_EQ(s.runner.app().program.rapidMode, 1);
+}
+
+TEST(ProgramText, ToolBlockFollowsToolOffsetAndCoolant) {
+  Session s;
+  s.runner.Pick(id::kTool, 4);
+  s.runner.Click(id::kCoolant);
+  ASSERT_TRUE(SmallOperation(s.runner.app(), 1, ""));
+  EXPECT_EQ(s.Output().substr(0, 15), "N10 T0505\r\nN20 ");  // tool picks its offset; no M8
+  EXPECT_NE(s.Output().find("Z6. M9"), std::string::npos);
+}
+
+TEST(ProgramText, NextOperationContinuesAfterUserEdits) {
+  Session s;
+  App& app = s.runner.app();
+  s.runner.Set(id::kOutput, "%\r\n");
+  ASSERT_TRUE(SmallOperation(app, 1));
+  EXPECT_EQ(s.Output().substr(0, 17), "%\r\nN10 T0101 M8\r\n");
+  ASSERT_TRUE(SmallOperation(app, 1));
+  EXPECT_NE(s.Output().find("N90 M1\r\nN100 T0101 M8\r\n"), std::string::npos);
+}
+
+TEST(ProgramText, RefusedOperationLeavesNoTrace) {
+  struct Case {
+    const char* name;
+    const char* xToolChange;
+    double value;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"word in exponent form", "4.", 1e12, "[TBX Error] The X word is out of range (1E+12.)"},
+      {"infinite word", "4.", std::numeric_limits<double>::infinity(),
+       "[TBX Error] The X word is out of range (INF)"},
+      {"tool change not a number", "hello", 1, "[TBX Error] X Axis Tool Change must be a number"},
+      {"tool change empty", "", 1, "[TBX Error] X Axis Tool Change must be a number"},
+      {"tool change in exponent form", "2.147484E+9.", 1, "[TBX Error] X Axis Tool Change must be a number"},
+  };
+  for (const Case& c : cases) {
+    Session s;
+    App& app = s.runner.app();
+    s.runner.Set(id::kOutput, "kept");
+    app.SetText(id::kXToolChange, c.xToolChange);
+    Operation op(app.program.rapidMode);
+    op.Block(op.Word('X', c.value, 4));
+    EXPECT_FALSE(WriteOperation(app, op)) << c.name;
+    EXPECT_EQ(s.Output(), "kept") << c.name;
+    EXPECT_EQ(app.program.blockNumber, 10) << c.name;
+    EXPECT_EQ(app.undo.undoCount, 0) << c.name;
+    EXPECT_FALSE(s.runner.form().Control(kMainForm, id::kUndo)->enabled) << c.name;
+    ASSERT_EQ(s.runner.Messages().size(), 1u) << c.name;
+    EXPECT_EQ(s.runner.Messages()[0], c.message) << c.name;
+  }
+}
+
+TEST(ProgramText, ToolChangeTextWithTrailingZerosIsWrittenAsItStands) {
+  Session s("4.0000\r\n6.\r\n0.\r\n");
+  ASSERT_TRUE(SmallOperation(s.runner.app(), 1, ""));
+  EXPECT_NE(s.Output().find(" X4.0000\r\n"), std::string::npos);
+}
+
+TEST(ProgramText, OperationsAreLimitedToNineThousandNineHundredNinetyNineBlocks) {
+  for (int own : {9995, 9996}) {
+    Session s;
+    App& app = s.runner.app();
+    Operation op(0);
+    for (int i = 0; i < own; ++i) op.Block(" M0");
+    EXPECT_EQ(WriteOperation(app, op), own == 9995) << own;
+  }
+}
+
+TEST(ProgramText, BlockNumbersKeepCountingPast32767) {
+  Session s;
+  App& app = s.runner.app();
+  app.program.blockNumber = 32760;
+  ASSERT_TRUE(SmallOperation(app, 1, ""));
+  EXPECT_NE(s.Output().find("N32770 S3310."), std::string::npos);
+  EXPECT_NE(s.Output().find("N32830 M1"), std::string::npos);
+  PushUndo(app, 0);
+  EXPECT_EQ(app.program.blockNumber, 32760);
+}
+
+TEST(ProgramText, CopyTakesTheBoxAsItStands) {
+  Session s;
+  ASSERT_TRUE(SmallOperation(s.runner.app(), 1));
+  s.runner.Set(id::kOutput, s.Output() + "edited");
+  s.runner.Click(id::kCopy);
+  EXPECT_EQ(s.runner.form().Clipboard(), s.Output());
+  s.runner.Set(id::kOutput, "");
+  s.runner.Click(id::kCopy);
+  EXPECT_EQ(s.runner.form().Clipboard(), "");
+}
+
+}  // namespace
+}  // namespace tbx
