@@ -168,6 +168,8 @@ std::string FormatNumber(std::string_view text, int places) {
 }
 
 std::string FormatValue(double value, int places) {
+  // The text of an infinity or NaN would read back as 0; keep it visibly not a number.
+  if (!std::isfinite(value)) return NumberToText(value, 7).substr(std::signbit(value) ? 0 : 1);
   return FormatNumber(NumberToText(value, 7), places);
 }
 

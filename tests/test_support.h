@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/startup.h"
 #include "gui/job_runner.h"
 
 namespace tbx::test {
