@@ -17,6 +17,8 @@ void DrillSizePicked(App& app, ControlId list);
 // single-precision 1000 × seconds, so that .251 s (250.99998 in single precision) gives 251.
 // 0 means no dwell is written.
 double DwellMilliseconds(float seconds);
+// The milliseconds of a Dwell Seconds box; refuses a dwell too long to print as digits.
+double ReadDwell(const App& app, ControlId box, Operation& op);
 
 // A box read as a whole number the way a 16-bit integer variable takes it: nearest, a half
 // going to the even neighbour. Empty when the result would not fit in 16 bits.
