@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "ops/drill_size.h"
+#include "ops/spindle.h"
 
 namespace tbx {
 

@@ -30,36 +30,4 @@ double ReadDwell(const App& app, ControlId box, Operation& op) {
   return ms;
 }
 
-std::optional<int> WholeNumber16(double value) {
-  if (!(value >= -32768.5 && value <= 32767.5)) return std::nullopt;  // NaN fails too
-  double whole = std::floor(value);
-  const double fraction = value - whole;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0)) whole += 1;
-  if (whole < -32768 || whole > 32767) return std::nullopt;
-  return static_cast<int>(whole);
-}
-
-float SpindleSpeed(const App& app, double spm, float diameter) {
-  // Metric uses 100 × Pi (314.159...), not 1000 / Pi: the program's own factor.
-  const double speed = app.Metric() ? 100 * app.pi * spm / diameter : 12 / app.pi * spm / diameter;
-  return ToSingle(speed);
-}
-
-void SpindleBlock(App& app, Operation& op, std::string_view diameterCaption, float diameter,
-                  bool wholeSpm) {
-  if (!(diameter > 0)) op.Refuse(std::string(diameterCaption) + " must be greater than 0");
-  double spm = app.Single(id::kSpm);
-  if (wholeSpm) {
-    const std::optional<int> whole = WholeNumber16(app.Number(id::kSpm));
-    if (!whole) {
-      op.Refuse(app.Number(id::kSpm) < 0 ? "SPM must be 0 or more" : "SPM must be at most 32767");
-      return;
-    }
-    spm = *whole;
-  }
-  if (spm < 0) op.Refuse("SPM must be 0 or more");
-  if (!op.Refusal().empty()) return;
-  op.Block(" G97" + op.WholeWord('S', SpindleSpeed(app, spm, diameter)) + " M3");
-}
-
 }  // namespace tbx

@@ -5,21 +5,11 @@
 #include <vector>
 
 #include "app/app.h"
+#include "ops/spindle.h"
 
 namespace tbx {
 
 namespace {
-
-// SPM as the speed formula uses it: rounded to a whole number, a half going to the even
-// neighbour, held in 16 bits. Out of range refuses instead of wrapping.
-int WholeSurfaceSpeed(const App& app, Operation& op) {
-  double v = std::nearbyint(static_cast<double>(app.Single(id::kSpm)));
-  if (!(v >= 0 && v <= 32767)) {
-    op.Refuse("SPM must be a whole number from 0 to 32767");
-    return 0;
-  }
-  return static_cast<int>(v);
-}
 
 // Each plunge writes three blocks, so more plunges than this can never fit one operation.
 constexpr int kMaxPlunges = kMaxOperationBlocks / 3 + 1;
@@ -89,8 +79,6 @@ void GrooveGenerator(App& app) {
   bool leftRadius = app.Checked(id::kLeftToggle);
   bool inside = app.Checked(id::kGrooveInside);
 
-  if (!(majorDia > 0)) op.Refuse("Major Dia must be greater than 0");
-  int spm = WholeSurfaceSpeed(app, op);
 
   Geometry g{};
   g.inside = inside;
@@ -110,9 +98,6 @@ void GrooveGenerator(App& app) {
     g.xClear = majorDia + 2 * xIncClr;
     g.xTop = majorDia;
   }
-  // The metric factor is 100 x Pi (314.16), deliberately not 1000 / Pi (318.31).
-  float factor = static_cast<float>(app.Metric() ? 100 * app.pi : 12 / app.pi);
-  float speed = majorDia > 0 ? factor * spm / majorDia : 0;
 
   // The plunge row must be able to reach zLast before any block is built: a row that never
   // ends would otherwise hang, a huge one build millions of blocks only to be refused.
@@ -126,7 +111,7 @@ void GrooveGenerator(App& app) {
     plunges = PlungePositions(g.z1, g.zLast, g.step);
     if (plunges.empty()) {
       // Same words as the exact count that WriteOperation makes for rows that nearly fit.
-      op.Refuse(g.step > 0 ? "The operation would write more than 9999 blocks"
+      op.Refuse(g.step > 0 ? kTooManyBlocks
                            : "% Step and Tool Width must be greater than 0");
     }
   }
@@ -136,7 +121,7 @@ void GrooveGenerator(App& app) {
   }
 
   op.Comment(app.Text(id::kGrooveComment));
-  op.Block(" G97" + op.WholeWord('S', speed) + " M3");
+  SpindleBlock(app, op, "Major Dia", majorDia, true);
   if (inside) {
     op.Block(" G0" + op.Word('Z', zAbsClr, 4));
     op.Block(op.Word('X', g.xClear, 4));

@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "ops/drill_size.h"
+#include "ops/spindle.h"
 
 namespace tbx {
 

@@ -4,24 +4,10 @@
 #include <string>
 
 #include "app/app.h"
+#include "ops/spindle.h"
 #include "ops/thread_size.h"
 
 namespace tbx {
-
-namespace {
-
-// SPM as the speed formula uses it: rounded to a whole number, a half going to the even
-// neighbour, held in 16 bits. Out of range refuses instead of wrapping.
-int WholeSurfaceSpeed(const App& app, Operation& op) {
-  double v = std::nearbyint(static_cast<double>(app.Single(id::kSpm)));
-  if (!(v >= 0 && v <= 32767)) {
-    op.Refuse("SPM must be a whole number from 0 to 32767");
-    return 0;
-  }
-  return static_cast<int>(v);
-}
-
-}  // namespace
 
 void TapTabSizePicked(App& app) {
   FillFromThreadSize(app, id::kTapSize, id::kTapMajorDia, id::kTapPitch);
@@ -41,20 +27,14 @@ void TapGenerator(App& app) {
   float zStart = app.Single(id::kTapZStart);
   float depth = app.Single(id::kTapDepth);
   float clearance = app.Single(id::kTapClearance);
-  if (!(majorDia > 0)) op.Refuse("Major Diameter must be greater than 0");
-  int spm = WholeSurfaceSpeed(app, op);
   bool leftHand = app.Checked(id::kLeftHand);
 
   // Not Z Start + Tap Depth: the move ends at Tap Depth - Z Start (Z Start .5, Tap Depth -1
   // taps to Z-1.5), and the clearance plane stands Clearance above Z Start.
   float zDepth = depth - zStart;
   float zClear = clearance + zStart;
-  // The metric factor is 100 x Pi (314.16), deliberately not 1000 / Pi (318.31).
-  float factor = static_cast<float>(app.Metric() ? 100 * app.pi : 12 / app.pi);
-  float speed = majorDia > 0 ? factor * spm / majorDia : 0;
-
   op.Comment(app.Text(id::kTapComment));
-  op.Block(" G97" + op.WholeWord('S', speed) + (leftHand ? " M4" : " M3"));
+  SpindleBlock(app, op, "Major Diameter", majorDia, true, leftHand ? " M4" : " M3");
   op.Block(" G0" + op.Word('Z', zClear, 4));
   op.Block(" X0");
   if (app.Checked(id::kG84)) {

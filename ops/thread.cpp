@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "ops/spindle.h"
 #include "ops/thread_size.h"
 
 namespace tbx {
@@ -177,7 +178,7 @@ bool ReadThread(const App& app, Operation& op, Thread& t) {
 
 // The speed block's S value, or a refusal when the cap or the speed leaves what a spindle can
 // be told.
-bool SpindleSpeed(const App& app, Operation& op, const Thread& t, double& speed) {
+bool CappedSpindleSpeed(const App& app, Operation& op, const Thread& t, double& speed) {
   // The surface speed at which the spindle turns Max SPM / lead revolutions a minute.
   const float perLead = 1.0f / t.lead;
   if (!std::isfinite(perLead)) {
@@ -200,8 +201,7 @@ bool SpindleSpeed(const App& app, Operation& op, const Thread& t, double& speed)
     op.Refuse("SPM must not be negative");
     return false;
   }
-  speed = t.metric ? 100 * app.pi * surface / t.majorDia : (12 / app.pi) * surface / t.majorDia;
-  speed = ToSingle(speed);
+  speed = SpindleSpeed(app, surface, t.majorDia);
   return true;
 }
 
@@ -384,7 +384,7 @@ void ThreadGenerator(App& app) {
   Operation op(app.program.rapidMode);
   Thread t;
   double speed = 0;
-  if (ReadThread(app, op, t) && SpindleSpeed(app, op, t, speed)) {
+  if (ReadThread(app, op, t) && CappedSpindleSpeed(app, op, t, speed)) {
     op.Comment(t.comment);
     op.Block(" G97" + op.WholeWord('S', speed) + " M3");
     switch (ReadCodeType(app)) {

@@ -79,7 +79,7 @@ bool WriteOperation(App& app, const Operation& op) {
   if (refusal.empty()) refusal = ToolChangeRefusal(app);
   // Tool change and the three return blocks come on top of the operation's own.
   if (refusal.empty() && op.Blocks().size() + 4 > static_cast<std::size_t>(kMaxOperationBlocks))
-    refusal = "The operation would write more than 9999 blocks";
+    refusal = kTooManyBlocks;
   if (!refusal.empty()) {
     app.Error(refusal);
     return false;

@@ -20,6 +20,7 @@ struct ProgramState {
 
 // The most blocks one operation may write (tool change and return included).
 inline constexpr int kMaxOperationBlocks = 9999;
+inline constexpr const char* kTooManyBlocks = "The operation would write more than 9999 blocks";
 
 void AddBlockNumber(App& app);
 void ToolChangeBlock(App& app);

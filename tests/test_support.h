@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/startup.h"
 #include "gui/job_runner.h"
@@ -70,6 +72,33 @@ inline std::string Program(std::initializer_list<std::string_view> blocks) {
   std::string text;
   for (auto b : blocks) (text += b) += "\r\n";
   return text;
+}
+
+// The blocks of a program text, without their line ends.
+inline std::vector<std::string> Blocks(const std::string& text) {
+  std::vector<std::string> blocks;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    blocks.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return blocks;
+}
+
+// Whole program texts, compared so that a failure names the first block that differs.
+inline ::testing::AssertionResult SameProgram(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return ::testing::AssertionSuccess();
+  std::vector<std::string> a = Blocks(actual), e = Blocks(expected);
+  for (std::size_t i = 0; i < std::max(a.size(), e.size()); ++i) {
+    std::string got = i < a.size() ? a[i] : "(end of program)";
+    std::string want = i < e.size() ? e[i] : "(end of program)";
+    if (got != want) {
+      return ::testing::AssertionFailure()
+             << "block " << i + 1 << " is \"" << got << "\", expected \"" << want << "\"";
+    }
+  }
+  return ::testing::AssertionFailure() << "same blocks, different line ends";
 }
 
 }  // namespace tbx::test

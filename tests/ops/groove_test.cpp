@@ -9,32 +9,6 @@
 namespace tbx::test {
 namespace {
 
-std::vector<std::string> SplitBlocks(const std::string& text) {
-  std::vector<std::string> blocks;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    blocks.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return blocks;
-}
-
-// Whole program texts, compared so that a failure names the first block that differs.
-::testing::AssertionResult SameProgram(const std::string& actual, const std::string& expected) {
-  if (actual == expected) return ::testing::AssertionSuccess();
-  std::vector<std::string> a = SplitBlocks(actual), e = SplitBlocks(expected);
-  for (std::size_t i = 0; i < std::max(a.size(), e.size()); ++i) {
-    std::string got = i < a.size() ? a[i] : "(end of program)";
-    std::string want = i < e.size() ? e[i] : "(end of program)";
-    if (got != want) {
-      return ::testing::AssertionFailure()
-             << "block " << i + 1 << " is \"" << got << "\", expected \"" << want << "\"";
-    }
-  }
-  return ::testing::AssertionFailure() << "same blocks, different line ends";
-}
-
 // The inch defaults up to the last roughing retract: ten plunges .1 apart, the last on the
 // left wall's stock.
 const std::string kOutsideRoughing = Program({
@@ -345,9 +319,9 @@ const Refusal kGrooveRefusals[] = {
      },
      "[TBX Error] Major Dia must be greater than 0"},
     {"NegativeSpm", [](JobRunner& r) { r.Set(id::kSpm, "-1"); },
-     "[TBX Error] SPM must be a whole number from 0 to 32767"},
+     "[TBX Error] SPM must be 0 or more"},
     {"SpmPast16Bits", [](JobRunner& r) { r.Set(id::kSpm, "40000"); },
-     "[TBX Error] SPM must be a whole number from 0 to 32767"},
+     "[TBX Error] SPM must be at most 32767"},
     {"ZeroStep", [](JobRunner& r) { r.Type(id::kPercentStep, "0"); },
      "[TBX Error] % Step and Tool Width must be greater than 0"},
     {"NegativeStep", [](JobRunner& r) { r.Type(id::kPercentStep, "-80"); },

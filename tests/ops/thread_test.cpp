@@ -26,31 +26,7 @@ void Apply(Session& s, const std::vector<Step>& steps) {
   }
 }
 
-std::vector<std::string> Blocks(const std::string& text) {
-  std::vector<std::string> blocks;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    blocks.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return blocks;
-}
-
-// Names the first block where two programs part, so a failure reads like a diff.
-std::string FirstDifference(const std::string& actual, const std::string& expected) {
-  std::vector<std::string> a = Blocks(actual), e = Blocks(expected);
-  for (std::size_t i = 0; i < std::max(a.size(), e.size()); ++i) {
-    std::string got = i < a.size() ? a[i] : "(no block)";
-    std::string want = i < e.size() ? e[i] : "(no block)";
-    if (got != want) return "block " + std::to_string(i + 1) + ": got \"" + got + "\", want \"" + want + "\"";
-  }
-  return "line ends differ";
-}
-
-#define EXPECT_PROGRAM(actual, expected) \
-  EXPECT_EQ(actual, expected) << FirstDifference(actual, expected)
+#define EXPECT_PROGRAM(actual, expected) EXPECT_TRUE(SameProgram(actual, expected))
 
 // The block of a program that contains `part`, or "" when none does.
 std::string BlockWith(const std::string& program, const std::string& part) {

@@ -1,0 +1,26 @@
+#pragma once
+// The spindle-speed rule every generator shares.
+#include <optional>
+#include <string_view>
+
+namespace tbx {
+struct App;
+class Operation;
+
+// S for surface speed V on diameter D: inch (12 / Pi) × V / D, metric 100 × Pi × V / D
+// (314.16, not 1000 / Pi), stored in single precision.
+float SpindleSpeed(const App& app, double surfaceSpeed, float diameter);
+
+// A value read the way a 16-bit integer variable takes it: nearest, a half going to the even
+// neighbour. Empty when it would not fit in 16 bits.
+std::optional<int> WholeNumber16(double value);
+
+// SPM as a whole number from 0 to 32767, or a refusal of the operation.
+std::optional<int> WholeSurfaceSpeed(const App& app, Operation& op);
+
+// Refuses a diameter of 0 or less (named by its caption) and a negative or (wholeSpm)
+// out-of-range SPM; otherwise appends the spindle block " G97 S.." and the direction word.
+void SpindleBlock(const App& app, Operation& op, std::string_view diameterCaption,
+                  float diameter, bool wholeSpm, std::string_view direction = " M3");
+
+}  // namespace tbx
