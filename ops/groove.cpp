@@ -79,7 +79,6 @@ void GrooveGenerator(App& app) {
   bool leftRadius = app.Checked(id::kLeftToggle);
   bool inside = app.Checked(id::kGrooveInside);
 
-
   Geometry g{};
   g.inside = inside;
   g.zR = zStart - toolWidth;
