@@ -1,0 +1,799 @@
+#include "gui/qt_form.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStyleOptionButton>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
+
+#include "app/catalogue.h"
+#include "gui/icon/turnbrix_icon.h"
+#include "gui/qt_tabs.h"
+
+namespace tbx {
+
+namespace {
+
+// Grid units from the form font: a column a third wider than its average character, so that
+// the catalogue's captions fit their cells, and a row 1.4 of its line, so that a text box
+// 1.2 rows tall holds its line inside the style's frame.
+constexpr double kColumnPerCharacter = 4.0 / 3.0;
+constexpr double kRowPerLine = 1.4;
+
+QString ToQt(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
+
+bool HasStyle(std::string_view style, char letter) {
+  return style.find(letter) != std::string_view::npos;
+}
+
+std::vector<std::string_view> SplitItems(std::string_view text) {
+  std::vector<std::string_view> items;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t bar = text.find('|', start);
+    items.push_back(text.substr(start, bar - start));
+    if (bar == std::string_view::npos) break;
+    start = bar + 1;
+  }
+  return items;
+}
+
+// The multi-line boxes hold the program with CR LF line ends; the editor keeps LF.
+QString ToEditor(std::string_view text) {
+  QString shown = ToQt(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return shown;
+}
+
+std::string FromEditor(const QString& text) {
+  QString program = text;
+  program.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return FromQt(program);
+}
+
+// The fixed-pitch face at the size of `like`.
+QFont FixedPitch(const QFont& like) {
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  fixed.setStyleHint(QFont::TypeWriter);
+  fixed.setFixedPitch(true);
+  fixed.setPointSizeF(QFontInfo(like).pointSizeF());
+  return fixed;
+}
+
+// How far the mark and caption of a radio button or check box reach from its left edge,
+// with room for the focus frame around the caption.
+int CaptionReach(QAbstractButton* button) {
+  QStyleOptionButton option;
+  option.initFrom(button);
+  option.text = button->text();
+  const bool radio = qobject_cast<QRadioButton*>(button) != nullptr;
+  const QRect contents = button->style()->subElementRect(
+      radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, button);
+  return contents.left() + button->fontMetrics().horizontalAdvance(button->text()) + 3;
+}
+
+// The library's 16-colour palette.
+QColor PaletteColour(int index) {
+  static const QColor colours[16] = {
+      {0, 0, 0},     {0, 0, 128},     {0, 128, 0},     {0, 128, 128},  {128, 0, 0}, {128, 0, 128},
+      {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255},    {0, 255, 0}, {0, 255, 255},
+      {255, 0, 0},   {255, 0, 255},   {255, 255, 0},   {255, 255, 255}};
+  return colours[std::clamp(index, 0, 15)];
+}
+
+}  // namespace
+
+struct QtForm::Control {
+  ControlId id = 0;
+  ControlKind kind = ControlKind::Label;
+  int layer = 0;
+  std::string style;
+  double column = 0, row = 0, width = 0, height = 0;
+  QWidget* widget = nullptr;
+  bool multiLine = false;
+  // Multi-line boxes: the text as the program last set it, returned unchanged until the user
+  // edits the box, so that the program text comes back byte for byte.
+  std::string programText;
+  bool editedByUser = false;
+};
+
+struct QtForm::Form {
+  std::string name;
+  std::string parent;
+  QPointer<QMainWindow> window;
+  QWidget* client = nullptr;  // the controls' area, the grid's origin
+  bool loaded = true;
+  bool placed = false;  // centred once, on its first showing
+  int visibleLayer = 0;
+  double width = 1, height = 1;  // grid units
+  QSizeF unit;                   // pixels per column and per row
+  bool unitFixed = false;
+  std::map<ControlId, std::unique_ptr<Control>> controls;
+  std::vector<Control*> order;
+  std::map<const RadioGroup*, QButtonGroup*> groups;
+};
+
+// Closing a form by the window's close button is the form's close event.
+class QtForm::FormWindow : public QMainWindow {
+ public:
+  FormWindow(QtForm& owner, Form& form, QWidget* parent)
+      : QMainWindow(parent, parent ? Qt::Dialog : Qt::Window), owner_(owner), form_(form) {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    owner_.CloseRequested(form_);
+    event->accept();
+  }
+
+ private:
+  QtForm& owner_;
+  Form& form_;
+};
+
+QtForm::QtForm() = default;
+
+QtForm::~QtForm() {
+  // Widgets lose focus and items as they go; nothing may reach the logic any more.
+  disconnect(nullptr, nullptr, this, nullptr);
+  sink_ = nullptr;
+  textBoxes_.clear();
+  std::vector<QPointer<QMainWindow>> topLevel;
+  for (auto& [name, form] : forms_) {
+    if (form->window && !form->window->parentWidget()) topLevel.push_back(form->window);
+  }
+  for (auto& window : topLevel) delete window.data();
+}
+
+QtForm::Form* QtForm::FindForm(std::string_view name) const {
+  auto it = forms_.find(name);
+  return it == forms_.end() ? nullptr : it->second.get();
+}
+
+QtForm::Control* QtForm::Find(std::string_view form, ControlId id) const {
+  Form* f = FindForm(form);
+  if (!f) return nullptr;
+  auto it = f->controls.find(id);
+  return it == f->controls.end() ? nullptr : it->second.get();
+}
+
+QWidget* QtForm::Window(std::string_view form) const {
+  Form* f = FindForm(form);
+  return f ? f->window.data() : nullptr;
+}
+
+QWidget* QtForm::Widget(std::string_view form, ControlId id) const {
+  Control* c = Find(form, id);
+  return c ? c->widget : nullptr;
+}
+
+QSizeF QtForm::GridUnit(std::string_view form) const {
+  Form* f = FindForm(form);
+  return f ? f->unit : QSizeF();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Forms
+
+void QtForm::CreateForm(std::string_view name, std::string_view parent, std::string_view caption,
+                        double, double, double width, double height, std::string_view) {
+  if (auto it = forms_.find(name); it != forms_.end()) {
+    for (auto w = textBoxes_.begin(); w != textBoxes_.end();) {
+      w = w->second.first == it->second.get() ? textBoxes_.erase(w) : std::next(w);
+    }
+    delete it->second->window.data();
+    forms_.erase(it);
+  }
+  auto form = std::make_unique<Form>();
+  form->name = name;
+  form->parent = parent;
+  form->width = width;
+  form->height = height;
+  Form* owner = FindForm(parent);
+  auto* window = new FormWindow(*this, *form, owner ? owner->window.data() : nullptr);
+  window->setWindowTitle(ToQt(caption));
+  window->setWindowIcon(QApplication::windowIcon());
+  form->client = new QWidget;
+  window->setCentralWidget(form->client);
+  window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+  form->window = window;
+
+  // The main menu belongs to the first form without a parent.
+  if (!owner && !menuCaption_.empty() && !menuAction_) {
+    menuAction_ = window->menuBar()->addAction(ToQt(menuCaption_));
+    Form* f = form.get();
+    connect(menuAction_, &QAction::triggered, this,
+            [this, f] { Raise(*f, menuId_, kMsgClick, 0); });
+  }
+  forms_.emplace(std::string(name), std::move(form));
+}
+
+void QtForm::FixGridUnit(Form& form) {
+  if (form.unitFixed) return;
+  QFont font = font_ >= 0 ? fonts_[font_] : QApplication::font();
+  form.window->setFont(font);
+  QFontMetrics metrics(font);
+  form.unit =
+      QSizeF(metrics.averageCharWidth() * kColumnPerCharacter, metrics.lineSpacing() * kRowPerLine);
+  form.unitFixed = true;
+}
+
+void QtForm::ApplySize(Form& form) {
+  FixGridUnit(form);
+  form.client->setFixedSize(qRound(form.width * form.unit.width()),
+                            qRound(form.height * form.unit.height()));
+}
+
+void QtForm::ResizeForm(std::string_view name, double, double, double width, double height, int) {
+  Form* form = FindForm(name);
+  if (!form) return;
+  form->width = width;
+  form->height = height;
+  ApplySize(*form);
+  UpdateVisibility(*form);
+}
+
+void QtForm::ShowForm(std::string_view name) {
+  Form* form = FindForm(name);
+  if (!form || !form->window) return;
+  QMainWindow* window = form->window;
+  if (!form->placed) {
+    ApplySize(*form);
+    UpdateVisibility(*form);
+    window->adjustSize();
+    QWidget* over = window->parentWidget();
+    QRect area = over ? over->frameGeometry()
+                      : (window->screen() ? window->screen()->availableGeometry() : QRect());
+    if (area.isValid()) window->move(area.center() - window->rect().center());
+    form->placed = true;
+  }
+  if (window->isVisible()) window->raise();  // already open, perhaps behind another window
+  window->show();
+  window->activateWindow();
+}
+
+void QtForm::HideForm(std::string_view name) {
+  if (Form* form = FindForm(name); form && form->window) form->window->hide();
+}
+
+void QtForm::UnloadForm(std::string_view name) {
+  Form* form = FindForm(name);
+  if (!form) return;
+  form->loaded = false;
+  for (auto& [childName, child] : forms_) {
+    if (child->parent == form->name && child->window) child->window->hide();
+  }
+  if (form->window) form->window->hide();
+  // Unloading the main form ends the program once the running handler has returned.
+  if (form->parent.empty()) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+bool QtForm::IsLoaded(std::string_view name) const {
+  Form* form = FindForm(name);
+  return form && form->loaded;
+}
+
+void QtForm::CloseRequested(Form& form) {
+  if (form.loaded) Raise(form, 0, kMsgClose, 0);
+}
+
+void QtForm::DefineMainMenu(int menuId, std::string_view caption) {
+  menuId_ = menuId;
+  menuCaption_ = caption;
+  if (menuAction_) menuAction_->setText(ToQt(caption));
+}
+
+void QtForm::DefineFont(int slot, std::string_view face, int points, std::string_view style) {
+  QFont font(ToQt(face), points);
+  font.setBold(HasStyle(style, 'B'));
+  font.setItalic(HasStyle(style, 'I'));
+  font.setUnderline(HasStyle(style, 'U'));
+  fonts_[slot] = font;
+}
+
+void QtForm::UseFont(int slot) { font_ = fonts_.count(slot) ? slot : -1; }
+
+void QtForm::SetColor(int foreground, int background) {
+  foreground_ = foreground;
+  background_ = background;
+}
+
+void QtForm::SetFormIcon(std::string_view form, std::string_view iconFile) {
+  Form* f = FindForm(form);
+  if (!f || !f->window) return;
+  // The icon file in the current folder when there is a readable one; else our own.
+  QIcon icon;
+  QFileInfo file(ToQt(iconFile));
+  if (file.isFile() && !QImageReader(file.absoluteFilePath()).read().isNull())
+    icon = QIcon(file.absoluteFilePath());
+  if (icon.isNull()) icon = TurnbrixIcon();
+  f->window->setWindowIcon(icon);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Controls
+
+QWidget* QtForm::MakeWidget(Form& form, Control& control, std::string_view text) {
+  QWidget* parent = form.client;
+  switch (control.kind) {
+    case ControlKind::Label: {
+      auto* label = new QLabel(parent);
+      label->setTextFormat(Qt::PlainText);
+      label->setText(ToQt(text));
+      label->setAlignment((HasStyle(control.style, 'C') ? Qt::AlignHCenter : Qt::AlignLeft) |
+                          Qt::AlignVCenter);
+      if (HasStyle(control.style, 'F')) label->setFrameStyle(QFrame::Box | QFrame::Plain);
+      return label;
+    }
+    case ControlKind::TextBox: {
+      if (HasStyle(control.style, 'M')) {
+        control.multiLine = true;
+        auto* box = new QPlainTextEdit(parent);
+        box->setLineWrapMode(QPlainTextEdit::NoWrap);
+        box->setTabChangesFocus(true);
+        box->setFont(FixedPitch(font_ >= 0 ? fonts_[font_] : form.window->font()));
+        control.programText = text;
+        box->setPlainText(ToEditor(text));
+        return box;
+      }
+      return new QLineEdit(ToQt(text), parent);
+    }
+    case ControlKind::Button: {
+      auto* button = new QPushButton(ToQt(text), parent);
+      button->setAutoDefault(false);
+      button->setCheckable(HasStyle(control.style, 'X'));  // a toggle keeps its check mark
+      return button;
+    }
+    case ControlKind::Radio: {
+      auto* radio = new QRadioButton(ToQt(text), parent);
+      // Exclusion follows the catalogue's groups, and only for the user's clicks.
+      radio->setAutoExclusive(false);
+      if (const RadioGroup* group = form.name == kMainForm ? GroupOf(control.id) : nullptr) {
+        QButtonGroup*& buttons = form.groups[group];
+        if (!buttons) {
+          buttons = new QButtonGroup(form.window);
+          buttons->setExclusive(false);
+        }
+        buttons->addButton(radio, control.id);
+      }
+      return radio;
+    }
+    case ControlKind::CheckBox:
+      return new QCheckBox(ToQt(text), parent);
+    case ControlKind::ComboBox: {
+      auto* combo = new QComboBox(parent);
+      combo->setEditable(false);
+      if (!text.empty()) {
+        for (std::string_view item : SplitItems(text)) combo->addItem(ToQt(item));
+      }
+      combo->setCurrentIndex(-1);  // nothing selected until the program selects
+      combo->setMaxVisibleItems(std::max(1, static_cast<int>(control.height) - 1));
+      return combo;
+    }
+    case ControlKind::ListBox: {
+      auto* list = new QListWidget(parent);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+      if (!text.empty()) {
+        for (std::string_view item : SplitItems(text)) list->addItem(ToQt(item));
+      }
+      return list;
+    }
+    case ControlKind::Frame: {
+      auto* frame = new QGroupBox(ToQt(text), parent);
+      frame->setFocusPolicy(Qt::NoFocus);
+      return frame;
+    }
+    case ControlKind::TabControl: {
+      // The controls of layer n are the form's own, shown while tab n is chosen.
+      auto* tabs = new MultiRowTabs(parent);
+      if (!text.empty()) {
+        for (std::string_view item : SplitItems(text)) tabs->addTab(ToQt(item));
+      }
+      auto* next = new QShortcut(QKeySequence::NextChild, form.window);
+      connect(next, &QShortcut::activated, tabs,
+              [tabs] { tabs->choose((tabs->currentIndex() + 1) % tabs->count()); });
+      auto* previous = new QShortcut(QKeySequence::PreviousChild, form.window);
+      connect(previous, &QShortcut::activated, tabs,
+              [tabs] { tabs->choose((tabs->currentIndex() + tabs->count() - 1) % tabs->count()); });
+      return tabs;
+    }
+  }
+  return new QWidget(parent);
+}
+
+void QtForm::CreateControl(std::string_view formName, const ControlSpec& entry) {
+  Form* form = FindForm(formName);
+  if (!form) return;
+  FixGridUnit(*form);
+  if (auto old = form->controls.find(entry.id); old != form->controls.end()) {
+    textBoxes_.erase(old->second->widget);
+    form->order.erase(std::find(form->order.begin(), form->order.end(), old->second.get()));
+    delete old->second->widget;
+    form->controls.erase(old);
+  }
+
+  auto control = std::make_unique<Control>();
+  control->id = entry.id;
+  control->kind = entry.kind;
+  control->layer = layer_;
+  control->style = entry.style;
+  control->column = entry.column;
+  control->row = entry.row;
+  control->width = entry.width;
+  control->height = entry.height;
+  QWidget* widget = MakeWidget(*form, *control, entry.text);
+  control->widget = widget;
+  if (font_ >= 0 && !control->multiLine) widget->setFont(fonts_[font_]);
+  if (foreground_ >= 0 || background_ >= 0) {
+    QPalette palette = widget->palette();
+    if (foreground_ >= 0) {
+      for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(role, PaletteColour(foreground_));
+    }
+    if (background_ >= 0) {
+      for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        palette.setColor(role, PaletteColour(background_));
+      widget->setAutoFillBackground(true);
+    }
+    widget->setPalette(palette);
+  }
+  widget->setObjectName(QStringLiteral("control%1").arg(entry.id));
+  Place(*form, *control);
+
+  // Frames and the tab pane are drawn behind the controls they hold.
+  if (entry.kind == ControlKind::Frame || entry.kind == ControlKind::TabControl) widget->lower();
+  for (Control* other : form->order) {
+    if (other->kind == ControlKind::TabControl) other->widget->lower();
+  }
+
+  Control* raw = control.get();
+  form->order.push_back(raw);
+  form->controls[entry.id] = std::move(control);
+  Connect(*form, *raw);
+  UpdateVisibility(*form);
+}
+
+void QtForm::Place(const Form& form, Control& control) {
+  const double cu = form.unit.width(), ru = form.unit.height();
+  // Edges are rounded, not sizes, so that cells that meet in the grid meet on screen.
+  const int left = qRound(control.column * cu), top = qRound(control.row * ru);
+  int right = qRound((control.column + control.width) * cu);
+  int bottom = qRound((control.row + control.height) * ru);
+  QWidget* w = control.widget;
+  // A combo box is drawn as tall as its style makes it; its cell's height is the drop-down's.
+  if (control.kind == ControlKind::ComboBox) bottom = top + w->sizeHint().height();
+  // A caption a little wider in this font than in the grid's reaches on into the free space
+  // beside it rather than being cut.
+  if (control.kind == ControlKind::Radio || control.kind == ControlKind::CheckBox)
+    right = std::max(right, left + CaptionReach(static_cast<QAbstractButton*>(w)));
+  auto* label = qobject_cast<QLabel*>(w);
+  if (label && label->frameShape() == QFrame::NoFrame) {
+    if (!HasStyle(control.style, 'C'))
+      right = std::max(right, left + label->fontMetrics().horizontalAdvance(label->text()) + 1);
+    // Centred on the first row of its cell: level with a box in the same row, and close to
+    // one a quarter row above, as the catalogue places some captions.
+    label->setContentsMargins(0, 0, 0, std::max(0, bottom - top - qRound(ru)));
+  }
+  w->setGeometry(left, top, right - left, bottom - top);
+}
+
+void QtForm::Connect(Form& form, Control& control) {
+  QWidget* widget = control.widget;
+  Form* f = &form;
+  Control* c = &control;
+  switch (control.kind) {
+    case ControlKind::Button:
+    case ControlKind::CheckBox:
+      // clicked comes after the check mark has changed, and only from the user.
+      connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
+              [this, f, c] { RaiseFrom(*f, *c, kMsgClick, 0); });
+      break;
+    case ControlKind::Radio:
+      connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
+              [this, f, c] { RadioClicked(*f, *c); });
+      break;
+    case ControlKind::TextBox:
+      textBoxes_[widget] = {f, c};
+      widget->installEventFilter(this);
+      if (control.multiLine) {
+        connect(static_cast<QPlainTextEdit*>(widget), &QPlainTextEdit::textChanged, this,
+                [c] { c->editedByUser = true; });
+      } else {
+        connect(static_cast<QLineEdit*>(widget), &QLineEdit::returnPressed, this,
+                [this, f, c] { RaiseFrom(*f, *c, kMsgLeave, 0); });
+      }
+      break;
+    case ControlKind::ComboBox:
+      connect(static_cast<QComboBox*>(widget), &QComboBox::currentIndexChanged, this,
+              [this, f, c](int index) {
+                if (index >= 0) RaiseFrom(*f, *c, kMsgChange, 0);
+              });
+      break;
+    case ControlKind::ListBox:
+      connect(static_cast<QListWidget*>(widget), &QListWidget::currentRowChanged, this,
+              [this, f, c](int row) {
+                if (row >= 0) RaiseFrom(*f, *c, kMsgChange, 0);
+              });
+      break;
+    case ControlKind::TabControl:
+      static_cast<MultiRowTabs*>(widget)->onUserChoice = [this, f, c](int index) {
+        RaiseFrom(*f, *c, kMsgChange, index + 1);
+      };
+      break;
+    case ControlKind::Label:
+    case ControlKind::Frame:
+      break;
+  }
+}
+
+void QtForm::UpdateVisibility(Form& form) {
+  for (Control* c : form.order) {
+    const bool onForm = c->column < form.width && c->row < form.height;
+    const bool layerShown = c->layer == 0 || c->layer == form.visibleLayer;
+    c->widget->setVisible(onForm && layerShown);
+  }
+}
+
+void QtForm::DisplayLayer(std::string_view formName, int layer, int) {
+  Form* form = FindForm(formName);
+  if (!form) return;
+  form->visibleLayer = layer;
+  for (Control* c : form->order) {
+    if (c->kind != ControlKind::TabControl) continue;
+    auto* tabs = static_cast<MultiRowTabs*>(c->widget);
+    if (layer >= 1 && layer <= tabs->count()) tabs->setCurrentIndex(layer - 1);
+  }
+  UpdateVisibility(*form);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+
+void QtForm::Raise(const Form& form, ControlId control, int message, int value) {
+  pending_.push_back({form.name, control, message, value});
+  if (dispatching_) return;
+  dispatching_ = true;
+  while (!pending_.empty()) {
+    Event event = std::move(pending_.front());
+    pending_.pop_front();
+    if (sink_ && IsLoaded(event.form)) sink_(event.form, event.control, event.message, event.value);
+  }
+  dispatching_ = false;
+}
+
+void QtForm::RaiseFrom(const Form& form, const Control& control, int message, int value) {
+  if (!control.widget->isEnabled()) return;
+  Raise(form, control.id, message, value);
+}
+
+void QtForm::RadioClicked(const Form& form, const Control& control) {
+  auto* radio = static_cast<QAbstractButton*>(control.widget);
+  if (!radio->isEnabled()) return;
+  {
+    // A click on a checked radio leaves it checked.
+    QSignalBlocker quiet(radio);
+    radio->setChecked(true);
+  }
+  if (QButtonGroup* group = radio->group()) {
+    for (QAbstractButton* other : group->buttons()) {
+      if (other == radio) continue;
+      QSignalBlocker quiet(other);
+      other->setChecked(false);
+    }
+  }
+  Raise(form, control.id, kMsgClick, 0);
+}
+
+bool QtForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) {
+    auto it = textBoxes_.find(watched);
+    const auto reason = static_cast<QFocusEvent*>(event)->reason();
+    // Another window or a popup taking the focus does not end the editing.
+    if (it != textBoxes_.end() && reason != Qt::ActiveWindowFocusReason &&
+        reason != Qt::PopupFocusReason) {
+      RaiseFrom(*it->second.first, *it->second.second, kMsgLeave, 0);
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Control state
+
+std::string QtForm::GetText(std::string_view form, ControlId id) const {
+  Control* c = Find(form, id);
+  if (!c) return "";
+  switch (c->kind) {
+    case ControlKind::Label:
+      return FromQt(static_cast<QLabel*>(c->widget)->text());
+    case ControlKind::TextBox:
+      if (c->multiLine) {
+        return c->editedByUser ? FromEditor(static_cast<QPlainTextEdit*>(c->widget)->toPlainText())
+                               : c->programText;
+      }
+      return FromQt(static_cast<QLineEdit*>(c->widget)->text());
+    case ControlKind::Button:
+    case ControlKind::Radio:
+    case ControlKind::CheckBox:
+      return FromQt(static_cast<QAbstractButton*>(c->widget)->text());
+    case ControlKind::Frame:
+      return FromQt(static_cast<QGroupBox*>(c->widget)->title());
+    case ControlKind::ComboBox: {
+      auto* combo = static_cast<QComboBox*>(c->widget);
+      return combo->currentIndex() >= 0 ? FromQt(combo->currentText()) : "";
+    }
+    case ControlKind::ListBox: {
+      auto* list = static_cast<QListWidget*>(c->widget);
+      return list->currentItem() ? FromQt(list->currentItem()->text()) : "";
+    }
+    case ControlKind::TabControl: {
+      auto* tabs = static_cast<MultiRowTabs*>(c->widget);
+      return tabs->currentIndex() >= 0 ? FromQt(tabs->tabText(tabs->currentIndex())) : "";
+    }
+  }
+  return "";
+}
+
+void QtForm::SetText(std::string_view form, ControlId id, std::string_view text) {
+  Control* c = Find(form, id);
+  if (!c) return;
+  QSignalBlocker quiet(c->widget);
+  switch (c->kind) {
+    case ControlKind::Label:
+      static_cast<QLabel*>(c->widget)->setText(ToQt(text));
+      if (Form* f = FindForm(form)) Place(*f, *c);
+      break;
+    case ControlKind::TextBox:
+      if (c->multiLine) {
+        auto* box = static_cast<QPlainTextEdit*>(c->widget);
+        c->programText = text;
+        c->editedByUser = false;
+        box->setPlainText(ToEditor(text));
+        // The newest blocks are at the end: keep them in view.
+        box->moveCursor(QTextCursor::End);
+        box->ensureCursorVisible();
+        box->horizontalScrollBar()->setValue(0);
+      } else {
+        static_cast<QLineEdit*>(c->widget)->setText(ToQt(text));
+      }
+      break;
+    case ControlKind::Button:
+    case ControlKind::Radio:
+    case ControlKind::CheckBox:
+      static_cast<QAbstractButton*>(c->widget)->setText(ToQt(text));
+      break;
+    case ControlKind::Frame:
+      static_cast<QGroupBox*>(c->widget)->setTitle(ToQt(text));
+      break;
+    case ControlKind::ComboBox:
+    case ControlKind::ListBox:
+    case ControlKind::TabControl:
+      break;  // their text is the selected item's
+  }
+}
+
+int QtForm::GetCheck(std::string_view form, ControlId id) const {
+  auto* button = qobject_cast<QAbstractButton*>(Widget(form, id));
+  return button && button->isChecked() ? 1 : 0;
+}
+
+void QtForm::SetCheck(std::string_view form, ControlId id, int check) {
+  auto* button = qobject_cast<QAbstractButton*>(Widget(form, id));
+  if (!button) return;
+  QSignalBlocker quiet(button);
+  button->setChecked(check != 0);
+}
+
+void QtForm::Enable(std::string_view form, ControlId id) {
+  if (QWidget* w = Widget(form, id)) w->setEnabled(true);
+}
+
+void QtForm::Disable(std::string_view form, ControlId id) {
+  if (QWidget* w = Widget(form, id)) w->setEnabled(false);
+}
+
+void QtForm::SelectItem(std::string_view form, ControlId id, int index) {
+  Control* c = Find(form, id);
+  if (!c || index < 0) return;
+  QSignalBlocker quiet(c->widget);
+  if (auto* combo = qobject_cast<QComboBox*>(c->widget)) {
+    if (index < combo->count()) combo->setCurrentIndex(index);
+  } else if (auto* list = qobject_cast<QListWidget*>(c->widget)) {
+    if (index < list->count()) {
+      list->setCurrentRow(index);
+      list->scrollToItem(list->item(index));
+    }
+  } else if (c->kind == ControlKind::TabControl) {
+    static_cast<MultiRowTabs*>(c->widget)->setCurrentIndex(index);
+  }
+}
+
+void QtForm::AddItems(std::string_view form, ControlId id, std::string_view text, bool splitItems) {
+  Control* c = Find(form, id);
+  if (!c) return;
+  std::vector<std::string_view> items =
+      splitItems ? SplitItems(text) : std::vector<std::string_view>{text};
+  QSignalBlocker quiet(c->widget);
+  // Items laid out in columns (a drill's name filled with blanks, then its size) line up in
+  // the fixed-pitch face.
+  if (std::any_of(items.begin(), items.end(),
+                  [](std::string_view item) { return item.find("  ") != std::string_view::npos; }))
+    c->widget->setFont(FixedPitch(c->widget->font()));
+  if (auto* combo = qobject_cast<QComboBox*>(c->widget)) {
+    const int selected = combo->currentIndex();
+    for (std::string_view item : items) combo->addItem(ToQt(item));
+    combo->setCurrentIndex(selected);  // adding selects nothing
+  } else if (auto* list = qobject_cast<QListWidget*>(c->widget)) {
+    for (std::string_view item : items) list->addItem(ToQt(item));
+  } else if (c->kind == ControlKind::TabControl) {
+    for (std::string_view item : items) static_cast<MultiRowTabs*>(c->widget)->addTab(ToQt(item));
+  }
+}
+
+int QtForm::FindNext(std::string_view form, ControlId id, std::string_view text, int) const {
+  Control* c = Find(form, id);
+  if (!c) return -1;
+  const QString wanted = ToQt(text);
+  if (auto* combo = qobject_cast<QComboBox*>(c->widget)) {
+    for (int i = 0; i < combo->count(); ++i) {
+      if (combo->itemText(i) == wanted) return i;
+    }
+  } else if (auto* list = qobject_cast<QListWidget*>(c->widget)) {
+    for (int i = 0; i < list->count(); ++i) {
+      if (list->item(i)->text() == wanted) return i;
+    }
+  } else if (c->kind == ControlKind::TabControl) {
+    auto* tabs = static_cast<MultiRowTabs*>(c->widget);
+    for (int i = 0; i < tabs->count(); ++i) {
+      if (tabs->tabText(i) == wanted) return i;
+    }
+  }
+  return -1;
+}
+
+void QtForm::SetClipboard(std::string_view text) {
+  QGuiApplication::clipboard()->setText(ToQt(text));
+}
+
+void QtForm::MessageBox(std::string_view text, std::string_view title, MessageIcon icon) {
+  if (messageSink_) {
+    messageSink_(title, text);
+    return;
+  }
+  QWidget* parent = nullptr;
+  for (auto& [name, form] : forms_) {
+    if (form->parent.empty() && form->window && form->window->isVisible()) parent = form->window;
+  }
+  QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
+                  ToQt(title), ToQt(text), QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace tbx

@@ -1,0 +1,98 @@
+// turnbrix: the desktop window. The same start-up and event handlers as turnbrix-cli, on Qt
+// widgets.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <cstdio>
+#include <cstring>
+
+#include "app/app.h"
+#include "app/events.h"
+#include "app/startup.h"
+#include "gui/icon/turnbrix_icon.h"
+#include "gui/qt_form.h"
+#include "gui/qt_tabs.h"
+
+namespace {
+
+// Shows every tab as a click on it would and saves the window as DIR/tabN.png, then the
+// About form as DIR/about.png and the icon as DIR/icon.png.
+bool SaveScreenshots(tbx::QtForm& form, const QString& folder) {
+  QDir dir(folder);
+  if (!dir.mkpath(QStringLiteral("."))) {
+    std::fprintf(stderr, "turnbrix: cannot create %s\n", qPrintable(folder));
+    return false;
+  }
+  QWidget* window = form.Window(tbx::kMainForm);
+  auto* tabs = dynamic_cast<tbx::MultiRowTabs*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  if (!window || !tabs) return false;
+  auto save = [&](QWidget* shown, const QString& name) {
+    QApplication::processEvents();
+    const QString file = dir.filePath(name);
+    if (shown->grab().save(file)) return true;
+    std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(file));
+    return false;
+  };
+  for (int tab = 1; tab <= tabs->count(); ++tab) {
+    tabs->choose(tab - 1);
+    if (!save(window, QStringLiteral("tab%1.png").arg(tab))) return false;
+  }
+  form.MenuAction()->trigger();
+  QWidget* about = form.Window(tbx::kAboutForm);
+  if (!about || !save(about, QStringLiteral("about.png"))) return false;
+  return tbx::TurnbrixIcon().pixmap(256).save(dir.filePath(QStringLiteral("icon.png")));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Screenshots need no screen.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--screenshots") == 0 &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("turnbrix"));
+  QApplication::setApplicationVersion(QStringLiteral("2.5"));
+  QApplication::setWindowIcon(tbx::TurnbrixIcon());
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Turnbrix: G-code for two-axis lathes.\n"
+      "default.txt and data.txt are read from DIR, else from $TURNBRIX_HOME, else from\n"
+      "$XDG_DATA_HOME/turnbrix or ~/.local/share/turnbrix."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  QCommandLineOption homeOption(QStringLiteral("home"),
+                                QStringLiteral("Folder of default.txt and data.txt."),
+                                QStringLiteral("DIR"));
+  QCommandLineOption screenshotOption(
+      QStringLiteral("screenshots"),
+      QStringLiteral("Save every tab as DIR/tab1.png ... tab9.png, the About form as "
+                     "DIR/about.png and the icon as DIR/icon.png, then end without saving "
+                     "the settings."),
+      QStringLiteral("DIR"));
+  parser.addOption(homeOption);
+  parser.addOption(screenshotOption);
+  parser.process(application);
+
+  const QByteArray home = parser.value(homeOption).toLocal8Bit();
+  tbx::QtForm form;
+  tbx::App app(form, tbx::HomeFolder(parser.isSet(homeOption) ? home.constData() : nullptr));
+  form.SetEventSink([&app](std::string_view name, tbx::ControlId control, int message, int value) {
+    tbx::EzEvents(app, name, control, message, value);
+  });
+  const bool screenshots = parser.isSet(screenshotOption);
+  if (screenshots) {
+    form.SetMessageSink([](std::string_view title, std::string_view text) {
+      std::fprintf(stderr, "[%.*s] %.*s\n", static_cast<int>(title.size()), title.data(),
+                   static_cast<int>(text.size()), text.data());
+    });
+  }
+
+  // A failed start-up has shown its messages and unloaded the main form.
+  if (!tbx::EzMain(app)) return 1;
+  if (screenshots) return SaveScreenshots(form, parser.value(screenshotOption)) ? 0 : 1;
+  return application.exec();
+}

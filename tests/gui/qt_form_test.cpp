@@ -1,0 +1,671 @@
+// The desktop window driven through its real widgets: mouse clicks, typed keys, list popups.
+// Every job must leave the window in the state the headless runner reaches on the same files.
+#include "gui/qt_form.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/catalogue.h"
+#include "app/events.h"
+#include "app/startup.h"
+#include "gui/icon/turnbrix_icon.h"
+#include "gui/job_runner.h"
+#include "gui/qt_tabs.h"
+
+namespace tbx {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A home folder holding the shipped default.txt and, unless told otherwise, data.txt.
+class Home {
+ public:
+  explicit Home(bool withData = true) {
+    for (const char* name : {"default.txt", "data.txt"}) {
+      if (!withData && std::string(name) == "data.txt") continue;
+      fs::copy_file(fs::path(TURNBRIX_RESOURCES) / name, path() / name);
+    }
+  }
+  fs::path path() const { return dir_.path().toStdString(); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+struct Raised {
+  std::string form;
+  ControlId control;
+  int message;
+  int value;
+  bool operator==(const Raised&) const = default;
+};
+
+char* toString(const std::vector<Raised>& events) {
+  QString text;
+  for (const Raised& e : events)
+    text += QStringLiteral("(%1 %2 %3 %4) ")
+                .arg(QString::fromStdString(e.form))
+                .arg(e.control)
+                .arg(e.message)
+                .arg(e.value);
+  return qstrdup(text.toUtf8().constData());
+}
+
+// Answers every message box as the user would, with its OK button, and keeps what it said.
+class BoxWatcher {
+ public:
+  BoxWatcher() {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      seen.push_back("[" + box->windowTitle().toStdString() + "] " + box->text().toStdString());
+      icons.push_back(box->icon());
+      QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+    timer_.start();
+  }
+  std::vector<std::string> seen;
+  std::vector<QMessageBox::Icon> icons;
+
+ private:
+  QTimer timer_;
+};
+
+// The program in the Qt window, with a record of every event the window raised.
+class Window {
+ public:
+  explicit Window(bool withData = true) : home(withData), app(form, home.path()) {
+    form.SetEventSink([this](std::string_view name, ControlId control, int message, int value) {
+      events.push_back({std::string(name), control, message, value});
+      EzEvents(app, name, control, message, value);
+    });
+    started = EzMain(app);
+    if (started) {
+      main()->activateWindow();
+      started = QTest::qWaitForWindowActive(main());
+    }
+  }
+
+  QWidget* main() { return form.Window(kMainForm); }
+  template <class T = QWidget>
+  T* W(ControlId id) {
+    return qobject_cast<T*>(form.Widget(kMainForm, id));
+  }
+  std::string Text(ControlId id) { return form.GetText(kMainForm, id); }
+  MultiRowTabs* Tabs() { return dynamic_cast<MultiRowTabs*>(W(id::kTabs)); }
+
+  // User actions on the real widgets.
+  void Click(ControlId id) {
+    QWidget* w = W(id);
+    QPoint at = w->rect().center();
+    // Radio buttons and check boxes take clicks on their mark and caption only.
+    if (qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w))
+      at = QPoint(w->height() / 2, w->height() / 2);
+    QTest::mouseClick(w, Qt::LeftButton, {}, at);
+  }
+  void Type(ControlId id, const QString& text) {
+    auto* box = W<QLineEdit>(id);
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+  }
+  void Pick(ControlId id, int index) {
+    if (auto* combo = W<QComboBox>(id)) {
+      QTest::mouseClick(combo, Qt::LeftButton);  // opens the drop-down
+      QAbstractItemView* view = combo->view();
+      QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+      // The pointer resting on the item makes it current; Enter takes it. (A click on it can
+      // be dropped by the drop-down's guard against the release of the opening click.)
+      view->setCurrentIndex(view->model()->index(index, combo->modelColumn()));
+      QTest::keyClick(view, Qt::Key_Return);
+      QTRY_VERIFY(!view->isVisible());
+    } else {
+      auto* list = W<QListWidget>(id);
+      list->scrollToItem(list->item(index));
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                        list->visualItemRect(list->item(index)).center());
+    }
+  }
+  void Tab(int tab) {
+    auto* tabs = Tabs();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab - 1).center());
+  }
+
+  BoxWatcher boxes;
+  Home home;
+  QtForm form;
+  App app;
+  std::vector<Raised> events;
+  bool started = false;
+};
+
+// The same program without a window.
+class Headless {
+ public:
+  Headless() : runner(home.path(), out, err) { started = runner.Start(); }
+  Home home;
+  std::ostringstream out, err;
+  JobRunner runner;
+  bool started = false;
+};
+
+struct Step {
+  enum Kind { kTab, kType, kPick, kClick } kind;
+  int id;  // the tab number for kTab
+  QString text = {};
+  int index = 0;
+};
+
+Step Tab(int tab) { return {Step::kTab, tab}; }
+Step Type(int id, const char* text) { return {Step::kType, id, QString::fromUtf8(text)}; }
+Step Pick(int id, int index) { return {Step::kPick, id, {}, index}; }
+Step Click(int id) { return {Step::kClick, id}; }
+
+struct Job {
+  const char* name;
+  std::vector<Step> steps;
+};
+
+const std::vector<Job>& Jobs() {
+  using namespace id;
+  static const std::vector<Job> jobs = {
+      {"thread OT then G33 with a 45 degree exit, the second undone",
+       {Tab(2), Pick(kThreadSize, 20), Type(kThreadMajorDia, "1/2"), Type(kThreadZEnd, "-1.25"),
+        Click(kG32Code), Click(kOtControl), Click(kThreadOk), Click(kChamfer45), Click(kG33Code),
+        Type(kThreadPasses, "6"), Click(kThreadOk), Click(kUndo), Click(kCopy)}},
+      {"center drill and countersink",
+       {Tab(3), Pick(kCSinkDrillSize, 150), Click(kAngle118), Type(kCSinkDwell, ".5"),
+        Click(kCSinkOk), Click(kCenterDrill60), Click(kCenter3), Click(kCSinkOk), Click(kCopy)}},
+      {"deep drill by percent peck, then ream with feed out",
+       {Tab(4), Pick(kDeepDrillSize, 120), Click(kPercentPeckMode), Type(kPercentPeck, "70"),
+        Click(kDeep135), Click(kDeepOk), Tab(5), Type(kReamerDia, "0.25"), Click(kFeedOut),
+        Click(kReamOk), Click(kUndo), Click(kCopy)}},
+      {"material, tool, offset and coolant, then tap and groove",
+       {Tab(1), Pick(kMaterialList, 5), Click(kHss), Pick(kTool, 2), Pick(kOffset, 4),
+        Click(kCoolant), Tab(6), Pick(kTapSize, 10), Click(kTapG32), Click(kTapOk), Tab(7),
+        Click(kGrooveInside), Click(kRightToggle), Click(kLeftToggle), Type(kRightSize, ".03"),
+        Click(kFinishPass), Click(kGrooveOk), Click(kCopy)}},
+      {"tap drill data",
+       {Tab(8), Pick(kDataTapSize, 5), Pick(kPercentThread, 3), Click(kColdFormTap),
+        Type(kTapDia, "0.3125"), Click(kCalc), Pick(kDataDrillList, 30)}},
+      {"settings",
+       {Tab(9), Type(kXToolChange, "4.25"), Type(kZToolChange, "abc"), Click(kSettingsOk), Tab(2),
+        Click(kThreadOk)}},
+  };
+  return jobs;
+}
+
+void Run(Window& window, const Step& step) {
+  switch (step.kind) {
+    case Step::kTab:
+      window.Tab(step.id);
+      break;
+    case Step::kType:
+      window.Type(step.id, step.text);
+      break;
+    case Step::kPick:
+      window.Pick(step.id, step.index);
+      break;
+    case Step::kClick:
+      window.Click(step.id);
+      break;
+  }
+}
+
+void Run(JobRunner& runner, const Step& step) {
+  switch (step.kind) {
+    case Step::kTab:
+      runner.Tab(step.id);
+      break;
+    case Step::kType:
+      runner.Type(step.id, step.text.toStdString());
+      break;
+    case Step::kPick:
+      runner.Pick(step.id, step.index);
+      break;
+    case Step::kClick:
+      runner.Click(step.id);
+      break;
+  }
+}
+
+// Every control whose text, check mark or enabled state differs between the two.
+QStringList Differences(Window& window, Headless& headless) {
+  QStringList differences;
+  HeadlessForm& model = headless.runner.form();
+  for (const ControlSpec& entry : Catalogue()) {
+    const HeadlessControl* expected = model.Control(kMainForm, entry.id);
+    const std::string text = window.Text(entry.id);
+    const std::string wanted = model.GetText(kMainForm, entry.id);
+    if (text != wanted) {
+      differences << QStringLiteral("%1 text '%2' instead of '%3'")
+                         .arg(entry.id)
+                         .arg(QString::fromStdString(text), QString::fromStdString(wanted));
+    }
+    if (window.form.GetCheck(kMainForm, entry.id) != model.GetCheck(kMainForm, entry.id))
+      differences << QStringLiteral("%1 check differs").arg(entry.id);
+    if (window.W(entry.id)->isEnabled() != expected->enabled)
+      differences << QStringLiteral("%1 enabled differs").arg(entry.id);
+  }
+  return differences;
+}
+
+// The first block where two program texts part, for a readable failure.
+QString FirstDifference(const std::string& got, const std::string& wanted) {
+  QStringList a = QString::fromStdString(got).split(QStringLiteral("\r\n"));
+  QStringList b = QString::fromStdString(wanted).split(QStringLiteral("\r\n"));
+  for (int i = 0; i < std::max(a.size(), b.size()); ++i) {
+    QString x = i < a.size() ? a[i] : QStringLiteral("(end)");
+    QString y = i < b.size() ? b[i] : QStringLiteral("(end)");
+    if (x != y) return QStringLiteral("block %1: '%2' instead of '%3'").arg(i + 1).arg(x, y);
+  }
+  return {};
+}
+
+// Where a control's drawing reaches: captions end at their text, not at their cell.
+QRect Painted(QWidget* w) {
+  QRect cell = w->geometry();
+  if (auto* label = qobject_cast<QLabel*>(w); label && label->frameShape() == QFrame::NoFrame) {
+    return label->fontMetrics().boundingRect(cell, int(label->alignment()), label->text());
+  }
+  if (qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w)) {
+    auto* button = static_cast<QAbstractButton*>(w);
+    QStyleOptionButton option;
+    option.initFrom(button);
+    const QRect contents = button->style()->subElementRect(qobject_cast<QRadioButton*>(w)
+                                                               ? QStyle::SE_RadioButtonContents
+                                                               : QStyle::SE_CheckBoxContents,
+                                                           &option, button);
+    cell.setWidth(contents.left() + button->fontMetrics().horizontalAdvance(button->text()) + 2);
+  }
+  return cell;
+}
+
+}  // namespace
+
+class QtFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void jobsLeaveTheStateOfTheHeadlessRunner_data() {
+    QTest::addColumn<int>("job");
+    for (std::size_t i = 0; i < Jobs().size(); ++i) QTest::newRow(Jobs()[i].name) << int(i);
+  }
+
+  void jobsLeaveTheStateOfTheHeadlessRunner() {
+    QFETCH(int, job);
+    Window window;
+    Headless headless;
+    QVERIFY(window.started && headless.started);
+    QGuiApplication::clipboard()->clear();
+    for (const Step& step : Jobs()[job].steps) {
+      Run(window, step);
+      Run(headless.runner, step);
+    }
+    const std::string output = window.Text(id::kOutput);
+    const QString firstDifference = FirstDifference(output, headless.runner.Output());
+    QVERIFY2(firstDifference.isEmpty(), qPrintable(firstDifference));
+    const QStringList differences = Differences(window, headless);
+    QVERIFY2(differences.isEmpty(), qPrintable(differences.join(QStringLiteral("; "))));
+    QCOMPARE(QGuiApplication::clipboard()->text().toStdString(),
+             headless.runner.form().Clipboard());
+    QCOMPARE(window.boxes.seen, headless.runner.Messages());
+    // The output box shows the program, one block a line.
+    QCOMPARE(window.W<QPlainTextEdit>(id::kOutput)->toPlainText(),
+             QString::fromStdString(output).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  }
+
+  void startUpShowsTheMaterialTabAndItsCaption() {
+    Window window;
+    QVERIFY(window.started);
+    QCOMPARE(window.main()->windowTitle(), QStringLiteral("Turnbrix V2.5"));
+    QVERIFY(window.W(id::kMaterialList)->isVisible());
+    QVERIFY(!window.W(id::kThreadMajorDia)->isVisible());
+    QVERIFY(window.W(id::kOutput)->isVisible());
+    QVERIFY(!window.W(id::kScratch)->isVisible());  // placed outside the form
+    QCOMPARE(window.Tabs()->currentIndex(), 0);
+    QCOMPARE(window.Text(id::kTool), std::string("T01"));
+    QCOMPARE(window.Text(id::kOffset), std::string("01"));
+    QVERIFY(!window.W<QComboBox>(id::kTool)->isEditable());
+    QVERIFY(window.W<QPlainTextEdit>(id::kOutput)->font().fixedPitch());
+    const QPalette result = window.W(id::kTapDrillResult)->palette();
+    QCOMPARE(result.color(QPalette::WindowText), QColor(Qt::black));
+    QCOMPARE(result.color(QPalette::Window), QColor(Qt::white));
+    QVERIFY(window.W(id::kTapDrillResult)->autoFillBackground());
+    QCOMPARE(window.W<QPlainTextEdit>(id::kOutput)->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QVERIFY(window.events.empty());
+  }
+
+  void tabsShowTheirLayerAndRaiseTheTabNumber() {
+    Window window;
+    QVERIFY(window.started);
+    for (int tab : {5, 2, 9, 1}) {
+      window.events.clear();
+      window.Tab(tab);
+      QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kTabs, kMsgChange, tab}}));
+      for (const ControlSpec& entry : Catalogue()) {
+        const bool shown = entry.layer == 0 ? entry.id != id::kScratch : entry.layer == tab;
+        QVERIFY2(window.W(entry.id)->isVisible() == shown, qPrintable(QString::number(entry.id)));
+      }
+    }
+    // From the keyboard: Ctrl+Tab anywhere in the window, arrow keys on the tabs.
+    window.events.clear();
+    QTest::keyClick(window.W(id::kMaterialList), Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(window.Tabs(), Qt::Key_Right);
+    QTest::keyClick(window.Tabs(), Qt::Key_Left);
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kTabs, kMsgChange, 2},
+                                                 {"TBXMAIN", id::kTabs, kMsgChange, 3},
+                                                 {"TBXMAIN", id::kTabs, kMsgChange, 2}}));
+    QVERIFY(window.W(id::kThreadMajorDia)->isVisible());
+  }
+
+  void programChangesRaiseNoEvents() {
+    Window window;
+    QVERIFY(window.started);
+    QtForm& form = window.form;
+    form.SetText(kMainForm, id::kThreadMajorDia, "7");
+    form.SetText(kMainForm, id::kOutput, "N10 G0\r\n");
+    form.SetCheck(kMainForm, id::kToolAngle29, 1);
+    form.SetCheck(kMainForm, id::kCoolant, 0);
+    form.SetCheck(kMainForm, id::kRightToggle, 1);
+    form.SelectItem(kMainForm, id::kThreadSize, 3);
+    form.SelectItem(kMainForm, id::kMaterialList, 2);
+    form.SelectItem(kMainForm, id::kTabs, 4);
+    form.AddItems(kMainForm, id::kOffset, "25|26", true);
+    form.AddItems(kMainForm, id::kMaterialList, "Unobtainium", false);
+    form.DisplayLayer(kMainForm, 3, 0);
+    form.Disable(kMainForm, id::kCSinkDrillDia);
+    form.Enable(kMainForm, id::kCSinkDrillDia);
+    QTest::qWait(50);
+    QCOMPARE(window.events, std::vector<Raised>{});
+    // ...and only the named radio changes: the others of its group keep their marks.
+    QCOMPARE(form.GetCheck(kMainForm, id::kToolAngle0), 1);
+    QCOMPARE(form.GetCheck(kMainForm, id::kToolAngle29), 1);
+    QCOMPARE(window.Text(id::kOffset), std::string("01"));
+    QCOMPARE(form.FindNext(kMainForm, id::kOffset, "26", 0), 25);
+    QCOMPARE(form.FindNext(kMainForm, id::kMaterialList, "unobtainium", 0), -1);
+  }
+
+  void disabledControlsRaiseNothing() {
+    Window window;
+    QVERIFY(window.started);
+    window.Tab(3);
+    window.events.clear();
+    window.Click(id::kUndo);     // disabled until there is something to undo
+    window.Click(id::kCenter2);  // centre-drill sizes wait for 60 Deg Center
+    QTest::keyClicks(window.W(id::kPilotDia), "5");
+    window.Tab(6);
+    window.events.clear();
+    window.Click(id::kLeftHand);
+    QCOMPARE(window.events, std::vector<Raised>{});
+    QCOMPARE(window.form.GetCheck(kMainForm, id::kCenter2), 0);
+    QCOMPARE(window.form.GetCheck(kMainForm, id::kLeftHand), 0);
+    QCOMPARE(window.Text(id::kPilotDia), std::string());
+  }
+
+  void radioClickChecksItAndClearsOnlyItsGroup() {
+    Window window;
+    QVERIFY(window.started);
+    window.Tab(2);
+    for (int twice = 0; twice < 2; ++twice) {  // a checked radio stays checked
+      window.events.clear();
+      window.Click(id::kToolAngle60);
+      QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kToolAngle60, kMsgClick, 0}}));
+      for (ControlId member : GroupOf(id::kToolAngle60)->members)
+        QCOMPARE(window.form.GetCheck(kMainForm, member), member == id::kToolAngle60 ? 1 : 0);
+      QCOMPARE(window.form.GetCheck(kMainForm, id::kOtControl), 1);
+      QCOMPARE(window.form.GetCheck(kMainForm, id::kThreadOutside), 1);
+    }
+  }
+
+  void toggleButtonsKeepTheirCheckMark() {
+    Window window;
+    QVERIFY(window.started);
+    window.Tab(7);
+    for (int expected : {1, 0, 1}) {
+      window.events.clear();
+      window.Click(id::kLeftToggle);
+      QCOMPARE(window.form.GetCheck(kMainForm, id::kLeftToggle), expected);
+      QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kLeftToggle, kMsgClick, 0}}));
+    }
+  }
+
+  void leavingOrEnterEndsTheEditing() {
+    Window window;
+    QVERIFY(window.started);
+    window.Tab(2);
+    auto* major = window.W<QLineEdit>(id::kThreadMajorDia);
+    QTest::mouseClick(major, Qt::LeftButton);
+    window.events.clear();
+    QTest::keyClick(major, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(major, "1/2");
+    QCOMPARE(window.events, std::vector<Raised>{});  // typing alone ends nothing
+    QTest::keyClick(major, Qt::Key_Return);
+    QCOMPARE(window.Text(id::kThreadMajorDia), std::string("1."));
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kThreadMajorDia, kMsgLeave, 0}}));
+
+    // Tab leaves the box for the next one in creation order.
+    window.events.clear();
+    QTest::keyClicks(major, "5");
+    QTest::keyClick(major, Qt::Key_Tab);
+    QCOMPARE(window.Text(id::kThreadMajorDia), std::string("1.5"));
+    QCOMPARE(QApplication::focusWidget(), window.W(id::kThreadPitch));
+    QTest::keyClick(window.W(id::kThreadPitch), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.W(id::kThreadZStart));
+    QTest::keyClick(window.W(id::kThreadZStart), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), window.W(id::kThreadPitch));
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kThreadMajorDia, kMsgLeave, 0},
+                                                 {"TBXMAIN", id::kThreadPitch, kMsgLeave, 0},
+                                                 {"TBXMAIN", id::kThreadZStart, kMsgLeave, 0}}));
+
+    // Clicking OK leaves the box first, then clicks.
+    window.events.clear();
+    window.Click(id::kThreadOk);
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kThreadPitch, kMsgLeave, 0},
+                                                 {"TBXMAIN", id::kThreadOk, kMsgClick, 0}}));
+  }
+
+  void theOutputBoxKeepsCrLfThroughUserEdits() {
+    Window window;
+    QVERIFY(window.started);
+    window.form.SetText(kMainForm, id::kOutput, "N10 G0\r\nN20 M1\r\n");
+    QCOMPARE(window.Text(id::kOutput), std::string("N10 G0\r\nN20 M1\r\n"));
+    auto* box = window.W<QPlainTextEdit>(id::kOutput);
+    QTest::mouseClick(box->viewport(), Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(box, "N30 M30");
+    QCOMPARE(window.Text(id::kOutput), std::string("N10 G0\r\nN20 M1\r\nN30 M30"));
+  }
+
+  void messageBoxesCarryTheirIcon() {
+    Window window;
+    QVERIFY(window.started);
+    window.Tab(3);
+    window.Click(id::kCenterDrill60);
+    window.Type(id::kCSinkDrillDia, "0");
+    window.Click(id::kCSinkOk);
+    QTRY_COMPARE(window.boxes.seen.size(), std::size_t(1));
+    QCOMPARE(window.boxes.seen[0],
+             std::string("[TBX Error] Drill Diameter must be greater than 0"));
+    QCOMPARE(window.boxes.icons[0], QMessageBox::Warning);
+    QCOMPARE(window.Text(id::kOutput), std::string());
+
+    window.Tab(9);
+    window.Click(id::kMetric);
+    QTRY_COMPARE(window.boxes.seen.size(), std::size_t(2));
+    QCOMPARE(window.boxes.icons[1], QMessageBox::NoIcon);
+  }
+
+  void aFailedStartUpShowsItsMessageAndUnloads() {
+    Window window(false);
+    QVERIFY(!window.started);
+    QCOMPARE(window.boxes.seen.size(), std::size_t(1));
+    QVERIFY(window.boxes.seen[0].rfind("[TBX Error] Missing Data File ", 0) == 0);
+    QCOMPARE(window.boxes.icons[0], QMessageBox::Warning);
+    QVERIFY(!window.form.IsLoaded(kMainForm));
+    QVERIFY(!window.main()->isVisible());
+  }
+
+  void closingTheWindowSavesAndUnloads() {
+    Window window;
+    QVERIFY(window.started);
+    window.Tab(9);
+    window.Type(id::kXToolChange, "4.25");
+    window.events.clear();
+    QVERIFY(window.main()->close());
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", 0, kMsgClose, 0}}));
+    QVERIFY(!window.form.IsLoaded(kMainForm));
+    QVERIFY(!window.main()->isVisible());
+    QCOMPARE(ReadFile(window.home.path() / "default.txt"), std::string("4.25\r\n6.\r\n0.\r\n"));
+  }
+
+  void exitEndsTheEventLoop() {
+    Window window;
+    QVERIFY(window.started);
+    QTimer::singleShot(0, [&window] { window.Click(id::kExit); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(2); });  // should it not end
+    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kExit, kMsgClick, 0}}));
+    QVERIFY(!window.form.IsLoaded(kMainForm));
+    QVERIFY(!window.main()->isVisible());
+  }
+
+  void aboutMenuOpensTheAboutForm() {
+    Window window;
+    QVERIFY(window.started);
+    auto* mainWindow = qobject_cast<QMainWindow*>(window.main());
+    QMenuBar* menu = mainWindow->menuBar();
+    QCOMPARE(window.form.MenuAction()->text(), QStringLiteral("About"));
+    QTest::mouseClick(menu, Qt::LeftButton, {},
+                      menu->actionGeometry(window.form.MenuAction()).center());
+    QWidget* about = window.form.Window(kAboutForm);
+    QTRY_VERIFY(about->isVisible());
+    QCOMPARE(window.form.GetText(kAboutForm, 1), std::string(kProgramTitle));
+    QTest::mouseClick(window.form.Widget(kAboutForm, 2), Qt::LeftButton);
+    QVERIFY(!about->isVisible());
+    QVERIFY(window.main()->isVisible());
+  }
+
+  void iconComesFromTbxIcoOrIsOurOwn() {
+    Window window;
+    QVERIFY(window.started);
+    const QImage ours = TurnbrixIcon().pixmap(32).toImage();
+    QCOMPARE(window.main()->windowIcon().pixmap(32).toImage(), ours);
+
+    QTemporaryDir dir;
+    QImage red(32, 32, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    const QString file = dir.filePath(QStringLiteral("tbx.ico"));
+    QVERIFY(red.save(file, "ICO"));
+    window.form.SetFormIcon(kMainForm, file.toStdString());
+    QCOMPARE(window.main()->windowIcon().pixmap(32).toImage().pixelColor(16, 16), QColor(Qt::red));
+  }
+
+  // Every tab drawn: nothing painted over anything else, nothing cut, all inside the window.
+  void layoutIsTidy() {
+    Window window;
+    QVERIFY(window.started);
+    QWidget* client = window.W(id::kTabs)->parentWidget();
+    MultiRowTabs* tabs = window.Tabs();
+    for (int tab = 1; tab <= 9; ++tab) {
+      window.Tab(tab);
+      // Every tab caption fits its tab, and the tabs end above the page's controls.
+      for (int i = 0; i < tabs->count(); ++i) {
+        QVERIFY(tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) + 8 <=
+                tabs->tabRect(i).width());
+      }
+      const int pageTop = tabs->y() + tabs->pageRect().top();
+      std::vector<QWidget*> shown, frames;
+      for (const ControlSpec& entry : Catalogue()) {
+        QWidget* w = window.W(entry.id);
+        if (!w->isVisible() || entry.kind == ControlKind::TabControl) continue;
+        const QString name = QStringLiteral("tab %1 control %2").arg(tab).arg(entry.id);
+        QVERIFY2(client->rect().contains(w->geometry()), qPrintable(name + " leaves the window"));
+        (entry.kind == ControlKind::Frame ? frames : shown).push_back(w);
+        if (entry.layer == tab) QVERIFY2(w->y() > pageTop, qPrintable(name + " meets the tabs"));
+        // Captions fit their cell.
+        if (auto* label = qobject_cast<QLabel*>(w))
+          QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <=
+                       label->contentsRect().width(),
+                   qPrintable(name));
+        if (qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w))
+          QVERIFY2(Painted(w).width() <= w->width(), qPrintable(name + " is cut"));
+        if (auto* combo = qobject_cast<QComboBox*>(w)) {
+          QStyleOptionComboBox option;
+          option.initFrom(combo);
+          const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                             QStyle::SC_ComboBoxEditField, combo);
+          for (int i = 0; i < combo->count(); ++i) {
+            QVERIFY2(combo->fontMetrics().horizontalAdvance(combo->itemText(i)) <= field.width(),
+                     qPrintable(name + " cuts " + combo->itemText(i)));
+          }
+        }
+        if (auto* button = qobject_cast<QPushButton*>(w))
+          QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),
+                   qPrintable(name));
+        if (auto* frame = qobject_cast<QGroupBox*>(w))
+          QVERIFY2(frame->fontMetrics().horizontalAdvance(frame->title()) + 16 <= frame->width(),
+                   qPrintable(name));
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))
+          QVERIFY2(w->minimumSizeHint().height() <= w->height(), qPrintable(name + " is too low"));
+      }
+      for (std::size_t i = 0; i < shown.size(); ++i) {
+        for (std::size_t j = i + 1; j < shown.size(); ++j) {
+          QVERIFY2(!Painted(shown[i]).intersects(Painted(shown[j])),
+                   qPrintable(QStringLiteral("tab %1: %2 and %3 overlap")
+                                  .arg(tab)
+                                  .arg(shown[i]->objectName(), shown[j]->objectName()) +
+                              QDebug::toString(Painted(shown[i])) +
+                              QDebug::toString(Painted(shown[j]))));
+        }
+        // A control stands wholly inside a frame, below its title, or wholly outside it.
+        for (QWidget* frame : frames) {
+          QRect inner = frame->geometry().adjusted(1, frame->fontMetrics().height(), -1, -1);
+          QRect painted = Painted(shown[i]);
+          QVERIFY2(inner.contains(painted) || !frame->geometry().intersects(painted),
+                   qPrintable(QStringLiteral("tab %1: %2 crosses %3")
+                                  .arg(tab)
+                                  .arg(shown[i]->objectName(), frame->objectName())));
+        }
+      }
+    }
+  }
+};
+
+}  // namespace tbx
+
+QTEST_MAIN(tbx::QtFormTest)
+#include "qt_form_test.moc"
