@@ -343,21 +343,21 @@ std::span<const UnitDefault> UnitDefaults() { return kUnitDefaults; }
 std::span<const StartSelection> DataListSelections() { return kDataSelections; }
 
 namespace {
-void CreateOne(FormModel& ui, const ControlSpec& spec) {
+void CreateOne(FormModel& ui, const ControlSpec& desc) {
   for (const auto& c : kColours) {
-    if (c.id == spec.id) ui.SetColor(c.foreground, c.background);
+    if (c.id == desc.id) ui.SetColor(c.foreground, c.background);
   }
-  ui.CreateControl(kMainForm, spec);
+  ui.CreateControl(kMainForm, desc);
   for (const auto& c : kColours) {
-    if (c.id == spec.id) ui.SetColor(-1, -1);
+    if (c.id == desc.id) ui.SetColor(-1, -1);
   }
 }
 
 // The checks and fixed selections a layer starts with, made right after its controls.
 void InitialState(FormModel& ui, int layer) {
   for (const RadioGroup& g : kGroups) {
-    const ControlSpec* spec = FindControl(g.checkedAtStart);
-    if (spec->layer != layer) continue;
+    const ControlSpec* desc = FindControl(g.checkedAtStart);
+    if (desc->layer != layer) continue;
     for (ControlId member : g.members) ui.SetCheck(kMainForm, member, member == g.checkedAtStart);
   }
   for (ControlId id : kChecks) {
@@ -378,8 +378,8 @@ void BuildMainForm(FormModel& ui) {
       ui.DefineFont(kFontSlot, "Arial", 8, "V");
       ui.UseFont(kFontSlot);
     }
-    for (const ControlSpec& spec : kControls) {
-      if (spec.layer == layer) CreateOne(ui, spec);
+    for (const ControlSpec& desc : kControls) {
+      if (desc.layer == layer) CreateOne(ui, desc);
     }
     InitialState(ui, layer);
   }

@@ -47,7 +47,7 @@ class FormModel {
   virtual void DefineMainMenu(int menuId, std::string_view caption) = 0;
   virtual void SetLayer(int layer) = 0;
   // Creates a control on the form named, in the layer last set.
-  virtual void CreateControl(std::string_view form, const ControlSpec& spec) = 0;
+  virtual void CreateControl(std::string_view form, const ControlSpec& desc) = 0;
   virtual void DefineFont(int slot, std::string_view face, int points, std::string_view style) = 0;
   virtual void UseFont(int slot) = 0;
   virtual void SetColor(int foreground, int background) = 0;

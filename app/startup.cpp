@@ -34,7 +34,7 @@ void ApplyUnitDefaults(App& app) {
 bool EzDesignWindow(App& app, std::string_view form) {
   if (form == kAboutForm) {
     app.ui.SetLayer(0);
-    for (const ControlSpec& spec : kAboutControls) app.ui.CreateControl(kAboutForm, spec);
+    for (const ControlSpec& desc : kAboutControls) app.ui.CreateControl(kAboutForm, desc);
     return true;
   }
   BuildMainForm(app.ui);

@@ -52,19 +52,19 @@ bool HeadlessForm::IsLoaded(std::string_view name) const {
 
 void HeadlessForm::DefineMainMenu(int, std::string_view caption) { menuCaption_ = caption; }
 
-void HeadlessForm::CreateControl(std::string_view form, const ControlSpec& spec) {
+void HeadlessForm::CreateControl(std::string_view form, const ControlSpec& desc) {
   auto it = forms_.find(form);
   if (it == forms_.end()) return;
   HeadlessControl control;
-  control.spec = spec;
+  control.desc = desc;
   control.layer = layer_;
-  if (HasItems(spec.kind)) {
-    if (!spec.text.empty()) control.items = SplitItems(spec.text);
+  if (HasItems(desc.kind)) {
+    if (!desc.text.empty()) control.items = SplitItems(desc.text);
   } else {
-    control.text = spec.text;
+    control.text = desc.text;
   }
-  it->second.order.push_back(spec.id);
-  it->second.controls[spec.id] = std::move(control);
+  it->second.order.push_back(desc.id);
+  it->second.controls[desc.id] = std::move(control);
 }
 
 void HeadlessForm::DisplayLayer(std::string_view form, int layer, int) {
@@ -78,7 +78,7 @@ void HeadlessForm::SetFormIcon(std::string_view form, std::string_view iconFile)
 std::string HeadlessForm::GetText(std::string_view form, ControlId id) const {
   const HeadlessControl* c = Control(form, id);
   if (!c) return "";
-  if (HasItems(c->spec.kind)) {
+  if (HasItems(c->desc.kind)) {
     bool valid = c->selected >= 0 && c->selected < static_cast<int>(c->items.size());
     return valid ? c->items[c->selected] : "";
   }
@@ -155,7 +155,7 @@ bool HeadlessForm::IsVisible(std::string_view form, ControlId id) const {
   const HeadlessFormState* f = Form(form);
   const HeadlessControl* c = Control(form, id);
   if (!f || !c || !f->shown) return false;
-  if (c->spec.column >= 1000) return false;  // placed outside the form
+  if (c->desc.column >= 1000) return false;  // placed outside the form
   return c->layer == 0 || c->layer == f->visibleLayer;
 }
 

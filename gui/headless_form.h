@@ -11,7 +11,7 @@
 namespace tbx {
 
 struct HeadlessControl {
-  ControlSpec spec{};
+  ControlSpec desc{};
   int layer = 0;
   std::string text;
   int check = 0;
@@ -45,7 +45,7 @@ class HeadlessForm : public FormModel {
   bool IsLoaded(std::string_view name) const override;
   void DefineMainMenu(int menuId, std::string_view caption) override;
   void SetLayer(int layer) override { layer_ = layer; }
-  void CreateControl(std::string_view form, const ControlSpec& spec) override;
+  void CreateControl(std::string_view form, const ControlSpec& desc) override;
   void DefineFont(int, std::string_view, int, std::string_view) override {}
   void UseFont(int) override {}
   void SetColor(int, int) override {}

@@ -50,13 +50,13 @@ bool JobRunner::Type(ControlId id, std::string_view text) {
 bool JobRunner::Click(ControlId id) {
   if (!Usable(id, "click")) return false;
   HeadlessControl* c = form_.Control(kMainForm, id);
-  if (c->spec.kind == ControlKind::Radio) {
+  if (c->desc.kind == ControlKind::Radio) {
     if (const RadioGroup* g = GroupOf(id)) {
       for (ControlId member : g->members) form_.SetCheck(kMainForm, member, 0);
     }
     c->check = 1;
-  } else if (c->spec.kind == ControlKind::CheckBox ||
-             (c->spec.kind == ControlKind::Button && c->spec.style.find('X') != std::string_view::npos)) {
+  } else if (c->desc.kind == ControlKind::CheckBox ||
+             (c->desc.kind == ControlKind::Button && c->desc.style.find('X') != std::string_view::npos)) {
     c->check = c->check ? 0 : 1;
   }
   EzEvents(app_, kMainForm, id, kMsgClick, 0);
@@ -137,7 +137,7 @@ int JobRunner::RunScript(std::istream& script) {
       if (!ParseInt(idText, id)) return fail("'" + std::string(idText) + "' is not a control id");
       const HeadlessControl* c = form_.Control(kMainForm, id);
       if (!c) return fail("unknown control id " + std::to_string(id));
-      const ControlKind kind = c->spec.kind;
+      const ControlKind kind = c->desc.kind;
       const bool textBox = kind == ControlKind::TextBox;
       const bool list = kind == ControlKind::ComboBox || kind == ControlKind::ListBox;
       if ((command == "set" || command == "type" || command == "leave") && !textBox)
