@@ -3,6 +3,7 @@
 // and gui/qt_form (Qt widgets). Forms are addressed by name, controls by id.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tbx {
 
@@ -29,6 +30,17 @@ struct ControlSpec {
   std::string_view style;
   double column, row, width, height;
 };
+
+// The items of a fixed list as the catalogue gives them: one text, items separated by "|".
+inline std::vector<std::string_view> SplitItems(std::string_view text) {
+  std::vector<std::string_view> items;
+  for (std::size_t start = 0;;) {
+    std::size_t bar = text.find('|', start);
+    items.push_back(text.substr(start, bar - start));
+    if (bar == std::string_view::npos) return items;
+    start = bar + 1;
+  }
+}
 
 class FormModel {
  public:

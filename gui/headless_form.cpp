@@ -9,18 +9,6 @@ bool HasItems(ControlKind kind) {
   return kind == ControlKind::ComboBox || kind == ControlKind::ListBox ||
          kind == ControlKind::TabControl;
 }
-
-std::vector<std::string> SplitItems(std::string_view text) {
-  std::vector<std::string> items;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t bar = text.find('|', start);
-    items.emplace_back(text.substr(start, bar - start));
-    if (bar == std::string_view::npos) break;
-    start = bar + 1;
-  }
-  return items;
-}
 }  // namespace
 
 void HeadlessForm::CreateForm(std::string_view name, std::string_view, std::string_view caption,
@@ -59,7 +47,9 @@ void HeadlessForm::CreateControl(std::string_view form, const ControlSpec& desc)
   control.desc = desc;
   control.layer = layer_;
   if (HasItems(desc.kind)) {
-    if (!desc.text.empty()) control.items = SplitItems(desc.text);
+    if (!desc.text.empty()) {
+      for (std::string_view item : SplitItems(desc.text)) control.items.emplace_back(item);
+    }
   } else {
     control.text = desc.text;
   }
@@ -116,7 +106,7 @@ void HeadlessForm::AddItems(std::string_view form, ControlId id, std::string_vie
   HeadlessControl* c = Control(form, id);
   if (!c) return;
   if (splitItems) {
-    for (std::string& item : SplitItems(text)) c->items.push_back(std::move(item));
+    for (std::string_view item : SplitItems(text)) c->items.emplace_back(item);
   } else {
     c->items.emplace_back(text);
   }

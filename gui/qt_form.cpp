@@ -54,18 +54,6 @@ bool HasStyle(std::string_view style, char letter) {
   return style.find(letter) != std::string_view::npos;
 }
 
-std::vector<std::string_view> SplitItems(std::string_view text) {
-  std::vector<std::string_view> items;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t bar = text.find('|', start);
-    items.push_back(text.substr(start, bar - start));
-    if (bar == std::string_view::npos) break;
-    start = bar + 1;
-  }
-  return items;
-}
-
 // The multi-line boxes hold the program with CR LF line ends; the editor keeps LF.
 QString ToEditor(std::string_view text) {
   QString shown = ToQt(text);
