@@ -257,6 +257,15 @@ bool CheckBlockCount(Operation& op, std::int64_t perStart, std::int64_t tail, co
   return false;
 }
 
+// The rapid to start k of a canned cycle (OT, 6T); returns its taper word, empty when straight.
+std::string CycleStart(const App& app, Operation& op, const Thread& t, int k, char taperLetter) {
+  const float startZ = t.zStart + t.startSign * (static_cast<float>(k - 1) * t.pitch);
+  op.Block(" G0" + op.Word('Z', startZ, 4));
+  op.Block(op.Word('X', t.approachX, 4));
+  float taper = 0;
+  return CycleTaper(app, t, startZ, taper) ? op.Word(taperLetter, taper, 4) : "";
+}
+
 void OtCycle(const App& app, Operation& op, const Thread& t) {
   if (!CheckBlockCount(op, 4, 0, t, "Leads must give at most 9999 blocks: an OT thread writes 4 blocks per lead")) {
     return;
@@ -271,15 +280,11 @@ void OtCycle(const App& app, Operation& op, const Thread& t) {
   const std::string firstCycle = " G76 P" + pField + (t.metric ? " Q100 R0.02" : " Q30 R10");
   const float diameter = t.inside ? t.majorDia : t.minorDia;
   for (int k = 1; k <= t.leads; ++k) {
-    const float startZ = t.zStart + t.startSign * (static_cast<float>(k - 1) * t.pitch);
-    float taper = 0;
-    const bool tapered = CycleTaper(app, t, startZ, taper);
-    op.Block(" G0" + op.Word('Z', startZ, 4));
-    op.Block(op.Word('X', t.approachX, 4));
+    const std::string taper = CycleStart(app, op, t, k, 'R');
     op.Block(firstCycle);
     op.Block(" G76" + op.Word('X', diameter, t.metric ? 3 : 4) + op.Word('Z', t.zEnd, 4) +
-             op.WholeWord('P', heightWord) + (t.metric ? " Q200" : " Q30") +
-             (tapered ? op.Word('R', taper, 4) : "") + op.Word('F', t.lead, 5));
+             op.WholeWord('P', heightWord) + (t.metric ? " Q200" : " Q30") + taper +
+             op.Word('F', t.lead, 5));
   }
 }
 
@@ -289,14 +294,9 @@ void SixTCycle(const App& app, Operation& op, const Thread& t) {
   }
   const float diameter = t.inside ? t.majorDia : t.minorDia;
   for (int k = 1; k <= t.leads; ++k) {
-    const float startZ = t.zStart + t.startSign * (static_cast<float>(k - 1) * t.pitch);
-    float taper = 0;
-    const bool tapered = CycleTaper(app, t, startZ, taper);
-    op.Block(" G0" + op.Word('Z', startZ, 4));
-    op.Block(op.Word('X', t.approachX, 4));
+    const std::string taper = CycleStart(app, op, t, k, 'I');
     op.Block(" G76" + op.Word('X', diameter, 4) + op.Word('Z', t.zEnd, 4) + op.Word('K', t.height, 4) +
-             " D050" + (tapered ? op.Word('I', taper, 4) : "") + op.Word('F', t.lead, 6) + " A" +
-             t.toolAngle.field);
+             " D050" + taper + op.Word('F', t.lead, 6) + " A" + t.toolAngle.field);
   }
 }
 
