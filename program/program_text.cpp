@@ -39,7 +39,11 @@ void CopyProgram(App& app) { app.ui.SetClipboard(app.Text(id::kOutput)); }
 
 std::string Operation::Word(char letter, double value, int places) {
   std::string number = FormatValue(value, places);
-  if (!IsPlainNumber(number)) Refuse(std::string("The ") + letter + " word is out of range (" + number + ")");
+  if (!IsPlainNumber(number)) {
+    std::string shown = number;
+    if (shown.back() == '.') shown.pop_back();
+    Refuse(std::string("The ") + letter + " word is out of range (" + shown + ")");
+  }
   return std::string(" ") + letter + number;
 }
 

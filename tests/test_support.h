@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,38 @@ class Session {
   JobRunner runner;
   bool started = false;
 };
+
+// What operations leave behind, to show that a refused one left nothing.
+struct Trace {
+  std::string output;
+  std::int64_t blockNumber;
+  int undoCount;
+  bool undoEnabled;
+  std::size_t messages;
+};
+
+inline Trace TraceOf(Session& s) {
+  const App& app = s.runner.app();
+  return {s.Output(), app.program.blockNumber, app.undo.undoCount,
+          s.runner.form().Control(kMainForm, id::kUndo)->enabled, s.runner.Messages().size()};
+}
+
+// A refused operation: the program, the block counter and the undo history as they were, and
+// one new "TBX Error" box saying `message`.
+inline ::testing::AssertionResult Refused(Session& s, const Trace& before, const std::string& message) {
+  const Trace now = TraceOf(s);
+  const std::vector<std::string>& boxes = s.runner.Messages();
+  if (now.messages != before.messages + 1)
+    return ::testing::AssertionFailure() << now.messages - before.messages << " new message boxes";
+  if (boxes.back() != "[TBX Error] " + message)
+    return ::testing::AssertionFailure() << "the box says \"" << boxes.back() << "\"";
+  if (now.output != before.output) return ::testing::AssertionFailure() << "the program changed";
+  if (now.blockNumber != before.blockNumber)
+    return ::testing::AssertionFailure() << "the block counter moved to " << now.blockNumber;
+  if (now.undoCount != before.undoCount || now.undoEnabled != before.undoEnabled)
+    return ::testing::AssertionFailure() << "the undo history changed";
+  return ::testing::AssertionSuccess();
+}
 
 // Joins blocks into program text, each ended by CR LF.
 inline std::string Program(std::initializer_list<std::string_view> blocks) {
