@@ -12,7 +12,7 @@
 #include "ops/deep_drill.h"
 #include "ops/drill_size.h"
 #include "ops/groove.h"
-#include "ops/ream.h"
+#include "app/generators.h"
 #include "ops/tap.h"
 #include "ops/tap_drill.h"
 #include "ops/thread.h"

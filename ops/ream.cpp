@@ -1,34 +1,28 @@
 #include "ops/ream.h"
 
-#include "app/app.h"
-#include "ops/drill_size.h"
 #include "ops/spindle.h"
 
 namespace tbx {
 
-void ReamGenerator(App& app) {
-  const float diameter = app.Single(id::kReamerDia);
-  const float zStart = app.Single(id::kReamZStart);
-  const float rapidClearance = app.Single(id::kReamRapidClearance);
-  const float approach = zStart + rapidClearance;
+Operation ReamOperation(const ReamInputs& in, const OpContext& ctx) {
+  const float approach = in.zStart + in.rapidClearance;
   // The reamer goes Rapid Clearance past the hole depth, which does not move with Z Start.
-  const float bottom = app.Single(id::kReamDepth) - rapidClearance;
-  const float feed = app.Single(id::kReamFeed);
-  Operation op(app.program.rapidMode);
+  const float bottom = in.depth - in.rapidClearance;
+  Operation op(ctx.rapidMode);
 
-  op.Comment(app.Text(id::kReamComment));
-  SpindleBlock(app, op, "Reamer Diameter", diameter, true);
+  op.Comment(in.comment);
+  SpindleBlock(ctx, op, "Reamer Diameter", in.reamerDia, true);
   op.Block(" G0" + op.Word('Z', approach, 4));
   op.Block(" X0");
-  op.Block(" G1" + op.Word('Z', bottom, 4) + op.Word('F', feed, 4));
-  if (app.Checked(id::kFeedOut)) {
+  op.Block(" G1" + op.Word('Z', bottom, 4) + op.Word('F', in.feed, 4));
+  if (in.feedOut) {
     op.Block(op.Word('Z', approach, 4));  // still G1: withdrawn at feed
     op.RapidMode() = 0;
   } else {
     op.Block(" G0" + op.Word('Z', approach, 4));
     op.RapidMode() = 1;
   }
-  WriteOperation(app, op);
+  return op;
 }
 
 }  // namespace tbx

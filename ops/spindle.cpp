@@ -7,10 +7,18 @@
 
 namespace tbx {
 
-float SpindleSpeed(const App& app, double surfaceSpeed, float diameter) {
-  const double speed = app.Metric() ? 100 * app.pi * surfaceSpeed / diameter
-                                    : 12 / app.pi * surfaceSpeed / diameter;
+OpContext ContextOf(const App& app) {
+  return OpContext{app.Metric(), app.pi, app.program.rapidMode, app.Single(id::kSpm)};
+}
+
+float SpindleSpeed(const OpContext& ctx, double surfaceSpeed, float diameter) {
+  const double speed = ctx.metric ? 100 * ctx.pi * surfaceSpeed / diameter
+                                  : 12 / ctx.pi * surfaceSpeed / diameter;
   return ToSingle(speed);
+}
+
+float SpindleSpeed(const App& app, double surfaceSpeed, float diameter) {
+  return SpindleSpeed(ContextOf(app), surfaceSpeed, diameter);
 }
 
 std::optional<int> WholeNumber16(double value) {
@@ -22,8 +30,8 @@ std::optional<int> WholeNumber16(double value) {
   return static_cast<int>(whole);
 }
 
-std::optional<int> WholeSurfaceSpeed(const App& app, Operation& op) {
-  const double spm = app.Single(id::kSpm);
+std::optional<int> WholeSurfaceSpeed(const OpContext& ctx, Operation& op) {
+  const double spm = ctx.surfaceSpeed;
   const std::optional<int> whole = WholeNumber16(spm);
   if (!whole || *whole < 0) {
     op.Refuse(spm < 0 ? "SPM must be 0 or more" : "SPM must be at most 32767");
@@ -32,18 +40,27 @@ std::optional<int> WholeSurfaceSpeed(const App& app, Operation& op) {
   return whole;
 }
 
-void SpindleBlock(const App& app, Operation& op, std::string_view diameterCaption,
+std::optional<int> WholeSurfaceSpeed(const App& app, Operation& op) {
+  return WholeSurfaceSpeed(ContextOf(app), op);
+}
+
+void SpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameterCaption,
                   float diameter, bool wholeSpm, std::string_view direction) {
   if (!(diameter > 0)) op.Refuse(std::string(diameterCaption) + " must be greater than 0");
-  double spm = app.Single(id::kSpm);
+  double spm = ctx.surfaceSpeed;
   if (wholeSpm) {
-    const std::optional<int> whole = WholeSurfaceSpeed(app, op);
+    const std::optional<int> whole = WholeSurfaceSpeed(ctx, op);
     if (!whole) return;
     spm = *whole;
   }
   if (spm < 0) op.Refuse("SPM must be 0 or more");
   if (!op.Refusal().empty()) return;
-  op.Block(" G97" + op.WholeWord('S', SpindleSpeed(app, spm, diameter)) + std::string(direction));
+  op.Block(" G97" + op.WholeWord('S', SpindleSpeed(ctx, spm, diameter)) + std::string(direction));
+}
+
+void SpindleBlock(const App& app, Operation& op, std::string_view diameterCaption,
+                  float diameter, bool wholeSpm, std::string_view direction) {
+  SpindleBlock(ContextOf(app), op, diameterCaption, diameter, wholeSpm, direction);
 }
 
 }  // namespace tbx

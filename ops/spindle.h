@@ -3,12 +3,18 @@
 #include <optional>
 #include <string_view>
 
+#include "ops/context.h"
+
 namespace tbx {
 struct App;
 class Operation;
 
+// The context of the always-visible controls as the form holds them now.
+OpContext ContextOf(const App& app);
+
 // S for surface speed V on diameter D: inch (12 / Pi) × V / D, metric 100 × Pi × V / D
 // (314.16, not 1000 / Pi), stored in single precision.
+float SpindleSpeed(const OpContext& ctx, double surfaceSpeed, float diameter);
 float SpindleSpeed(const App& app, double surfaceSpeed, float diameter);
 
 // A value read the way a 16-bit integer variable takes it: nearest, a half going to the even
@@ -16,10 +22,13 @@ float SpindleSpeed(const App& app, double surfaceSpeed, float diameter);
 std::optional<int> WholeNumber16(double value);
 
 // SPM as a whole number from 0 to 32767, or a refusal of the operation.
+std::optional<int> WholeSurfaceSpeed(const OpContext& ctx, Operation& op);
 std::optional<int> WholeSurfaceSpeed(const App& app, Operation& op);
 
 // Refuses a diameter of 0 or less (named by its caption) and a negative or (wholeSpm)
 // out-of-range SPM; otherwise appends the spindle block " G97 S.." and the direction word.
+void SpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameterCaption,
+                  float diameter, bool wholeSpm, std::string_view direction = " M3");
 void SpindleBlock(const App& app, Operation& op, std::string_view diameterCaption,
                   float diameter, bool wholeSpm, std::string_view direction = " M3");
 

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/controls.h"
-#include "ops/ream.h"
 #include "test_support.h"
 
 namespace tbx::test {

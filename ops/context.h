@@ -1,0 +1,15 @@
+#pragma once
+// What every generator needs besides its own tab's inputs: the values of the always-visible
+// part of the window and the state the program text carries from one operation to the next.
+#include "data/settings.h"
+
+namespace tbx {
+
+struct OpContext {
+  bool metric = false;
+  double pi = kPi;
+  int rapidMode = 0;         // RapidMode as the operation finds it
+  float surfaceSpeed = 0;    // the SPM box in single precision
+};
+
+}  // namespace tbx
