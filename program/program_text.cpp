@@ -90,8 +90,13 @@ bool WriteOperation(App& app, const Operation& op) {
   }
 
   ProgramState& p = app.program;
-  app.SetText(id::kScratch, app.Text(id::kOutput));
   ToolChangeBlock(app);
+  // Text typed at the end of the box must not run into the tool-change block; the undo entry
+  // saved above keeps the box as the user left it.
+  std::string before = app.Text(id::kScratch);
+  if (!before.empty() && before.back() != '\n' && before.back() != '\r') {
+    app.SetText(id::kScratch, before + p.newLine);
+  }
   for (const std::string& words : op.Blocks()) {
     AddBlockNumber(app);
     p.programText += words + p.newLine;
