@@ -5,8 +5,10 @@
 #include <iostream>
 #include <string>
 
+#include "app/first_run.h"
 #include "app/startup.h"
 #include "gui/job_runner.h"
+#include "turnbrix_build.h"
 
 namespace {
 
@@ -44,7 +46,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {
-      std::cout << "turnbrix-cli (" << tbx::kProgramTitle << ")\n";
+      std::cout << "turnbrix-cli " TURNBRIX_VERSION "\n";
       return 0;
     }
     if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc) {
@@ -72,6 +74,9 @@ int main(int argc, char** argv) {
     in = &file;
   }
 
+  const std::string firstRun = tbx::SetUpFirstRun(
+      home, tbx::ShippedDataFolder(tbx::ExecutableFolder(), TURNBRIX_SOURCE_RESOURCES));
+  if (!firstRun.empty()) std::cerr << "turnbrix-cli: " << firstRun << '\n';
   std::cout.setf(std::ios::unitbuf);
   tbx::JobRunner runner(tbx::HomeFolder(home), std::cout, std::cerr);
   if (!runner.Start()) return 1;

@@ -3,15 +3,19 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <cstdio>
 #include <cstring>
 
 #include "app/app.h"
 #include "app/events.h"
+#include "app/first_run.h"
 #include "app/startup.h"
 #include "gui/icon/turnbrix_icon.h"
 #include "gui/qt_form.h"
 #include "gui/qt_tabs.h"
+#include "turnbrix_build.h"
 
 namespace {
 
@@ -46,22 +50,27 @@ bool SaveScreenshots(tbx::QtForm& form, const QString& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Screenshots need no screen.
+  // Screenshots, help and version need no screen.
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--screenshots") == 0 &&
+    const char* a = argv[i];
+    const bool noScreen = std::strcmp(a, "--screenshots") == 0 || std::strcmp(a, "--help") == 0 ||
+                          std::strcmp(a, "-h") == 0 || std::strcmp(a, "--version") == 0 ||
+                          std::strcmp(a, "-v") == 0;
+    if (noScreen &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
       qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("turnbrix"));
-  QApplication::setApplicationVersion(QStringLiteral("2.5"));
+  QApplication::setApplicationVersion(QStringLiteral(TURNBRIX_VERSION));
   QApplication::setWindowIcon(tbx::TurnbrixIcon());
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Turnbrix: G-code for two-axis lathes.\n"
       "default.txt and data.txt are read from DIR, else from $TURNBRIX_HOME, else from\n"
-      "$XDG_DATA_HOME/turnbrix or ~/.local/share/turnbrix."));
+      "$XDG_DATA_HOME/turnbrix or ~/.local/share/turnbrix; the first run creates that folder\n"
+      "with the shipped files."));
   parser.addHelpOption();
   parser.addVersionOption();
   QCommandLineOption homeOption(QStringLiteral("home"),
@@ -78,6 +87,9 @@ int main(int argc, char** argv) {
   parser.process(application);
 
   const QByteArray home = parser.value(homeOption).toLocal8Bit();
+  const std::string firstRun = tbx::SetUpFirstRun(
+      parser.isSet(homeOption) ? home.constData() : nullptr,
+      tbx::ShippedDataFolder(tbx::ExecutableFolder(), TURNBRIX_SOURCE_RESOURCES));
   tbx::QtForm form;
   tbx::App app(form, tbx::HomeFolder(parser.isSet(homeOption) ? home.constData() : nullptr));
   form.SetEventSink([&app](std::string_view name, tbx::ControlId control, int message, int value) {
@@ -93,6 +105,8 @@ int main(int argc, char** argv) {
 
   // A failed start-up has shown its messages and unloaded the main form.
   if (!tbx::EzMain(app)) return 1;
+  if (auto* window = qobject_cast<QMainWindow*>(form.Window(tbx::kMainForm)); window && !firstRun.empty())
+    window->statusBar()->showMessage(QString::fromStdString(firstRun));
   if (screenshots) return SaveScreenshots(form, parser.value(screenshotOption)) ? 0 : 1;
   return application.exec();
 }
