@@ -39,7 +39,7 @@ install(FILES resources/default.txt resources/data.txt
   DESTINATION ${CMAKE_INSTALL_DATADIR}/turnbrix)
 install(FILES ${TURNBRIX_GENERATED}/turnbrix-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${TURNBRIX_GENERATED}/changelog.gz ${TURNBRIX_LINUX}/copyright
-  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/turnbrix)
 
 if(TARGET turnbrix)
   turnbrix_gzip(${TURNBRIX_LINUX}/turnbrix.1.in turnbrix.1)
@@ -79,8 +79,13 @@ set(CPACK_PACKAGE_NAME turnbrix)
 set(CPACK_PACKAGE_VENDOR "Turnbrix developers")
 set(CPACK_PACKAGE_CONTACT ${TURNBRIX_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "G-code writer for two-axis CNC lathes")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Turnbrix writes G-code for two-axis CNC lathes (X on the diameter, Z along the spindle axis). Pick an operation on a tab (threading, centre drilling and countersinking, deep peck drilling, reaming, tapping, grooving), type the dimensions and cutting values, click OK, and Turnbrix appends numbered blocks to the program. turnbrix-cli replays job scripts without a window.")
+# Wrapped by hand: the Debian description's lines stay under 80 columns.
+set(CPACK_PACKAGE_DESCRIPTION "\
+Turnbrix writes G-code for two-axis CNC lathes (X on the diameter, Z along
+the spindle axis). Pick an operation on a tab (threading, centre drilling and
+countersinking, deep peck drilling, reaming, tapping, grooving), type the
+dimensions and cutting values, click OK, and Turnbrix appends numbered blocks
+to the program. turnbrix-cli replays job scripts without a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
