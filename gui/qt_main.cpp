@@ -105,8 +105,11 @@ int main(int argc, char** argv) {
 
   // A failed start-up has shown its messages and unloaded the main form.
   if (!tbx::EzMain(app)) return 1;
-  if (auto* window = qobject_cast<QMainWindow*>(form.Window(tbx::kMainForm)); window && !firstRun.empty())
+  if (auto* window = qobject_cast<QMainWindow*>(form.Window(tbx::kMainForm)); window && !firstRun.empty()) {
+    window->statusBar()->setSizeGripEnabled(false);  // the window has a fixed size
     window->statusBar()->showMessage(QString::fromStdString(firstRun));
+    window->adjustSize();
+  }
   if (screenshots) return SaveScreenshots(form, parser.value(screenshotOption)) ? 0 : 1;
   return application.exec();
 }
