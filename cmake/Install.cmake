@@ -59,12 +59,20 @@ if(TARGET turnbrix)
   install(FILES ${TURNBRIX_LINUX}/turnbrix.svg DESTINATION ${TURNBRIX_ICONS}/scalable/apps)
   find_program(TURNBRIX_RSVG_CONVERT rsvg-convert)
   if(TURNBRIX_RSVG_CONVERT)
+    file(READ ${TURNBRIX_LINUX}/turnbrix.svg svg)
+    string(REGEX REPLACE "  <!-- The thread[^>]*>\n  <g id=\"thread\".*</g>\n" "" svg "${svg}")
+    file(WRITE ${TURNBRIX_GENERATED}/turnbrix-small.svg "${svg}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TURNBRIX_LINUX}/turnbrix.svg)
     foreach(size 16 22 24 32 48 64 128 256)
       set(png ${TURNBRIX_GENERATED}/icons/${size}x${size}/turnbrix.png)
+      set(svg ${TURNBRIX_LINUX}/turnbrix.svg)
+      if(size LESS 24)
+        set(svg ${TURNBRIX_GENERATED}/turnbrix-small.svg)
+      endif()
       add_custom_command(OUTPUT ${png}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${TURNBRIX_GENERATED}/icons/${size}x${size}
-        COMMAND ${TURNBRIX_RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${TURNBRIX_LINUX}/turnbrix.svg
-        DEPENDS ${TURNBRIX_LINUX}/turnbrix.svg VERBATIM)
+        COMMAND ${TURNBRIX_RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${svg}
+        DEPENDS ${svg} VERBATIM)
       list(APPEND TURNBRIX_GZIPPED ${png})
       install(FILES ${png} DESTINATION ${TURNBRIX_ICONS}/${size}x${size}/apps)
     endforeach()
