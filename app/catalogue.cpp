@@ -229,6 +229,94 @@ constexpr ControlSpec kControls[] = {
     {1025, K::Label, 9, "Z Axis Tool Change", "L", 11, 8, 22, 1.2},
     {kSettingsOk, K::Button, 9, "OK", "T", 24, 25.5, 10, 1.5},
 
+    // Layer 10: Face
+    {kFaceComment, K::TextBox, 10, "FACE", "EST", 4, 4.25, 16, 1.2},
+    {kFaceStockDia, K::TextBox, 10, "2.", "EST", 4, 6.75, 6, 1.2},
+    {kFaceEndDia, K::TextBox, 10, "0.", "EST", 4, 8, 6, 1.2},
+    {kFaceZStart, K::TextBox, 10, ".05", "EST", 4, 9.25, 6, 1.2},
+    {kFaceZFinal, K::TextBox, 10, "0.", "EST", 4, 10.5, 6, 1.2},
+    {kFaceDepthOfCut, K::TextBox, 10, ".05", "EST", 4, 11.75, 6, 1.2},
+    {kFaceFinishAllowance, K::TextBox, 10, ".005", "EST", 4, 13, 6, 1.2},
+    {kFaceRoughFeed, K::TextBox, 10, ".01", "EST", 4, 14.25, 6, 1.2},
+    {kFaceFinishFeed, K::TextBox, 10, ".005", "EST", 4, 15.5, 6, 1.2},
+    {kFaceXClearance, K::TextBox, 10, ".1", "EST", 4, 16.75, 6, 1.2},
+    {kFaceZClearance, K::TextBox, 10, ".05", "EST", 4, 18, 6, 1.2},
+    {kFaceCss, K::CheckBox, 10, "Constant Surface Speed", "T", 4, 20.5, 20, 1.2},
+    {kFaceMaxRpm, K::TextBox, 10, "3000", "EST", 4, 21.75, 6, 1.2},
+    {1206, K::Label, 10, "Stock Dia", "L", 11, 6.75, 16, 1.2},
+    {1211, K::Label, 10, "End Dia", "L", 11, 8, 16, 1.2},
+    {1216, K::Label, 10, "Z Start", "L", 11, 9.25, 16, 1.2},
+    {1221, K::Label, 10, "Z Final", "L", 11, 10.5, 16, 1.2},
+    {1226, K::Label, 10, "Depth of Cut", "L", 11, 11.75, 16, 1.2},
+    {1231, K::Label, 10, "Finish Allowance", "L", 11, 13, 16, 1.2},
+    {1236, K::Label, 10, "Rough Feed", "L", 11, 14.25, 16, 1.2},
+    {1241, K::Label, 10, "Finish Feed", "L", 11, 15.5, 16, 1.2},
+    {1246, K::Label, 10, "X Clearance", "L", 11, 16.75, 16, 1.2},
+    {1251, K::Label, 10, "Z Clearance", "L", 11, 18, 16, 1.2},
+    {1258, K::Label, 10, "Max RPM", "L", 11, 21.75, 16, 1.2},
+    {1201, K::Label, 10, "Comment", "L", 24, 4.25, 16, 1.2},
+    {kFaceOk, K::Button, 10, "OK", "T", 24, 25.5, 10, 1.5},
+
+    // Layer 11: Turn
+    {kTurnComment, K::TextBox, 11, "TURN", "EST", 4, 4.25, 16, 1.2},
+    {kTurnOutside, K::Radio, 11, "Outside", "G", 4, 6.4375, 9, 1.2},
+    {kTurnInside, K::Radio, 11, "Inside", "", 13, 6.4375, 9, 1.2},
+    {kTurnStartDia, K::TextBox, 11, "2.", "EST", 4, 8, 6, 1.2},
+    {kTurnFinalDia, K::TextBox, 11, "1.5", "EST", 4, 9.25, 6, 1.2},
+    {kTurnZStart, K::TextBox, 11, "0.", "EST", 4, 10.5, 6, 1.2},
+    {kTurnZEnd, K::TextBox, 11, "-1.", "EST", 4, 11.75, 6, 1.2},
+    {kTurnDepthOfCut, K::TextBox, 11, ".05", "EST", 4, 13, 6, 1.2},
+    {kTurnFinishAllowanceX, K::TextBox, 11, ".01", "EST", 4, 14.25, 6, 1.2},
+    {kTurnFinishAllowanceZ, K::TextBox, 11, ".005", "EST", 4, 15.5, 6, 1.2},
+    {kTurnRoughFeed, K::TextBox, 11, ".01", "EST", 4, 16.75, 6, 1.2},
+    {kTurnFinishFeed, K::TextBox, 11, ".005", "EST", 4, 18, 6, 1.2},
+    {kTurnChamfer, K::TextBox, 11, ".03", "EST", 4, 19.25, 6, 1.2},
+    {kTurnClearance, K::TextBox, 11, ".05", "EST", 4, 20.5, 6, 1.2},
+    {kTurnCss, K::CheckBox, 11, "Constant Surface Speed", "T", 4, 23, 20, 1.2},
+    {kTurnMaxRpm, K::TextBox, 11, "3000", "EST", 4, 24.25, 6, 1.2},
+    {1316, K::Label, 11, "Start Dia", "L", 11, 8, 16, 1.2},
+    {1321, K::Label, 11, "Final Dia", "L", 11, 9.25, 16, 1.2},
+    {1326, K::Label, 11, "Z Start", "L", 11, 10.5, 16, 1.2},
+    {1331, K::Label, 11, "Z End", "L", 11, 11.75, 16, 1.2},
+    {1336, K::Label, 11, "Depth of Cut", "L", 11, 13, 16, 1.2},
+    {1341, K::Label, 11, "Finish Allowance X", "L", 11, 14.25, 16, 1.2},
+    {1346, K::Label, 11, "Finish Allowance Z", "L", 11, 15.5, 16, 1.2},
+    {1351, K::Label, 11, "Rough Feed", "L", 11, 16.75, 16, 1.2},
+    {1356, K::Label, 11, "Finish Feed", "L", 11, 18, 16, 1.2},
+    {1361, K::Label, 11, "Chamfer", "L", 11, 19.25, 16, 1.2},
+    {1366, K::Label, 11, "Clearance", "L", 11, 20.5, 16, 1.2},
+    {1373, K::Label, 11, "Max RPM", "L", 11, 24.25, 16, 1.2},
+    {1301, K::Label, 11, "Comment", "L", 24, 4.25, 16, 1.2},
+    {kTurnOk, K::Button, 11, "OK", "T", 24, 25.5, 10, 1.5},
+
+    // Layer 12: Part-off
+    {kPartComment, K::TextBox, 12, "PART OFF", "EST", 4, 4.25, 16, 1.2},
+    {kPartStockDia, K::TextBox, 12, "2.", "EST", 4, 6.75, 6, 1.2},
+    {kPartEndDia, K::TextBox, 12, "0.", "EST", 4, 8, 6, 1.2},
+    {kPartZPosition, K::TextBox, 12, "-1.", "EST", 4, 9.25, 6, 1.2},
+    {kPartToolWidth, K::TextBox, 12, ".125", "EST", 4, 10.5, 6, 1.2},
+    {kPartPeck, K::TextBox, 12, "0.", "EST", 4, 11.75, 6, 1.2},
+    {kPartFeed, K::TextBox, 12, ".003", "EST", 4, 13, 6, 1.2},
+    {kPartReducedFeedDia, K::TextBox, 12, ".25", "EST", 4, 14.25, 6, 1.2},
+    {kPartReducedFeed, K::TextBox, 12, ".0015", "EST", 4, 15.5, 6, 1.2},
+    {kPartChamfer, K::TextBox, 12, "0.", "EST", 4, 16.75, 6, 1.2},
+    {kPartClearance, K::TextBox, 12, ".05", "EST", 4, 18, 6, 1.2},
+    {kPartCss, K::CheckBox, 12, "Constant Surface Speed", "T", 4, 20.5, 20, 1.2},
+    {kPartMaxRpm, K::TextBox, 12, "3000", "EST", 4, 21.75, 6, 1.2},
+    {1406, K::Label, 12, "Stock Dia", "L", 11, 6.75, 16, 1.2},
+    {1411, K::Label, 12, "End Dia", "L", 11, 8, 16, 1.2},
+    {1416, K::Label, 12, "Z Position", "L", 11, 9.25, 16, 1.2},
+    {1421, K::Label, 12, "Tool Width", "L", 11, 10.5, 16, 1.2},
+    {1426, K::Label, 12, "Peck", "L", 11, 11.75, 16, 1.2},
+    {1431, K::Label, 12, "Feed", "L", 11, 13, 16, 1.2},
+    {1436, K::Label, 12, "Reduced Feed Dia", "L", 11, 14.25, 16, 1.2},
+    {1441, K::Label, 12, "Reduced Feed", "L", 11, 15.5, 16, 1.2},
+    {1446, K::Label, 12, "Chamfer", "L", 11, 16.75, 16, 1.2},
+    {1451, K::Label, 12, "Clearance", "L", 11, 18, 16, 1.2},
+    {1458, K::Label, 12, "Max RPM", "L", 11, 21.75, 16, 1.2},
+    {1401, K::Label, 12, "Comment", "L", 24, 4.25, 16, 1.2},
+    {kPartOk, K::Button, 12, "OK", "T", 24, 25.5, 10, 1.5},
+
     // Layer 0: always visible; the tab control last.
     {kTool, K::ComboBox, 0, "T01|T02|T03|T04|T05|T06|T07|T08|T09|T10|T11|T12", "GTV", 45, 0.5, 6, 12},
     {kOffset, K::ComboBox, 0,
@@ -245,7 +333,8 @@ constexpr ControlSpec kControls[] = {
     {kCopy, K::Button, 0, "Copy", "T", 54, 26.5, 8, 1.5},
     {kExit, K::Button, 0, "Exit", "T", 64, 26.5, 8, 1.5},
     {kTabs, K::TabControl, 0,
-     "Material|Thread|C'Sink/Drill|Deep Drill|Ream|Tap|Groove|Drill + Tap Data|Settings", "GMT", 1.5,
+     "Material|Thread|C'Sink/Drill|Deep Drill|Ream|Tap|Groove|Drill + Tap Data|Settings|Face|Turn|Part-off",
+     "GMT", 1.5,
      0.25, 40, 28},
 };
 
@@ -264,13 +353,14 @@ constexpr ControlId kTapCode[] = {kG84, kTapG32, kTapG33};
 constexpr ControlId kGrooveSide[] = {kGrooveOutside, kGrooveInside};
 constexpr ControlId kTapKind[] = {kStandardTap, kColdFormTap};
 constexpr ControlId kToolMaterial[] = {kCarbide, kHss};
+constexpr ControlId kTurnSide[] = {kTurnOutside, kTurnInside};
 
 constexpr RadioGroup kGroups[] = {
     {kThreadSide, kThreadOutside}, {kTaper, kTaperByAngle},   {kChamferExit, kChamferZero},
     {kToolAngle, kToolAngle0},     {kThreadCode, kOtControl}, {kDrillAngle, kAngle90},
     {kCenterSize, kCenter0},       {kPeckMode, kG83},         {kDeepAngle, kDeep118},
     {kTapCode, kG84},              {kGrooveSide, kGrooveOutside}, {kTapKind, kStandardTap},
-    {kToolMaterial, kCarbide},
+    {kToolMaterial, kCarbide},     {kTurnSide, kTurnOutside},
 };
 
 constexpr ControlId kChecks[] = {kFinishPass, kCoolant};
@@ -304,6 +394,19 @@ constexpr UnitDefault kUnitDefaults[] = {
     {kXBottomStock, ".01", ".5"},       {kZWallStock, ".005", ".25"},
     {kTapDrillResult, ".3222", "8.9446"}, {kTapDia, ".375", "10."},
     {kDataPitch, ".0625", "1.25"},      {kSpm, "325", "99"},
+    {kFaceStockDia, "2.", "50."},       {kFaceZStart, ".05", "1."},
+    {kFaceDepthOfCut, ".05", "1."},     {kFaceFinishAllowance, ".005", ".2"},
+    {kFaceRoughFeed, ".01", ".25"},     {kFaceFinishFeed, ".005", ".1"},
+    {kFaceXClearance, ".1", "2."},      {kFaceZClearance, ".05", "1."},
+    {kTurnStartDia, "2.", "50."},       {kTurnFinalDia, "1.5", "40."},
+    {kTurnZEnd, "-1.", "-25."},         {kTurnDepthOfCut, ".05", "1."},
+    {kTurnFinishAllowanceX, ".01", ".2"}, {kTurnFinishAllowanceZ, ".005", ".1"},
+    {kTurnRoughFeed, ".01", ".25"},     {kTurnFinishFeed, ".005", ".1"},
+    {kTurnChamfer, ".03", ".5"},        {kTurnClearance, ".05", "1."},
+    {kPartStockDia, "2.", "50."},       {kPartZPosition, "-1.", "-25."},
+    {kPartToolWidth, ".125", "3."},     {kPartFeed, ".003", ".08"},
+    {kPartReducedFeedDia, ".25", "6."}, {kPartReducedFeed, ".0015", ".04"},
+    {kPartClearance, ".05", "1."},
 };
 
 constexpr StartSelection kDataSelections[] = {
@@ -371,7 +474,7 @@ void InitialState(FormModel& ui, int layer) {
 
 void BuildMainForm(FormModel& ui) {
   ui.SetColor(-1, -1);
-  for (int layer : {1, 2, 3, 4, 5, 6, 7, 8, 9, 0}) {
+  for (int layer : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0}) {
     if (layer == 0) ui.SetColor(-1, -1);
     ui.SetLayer(layer);
     if (layer == 1) {

@@ -25,7 +25,7 @@ struct StartSelection {
   int metricIndex;
 };
 
-// Controls of TBXMAIN in creation order (layers 1 to 9, then layer 0, the tab control last).
+// Controls of TBXMAIN in creation order (layers 1 to 12, then layer 0, the tab control last).
 std::span<const ControlSpec> Catalogue();
 const ControlSpec* FindControl(ControlId id);
 std::span<const RadioGroup> RadioGroups();

@@ -54,6 +54,22 @@ enum : ControlId {
   // Always visible
   kTool = 1040, kOffset = 1045, kCarbide = 1050, kHss = 1055, kCoolant = 1060, kSpm = 1065,
   kOutput = 1070, kScratch = 1071, kUndo = 1080, kCopy = 1085, kExit = 1090, kTabs = 1095,
+  // Face tab
+  kFaceComment = 1200, kFaceStockDia = 1205, kFaceEndDia = 1210, kFaceZStart = 1215,
+  kFaceZFinal = 1220, kFaceDepthOfCut = 1225, kFaceFinishAllowance = 1230,
+  kFaceRoughFeed = 1235, kFaceFinishFeed = 1240, kFaceXClearance = 1245,
+  kFaceZClearance = 1250, kFaceCss = 1255, kFaceMaxRpm = 1257, kFaceOk = 1260,
+  // Turn tab
+  kTurnComment = 1300, kTurnOutside = 1305, kTurnInside = 1310, kTurnStartDia = 1315,
+  kTurnFinalDia = 1320, kTurnZStart = 1325, kTurnZEnd = 1330, kTurnDepthOfCut = 1335,
+  kTurnFinishAllowanceX = 1340, kTurnFinishAllowanceZ = 1345, kTurnRoughFeed = 1350,
+  kTurnFinishFeed = 1355, kTurnChamfer = 1360, kTurnClearance = 1365, kTurnCss = 1370,
+  kTurnMaxRpm = 1372, kTurnOk = 1380,
+  // Part-off tab
+  kPartComment = 1400, kPartStockDia = 1405, kPartEndDia = 1410, kPartZPosition = 1415,
+  kPartToolWidth = 1420, kPartPeck = 1425, kPartFeed = 1430, kPartReducedFeedDia = 1435,
+  kPartReducedFeed = 1440, kPartChamfer = 1445, kPartClearance = 1450, kPartCss = 1455,
+  kPartMaxRpm = 1457, kPartOk = 1460,
 };
 
 }  // namespace tbx::id

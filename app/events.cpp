@@ -89,6 +89,18 @@ const std::vector<Route>& Routes() {
         kToolWidth, kPercentStep, kGrooveFeed, kXBottomStock, kZWallStock, kRightSize, kLeftSize,
         kTapDia, kDataPitch, kXToolChange, kZToolChange},
        kMsgLeave, [](App& a, ControlId c, int) { NormalizeField(a, c); }},
+      {{kFaceOk}, kMsgClick, Plain<FaceGenerator>},
+      {{kTurnOk}, kMsgClick, Plain<TurnGenerator>},
+      {{kPartOk}, kMsgClick, Plain<PartOffGenerator>},
+      {{kFaceStockDia, kFaceEndDia, kFaceZStart, kFaceZFinal, kFaceDepthOfCut,
+        kFaceFinishAllowance, kFaceRoughFeed, kFaceFinishFeed, kFaceXClearance, kFaceZClearance,
+        kFaceMaxRpm,
+        kTurnStartDia, kTurnFinalDia, kTurnZStart, kTurnZEnd, kTurnDepthOfCut,
+        kTurnFinishAllowanceX, kTurnFinishAllowanceZ, kTurnRoughFeed, kTurnFinishFeed,
+        kTurnChamfer, kTurnClearance, kTurnMaxRpm,
+        kPartStockDia, kPartEndDia, kPartZPosition, kPartToolWidth, kPartPeck, kPartFeed,
+        kPartReducedFeedDia, kPartReducedFeed, kPartChamfer, kPartClearance, kPartMaxRpm},
+       kMsgLeave, [](App& a, ControlId c, int) { NormalizeField(a, c); }},
   };
   return routes;
 }
@@ -119,7 +131,7 @@ void NormalizeField(App& app, ControlId id) {
 }
 
 void TabChanged(App& app, int tab) {
-  if (tab < 1 || tab > 9) return;
+  if (tab < 1 || tab > kTabCount) return;
   app.ui.DisplayLayer(kMainForm, tab, 0);
   app.currentTab = tab;
   ApplyTabSpeed(app, tab);

@@ -12,6 +12,8 @@ void EzEvents(App& app, std::string_view form, ControlId control, int message, i
 
 // Rewrites a numeric box in the program's number form (4 places) when the user leaves it.
 void NormalizeField(App& app, ControlId id);
+// Tabs 1 Material ... 9 Settings, 10 Face, 11 Turn, 12 Part-off.
+inline constexpr int kTabCount = 12;
 void TabChanged(App& app, int tab);
 // Events of the About form: its OK button hides it.
 void AboutEvent(App& app, ControlId control, int message);

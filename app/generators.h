@@ -5,3 +5,9 @@ namespace tbx {
 struct App;
 void ReamGenerator(App& app);  // 705
 }  // namespace tbx
+
+namespace tbx {
+void FaceGenerator(App& app);     // 1260
+void TurnGenerator(App& app);     // 1380
+void PartOffGenerator(App& app);  // 1460
+}  // namespace tbx

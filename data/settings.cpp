@@ -47,6 +47,9 @@ void ApplyTabSpeed(App& app, int tab) {
     case 4:  // Deep Drill
     case 5:  // Ream
     case 7:  // Groove
+    case 10:  // Face
+    case 11:  // Turn
+    case 12:  // Part-off
       ApplyMaterialSpeed(app, SpeedSet::Turning);
       break;
     case 2:  // Thread

@@ -123,7 +123,8 @@ int JobRunner::RunScript(std::istream& script) {
     }
     if (command == "tab") {
       int tab = 0;
-      if (!ParseInt(rest, tab) || tab < 1 || tab > 9) return fail("tab needs a number from 1 to 9");
+      if (!ParseInt(rest, tab) || tab < 1 || tab > kTabCount)
+        return fail("tab needs a number from 1 to " + std::to_string(kTabCount));
       Tab(tab);
       continue;
     }

@@ -42,7 +42,10 @@ QRect MultiRowTabs::tabRect(int index) const {
 }
 
 int MultiRowTabs::TabHeight() const {
-  return fontMetrics().height() + style()->pixelMetric(QStyle::PM_TabBarTabVSpace, nullptr, this);
+  // Three rows of tabs take the style's margin only once between them, so that they end
+  // above the pages' first row.
+  const int space = style()->pixelMetric(QStyle::PM_TabBarTabVSpace, nullptr, this);
+  return fontMetrics().height() + (rowCount() > 2 ? space / 3 : space);
 }
 
 QRect MultiRowTabs::pageRect() const {

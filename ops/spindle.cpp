@@ -64,3 +64,26 @@ void SpindleBlock(const App& app, Operation& op, std::string_view diameterCaptio
 }
 
 }  // namespace tbx
+
+namespace tbx {
+
+void TurningSpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameterCaption,
+                         float diameter, const SurfaceSpeedMode& mode, std::string_view direction) {
+  if (!mode.constant) {
+    SpindleBlock(ctx, op, diameterCaption, diameter, true, direction);
+    return;
+  }
+  if (!(diameter > 0)) op.Refuse(std::string(diameterCaption) + " must be greater than 0");
+  const std::optional<int> spm = WholeSurfaceSpeed(ctx, op);
+  const std::optional<int> maxRpm = WholeNumber16(mode.maxRpm);
+  if (!(mode.maxRpm > 0) || (maxRpm && *maxRpm <= 0)) {
+    op.Refuse("Max RPM must be greater than 0");
+  } else if (!maxRpm) {
+    op.Refuse("Max RPM must be at most 32767");
+  }
+  if (!spm || !op.Refusal().empty()) return;
+  op.Block(" G50" + op.WholeWord('S', *maxRpm));
+  op.Block(" G96" + op.WholeWord('S', *spm) + std::string(direction));
+}
+
+}  // namespace tbx

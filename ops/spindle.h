@@ -33,3 +33,20 @@ void SpindleBlock(const App& app, Operation& op, std::string_view diameterCaptio
                   float diameter, bool wholeSpm, std::string_view direction = " M3");
 
 }  // namespace tbx
+
+namespace tbx {
+
+// How a turning tab runs the spindle: a fixed rpm, or Constant Surface Speed capped at maxRpm.
+struct SurfaceSpeedMode {
+  bool constant = false;
+  float maxRpm = 0;
+};
+
+// Refuses what SpindleBlock refuses (SPM taken as a whole number). Fixed rpm: SpindleBlock at
+// the largest diameter the operation cuts. Constant Surface Speed: the cap first, so that the
+// spindle never runs past it, then the speed: " G50 S<Max RPM>", " G96 S<SPM>" and direction.
+void TurningSpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameterCaption,
+                         float diameter, const SurfaceSpeedMode& mode,
+                         std::string_view direction = " M3");
+
+}  // namespace tbx

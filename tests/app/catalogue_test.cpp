@@ -15,7 +15,7 @@ TEST(Catalogue, EveryControlOnceWithAPlaceOnItsLayer) {
     EXPECT_GE(c.id, 100) << c.id;
     EXPECT_LE(c.id, 2065) << c.id;
     EXPECT_GE(c.layer, 0) << c.id;
-    EXPECT_LE(c.layer, 9) << c.id;
+    EXPECT_LE(c.layer, 12) << c.id;
     EXPECT_GT(c.width, 0) << c.id;
   }
   EXPECT_EQ(Catalogue().back().id, id::kTabs);  // the tab control comes last

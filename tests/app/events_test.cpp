@@ -77,8 +77,8 @@ TEST(TabChange, ShowsTheLayerAndSetsTheSurfaceSpeed) {
   EXPECT_EQ(s.Text(id::kSpm), "");
   s.runner.Tab(3);
   EXPECT_FALSE(s.Text(id::kSpm).empty());
-  // A tab number outside 1..9 changes nothing.
-  EzEvents(app, kMainForm, id::kTabs, kMsgChange, 12);
+  // A tab number outside 1..12 changes nothing.
+  EzEvents(app, kMainForm, id::kTabs, kMsgChange, 13);
   EXPECT_EQ(app.currentTab, 3);
 }
 

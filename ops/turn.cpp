@@ -1,0 +1,106 @@
+#include "ops/turn.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "ops/lathe_path.h"
+
+namespace tbx {
+
+namespace {
+
+void Refusals(const TurnInputs& in, Operation& op) {
+  RequireNumbers(op, {{"Start Dia", in.startDia}, {"Final Dia", in.finalDia},
+                      {"Z Start", in.zStart}, {"Z End", in.zEnd},
+                      {"Depth of Cut", in.depthOfCut},
+                      {"Finish Allowance X", in.finishAllowanceX},
+                      {"Finish Allowance Z", in.finishAllowanceZ},
+                      {"Rough Feed", in.roughFeed}, {"Finish Feed", in.finishFeed},
+                      {"Chamfer", in.chamfer}, {"Clearance", in.clearance}});
+  if (in.inside) {
+    Require(op, in.startDia > 0, "Start Dia must be greater than 0");
+    Require(op, in.finalDia >= in.startDia, "Final Dia must not be below Start Dia");
+  } else {
+    Require(op, in.finalDia >= 0, "Final Dia must be 0 or more");
+    Require(op, in.finalDia <= in.startDia, "Final Dia must not be above Start Dia");
+  }
+  Require(op, in.zEnd <= in.zStart, "Z End must not be above Z Start");
+  Require(op, in.depthOfCut > 0, "Depth of Cut must be greater than 0");
+  Require(op, in.finishAllowanceX >= 0, "Finish Allowance X must be 0 or more");
+  Require(op, in.finishAllowanceX <= in.depthOfCut,
+          "Finish Allowance X must not be more than Depth of Cut");
+  Require(op, in.finishAllowanceZ >= 0, "Finish Allowance Z must be 0 or more");
+  Require(op, in.finishAllowanceZ <= in.depthOfCut,
+          "Finish Allowance Z must not be more than Depth of Cut");
+  Require(op, in.roughFeed > 0, "Rough Feed must be greater than 0");
+  Require(op, in.finishFeed > 0, "Finish Feed must be greater than 0");
+  Require(op, in.chamfer >= 0, "Chamfer must be 0 or more");
+  // The chamfer and the shoulder's allowance must both fit the turned length.
+  Require(op, double(in.chamfer) + in.finishAllowanceZ <= double(in.zStart) - in.zEnd,
+          "Chamfer and Finish Allowance Z must fit between Z Start and Z End");
+  Require(op, in.inside || 2.0 * in.chamfer <= in.finalDia,
+          "Chamfer must not be more than half of Final Dia");
+  Require(op, in.clearance > 0, "Clearance must be greater than 0");
+}
+
+}  // namespace
+
+Operation TurnOperation(const TurnInputs& in, const OpContext& ctx) {
+  Operation op(ctx.rapidMode);
+  Refusals(in, op);
+  if (!op.Refusal().empty()) return op;
+  // Diameters grow into the material outside and shrink into it inside: `side` points from
+  // the finished surface into the stock, which is also the way off the wall.
+  const double side = in.inside ? -1 : 1;
+  const double off = side * 2.0 * in.clearance;
+  const double xClear = std::max(0.0, in.startDia + off);
+  const double zApproach = double(in.zStart) + in.clearance;
+  const double zRoughEnd = double(in.zEnd) + in.finishAllowanceZ;
+  const double roughDia = in.finalDia + side * 2.0 * in.finishAllowanceX;
+  const double chamferStart = double(in.zStart) - in.chamfer;  // where the chamfer meets Final Dia
+  // The chamfer offset by the X allowance: Z where a pass at diameter d meets it.
+  auto chamferZ = [&](double d) { return chamferStart + side * (roughDia - d) / 2; };
+  const double step = 2.0 * in.depthOfCut;
+  const std::vector<double> fullLength = PassLevels(op, in.startDia, roughDia, step);
+  const std::vector<double> intoChamfer =
+      PassLevels(op, roughDia, roughDia - side * 2.0 * in.chamfer, step);
+
+  op.Comment(in.comment);
+  TurningSpindleBlock(ctx, op, in.inside ? "Final Dia" : "Start Dia",
+                      in.inside ? in.finalDia : in.startDia, in.spindle);
+  LathePath path(op);
+  path.Rapid(xClear, std::nullopt);
+  path.Rapid(std::nullopt, zApproach);
+  // Rough passes along -Z to Finish Allowance Z short of the shoulder, each pulled off the
+  // wall at 45 degrees before the rapid back.
+  for (double d : fullLength) {
+    path.Rapid(d, std::nullopt);
+    path.Feed(std::nullopt, zRoughEnd, in.roughFeed);
+    path.Feed(d + off, zRoughEnd + in.clearance, in.roughFeed);
+    path.Rapid(std::nullopt, zApproach);
+  }
+  // The chamfer's material below the last full pass, in slices that each end on the offset
+  // chamfer and follow it back up to the slice before.
+  double previous = roughDia;
+  for (double d : intoChamfer) {
+    path.Rapid(d, std::nullopt);
+    path.Feed(std::nullopt, chamferZ(d), in.roughFeed);
+    path.Feed(previous, chamferZ(previous), in.roughFeed);
+    path.Feed(previous + off, chamferZ(previous) + in.clearance, in.roughFeed);
+    path.Rapid(std::nullopt, zApproach);
+    previous = d;
+  }
+  // Finish along the profile: the chamfer, Final Dia to Z End, the shoulder out past Start Dia.
+  path.Rapid(in.finalDia - side * 2.0 * in.chamfer, std::nullopt);
+  if (in.chamfer > 0) {
+    path.Feed(std::nullopt, in.zStart, in.finishFeed);
+    path.Feed(in.finalDia, chamferStart, in.finishFeed);
+  }
+  path.Feed(std::nullopt, in.zEnd, in.finishFeed);
+  path.Feed(xClear, std::nullopt, in.finishFeed);
+  path.Rapid(std::nullopt, zApproach);
+  path.Finish();
+  return op;
+}
+
+}  // namespace tbx

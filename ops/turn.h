@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+
+#include "ops/context.h"
+#include "ops/spindle.h"
+#include "program/program_text.h"
+
+namespace tbx {
+
+// Outside: the material between Start Dia (the stock) and Final Dia from Z Start down to Z End
+// (the shoulder). Inside (boring): the same with Start Dia the bore and Final Dia above it.
+struct TurnInputs {
+  std::string comment;
+  bool inside = false;
+  float startDia = 0;
+  float finalDia = 0;
+  float zStart = 0;
+  float zEnd = 0;
+  float depthOfCut = 0;        // per side
+  float finishAllowanceX = 0;  // per side
+  float finishAllowanceZ = 0;
+  float roughFeed = 0;
+  float finishFeed = 0;
+  float chamfer = 0;    // 45 degrees at the edge at Z Start, its length on the side
+  float clearance = 0;  // per side and in Z
+  SurfaceSpeedMode spindle;
+};
+
+Operation TurnOperation(const TurnInputs& in, const OpContext& ctx);
+
+}  // namespace tbx
