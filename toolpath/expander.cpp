@@ -90,7 +90,9 @@ struct ThreadCycle {
 // A cut the rapid check compares later rapids with: the material lies on `side` of it.
 struct Cut {
   Point a, b;
-  int side;  // +1 material at smaller diameters (outside work), -1 at larger (bores)
+  int side;  // +1 material at smaller diameters (outside work), -1 at larger (bores), 0 unknown
+  std::size_t move;
+  double approachX;  // where the last rapid before the cut started
 };
 
 class Expander {
@@ -149,14 +151,7 @@ class Expander {
     if (kind == MoveKind::Rapid) lastRapidStartX_ = added.start.x;
     if (kind == MoveKind::Feed || kind == MoveKind::Thread) {
       lastCutMove_ = path_.moves.size();
-      const double cutX = std::fabs(added.start.z - added.end.z) < kEps
-                              ? (lastRapidStartX_ >= added.end.x ? std::min(added.start.x, added.end.x)
-                                                                 : std::max(added.start.x, added.end.x))
-                              : added.end.x;
-      if (lastRapidStartX_ != cutX) {
-        cuts_.push_back({added.start, added.end, lastRapidStartX_ > cutX ? 1 : -1});
-        if (std::fabs(added.start.z - added.end.z) < kEps) cuts_.back().a.x = cuts_.back().b.x = cutX;
-      }
+      cuts_.push_back({added.start, added.end, 0, path_.moves.size() - 1, lastRapidStartX_});
     }
     return added;
   }
@@ -244,15 +239,38 @@ class Expander {
     if (cuts_.empty()) return;
     // Bounded work on huge operations: the cuts nearest the retract decide.
     const std::size_t from = cuts_.size() > kCheckedCuts ? cuts_.size() - kCheckedCuts : 0;
-    const std::vector<Cut> cuts(cuts_.begin() + static_cast<std::ptrdiff_t>(from), cuts_.end());
+    std::vector<Cut> cuts;
+    for (std::size_t i = from; i < cuts_.size(); ++i) {
+      Cut c = cuts_[i];
+      c.side = MaterialSide(c);
+      if (c.side == 0) continue;
+      // A plunge stands against the material at its deepest point.
+      if (std::fabs(c.b.z - c.a.z) < kEps) c.a.x = c.b.x;
+      cuts.push_back(c);
+    }
     for (std::size_t i = std::max(op.firstMove, lastCutMove_); i < op.endMove; ++i) {
       const Move& r = path_.moves[i];
       if (r.kind != MoveKind::Rapid) continue;
       if (const Cut* c = ThroughMaterial(r, cuts)) {
         Warn(r.line, "rapid to X" + Num(r.end.x) + " Z" + Num(r.end.z) + " runs through the part (cut to X" +
                          Num(c->b.x) + " at Z" + Num(c->b.z) + ")");
+        return;  // the first such rapid is the fault; the ones after only follow it
       }
     }
+  }
+
+  // Which side of a cut the material is on: a plunge (more X than Z travel) feeds toward it;
+  // a cut along Z has it on the far side from the rapid that leaves it, else from the rapid
+  // that brought the tool in.
+  int MaterialSide(const Cut& c) const {
+    const auto sign = [](double v) { return v > kEps ? 1 : v < -kEps ? -1 : 0; };
+    if (std::fabs(c.b.x - c.a.x) / 2 > std::fabs(c.b.z - c.a.z)) return sign(c.a.x - c.b.x);
+    const std::size_t next = c.move + 1;
+    if (next < path_.moves.size() && path_.moves[next].kind == MoveKind::Rapid) {
+      const int away = sign(path_.moves[next].end.x - c.b.x);
+      if (away != 0) return away;
+    }
+    return sign(c.approachX - c.b.x);
   }
 
   // The Z span a cut stands against. The Z where a cut along Z began is left out: that is
