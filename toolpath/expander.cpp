@@ -103,6 +103,8 @@ class Expander {
   Toolpath Run(std::string_view text) {
     ReadResult read = ReadProgram(text);
     for (Diagnostic& d : read.diagnostics) path_.diagnostics.push_back({d.line, d.column, std::move(d.text)});
+    // Most blocks make one move or none; cycles make more and grow the list once or twice.
+    path_.moves.reserve(read.blocks.size() * 2);
     for (const Block& b : read.blocks) {
       if (ended_) break;
       Execute(b);
@@ -260,15 +262,18 @@ class Expander {
   }
 
   // Which side of a cut the material is on: a plunge (more X than Z travel) feeds toward it;
-  // a cut along Z has it on the far side from the rapid that leaves it, else from the rapid
-  // that brought the tool in.
+  // a cut along Z has it on the far side from the first rapid in X after it, else from the
+  // rapid that brought the tool in.
   int MaterialSide(const Cut& c) const {
     const auto sign = [](double v) { return v > kEps ? 1 : v < -kEps ? -1 : 0; };
     if (std::fabs(c.b.x - c.a.x) / 2 > std::fabs(c.b.z - c.a.z)) return sign(c.a.x - c.b.x);
-    const std::size_t next = c.move + 1;
-    if (next < path_.moves.size() && path_.moves[next].kind == MoveKind::Rapid) {
-      const int away = sign(path_.moves[next].end.x - c.b.x);
+    // The cuts that follow it in one stroke share its side; the retract that ends them tells.
+    for (std::size_t i = c.move + 1; i < path_.moves.size() && i < c.move + 64; ++i) {
+      const Move& m = path_.moves[i];
+      if (m.kind != MoveKind::Rapid) continue;
+      const int away = sign(m.end.x - m.start.x);
       if (away != 0) return away;
+      break;
     }
     return sign(c.approachX - c.b.x);
   }
