@@ -16,7 +16,10 @@ namespace tbx::toolpath {
 namespace {
 
 constexpr double kEps = 1e-6;
-constexpr std::size_t kCheckedCuts = 1000;
+// Bounds that keep hostile programs cheap: the retract check looks at the latest cuts and the
+// first rapids after the last cut, and expansion stops at kMaxMoves.
+constexpr std::size_t kCheckedCuts = 256;
+constexpr std::size_t kCheckedRapids = 8;
 constexpr double kMmPerInch = 25.4;
 constexpr double kDegrees = 3.14159265358979323846 / 180;
 
@@ -107,6 +110,10 @@ class Expander {
     path_.moves.reserve(read.blocks.size() * 2);
     for (const Block& b : read.blocks) {
       if (ended_) break;
+      if (path_.moves.size() >= kMaxMoves) {
+        Warn(b.line, "more than " + std::to_string(kMaxMoves) + " moves: the rest is not expanded");
+        break;
+      }
       Execute(b);
     }
     CloseOperation();
@@ -250,9 +257,11 @@ class Expander {
       if (std::fabs(c.b.z - c.a.z) < kEps) c.a.x = c.b.x;
       cuts.push_back(c);
     }
-    for (std::size_t i = std::max(op.firstMove, lastCutMove_); i < op.endMove; ++i) {
+    std::size_t rapids = 0;
+    for (std::size_t i = std::max(op.firstMove, lastCutMove_); i < op.endMove && rapids < kCheckedRapids; ++i) {
       const Move& r = path_.moves[i];
       if (r.kind != MoveKind::Rapid) continue;
+      ++rapids;
       if (const Cut* c = ThroughMaterial(r, cuts)) {
         Warn(r.line, "rapid to X" + Num(r.end.x) + " Z" + Num(r.end.z) + " runs through the part (cut to X" +
                          Num(c->b.x) + " at Z" + Num(c->b.z) + ")");

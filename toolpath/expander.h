@@ -11,7 +11,9 @@
 //
 // Never fails: what cannot be read becomes a diagnostic, what can be read but is doubtful a
 // warning, both with their line. Runs in time linear in the text and in the moves made; a
-// cycle that would need more than kMaxCyclePasses passes or pecks is not expanded (warning).
+// cycle that would need more than kMaxCyclePasses passes or pecks is not expanded, and a
+// program stops being expanded after kMaxMoves moves (warnings both).
+#include <cstddef>
 #include <string_view>
 
 #include "toolpath/toolpath.h"
@@ -19,6 +21,8 @@
 namespace tbx::toolpath {
 
 inline constexpr int kMaxCyclePasses = 10000;
+// Expansion stops (with a warning) at the first block that finds this many moves made.
+inline constexpr std::size_t kMaxMoves = 500000;
 
 Toolpath ExpandProgram(std::string_view text, const ToolpathSettings& settings);
 

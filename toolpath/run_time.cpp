@@ -14,24 +14,10 @@ constexpr double kMmPerInch = 25.4;
 
 double PerMinute(double mmPerMin, bool metric) { return metric ? mmPerMin : mmPerMin / kMmPerInch; }
 
-double ArcSweep(const Move& m) {
-  const double a0 = std::atan2(m.start.x / 2 - m.centre.x / 2, m.start.z - m.centre.z);
-  const double a1 = std::atan2(m.end.x / 2 - m.centre.x / 2, m.end.z - m.centre.z);
-  // Angles measured in the drawing plane (Z right, X up): counter-clockwise is positive.
-  double sweep = a1 - a0;
-  constexpr double kTwoPi = 2 * 3.14159265358979323846;
-  if (m.arc == ArcDirection::CounterClockwise) {
-    while (sweep <= 0) sweep += kTwoPi;
-  } else {
-    while (sweep >= 0) sweep -= kTwoPi;
-  }
-  return std::fabs(sweep);
-}
-
 double Length(const Move& m) {
   if (m.arc != ArcDirection::None) {
     const double r = std::hypot(m.start.x / 2 - m.centre.x / 2, m.start.z - m.centre.z);
-    return r * ArcSweep(m);
+    return r * std::fabs(ArcSweep(m));
   }
   return std::hypot((m.end.x - m.start.x) / 2, m.end.z - m.start.z);
 }
@@ -61,6 +47,20 @@ double LockedMinutes(const Move& m, double length, double perRev, bool metric) {
 }
 
 }  // namespace
+
+double ArcSweep(const Move& m) {
+  if (m.arc == ArcDirection::None) return 0;
+  const double a0 = std::atan2(m.start.x / 2 - m.centre.x / 2, m.start.z - m.centre.z);
+  const double a1 = std::atan2(m.end.x / 2 - m.centre.x / 2, m.end.z - m.centre.z);
+  constexpr double kTwoPi = 2 * 3.14159265358979323846;
+  double sweep = a1 - a0;
+  if (m.arc == ArcDirection::CounterClockwise) {
+    while (sweep <= 0) sweep += kTwoPi;
+  } else {
+    while (sweep >= 0) sweep -= kTwoPi;
+  }
+  return sweep;
+}
 
 double ConstantSurfaceRpm(double v, double d, double limit, bool metric) {
   const double rpm = (metric ? 1000.0 : 12.0) * v / (kPi * std::fabs(d));

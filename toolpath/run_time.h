@@ -9,6 +9,9 @@ namespace tbx::toolpath {
 
 // Seconds of one move in a program of the given units.
 double MoveSeconds(const Move& move, const MachineSettings& machine, bool metric);
+// The angle an arc turns through in the drawing plane (Z right, radius up), radians:
+// positive counter-clockwise (G3), negative clockwise (G2); 0 for straight moves.
+double ArcSweep(const Move& move);
 // Length a move cuts (feed and thread moves; 0 for the rest), arcs along the arc.
 double CutLength(const Move& move);
 // Fills Move::seconds, the operations' lengths and times, and the total.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "program/numbers.h"
+#include "toolpath/run_time.h"
 
 namespace tbx::toolpath {
 
@@ -33,16 +34,9 @@ std::string PathOf(const Toolpath& path, const View& v, MoveKind kind) {
       d += "L" + At(v, m.end);
     } else {
       const double r = std::hypot((m.start.x - m.centre.x) / 2, m.start.z - m.centre.z) * v.scale;
-      const double a0 = std::atan2((m.start.x - m.centre.x) / 2, m.start.z - m.centre.z);
-      const double a1 = std::atan2((m.end.x - m.centre.x) / 2, m.end.z - m.centre.z);
       constexpr double kPi = 3.14159265358979323846;
-      double sweep = a1 - a0;
-      const bool ccw = m.arc == ArcDirection::CounterClockwise;
-      if (ccw) {
-        while (sweep <= 0) sweep += 2 * kPi;
-      } else {
-        while (sweep >= 0) sweep -= 2 * kPi;
-      }
+      const double sweep = ArcSweep(m);
+      const bool ccw = sweep > 0;
       // Screen Y runs down, so a counter-clockwise arc of the drawing is sweep flag 0.
       d += "A" + N(r) + " " + N(r) + " 0 " + (std::fabs(sweep) > kPi ? "1" : "0") + " " +
            (ccw ? "0" : "1") + " " + At(v, m.end);
