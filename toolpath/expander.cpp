@@ -367,6 +367,8 @@ class Expander {
         case 50: g50 = true; break;
         case 96: css_ = true; break;
         case 97: css_ = false; break;
+        // Plane, cutter-compensation cancel and work offsets change nothing drawn here.
+        case 18: case 40: case 54: case 55: case 56: case 57: case 58: case 59: break;
         case 94: case 98: perMinute_ = true; break;
         case 95: case 99: perMinute_ = false; break;
         case 20: case 21:
