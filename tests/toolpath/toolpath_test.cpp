@@ -281,6 +281,16 @@ TEST(ToolpathRunTime, MovesTakeTheirClosedFormTimes) {
     const Toolpath p = ExpandProgram(c.program, s);
     EXPECT_NEAR(p.seconds, c.seconds, 1e-9 * std::max(1.0, c.seconds)) << c.name;
   }
+  // Operations run from one T word to the next, each with its own length of cut and time.
+  const Toolpath ops = ExpandProgram(Lines({"T0101", "G97 S1000 M3", "G0 X20. Z1.", "G1 Z-10. F.1", "G0 X30.",
+                                            "T0202", "G1 X10. F.2", "G4 P500"}),
+                                     s);
+  ASSERT_EQ(ops.operations.size(), 2u);
+  EXPECT_NEAR(ops.operations[0].cutLength, 11, 1e-9);
+  EXPECT_NEAR(ops.operations[1].cutLength, 10, 1e-9) << "X travel is half the diameter change";
+  EXPECT_NEAR(ops.operations[1].seconds, 7 + 60 * 10 / (.2 * 1000) + .5, 1e-9);
+  EXPECT_EQ(ops.operations[1].line, 6);
+  EXPECT_NEAR(ops.operations[0].seconds + ops.operations[1].seconds, ops.seconds, 1e-9);
   // Inch constant surface speed: 12 V / (Pi D).
   const Toolpath inch = ExpandProgram(Lines({"G96 S400 M3", "G1 X2. F.01"}), Inch());
   EXPECT_NEAR(inch.moves.back().rpm, 12 * 400 / (kPi * 2), 1e-9);
@@ -425,6 +435,14 @@ TEST(ToolpathCli, CheckPrintsMovesAndExitsByWarnings) {
       {"--check doubtful.nc", 3, "rapid 1 6 0 0 1", "warning: line 2: feed move with the spindle stopped\n"},
       {"--check missing.nc", 2, "", "turnbrix-cli: cannot read missing.nc\n"},
   };
+  // --plot draws what the library draws for the same job.
+  test::WriteFile(home.path() / "data.txt", test::ShippedData());
+  const fs::path job = fs::path(TURNBRIX_JOBS) / "thread_ot_inch.job";
+  const std::string plot = "cd '" + home.path().string() + "' && '" + TURNBRIX_CLI + "' --home . --plot plot.svg '" +
+                           job.string() + "' >/dev/null";
+  ASSERT_EQ(std::system(plot.c_str()), 0);
+  EXPECT_EQ(test::ReadFile(home.path() / "plot.svg"),
+            test::ReadFile(fs::path(TURNBRIX_JOBS).parent_path() / "toolpath" / "golden" / "thread_ot_inch.svg"));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
     const std::string command = "cd '" + home.path().string() + "' && '" + TURNBRIX_CLI + "' --home . " + c.args +
