@@ -190,3 +190,23 @@ bool IsPlainNumber(std::string_view text) {
 }
 
 }  // namespace tbx
+
+namespace tbx {
+
+std::string PlainDecimal(double value, int maxPlaces) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  // Fixed form of a double needs at most 309 integer digits; 400 holds any precision asked.
+  char buffer[400];
+  const int places = maxPlaces < 0 ? 0 : maxPlaces > 15 ? 15 : maxPlaces;
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, places);
+  std::string text(buffer, result.ptr);
+  if (text.find('.') != std::string::npos) {
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+  }
+  if (text == "-0") text = "0";
+  return text;
+}
+
+}  // namespace tbx

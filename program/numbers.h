@@ -31,3 +31,12 @@ bool IsPlainNumber(std::string_view text);
 float ToSingle(double value);
 
 }  // namespace tbx
+
+namespace tbx {
+
+// Reports and drawings (not program words): fixed point with at most `maxPlaces` decimals,
+// trailing zeros and point dropped, a leading zero kept ("0.3689", "-1", "1996"); "-0" is "0".
+// Not a plain number for NaN and infinities ("nan", "inf", "-inf").
+std::string PlainDecimal(double value, int maxPlaces);
+
+}  // namespace tbx

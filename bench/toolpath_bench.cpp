@@ -1,0 +1,50 @@
+// Reading and expanding a 9,999-block program: the preview redraws after every edit, so this
+// must stay well under a frame (goal: under 5 ms).
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "toolpath/expander.h"
+
+namespace {
+
+// A realistic mix: per operation a tool change, spindle, rapids, feeds, a G76 pair and a G83
+// cycle, repeated to 9,999 blocks.
+std::string LongProgram() {
+  const char* operation[] = {
+      "T0101 M8",        "( Thread )",          "G97 S1996 M3",        "G0 Z0.",
+      "X.475",           "G76 P010060 Q30 R10", "G76 X.2969 Z-1. P390 Q50 F.0625",
+      "G0 X4.",          "Z6. M9",              "M1",
+      "T0202 M8",        "G97 S2483 M3",        "G0 Z.1",              "X0",
+      "G83 Z-1.1502 Q.3 P500 F.005",            "G80 Z.1",             "X4.",
+      "Z6. M9",          "M1",
+      "T0303 M8",        "G97 S1910 M3",        "G0 Z-.13",            "X1.2",
+      "G1 X.98 F.005",   "G0 X1.2",             "Z-.23",               "G1 X.98",
+      "G0 X1.2",         "G2 X1.1 Z-.28 I-.05", "G1 Z-.4",             "G0 X4.",
+      "Z6. M9",          "M1",
+  };
+  std::string text;
+  int block = 0;
+  for (long n = 10; block < 9999; ++block) {
+    text += "N" + std::to_string(n) + " " + operation[block % std::size(operation)] + "\r\n";
+    n += 10;
+  }
+  return text;
+}
+
+void BM_ExpandProgram9999Blocks(benchmark::State& state) {
+  const std::string text = LongProgram();
+  tbx::toolpath::ToolpathSettings settings;
+  std::size_t moves = 0;
+  for (auto _ : state) {
+    const tbx::toolpath::Toolpath path = tbx::toolpath::ExpandProgram(text, settings);
+    moves = path.moves.size();
+    benchmark::DoNotOptimize(path.seconds);
+  }
+  state.counters["moves"] = static_cast<double>(moves);
+}
+BENCHMARK(BM_ExpandProgram9999Blocks)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

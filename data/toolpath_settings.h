@@ -1,0 +1,53 @@
+#pragma once
+// The machine facts the toolpath reader needs to time a program and to fill in what a
+// one-block G76 or a G83 leaves to the control: kept in toolpath.txt beside default.txt,
+// never in default.txt itself (its three lines keep their exact form).
+#include <filesystem>
+#include <string>
+
+namespace tbx {
+
+struct MachineSettings {
+  // Rapid traverse per axis (X as radius travel), mm/min.
+  double rapidXMmPerMin = 10000;
+  double rapidZMmPerMin = 12000;
+  // The fastest Z feed the axis can follow, mm/min: a thread above it cannot be cut in sync.
+  double maxZFeedMmPerMin = 5000;
+  // Spindle limit when G96 runs without a G50 S clamp, rpm.
+  double maxRpm = 4000;
+  double toolChangeSeconds = 4;
+  // One-block G76: minimum cut, finishing allowance (radius), passes at full depth, and the
+  // chamfer pull-out in leads (0 none). The control keeps these as parameters.
+  double g76MinCutInch = 0.001;
+  double g76MinCutMm = 0.025;
+  double g76FinishInch = 0.001;
+  double g76FinishMm = 0.025;
+  int g76FinishPasses = 1;
+  double g76ChamferLeads = 0;
+  // G83: how far above the previous peck the drill comes back down at rapid.
+  double g83ClearanceInch = 0.01;
+  double g83ClearanceMm = 0.25;
+};
+
+// toolpath.txt in the folder of default.txt.
+std::filesystem::path MachineSettingsPath(const std::filesystem::path& home);
+
+// "name = value" lines; unknown names, unreadable or out-of-range values and a missing file
+// leave the defaults.
+MachineSettings ParseMachineSettings(const std::string& text);
+MachineSettings LoadMachineSettings(const std::filesystem::path& file);
+std::string MachineSettingsText(const MachineSettings& s);
+// Written beside the file and renamed over it; false (old file kept) when writing failed.
+bool SaveMachineSettings(const std::filesystem::path& file, const MachineSettings& s);
+
+// The three values of default.txt read without the window: tool-change X and Z and the unit
+// system (a third value rounding to 1 means metric). found is false when there is no file.
+struct DefaultValues {
+  bool found = false;
+  double xToolChange = 4;
+  double zToolChange = 6;
+  bool metric = false;
+};
+DefaultValues ReadDefaultValues(const std::filesystem::path& defaultFile);
+
+}  // namespace tbx

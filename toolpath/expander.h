@@ -1,0 +1,30 @@
+#pragma once
+// Program text to the moves a lathe control makes, canned cycles expanded, each move timed.
+//
+// Reads every form the tabs write: G0/G1/G2/G3, G32/G33 (taper and multi-start as written),
+// the two-block G76 ("G76 P m r a Q R" then "G76 X Z R P Q F"), the one-block G76
+// ("G76 X Z I K D F A"), G83 and G84 ended by G80, G4 dwell (P ms, X or U seconds), T words,
+// S with G96 (constant surface speed, clamped by G50 S) or G97, G94/G98 and G95/G99, M3 M4 M5
+// M8 M9 M0 M1 M2 M30, U and W as incremental X (diameter) and Z. Words without a decimal point
+// count as written (X4 is 4), except the G76 depths (P, Q, D, the first block's R) and the
+// G83 Q, which a control takes in least increments (0.0001 in, 0.001 mm) when written
+// without one.
+//
+// Never fails: what cannot be read becomes a diagnostic, what can be read but is doubtful a
+// warning, both with their line. Runs in time linear in the text and in the moves made; a
+// cycle that would need more than kMaxCyclePasses passes or pecks is not expanded, and a
+// program stops being expanded after kMaxMoves moves (warnings both).
+#include <cstddef>
+#include <string_view>
+
+#include "toolpath/toolpath.h"
+
+namespace tbx::toolpath {
+
+inline constexpr int kMaxCyclePasses = 10000;
+// Expansion stops (with a warning) at the first block that finds this many moves made.
+inline constexpr std::size_t kMaxMoves = 500000;
+
+Toolpath ExpandProgram(std::string_view text, const ToolpathSettings& settings);
+
+}  // namespace tbx::toolpath

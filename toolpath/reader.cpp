@@ -1,0 +1,148 @@
+#include "toolpath/reader.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace tbx::toolpath {
+
+namespace {
+
+// Longer numbers are no coordinate a lathe can reach; reading stops there so a huge one
+// costs nothing.
+constexpr std::size_t kMaxNumberChars = 32;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+bool IsLetter(char c) { return Upper(c) >= 'A' && Upper(c) <= 'Z'; }
+
+std::string Shown(char c) {
+  if (c >= 0x21 && c <= 0x7e) return std::string("'") + c + "'";
+  static const char* hex = "0123456789ABCDEF";
+  const auto u = static_cast<unsigned char>(c);
+  return std::string("byte 0x") + hex[u >> 4] + hex[u & 15];
+}
+
+class LineReader {
+ public:
+  LineReader(std::string_view line, int number) : s_(line), line_(number) {}
+
+  // False with a diagnostic when the line cannot be read.
+  bool Read(Block& block, Diagnostic& diag) {
+    block.line = line_;
+    SkipBlanks();
+    if (pos_ < s_.size() && s_[pos_] == '%') return ExpectOnlyComments(diag, pos_ + 1);
+    if (pos_ < s_.size() && Upper(s_[pos_]) == 'O' && pos_ + 1 < s_.size() && IsDigit(s_[pos_ + 1])) {
+      std::size_t p = pos_ + 1;
+      while (p < s_.size() && IsDigit(s_[p])) ++p;
+      return ExpectOnlyComments(diag, p);
+    }
+    bool first = true;
+    while (true) {
+      SkipBlanks();
+      if (pos_ >= s_.size()) return true;
+      const char c = s_[pos_];
+      if (c == '(') {
+        if (!SkipComment(diag)) return false;
+        continue;
+      }
+      if (!IsLetter(c)) return Fail(diag, pos_, "unexpected " + Shown(c));
+      Word w;
+      w.letter = Upper(c);
+      w.column = static_cast<int>(pos_) + 1;
+      ++pos_;
+      SkipBlanks();
+      if (!ReadNumber(w, diag)) return false;
+      // The sequence number carries nothing a move needs.
+      if (!(first && w.letter == 'N')) block.words.push_back(w);
+      first = false;
+    }
+  }
+
+ private:
+  void SkipBlanks() {
+    while (pos_ < s_.size() && IsBlank(s_[pos_])) ++pos_;
+  }
+
+  bool Fail(Diagnostic& diag, std::size_t at, std::string text) {
+    diag = {line_, static_cast<int>(at) + 1, std::move(text)};
+    return false;
+  }
+
+  bool SkipComment(Diagnostic& diag) {
+    const std::size_t open = pos_;
+    const std::size_t close = s_.find(')', pos_ + 1);
+    if (close == std::string_view::npos) return Fail(diag, open, "comment not closed");
+    pos_ = close + 1;
+    return true;
+  }
+
+  bool ExpectOnlyComments(Diagnostic& diag, std::size_t from) {
+    pos_ = from;
+    while (true) {
+      SkipBlanks();
+      if (pos_ >= s_.size()) return true;
+      if (s_[pos_] != '(') return Fail(diag, pos_, "unexpected " + Shown(s_[pos_]));
+      if (!SkipComment(diag)) return false;
+    }
+  }
+
+  bool ReadNumber(Word& w, Diagnostic& diag) {
+    const std::size_t start = pos_;
+    std::size_t p = pos_;
+    if (p < s_.size() && (s_[p] == '+' || s_[p] == '-')) ++p;
+    const std::size_t digitsFrom = p;
+    while (p < s_.size() && IsDigit(s_[p])) ++p;
+    w.wholeDigits = static_cast<int>(p - digitsFrom);
+    int fractionDigits = 0;
+    if (p < s_.size() && s_[p] == '.') {
+      w.hasPoint = true;
+      ++p;
+      const std::size_t f = p;
+      while (p < s_.size() && IsDigit(s_[p])) ++p;
+      fractionDigits = static_cast<int>(p - f);
+    }
+    if (w.wholeDigits + fractionDigits == 0) {
+      return Fail(diag, start, std::string("no number after ") + w.letter);
+    }
+    if (p - start > kMaxNumberChars) return Fail(diag, start, "number too long");
+    std::string_view number = s_.substr(start, p - start);
+    if (number.front() == '+') number.remove_prefix(1);
+    double value = 0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec != std::errc() || !std::isfinite(value)) return Fail(diag, start, "number out of range");
+    w.value = value;
+    pos_ = p;
+    return true;
+  }
+
+  std::string_view s_;
+  int line_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+ReadResult ReadProgram(std::string_view text) {
+  ReadResult result;
+  int lineNumber = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    ++lineNumber;
+    Block block;
+    Diagnostic diag;
+    if (LineReader(text.substr(start, end - start), lineNumber).Read(block, diag)) {
+      if (!block.words.empty()) result.blocks.push_back(std::move(block));
+    } else {
+      result.diagnostics.push_back(std::move(diag));
+    }
+    // CR LF is one line end; a lone CR or LF is one too.
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  return result;
+}
+
+}  // namespace tbx::toolpath

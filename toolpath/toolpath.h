@@ -1,0 +1,89 @@
+#pragma once
+// The one list of moves a program makes. The reader and the cycle expander build it; the
+// run time, the warnings, the drawings and every export read it and nothing else.
+//
+// Coordinates are those of the program: X is a diameter, Z runs along the spindle, both in
+// the program's units (inch or mm). A canned cycle is already expanded into the moves the
+// control makes, each carrying the line of the block that made it.
+#include <string>
+#include <vector>
+
+#include "data/toolpath_settings.h"
+
+namespace tbx::toolpath {
+
+enum class MoveKind {
+  Rapid,       // G0 and the rapid parts of cycles
+  Feed,        // G1, G2, G3 and the feed parts of G83
+  Thread,      // moves locked to the spindle: G32, G33, G76 passes, G84
+  Dwell,       // G4 and cycle dwells: start == end
+  ToolChange,  // a T word: start == end, where the tool was when it was called
+};
+
+enum class Spindle { Stopped, Clockwise, CounterClockwise };  // M5, M3, M4
+enum class ArcDirection { None, Clockwise, CounterClockwise };  // G2, G3 (Z right, X up)
+
+struct Point {
+  double x = 0;  // diameter
+  double z = 0;
+};
+
+struct Move {
+  MoveKind kind = MoveKind::Rapid;
+  Point start, end;
+  // Feed: F per revolution (or per minute when feedPerMinute); Thread: the lead; else 0.
+  double feed = 0;
+  bool feedPerMinute = false;
+  // Spindle speed at the end of the move, rpm (under G96 it follows the diameter).
+  double rpm = 0;
+  Spindle spindle = Spindle::Stopped;
+  // G96: surface speed (ft/min or m/min) and the clamp in force; 0 under G97.
+  double surfaceSpeed = 0;
+  double rpmLimit = 0;
+  ArcDirection arc = ArcDirection::None;
+  Point centre;        // of an arc
+  double seconds = 0;  // the time this move takes (dwell and tool change included)
+  int tool = 0;        // tool number of a ToolChange (T0305 gives 3), else the tool in use
+  int line = 0;        // 1-based line of the block that made the move
+};
+
+// From one tool change to the next (moves before the first T form an operation of tool 0).
+struct OperationSummary {
+  int tool = 0;
+  int line = 0;               // the line of its T word (or of its first move)
+  std::size_t firstMove = 0;  // [firstMove, endMove) in Toolpath::moves
+  std::size_t endMove = 0;
+  double cutLength = 0;  // length of feed and thread moves
+  double seconds = 0;    // time of all its moves
+};
+
+struct Extents {
+  bool empty = true;
+  double minX = 0, maxX = 0, minZ = 0, maxZ = 0;  // X as diameters
+};
+
+struct Finding {
+  int line = 0;
+  int column = 0;  // 0 when about the whole block
+  std::string text;
+};
+
+struct Toolpath {
+  std::vector<Move> moves;
+  std::vector<OperationSummary> operations;
+  Extents extents;
+  double seconds = 0;
+  // What the reader could not read (those blocks were skipped) and what a careful programmer
+  // wants to know before running, both in program order.
+  std::vector<Finding> diagnostics;
+  std::vector<Finding> warnings;
+};
+
+// What the expander takes from outside the program text.
+struct ToolpathSettings {
+  bool metric = false;          // program units until a G20/G21
+  Point toolChange{4, 6};       // where the tool stands before the first block
+  MachineSettings machine;
+};
+
+}  // namespace tbx::toolpath
