@@ -404,11 +404,7 @@ class LinuxCncWriter {
         Put(coolant.substr(1));
         coolant.clear();
       }
-      if (!consumed_.empty() && consumed_.back() == i) {
-        consumed_.pop_back();
-        continue;
-      }
-      WriteMove(i);
+      if (i >= writtenUpTo_) WriteMove(i);
     }
     if (!coolant.empty()) Put(coolant.substr(1));
     if (spindleStop && spindle_ != Spindle::Stopped) {
@@ -473,8 +469,7 @@ class LinuxCncWriter {
         }
         // G33.1 reverses the spindle at the bottom and comes back on its own.
         Put("G33.1" + words_.Axis('Z', m.end.z) + words_.Word('K', m.feed, 6));
-        for (std::size_t j = out; j > i; --j) consumed_.insert(consumed_.begin(), j);
-        std::sort(consumed_.rbegin(), consumed_.rend());
+        writtenUpTo_ = out + 1;
         if (out > i + 1) notes_.push_back({m.line, 0, "dwell at the bottom of the tap left out: G33.1 reverses at once"});
         z_ = words_.Axis('Z', src_.path.moves[out].end.z);
         return;
@@ -522,7 +517,7 @@ class LinuxCncWriter {
   bool metric_;
   std::string out_;
   std::vector<Finding> notes_;
-  std::vector<std::size_t> consumed_;  // moves written by a G33.1 already, last first
+  std::size_t writtenUpTo_ = 0;        // moves before it were written by a G33.1 already
   std::string x_, z_;                  // the axis words in force, empty before the first move
   Spindle spindle_ = Spindle::Stopped;
   double rpm_ = -1, surface_ = 0, limit_ = 0, feed_ = -1;
