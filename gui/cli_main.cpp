@@ -14,6 +14,7 @@
 #include "turnbrix_build.h"
 #include "program/numbers.h"
 #include "toolpath/expander.h"
+#include "toolpath/export.h"
 #include "toolpath/svg.h"
 
 namespace {
@@ -37,6 +38,10 @@ constexpr const char* kUsage =
     "  --home DIR     folder of default.txt and data.txt (else $TURNBRIX_HOME,\n"
     "                 else $XDG_DATA_HOME/turnbrix or ~/.local/share/turnbrix)\n"
     "  --plot FILE    also draw the final program as SVG into FILE\n"
+    "  --export DIALECT FILE  also write the final program for another control into\n"
+    "                 FILE: as-written (unchanged), moves-only (canned cycles as\n"
+    "                 their moves, renumbered) or linuxcnc; what it cannot carry goes\n"
+    "                 to standard error as 'warning: line N: text'\n"
     "  --help         show this text\n"
     "  --version      show the version\n"
     "\n"
@@ -117,6 +122,28 @@ bool WritePlot(tbx::App& app, const std::filesystem::path& home, const char* fil
   return false;
 }
 
+bool WriteExport(tbx::App& app, const std::filesystem::path& home, const char* dialectId, const char* file) {
+  tbx::toolpath::Dialect dialect;
+  if (!tbx::toolpath::DialectFromId(dialectId, dialect)) {
+    std::cerr << "turnbrix-cli: unknown dialect '" << dialectId << "' (as-written, moves-only, linuxcnc)\n";
+    return false;
+  }
+  tbx::toolpath::ToolpathSettings settings = HomeToolpathSettings(home);
+  settings.metric = app.Metric();
+  settings.toolChange = {app.Number(tbx::id::kXToolChange), app.Number(tbx::id::kZToolChange)};
+  const tbx::toolpath::ExportResult result = tbx::toolpath::ExportProgram(app.Text(tbx::id::kOutput), dialect, settings);
+  for (const tbx::toolpath::Finding& f : result.findings) {
+    std::cerr << "warning: line " << f.line << ": " << f.text << '\n';
+  }
+  if (result.text.empty() && !result.findings.empty()) return false;
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << result.text;
+  out.close();
+  if (out) return true;
+  std::cerr << "turnbrix-cli: cannot write " << file << '\n';
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,6 +151,8 @@ int main(int argc, char** argv) {
   const char* script = nullptr;
   const char* plot = nullptr;
   const char* check = nullptr;
+  const char* exportDialect = nullptr;
+  const char* exportFile = nullptr;
   int units = 0;  // --metric 1, --inch -1
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -138,6 +167,9 @@ int main(int argc, char** argv) {
       home = argv[++i];
     } else if (std::strcmp(argv[i], "--plot") == 0 && i + 1 < argc) {
       plot = argv[++i];
+    } else if (std::strcmp(argv[i], "--export") == 0 && i + 2 < argc) {
+      exportDialect = argv[++i];
+      exportFile = argv[++i];
     } else if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc) {
       check = argv[++i];
     } else if (std::strcmp(argv[i], "--metric") == 0 || std::strcmp(argv[i], "--inch") == 0) {
@@ -149,7 +181,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (check && !script && !plot) return CheckProgram(tbx::HomeFolder(home), check, units);
+  if (check && !script && !plot && !exportFile) return CheckProgram(tbx::HomeFolder(home), check, units);
   if (!script || check || units != 0) {
     std::cerr << kUsage;
     return 2;
@@ -174,5 +206,6 @@ int main(int argc, char** argv) {
   if (!runner.Start()) return 1;
   const int status = runner.RunScript(*in);
   if (plot && status == 0 && !WritePlot(runner.app(), tbx::HomeFolder(home), plot)) return 2;
+  if (exportFile && status == 0 && !WriteExport(runner.app(), tbx::HomeFolder(home), exportDialect, exportFile)) return 2;
   return status;
 }

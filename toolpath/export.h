@@ -1,0 +1,43 @@
+#pragma once
+// The program for another control. Built on the one move list: a cycle is never expanded
+// here, only written out from the moves the expander made.
+//
+// As written: the text byte for byte. Moves only: the same dialect with every canned cycle
+// (G76, G83, G84 and the G80 that ends one) replaced by its moves, blocks renumbered from N10
+// by 10, comments kept. LinuxCNC: a complete program for a lathe configuration, written from
+// the moves, with no word whose meaning differs between the two dialects.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "toolpath/toolpath.h"
+
+namespace tbx::toolpath {
+
+enum class Dialect { AsWritten, MovesOnly, LinuxCnc };
+
+struct DialectName {
+  Dialect dialect;
+  const char* id;       // on the command line: "as-written", "moves-only", "linuxcnc"
+  const char* display;  // in the window: "As written", "Moves only", "LinuxCNC"
+};
+
+// Every dialect, in the order a list shows them.
+const std::vector<DialectName>& Dialects();
+// False when no dialect has that command-line id.
+bool DialectFromId(std::string_view id, Dialect& dialect);
+// "inch" or "mm": the unit system an export is written in.
+const char* UnitSystemName(bool metric);
+
+struct ExportResult {
+  std::string text;
+  // Blocks that could not be read (left out) and what the dialect could not carry, in
+  // program order; empty for As written.
+  std::vector<Finding> findings;
+};
+
+// The program text in the dialect, read in the units and from the tool-change position of
+// the settings.
+ExportResult ExportProgram(std::string_view text, Dialect dialect, const ToolpathSettings& settings);
+
+}  // namespace tbx::toolpath
