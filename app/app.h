@@ -7,6 +7,7 @@
 
 #include "app/controls.h"
 #include "app/form_model.h"
+#include "app/program_box.h"
 #include "data/tables.h"
 #include "program/numbers.h"
 #include "program/program_text.h"
@@ -24,7 +25,6 @@ struct App {
   ThreadTable threads{};
   MaterialTable materials{};
   double pi = 0;  // set at start-up
-  int currentTab = 0;
 
   // The main form's controls, read and written at the moment they are needed.
   std::string Text(ControlId id) const { return ui.GetText(kMainForm, id); }

@@ -1,6 +1,6 @@
 #pragma once
-// The text of the operation being generated, block numbering and the blocks that open and
-// close every operation.
+// The text of one operation: block numbering, the blocks that open and close every operation,
+// and the operation's own blocks gathered and checked before anything is written.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,10 +8,8 @@
 
 namespace tbx {
 
-struct App;
-
+// What the program text carries from one operation to the next.
 struct ProgramState {
-  std::string programText;
   std::string newLine = "\r\n";
   // Wider than 16 bits so that numbering never wraps to negative or repeated numbers.
   std::int64_t blockNumber = 10;
@@ -20,13 +18,17 @@ struct ProgramState {
 
 // The most blocks one operation may write (tool change and return included).
 inline constexpr int kMaxOperationBlocks = 9999;
+// Blocks every operation writes besides its own: the tool change and the three return blocks.
+inline constexpr int kFrameBlocks = 4;
 inline constexpr const char* kTooManyBlocks = "The operation would write more than 9999 blocks";
 
-void AddBlockNumber(App& app);
-void ToolChangeBlock(App& app);
-void ReturnBlock(App& app);
-// Copy button: the output box as it stands, user edits included, to the clipboard.
-void CopyProgram(App& app);
+// The tool-change block and the return to the tool-change position, as the form holds them.
+struct ToolChange {
+  std::string tool;    // "T0101"'s T01
+  std::string offset;  // and its 01
+  bool coolant = false;
+  std::string x, z;    // written as they stand
+};
 
 // The own blocks of one operation, gathered and checked before anything is written so that a
 // refused operation leaves no trace (no text, no undo entry, the block counter unchanged).
@@ -61,9 +63,14 @@ class Operation {
   std::string refusal_;
 };
 
-// The operation protocol: tool change, the operation's blocks, RapidMode as the operation
-// left it, return, and the output box updated. A refused operation shows its reason in a
-// "TBX Error" box instead and writes nothing. Returns whether it was written.
-bool WriteOperation(App& app, const Operation& op);
+// Why the operation cannot be written with this tool change, or "" when it can: the
+// operation's own refusal first, then tool-change texts that are no plain numbers, then too
+// many blocks.
+std::string WriteRefusal(const Operation& op, const ToolChange& toolChange);
+
+// Appends the whole operation to `text`: tool change, the operation's blocks, the return;
+// numbers the blocks from `state` and leaves RapidMode as the operation and the return left it.
+void AppendOperation(std::string& text, ProgramState& state, const ToolChange& toolChange,
+                     const Operation& op);
 
 }  // namespace tbx
