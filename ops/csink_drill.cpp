@@ -52,11 +52,11 @@ Operation CSinkDrillOperation(const CSinkDrillInputs& in, const OpContext& ctx) 
   op.Comment(in.comment);
   SpindleBlock(ctx, op, "C'Sink Dia.", in.csinkDia, false);
   const float depth = ConeDepth(in, ctx, op);
-  op.Block(" G0" + op.Word('Z', approach, 4));
+  op.Block(" G0" + op.Axis('Z', approach));
   op.Block(" X0");
-  op.Block(" G1" + op.Word('Z', in.zStart - depth, 4) + op.Word('F', in.feed, 4));
+  op.Block(" G1" + op.Axis('Z', in.zStart - depth) + op.Feed(in.feed));
   if (dwellMs != 0) op.Block(" G4" + op.WholeWord('P', dwellMs));
-  op.Block(" G0" + op.Word('Z', approach, 4));
+  op.Block(" G0" + op.Axis('Z', approach));
   op.RapidMode() = 1;
   return op;
 }

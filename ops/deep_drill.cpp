@@ -44,16 +44,16 @@ void ManualPeckBlocks(const DeepDrillInputs& in, Operation& op, const Hole& hole
     return;
   }
 
-  std::string feedWord = op.Word('F', hole.feed, 4);  // on the first G1 block only
-  op.Block(op.Word('Z', hole.start + in.rapidClearance, 4));
+  std::string feedWord = op.Feed(hole.feed);  // on the first G1 block only
+  op.Block(op.Axis('Z', hole.start + in.rapidClearance));
   for (float z : *pecks) {
-    op.Block(" G1" + op.Word('Z', z, 4) + std::exchange(feedWord, ""));
-    op.Block(" G0" + op.Word('Z', hole.retract, 4));
-    op.Block(op.Word('Z', z + in.rapidClearance, 4));
+    op.Block(" G1" + op.Axis('Z', z) + std::exchange(feedWord, ""));
+    op.Block(" G0" + op.Axis('Z', hole.retract));
+    op.Block(op.Axis('Z', z + in.rapidClearance));
   }
-  op.Block(" G1" + op.Word('Z', hole.finalZ, 4) + feedWord);
+  op.Block(" G1" + op.Axis('Z', hole.finalZ) + feedWord);
   if (hole.dwellMs != 0) op.Block(" G4" + op.WholeWord('P', hole.dwellMs));
-  op.Block(" G0" + op.Word('Z', hole.retract, 4));
+  op.Block(" G0" + op.Axis('Z', hole.retract));
 }
 
 }  // namespace
@@ -86,13 +86,13 @@ Operation DeepDrillOperation(const DeepDrillInputs& in, const OpContext& ctx) {
 
   op.Comment(in.comment);
   SpindleBlock(ctx, op, "Drill Diameter", in.drillDia, true);
-  op.Block(" G0" + op.Word('Z', hole.retract, 4));
+  op.Block(" G0" + op.Axis('Z', hole.retract));
   op.Block(" X0");
   if (in.mode == PeckMode::G83) {
-    op.Block(" G83" + op.Word('Z', hole.finalZ, 4) + op.Word('Q', hole.maxPeck, 4) +
+    op.Block(" G83" + op.Axis('Z', hole.finalZ) + op.Axis('Q', hole.maxPeck) +
              (hole.dwellMs != 0 ? op.WholeWord('P', hole.dwellMs) : "") +
-             op.Word('F', hole.feed, 4));
-    op.Block(" G80" + op.Word('Z', hole.retract, 4));
+             op.Feed(hole.feed));
+    op.Block(" G80" + op.Axis('Z', hole.retract));
   } else {
     const int fixedBlocks =
         kFixedManualBlocks + (in.comment.empty() ? 0 : 1) + (hole.dwellMs != 0 ? 1 : 0);

@@ -44,19 +44,19 @@ void FinishWall(Operation& op, const Geometry& g, float xIncClr, bool right, flo
                 bool radius, const std::string& endZ) {
   const float zWall = right ? g.zR : g.zL;
   if (size == 0) {
-    op.Block(op.Word('Z', zWall, 4));
+    op.Block(op.Axis('Z', zWall));
   } else if (!radius) {
-    op.Block(op.Word('Z', right ? g.zR + xIncClr + size : g.zL - (xIncClr + size), 4));
-    op.Block(" G1" + op.Word('X', g.XBreak(size), 4) + op.Word('Z', zWall, 4));
+    op.Block(op.Axis('Z', right ? g.zR + xIncClr + size : g.zL - (xIncClr + size)));
+    op.Block(" G1" + op.Axis('X', g.XBreak(size)) + op.Axis('Z', zWall));
   } else {
-    op.Block(" G0" + op.Word('Z', right ? zWall + size : zWall - size, 4));
-    op.Block(" G1" + op.Word('X', g.xTop, 4));
-    op.Block((right == g.inside ? " G2" : " G3") + op.Word('X', g.XBreak(size), 4) +
-             op.Word('Z', zWall, 4) + op.Word('I', g.inside ? size : -size, 4));
+    op.Block(" G0" + op.Axis('Z', right ? zWall + size : zWall - size));
+    op.Block(" G1" + op.Axis('X', g.xTop));
+    op.Block((right == g.inside ? " G2" : " G3") + op.Axis('X', g.XBreak(size)) +
+             op.Axis('Z', zWall) + op.Axis('I', g.inside ? size : -size));
   }
-  op.Block(" G1" + op.Word('X', g.xBottom, 4));
+  op.Block(" G1" + op.Axis('X', g.xBottom));
   op.Block(endZ);
-  op.Block(" G0" + op.Word('X', g.xClear, 4));
+  op.Block(" G0" + op.Axis('X', g.xClear));
 }
 
 }  // namespace
@@ -85,8 +85,8 @@ Operation GrooveOperation(const GrooveInputs& in, const OpContext& ctx) {
 
   // The plunge row must be able to reach zLast before any block is built: a row that never
   // ends would otherwise hang, a huge one build millions of blocks only to be refused.
-  const std::string endZ = op.Word('Z', g.zLast, 4);
-  const std::string startZ = op.Word('Z', g.z1, 4);
+  const std::string endZ = op.Axis('Z', g.zLast);
+  const std::string startZ = op.Axis('Z', g.z1);
   if (g.z1 > g.zLast && !(in.percentStep > 0 && in.toolWidth > 0)) {
     op.Refuse("% Step and Tool Width must be greater than 0");
   }
@@ -103,20 +103,20 @@ Operation GrooveOperation(const GrooveInputs& in, const OpContext& ctx) {
   op.Comment(in.comment);
   SpindleBlock(ctx, op, "Major Dia", in.majorDia, true);
   if (in.inside) {
-    op.Block(" G0" + op.Word('Z', in.zAbsClr, 4));
-    op.Block(op.Word('X', g.xClear, 4));
+    op.Block(" G0" + op.Axis('Z', in.zAbsClr));
+    op.Block(op.Axis('X', g.xClear));
     op.Block(startZ);
   } else {
     op.Block(" G0" + startZ);
-    op.Block(op.Word('X', g.xClear, 4));
+    op.Block(op.Axis('X', g.xClear));
   }
 
   // Only the first plunge carries the feed; it stays modal for the rest.
   for (std::size_t i = 0; i < plunges.size(); ++i) {
-    if (i > 0) op.Block(op.Word('Z', plunges[i], 4));
-    std::string feedWord = i == 0 && in.feed != 0 ? op.Word('F', in.feed, 4) : "";
-    op.Block(" G1" + op.Word('X', g.xRough, 4) + feedWord);
-    op.Block(" G0" + op.Word('X', g.xClear, 4));
+    if (i > 0) op.Block(op.Axis('Z', plunges[i]));
+    std::string feedWord = i == 0 && in.feed != 0 ? op.Feed(in.feed) : "";
+    op.Block(" G1" + op.Axis('X', g.xRough) + feedWord);
+    op.Block(" G0" + op.Axis('X', g.xClear));
   }
 
   if (in.finishPass) {
@@ -126,7 +126,7 @@ Operation GrooveOperation(const GrooveInputs& in, const OpContext& ctx) {
     op.RapidMode() = 1;
   }
 
-  if (in.inside) op.Block(op.Word('Z', in.zAbsClr, 4));
+  if (in.inside) op.Block(op.Axis('Z', in.zAbsClr));
   return op;
 }
 

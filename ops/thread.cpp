@@ -190,10 +190,10 @@ bool CheckBlockCount(Operation& op, std::int64_t perStart, std::int64_t tail, co
 // The rapid to start k of a canned cycle (OT, 6T); returns its taper word, empty when straight.
 std::string CycleStart(const OpContext& ctx, Operation& op, const Thread& t, int k, char taperLetter) {
   const float startZ = t.zStart + t.startSign * (static_cast<float>(k - 1) * t.pitch);
-  op.Block(" G0" + op.Word('Z', startZ, 4));
-  op.Block(op.Word('X', t.approachX, 4));
+  op.Block(" G0" + op.Axis('Z', startZ));
+  op.Block(op.Axis('X', t.approachX));
   float taper = 0;
-  return CycleTaper(ctx, t, startZ, taper) ? op.Word(taperLetter, taper, 4) : "";
+  return CycleTaper(ctx, t, startZ, taper) ? op.Axis(taperLetter, taper) : "";
 }
 
 void OtCycle(const OpContext& ctx, Operation& op, const Thread& t) {
@@ -212,9 +212,10 @@ void OtCycle(const OpContext& ctx, Operation& op, const Thread& t) {
   for (int k = 1; k <= t.leads; ++k) {
     const std::string taper = CycleStart(ctx, op, t, k, 'R');
     op.Block(firstCycle);
-    op.Block(" G76" + op.Word('X', diameter, t.metric ? 3 : 4) + op.Word('Z', t.zEnd, 4) +
+    op.Block(" G76" + op.Word('X', t.metric ? WordClass::OtMetricDiameter : WordClass::Axis, diameter) +
+             op.Axis('Z', t.zEnd) +
              op.WholeWord('P', heightWord) + (t.metric ? " Q200" : " Q30") + taper +
-             op.Word('F', t.lead, 5));
+             op.Word('F', WordClass::OtLead, t.lead));
   }
 }
 
@@ -225,8 +226,8 @@ void SixTCycle(const OpContext& ctx, Operation& op, const Thread& t) {
   const float diameter = t.inside ? t.majorDia : t.minorDia;
   for (int k = 1; k <= t.leads; ++k) {
     const std::string taper = CycleStart(ctx, op, t, k, 'I');
-    op.Block(" G76" + op.Word('X', diameter, 4) + op.Word('Z', t.zEnd, 4) + op.Word('K', t.height, 4) +
-             " D050" + taper + op.Word('F', t.lead, 6) + " A" + t.toolAngleField);
+    op.Block(" G76" + op.Axis('X', diameter) + op.Axis('Z', t.zEnd) + op.Axis('K', t.height) +
+             " D050" + taper + op.Word('F', WordClass::Lead, t.lead) + " A" + t.toolAngleField);
   }
 }
 
@@ -278,12 +279,12 @@ void PassCycle(const OpContext& ctx, Operation& op, const Thread& t, const Threa
       const float endX = t.inside ? cut + minorDia : t.truncatedMajor - cut;
       const float infeedX = t.inside ? taperX + endX : endX - taperX;
 
-      op.Block(op.Rapid() + op.Word('Z', shift + t.zStart + offset, 4));
-      op.Block(op.Word('X', infeedX, 4));
-      op.Block(threading + (taperX != 0 ? op.Word('X', endX, 4) : "") +
-               op.Word('Z', t.zEnd + shift, 4) + (j == 1 ? op.Word('F', t.lead, 6) : ""));
+      op.Block(op.Rapid() + op.Axis('Z', shift + t.zStart + offset));
+      op.Block(op.Axis('X', infeedX));
+      op.Block(threading + (taperX != 0 ? op.Axis('X', endX) : "") +
+               op.Axis('Z', t.zEnd + shift) + (j == 1 ? op.Word('F', WordClass::Lead, t.lead) : ""));
       op.RapidMode() = 0;
-      op.Block(op.Rapid() + op.Word('X', retractX, 4));
+      op.Block(op.Rapid() + op.Axis('X', retractX));
 
       // The last pass is run again at full depth, once per dwell pass.
       if (j == passes && repeated < repeats) {
@@ -293,7 +294,7 @@ void PassCycle(const OpContext& ctx, Operation& op, const Thread& t, const Threa
       }
     }
   }
-  op.Block(op.Rapid() + op.Word('Z', t.zStart, 4));
+  op.Block(op.Rapid() + op.Axis('Z', t.zStart));
 }
 
 }  // namespace

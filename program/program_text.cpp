@@ -4,20 +4,27 @@
 
 namespace tbx {
 
-std::string Operation::Word(char letter, double value, int places) {
-  std::string number = FormatValue(value, places);
+namespace {
+// Decimal places of each word class, in WordClass order.
+constexpr int kPlaces[] = {
+    4,  // Axis
+    3,  // OtMetricDiameter
+    4,  // Feed
+    5,  // OtLead
+    6,  // Lead
+    0,  // Whole
+};
+}  // namespace
+
+std::string Operation::Word(char letter, WordClass wordClass, double value) {
+  std::string number = FormatValue(value, kPlaces[static_cast<int>(wordClass)]);
   if (!IsPlainNumber(number)) {
     std::string shown = number;
     if (shown.back() == '.') shown.pop_back();
     Refuse(std::string("The ") + letter + " word is out of range (" + shown + ")");
   }
+  if (wordClass == WordClass::Whole && number.back() == '.') number.pop_back();
   return std::string(" ") + letter + number;
-}
-
-std::string Operation::WholeWord(char letter, double value) {
-  std::string word = Word(letter, value, 0);
-  if (word.back() == '.') word.pop_back();
-  return word;
 }
 
 std::string Operation::Rapid() {

@@ -30,6 +30,17 @@ struct ToolChange {
   std::string x, z;    // written as they stand
 };
 
+// The classes of number words; each class prints with the decimal places of its row in the
+// one table of program_text.cpp.
+enum class WordClass {
+  Axis,              // X Z I K R Q: positions and distances
+  OtMetricDiameter,  // X of the OT G76 cycle in metric
+  Feed,              // F of drilling, reaming, tapping and grooving
+  OtLead,            // F of the OT G76 cycle
+  Lead,              // F of the 6T cycle and of G32/G33 passes
+  Whole,             // S P: whole numbers, written without a point
+};
+
 // The own blocks of one operation, gathered and checked before anything is written so that a
 // refused operation leaves no trace (no text, no undo entry, the block counter unchanged).
 class Operation {
@@ -37,11 +48,13 @@ class Operation {
   // rapidMode: RapidMode as the operation finds it, for generators that apply the rapid rule.
   explicit Operation(int rapidMode) : rapidMode_(rapidMode) {}
 
-  // " X.475": a word of the letter and FormatValue(value, places). A value that does not
-  // print as a plain number refuses the operation.
-  std::string Word(char letter, double value, int places);
-  // " S1996": a whole-number word, FormatValue(value, 0) without its point.
-  std::string WholeWord(char letter, double value);
+  // " X.475": the letter and FormatValue(value, places of the class); whole-number words
+  // without their point. A value that does not print as a plain number refuses the
+  // operation.
+  std::string Word(char letter, WordClass wordClass, double value);
+  std::string Axis(char letter, double value) { return Word(letter, WordClass::Axis, value); }
+  std::string Feed(double value) { return Word('F', WordClass::Feed, value); }
+  std::string WholeWord(char letter, double value) { return Word(letter, WordClass::Whole, value); }
   // " G0" under the rapid rule: only while RapidMode is 0, which it then sets to 1.
   std::string Rapid();
 

@@ -10,10 +10,10 @@ using test::Session;
 bool SmallOperation(App& app, int rapidAfter, std::string_view comment = "TAP") {
   Operation op(app.program.rapidMode);
   op.Comment(comment);
-  op.Block(op.Word('S', 3310, 0));
-  op.Block(" G0" + op.Word('Z', .3, 4));
-  op.Block(op.Word('X', 0, 4));
-  op.Block(" G84" + op.Word('Z', -1, 4) + op.Word('F', .0625, 4));
+  op.Block(op.Axis('S', 3310));
+  op.Block(" G0" + op.Axis('Z', .3));
+  op.Block(op.Axis('X', 0));
+  op.Block(" G84" + op.Axis('Z', -1) + op.Feed(.0625));
   op.RapidMode() = rapidAfter;
   return WriteOperation(app, op);
 }
@@ -76,7 +76,7 @@ TEST(ProgramText, RefusedOperationLeavesNoTrace) {
     app.SetText(id::kXToolChange, c.xToolChange);
     const test::Trace before = test::TraceOf(s);
     Operation op(app.program.rapidMode);
-    op.Block(op.Word('X', c.value, 4));
+    op.Block(op.Axis('X', c.value));
     EXPECT_FALSE(WriteOperation(app, op)) << c.name;
     EXPECT_TRUE(test::Refused(s, before, c.message)) << c.name;
   }
