@@ -29,7 +29,7 @@ struct App {
   // The main form's controls, read and written at the moment they are needed.
   std::string Text(ControlId id) const { return ui.GetText(kMainForm, id); }
   void SetText(ControlId id, std::string_view text) { ui.SetText(kMainForm, id, text); }
-  double Number(ControlId id) const { return TextToNumber(Text(id)); }
+  double Number(ControlId id) const { return BoxNumber(Text(id)); }
   float Single(ControlId id) const { return ToSingle(Number(id)); }
   bool Checked(ControlId id) const { return ui.GetCheck(kMainForm, id) == 1; }
   void SetCheck(ControlId id, bool on) { ui.SetCheck(kMainForm, id, on ? 1 : 0); }

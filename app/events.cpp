@@ -107,9 +107,7 @@ void EzEvents(App& app, std::string_view form, ControlId control, int message, i
   }
 }
 
-void NormalizeField(App& app, ControlId id) {
-  app.SetText(id, FormatNumber(NumberToText(TextToNumber(app.Text(id)), 15), 4));
-}
+void NormalizeField(App& app, ControlId id) { app.SetText(id, BoxText(app.Text(id))); }
 
 void TabChanged(App& app, int tab) {
   if (tab < 1 || tab > 9) return;

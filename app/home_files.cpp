@@ -1,6 +1,7 @@
 #include "app/home_files.h"
 
 #include <initializer_list>
+#include <utility>
 #include <system_error>
 
 #include "app/app.h"
@@ -19,10 +20,26 @@ void AddToLists(App& app, std::initializer_list<ControlId> lists, std::string_vi
   for (ControlId list : lists) app.ui.AddItems(kMainForm, list, item, /*splitItems=*/false);
 }
 
-void LoadDefaults(App& app, const std::string& content) {
+struct ToolChangeBox {
+  ControlId id;
+  const char* name;
+};
+constexpr ToolChangeBox kToolChangeBoxes[] = {{id::kXToolChange, "X Axis Tool Change"},
+                                              {id::kZToolChange, "Z Axis Tool Change"}};
+
+// The tool-change texts show as leaving their boxes would show them; one that is no number
+// stays as read, so that operations refuse it, and is reported rather than taken as 0.
+void LoadDefaults(App& app, const std::filesystem::path& path, const std::string& content) {
   const Defaults d = ReadDefaults(content);
-  app.SetText(id::kXToolChange, d.xToolChange);
-  app.SetText(id::kZToolChange, d.zToolChange);
+  for (const auto& [box, text] : {std::pair{kToolChangeBoxes[0], &d.xToolChange},
+                                  std::pair{kToolChangeBoxes[1], &d.zToolChange}}) {
+    if (IsNumberText(*text)) {
+      app.SetText(box.id, BoxText(*text));
+    } else {
+      app.SetText(box.id, *text);
+      app.Error(std::string(box.name) + " in " + path.string() + " is not a number");
+    }
+  }
   app.SetCheck(id::kMetric, d.metric);
 }
 
@@ -51,7 +68,7 @@ bool LoadData(App& app) {
 
   const auto defaults = DefaultFilePath(app);
   if (auto content = ReadWholeFile(defaults)) {
-    LoadDefaults(app, *content);
+    LoadDefaults(app, defaults, *content);
   } else {
     ReportMissing(app, defaults);
     missing = true;
@@ -83,6 +100,13 @@ void SaveDefaults(App& app) {
     ReportMissing(app, path);
     app.ui.UnloadForm(kMainForm);
     return;
+  }
+  // Saved as a number, a text that is none would come back as a position of 0.
+  for (const ToolChangeBox& box : kToolChangeBoxes) {
+    if (!IsNumberText(app.Text(box.id))) {
+      app.Error(std::string(box.name) + " must be a number: " + path.string() + " was not saved");
+      return;
+    }
   }
   const std::string content =
       DefaultsText(app.Number(id::kXToolChange), app.Number(id::kZToolChange), app.Metric());

@@ -1,5 +1,6 @@
 #include "data/data_files.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -97,8 +98,8 @@ std::string FieldReader::Next() {
 
 std::string DrillItemText(std::string_view name, float diameter) {
   std::string t = FormatNumber(NumberToText(diameter, 7), 4);
-  bool exponent = t.find_first_of("Ee") != std::string::npos;
-  if (!exponent) {
+  // Exponent forms and infinities stand as they are.
+  if (IsPlainNumber(t)) {
     if (t.back() == '.') {
       t = (t + "0000").substr(0, 7);
     } else {
@@ -110,8 +111,8 @@ std::string DrillItemText(std::string_view name, float diameter) {
 }
 
 std::string_view DrillItemDiameter(std::string_view item) {
-  // The item's last eight characters would cut a diameter of 1000 or more.
-  return item.substr(item.size() > 8 ? item.size() - 8 : 0);
+  // After the name of 8 and its blank, whatever the diameter's length.
+  return item.substr(std::min<std::size_t>(9, item.size()));
 }
 
 Defaults ReadDefaults(const std::string& content) {

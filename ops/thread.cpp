@@ -78,6 +78,10 @@ bool ReadThread(const ThreadInputs& in, const OpContext& ctx, Operation& op, Thr
     op.Refuse("Pitch must not be 0");
     return false;
   }
+  if (t.zEnd == t.zStart) {
+    op.Refuse("Z End must differ from Z Start");
+    return false;
+  }
   if (!(in.leads >= 1)) {
     op.Refuse("Leads must be at least 1");
     return false;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -75,6 +76,25 @@ Digits RoundedDigits(double x, int digits) {
   return {kept, exponent};
 }
 
+// The power of ten of the first significant digit of "digits[.digits][e[sign]digits]" whose
+// digits are not all zero, saturated far beyond any double: > 0 for values of 1 and more.
+long long DecimalOrder(std::string_view number) {
+  const std::size_t e = std::min(number.find('e'), number.size());
+  const std::string_view mantissa = number.substr(0, e);
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return 0;
+  long long order = first < point ? static_cast<long long>(point - first)
+                                  : -static_cast<long long>(first - point - 1);
+  long long exponent = 0;
+  bool minus = false;
+  for (std::size_t i = e + 1; i < number.size(); ++i) {
+    if (number[i] == '-') minus = true;
+    if (IsDigit(number[i])) exponent = std::min(exponent * 10 + (number[i] - '0'), 1'000'000'000LL);
+  }
+  return order + (minus ? -exponent : exponent);
+}
+
 }  // namespace
 
 double TextToNumber(std::string_view text) {
@@ -117,10 +137,17 @@ double TextToNumber(std::string_view text) {
   auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Too large gives infinity, too small zero; from_chars leaves the value untouched then.
-    bool tiny = number.find("e-") != std::string::npos;
-    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    value = DecimalOrder(number) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
   }
   return negative ? -value : value;
+}
+
+double BoxNumber(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(' ');
+  const std::string_view shown = start == std::string_view::npos ? "" : text.substr(start);
+  if (shown == "INF") return std::numeric_limits<double>::infinity();
+  if (shown == "-INF") return -std::numeric_limits<double>::infinity();
+  return TextToNumber(text);
 }
 
 std::string NumberToText(double x, int digits) {
@@ -156,7 +183,7 @@ float ToSingle(double value) {
 }
 
 std::string FormatNumber(std::string_view text, int places) {
-  const float v = ToSingle(TextToNumber(text));
+  const float v = ToSingle(BoxNumber(text));
   const float h = ToSingle(5.0 / std::pow(10.0, places + 1));
   const double scale = std::pow(10.0, places);
   const float r = ToSingle(std::floor((static_cast<double>(v) + h) * scale) / scale);
@@ -171,6 +198,37 @@ std::string FormatValue(double value, int places) {
   // The text of an infinity or NaN would read back as 0; keep it visibly not a number.
   if (!std::isfinite(value)) return NumberToText(value, 7).substr(std::signbit(value) ? 0 : 1);
   return FormatNumber(NumberToText(value, 7), places);
+}
+
+std::string BoxText(std::string_view text) {
+  return FormatNumber(NumberToText(BoxNumber(text), 15), 4);
+}
+
+bool IsNumberText(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return false;
+  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  std::size_t i = 0;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  bool digit = false, point = false;
+  for (; i < text.size(); ++i) {
+    if (IsDigit(text[i])) {
+      digit = true;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!digit) return false;
+  if (i < text.size() && std::string_view("EeDd").find(text[i]) != std::string_view::npos) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const std::size_t digits = i;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i == digits) return false;
+  }
+  return i == text.size() && std::isfinite(ToSingle(TextToNumber(text)));
 }
 
 bool IsPlainNumber(std::string_view text) {

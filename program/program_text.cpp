@@ -1,5 +1,7 @@
 #include "program/program_text.h"
 
+#include <utility>
+
 #include "program/numbers.h"
 
 namespace tbx {
@@ -23,6 +25,8 @@ std::string Operation::Word(char letter, WordClass wordClass, double value) {
     if (shown.back() == '.') shown.pop_back();
     Refuse(std::string("The ") + letter + " word is out of range (" + shown + ")");
   }
+  // Others keep the point FormatValue gives every plain number it prints (its 7-digit text
+  // of a value is whole or has a fraction).
   if (wordClass == WordClass::Whole && number.back() == '.') number.pop_back();
   return std::string(" ") + letter + number;
 }
@@ -46,8 +50,12 @@ void Operation::Refuse(std::string message) {
 std::string WriteRefusal(const Operation& op, const ToolChange& toolChange) {
   if (!op.Refusal().empty()) return op.Refusal();
   // The return block writes the tool-change texts as they stand, so they must be plain numbers.
-  if (!IsPlainNumber(toolChange.x)) return "X Axis Tool Change must be a number";
-  if (!IsPlainNumber(toolChange.z)) return "Z Axis Tool Change must be a number";
+  for (const auto& [text, name] : {std::pair{&toolChange.x, "X Axis Tool Change"},
+                                   std::pair{&toolChange.z, "Z Axis Tool Change"}}) {
+    if (!IsPlainNumber(*text)) return std::string(name) + " must be a number";
+    if (text->find('.') == std::string::npos)
+      return std::string(name) + " must be written with a decimal point";
+  }
   if (op.Blocks().size() + kFrameBlocks > static_cast<std::size_t>(kMaxOperationBlocks))
     return kTooManyBlocks;
   return "";

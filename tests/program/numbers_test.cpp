@@ -95,6 +95,32 @@ TEST(TextToNumber, ReadsTheLongestNumberAtTheStart) {
   };
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(TextToNumber(c.text), c.value) << c.text;
   EXPECT_EQ(TextToNumber("1e400"), std::numeric_limits<double>::infinity());
+  // Out of range is told by the value, not by the spelling of its exponent.
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    std::string text;
+    double value;
+  } extremes[] = {
+      {"1" + std::string(405, '0') + "e-5", inf},     {"-1" + std::string(405, '0') + "e-5", -inf},
+      {"." + std::string(400, '0') + "1e5", 0},       {"0.00" + std::string(330, '0') + "1", 0},
+      {"1e99999999999999999999", inf},                {"1e-99999999999999999999", 0},
+      {std::string(310, '9'), inf},                   {"2e308", inf},
+  };
+  for (const auto& c : extremes) EXPECT_EQ(TextToNumber(c.text), c.value) << c.text.substr(0, 20);
+}
+
+TEST(BoxNumber, ShownInfinitiesReadBackAndStayShown) {
+  EXPECT_EQ(BoxNumber("INF"), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(BoxNumber(" -INF"), -std::numeric_limits<double>::infinity());
+  EXPECT_EQ(BoxNumber("INFO"), 0);
+  for (const char* text : {"3.5e38", "1e999", "INF", "-1e39", "-INF"})
+    EXPECT_EQ(BoxText(BoxText(text)), text[0] == '-' ? "-INF" : "INF") << text;
+}
+
+TEST(IsNumberText, TheWholeTextIsOneNumber) {
+  for (const char* yes : {"4", " -.5 ", "1.5E2", "+7", "2d1", "0"}) EXPECT_TRUE(IsNumberText(yes)) << yes;
+  for (const char* no : {"", " ", "abc", "4x", "1e999", "3.5e38", "1e", ".", "-", "INF", "1 2"})
+    EXPECT_FALSE(IsNumberText(no)) << no;
 }
 
 TEST(IsPlainNumber, TellsDigitsFromAnythingElse) {

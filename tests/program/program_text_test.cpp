@@ -68,6 +68,9 @@ TEST(ProgramText, RefusedOperationLeavesNoTrace) {
       {"tool change not a number", "hello", 1, "X Axis Tool Change must be a number"},
       {"tool change empty", "", 1, "X Axis Tool Change must be a number"},
       {"tool change in exponent form", "2.147484E+9.", 1, "X Axis Tool Change must be a number"},
+      {"tool change without a point", "1677720", 1,
+       "X Axis Tool Change must be written with a decimal point"},
+
   };
   for (const Case& c : cases) {
     Session s;
@@ -82,8 +85,9 @@ TEST(ProgramText, RefusedOperationLeavesNoTrace) {
   }
 }
 
-TEST(ProgramText, ToolChangeTextWithTrailingZerosIsWrittenAsItStands) {
-  Session s("4.0000\r\n6.\r\n0.\r\n");
+TEST(ProgramText, ToolChangeTextIsWrittenAsItStands) {
+  Session s;
+  s.runner.Set(id::kXToolChange, "4.0000");
   ASSERT_TRUE(SmallOperation(s.runner.app(), 1, ""));
   EXPECT_NE(s.Output().find(" X4.0000\r\n"), std::string::npos);
 }
