@@ -1,3 +1,5 @@
+#include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -107,6 +109,23 @@ TEST(TextToNumber, ReadsTheLongestNumberAtTheStart) {
       {std::string(310, '9'), inf},                   {"2e308", inf},
   };
   for (const auto& c : extremes) EXPECT_EQ(TextToNumber(c.text), c.value) << c.text.substr(0, 20);
+}
+
+// Rounding on the one digit after the kept ones, from the exact expansion of the double: a
+// carry through nines, a 4 under a 9, a tie to even, and text that reads back to itself.
+TEST(NumberToText, RoundsTheExactExpansionOnOneFurtherDigit) {
+  EXPECT_EQ(NumberToText(std::nextafter(1.0, 0.0), 15), " 1");
+  EXPECT_EQ(NumberToText(9.9999995, 7), " 9.999999");  // 9.99999949999...
+  EXPECT_EQ(NumberToText(1234.5675, 7), " 1234.568");  // 5 after an odd 7: up
+  EXPECT_EQ(NumberToText(0.125, 2), " .12");
+  EXPECT_EQ(NumberToText(99999995, 7), " 1E+8");
+  std::uint64_t state = 88172645463325252u;
+  for (int i = 0; i < 20000; ++i) {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    const double x = std::ldexp(static_cast<double>(state >> 11), static_cast<int>(state % 80) - 100);
+    const std::string text = NumberToText(x, 15);
+    EXPECT_EQ(NumberToText(TextToNumber(text), 15), text) << x;
+  }
 }
 
 TEST(BoxNumber, ShownInfinitiesReadBackAndStayShown) {
