@@ -243,9 +243,11 @@ std::string FormatNumber(std::string_view text, int places) {
   const double scale = std::pow(10.0, places);
   const float r = ToSingle(std::floor((static_cast<double>(v) + h) * scale) / scale);
   std::string s = NumberToText(r, 7);
-  // Whole numbers carry a point; the zero case first, so there is no division by zero.
+  // Whole numbers carry a point, and so does a fraction that 7 digits round away
+  // (1677719.75 prints "1677720."): read again, the text must give itself.
   const bool whole = r == 0 || (std::isfinite(r) && r == std::floor(r));
-  if (whole && s.back() != '.') s += '.';
+  const bool digitsOnly = s.find_first_of(".EIN") == std::string::npos;
+  if ((whole || digitsOnly) && s.back() != '.') s += '.';
   return s.substr(s.find_first_not_of(' '));
 }
 

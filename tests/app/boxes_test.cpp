@@ -72,9 +72,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Tool-change texts read at start-up take the number form ("4" would write X4).
         BoxCase{"ToolChangeWithoutPointFromFile", "4\r\n6\r\n0\r\n", "", kReam + "click 705\n",
                 kInchReam, {}},
-        // Seven digits leave 1677719.799 without its point: refused, never "X1677720".
-        BoxCase{"ToolChangeWithNoRoomForThePoint", kInchDefaults, "",
-                kReam + "type 1010 1677719.799\nprint 1010\nclick 705\nprint\n", "1677720",
+        // Seven digits round 1677719.799 to a whole number, which keeps its point.
+        BoxCase{"ToolChangeRoundedToSevenDigits", kInchDefaults, "",
+                "type 1010 1677719.799\nprint 1010\n", "1677720.", {}},
+        // Typed without leaving the box, a position without a point is refused, never "X4".
+        BoxCase{"ToolChangeWithoutPointTyped", kInchDefaults, "",
+                kReam + "set 1010 4\nclick 705\nprint\n", "",
                 {"X Axis Tool Change must be written with a decimal point"}},
         // An empty default.txt: reported at start-up, refused by operations, never saved.
         BoxCase{"ToolChangeNotANumberFromFile", "", "", kReam + "click 705\nclose\n", "",
