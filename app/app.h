@@ -7,6 +7,7 @@
 
 #include "app/controls.h"
 #include "app/form_model.h"
+#include "app/program_box.h"
 #include "data/tables.h"
 #include "program/numbers.h"
 #include "program/program_text.h"
@@ -24,12 +25,11 @@ struct App {
   ThreadTable threads{};
   MaterialTable materials{};
   double pi = 0;  // set at start-up
-  int currentTab = 0;
 
   // The main form's controls, read and written at the moment they are needed.
   std::string Text(ControlId id) const { return ui.GetText(kMainForm, id); }
   void SetText(ControlId id, std::string_view text) { ui.SetText(kMainForm, id, text); }
-  double Number(ControlId id) const { return TextToNumber(Text(id)); }
+  double Number(ControlId id) const { return BoxNumber(Text(id)); }
   float Single(ControlId id) const { return ToSingle(Number(id)); }
   bool Checked(ControlId id) const { return ui.GetCheck(kMainForm, id) == 1; }
   void SetCheck(ControlId id, bool on) { ui.SetCheck(kMainForm, id, on ? 1 : 0); }

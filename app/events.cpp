@@ -5,17 +5,10 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/startup.h"
-#include "data/data_files.h"
-#include "data/settings.h"
-#include "ops/csink_drill.h"
-#include "ops/deep_drill.h"
-#include "ops/drill_size.h"
-#include "ops/groove.h"
 #include "app/generators.h"
-#include "ops/tap.h"
-#include "ops/tap_drill.h"
-#include "ops/thread.h"
+#include "app/options.h"
+#include "app/settings.h"
+#include "app/startup.h"
 
 namespace tbx {
 
@@ -74,7 +67,7 @@ const std::vector<Route>& Routes() {
       {{kSettingsOk}, kMsgClick, Plain<SettingsOk>},
       {{kTool}, kMsgChange, Plain<ToolSelected>},
       {{kCarbide, kHss}, kMsgClick, [](App& a, ControlId, int) { ApplyMaterialSpeed(a, SpeedSet::Turning); }},
-      {{kUndo}, kMsgClick, [](App& a, ControlId, int) { PushUndo(a, 0); }},
+      {{kUndo}, kMsgClick, Plain<RestoreUndo>},
       {{kCopy}, kMsgClick, Plain<CopyProgram>},
       {{kExit}, kMsgClick, Plain<ShutDown>},
       {{kTabs}, kMsgChange, [](App& a, ControlId, int tab) { TabChanged(a, tab); }},
@@ -126,14 +119,11 @@ void EzEvents(App& app, std::string_view form, ControlId control, int message, i
   }
 }
 
-void NormalizeField(App& app, ControlId id) {
-  app.SetText(id, FormatNumber(NumberToText(TextToNumber(app.Text(id)), 15), 4));
-}
+void NormalizeField(App& app, ControlId id) { app.SetText(id, BoxText(app.Text(id))); }
 
 void TabChanged(App& app, int tab) {
   if (tab < 1 || tab > kTabCount) return;
   app.ui.DisplayLayer(kMainForm, tab, 0);
-  app.currentTab = tab;
   ApplyTabSpeed(app, tab);
 }
 

@@ -68,6 +68,11 @@ class FormModel {
 
   virtual std::string GetText(std::string_view form, ControlId id) const = 0;
   virtual void SetText(std::string_view form, ControlId id, std::string_view text) = 0;
+  // Adds text at the end of a text box. Bindings that hold the text themselves override it,
+  // so that writing an operation costs the length of the operation, not of the program.
+  virtual void AppendText(std::string_view form, ControlId id, std::string_view text) {
+    SetText(form, id, GetText(form, id).append(text));
+  }
   virtual int GetCheck(std::string_view form, ControlId id) const = 0;
   virtual void SetCheck(std::string_view form, ControlId id, int check) = 0;
   virtual void Enable(std::string_view form, ControlId id) = 0;

@@ -3,7 +3,12 @@
 // the generator and writes the operation.
 namespace tbx {
 struct App;
-void ReamGenerator(App& app);  // 705
+void ThreadGenerator(App& app);      // 305
+void CSinkDrillGenerator(App& app);  // 470
+void DeepDrillGenerator(App& app);   // 625
+void ReamGenerator(App& app);        // 705
+void TapGenerator(App& app);         // 795
+void GrooveGenerator(App& app);      // 965
 }  // namespace tbx
 
 namespace tbx {

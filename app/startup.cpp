@@ -5,7 +5,7 @@
 #include "app/app.h"
 #include "app/catalogue.h"
 #include "app/events.h"
-#include "data/data_files.h"
+#include "app/home_files.h"
 #include "data/settings.h"
 
 namespace tbx {

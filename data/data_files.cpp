@@ -1,14 +1,12 @@
 #include "data/data_files.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <initializer_list>
 #include <iterator>
-#include <optional>
 #include <system_error>
-#include <vector>
 
-#include "app/app.h"
+#include "program/numbers.h"
 
 namespace tbx {
 
@@ -16,37 +14,9 @@ namespace {
 
 constexpr char kCtrlZ = '\x1a';
 
-// The whole file, or nothing when it does not exist or cannot be read. Reading it at once
-// means the file is already closed whenever a message box is shown.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return content;
-}
-
-void ReportMissing(App& app, const std::filesystem::path& path) {
-  app.Error("Missing Data File " + path.string());
-}
-
-void AddToLists(App& app, std::initializer_list<ControlId> lists, std::string_view item) {
-  // One item each, even when the name holds "|".
-  for (ControlId list : lists) app.ui.AddItems(kMainForm, list, item, /*splitItems=*/false);
-}
-
 // Third value of default.txt: only a value that rounds to 1 (halves to even) means metric,
 // matching the start-up rule that reads the box as metric only when its state is 1.
 bool MetricFlag(double value) { return value > 0.5 && value < 1.5; }
-
-void LoadDefaults(App& app, const std::string& content) {
-  FieldReader reader(content);
-  app.SetText(id::kXToolChange, reader.Next());
-  app.SetText(id::kZToolChange, reader.Next());
-  app.SetCheck(id::kMetric, MetricFlag(TextToNumber(reader.Next())));
-}
 
 // Surface feet to surface metres with the shop factor 0.305, rounded down. Worked as
 // speed × 305 / 1000 so that exact products (200 sfm → 61) do not fall just below the whole
@@ -67,47 +37,6 @@ SectionEnd ReadSection(FieldReader& reader, int fieldCount, int limit, Store sto
     if (counter > limit) return SectionEnd::Overflow;
     store(counter, fields);
   }
-}
-
-// False after an overflow (message shown).
-bool LoadSections(App& app, const std::string& content) {
-  FieldReader reader(content);
-  const bool metric = app.Metric();
-  const double inchTo = metric ? 25.4 : 1.0;
-
-  auto overflow = [&](std::string_view section) {
-    app.ui.MessageBox("Error Reading " + std::string(section) + " Data", "File Error",
-                      MessageIcon::None);
-    return false;
-  };
-
-  if (ReadSection(reader, 2, kMaxDrills, [&](int, const std::vector<std::string>& f) {
-        float diameter = ToSingle(TextToNumber(f[1]) * inchTo);
-        AddToLists(app, {id::kCSinkDrillSize, id::kDeepDrillSize, id::kDataDrillList},
-                   DrillItemText(f[0], diameter));
-      }) == SectionEnd::Overflow)
-    return overflow("Drill");
-
-  if (ReadSection(reader, 3, kMaxThreads, [&](int n, const std::vector<std::string>& f) {
-        AddToLists(app, {id::kThreadSize, id::kTapSize, id::kDataTapSize}, f[0]);
-        double tpi = TextToNumber(f[2]);
-        // No usable pitch from 0 threads per inch: the record keeps pitch 0.
-        double pitch = tpi == 0 ? 0.0 : inchTo * (1.0 / tpi);
-        app.threads[n] = {ToSingle(TextToNumber(f[1]) * inchTo), ToSingle(pitch)};
-      }) == SectionEnd::Overflow)
-    return overflow("Thread");
-
-  if (ReadSection(reader, 5, kMaxMaterials, [&](int n, const std::vector<std::string>& f) {
-        AddToLists(app, {id::kMaterialList}, f[0]);
-        auto speed = [&](int i) {
-          double sfm = TextToNumber(f[static_cast<std::size_t>(i)]);
-          return metric ? MetricSpeed(sfm) : ToSingle(sfm);
-        };
-        app.materials[n] = {speed(1), speed(2), speed(3), speed(4)};
-      }) == SectionEnd::Overflow)
-    return overflow("Material");
-
-  return true;
 }
 
 // "6.35" → ("6", "3500"); ".25" → ("0", "2500"): whole digits and 4 decimals taken from the
@@ -167,13 +96,10 @@ std::string FieldReader::Next() {
   return field;
 }
 
-std::filesystem::path DefaultFilePath(const App& app) { return app.home / "default.txt"; }
-std::filesystem::path DataFilePath(const App& app) { return app.home / "data.txt"; }
-
 std::string DrillItemText(std::string_view name, float diameter) {
   std::string t = FormatNumber(NumberToText(diameter, 7), 4);
-  bool exponent = t.find_first_of("Ee") != std::string::npos;
-  if (!exponent) {
+  // Exponent forms and infinities stand as they are.
+  if (IsPlainNumber(t)) {
     if (t.back() == '.') {
       t = (t + "0000").substr(0, 7);
     } else {
@@ -184,52 +110,77 @@ std::string DrillItemText(std::string_view name, float diameter) {
   return item + " " + t;
 }
 
-bool LoadData(App& app) {
-  bool missing = false;
-
-  const auto defaults = DefaultFilePath(app);
-  if (auto content = ReadWholeFile(defaults)) {
-    LoadDefaults(app, *content);
-  } else {
-    ReportMissing(app, defaults);
-    missing = true;
-  }
-
-  const auto data = DataFilePath(app);
-  if (auto content = ReadWholeFile(data)) {
-    if (!LoadSections(app, *content)) {
-      app.ui.UnloadForm(kMainForm);
-      return false;
-    }
-  } else {
-    ReportMissing(app, data);
-    missing = true;
-  }
-  app.ui.SelectItem(kMainForm, id::kMaterialList, 20);
-
-  if (missing) {
-    app.ui.UnloadForm(kMainForm);
-    return false;
-  }
-  return true;
+std::string_view DrillItemDiameter(std::string_view item) {
+  // After the name of 8 and its blank, whatever the diameter's length.
+  return item.substr(std::min<std::size_t>(9, item.size()));
 }
 
-void SaveDefaults(App& app) {
-  const auto path = DefaultFilePath(app);
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    ReportMissing(app, path);
-    app.ui.UnloadForm(kMainForm);
-    return;
+Defaults ReadDefaults(const std::string& content) {
+  FieldReader reader(content);
+  Defaults d;
+  d.xToolChange = reader.Next();
+  d.zToolChange = reader.Next();
+  d.metric = MetricFlag(TextToNumber(reader.Next()));
+  return d;
+}
+
+std::string DefaultsText(double xToolChange, double zToolChange, bool metric) {
+  auto line = [](double value) { return FormatNumber(NumberToText(value, 15), 4) + "\r\n"; };
+  return line(xToolChange) + line(zToolChange) + line(metric ? 1 : 0);
+}
+
+DataTables ReadDataTables(const std::string& content, bool metric) {
+  DataTables t;
+  FieldReader reader(content);
+  const double inchTo = metric ? 25.4 : 1.0;
+
+  if (ReadSection(reader, 2, kMaxDrills, [&](int, const std::vector<std::string>& f) {
+        t.drillItems.push_back(DrillItemText(f[0], ToSingle(TextToNumber(f[1]) * inchTo)));
+      }) == SectionEnd::Overflow) {
+    t.overflow = "Drill";
+    return t;
   }
 
-  auto line = [](double value) { return FormatNumber(NumberToText(value, 15), 4) + "\r\n"; };
-  const std::string content = line(app.Number(id::kXToolChange)) +
-                              line(app.Number(id::kZToolChange)) +
-                              line(app.Metric() ? 1 : 0);
+  if (ReadSection(reader, 3, kMaxThreads, [&](int n, const std::vector<std::string>& f) {
+        t.threadNames.push_back(f[0]);
+        double tpi = TextToNumber(f[2]);
+        // No usable pitch from 0 threads per inch: the record keeps pitch 0.
+        double pitch = tpi == 0 ? 0.0 : inchTo * (1.0 / tpi);
+        t.threads[n] = {ToSingle(TextToNumber(f[1]) * inchTo), ToSingle(pitch)};
+      }) == SectionEnd::Overflow) {
+    t.overflow = "Thread";
+    return t;
+  }
 
-  // Written beside the old file and renamed over it, so a crash never leaves half a file.
-  auto fresh = path;
+  if (ReadSection(reader, 5, kMaxMaterials, [&](int n, const std::vector<std::string>& f) {
+        t.materialNames.push_back(f[0]);
+        auto speed = [&](int i) {
+          double sfm = TextToNumber(f[static_cast<std::size_t>(i)]);
+          return metric ? MetricSpeed(sfm) : ToSingle(sfm);
+        };
+        t.materials[n] = {speed(1), speed(2), speed(3), speed(4)};
+      }) == SectionEnd::Overflow) {
+    t.overflow = "Material";
+  }
+  return t;
+}
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return content;
+}
+
+bool ReplaceFile(const std::filesystem::path& path, std::string_view content) {
+  std::error_code ec;
+  // Renaming over a symbolic link would replace the link itself.
+  const std::filesystem::path target = std::filesystem::canonical(path, ec);
+  if (ec) return false;
+  auto fresh = target;
   fresh += ".new";
   bool written = false;
   {
@@ -238,11 +189,12 @@ void SaveDefaults(App& app) {
     out.close();
     written = static_cast<bool>(out);
   }
-  if (written) std::filesystem::rename(fresh, path, ec);
+  if (written) std::filesystem::rename(fresh, target, ec);
   if (!written || ec) {
     std::filesystem::remove(fresh, ec);
-    app.Error("Error Writing Data File " + path.string());
+    return false;
   }
+  return true;
 }
 
 }  // namespace tbx

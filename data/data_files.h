@@ -1,12 +1,15 @@
 #pragma once
-// default.txt and data.txt: the field reader, loading at start-up and saving the defaults.
+// default.txt and data.txt: the field reader, reading both files into values and writing
+// default.txt back.
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "data/tables.h"
 
 namespace tbx {
-
-struct App;
 
 // Reads the fields of a data file one after another (commas and CR LF separate fields).
 class FieldReader {
@@ -21,17 +24,36 @@ class FieldReader {
   bool ended_ = false;
 };
 
-std::filesystem::path DefaultFilePath(const App& app);
-std::filesystem::path DataFilePath(const App& app);
-
 // Item text of a drill list: name cut or filled to 8 characters, a blank, the diameter with
-// 4 decimals ("1/4      0.2500"). Users read the diameter from the last 8 characters.
+// 4 decimals ("1/4      0.2500").
 std::string DrillItemText(std::string_view name, float diameter);
+// The diameter text of a drill item: everything after the name and its blank.
+std::string_view DrillItemDiameter(std::string_view item);
 
-// Reads both files into the Settings controls, the lists and the tables. Returns false when
-// loading failed (the message has been shown and the main form unloaded).
-bool LoadData(App& app);
-// Writes the Settings values back to an existing default.txt; never creates it.
-void SaveDefaults(App& app);
+// default.txt: the tool-change position texts as read and the unit system.
+struct Defaults {
+  std::string xToolChange, zToolChange;
+  bool metric = false;
+};
+Defaults ReadDefaults(const std::string& content);
+// The text default.txt is saved as.
+std::string DefaultsText(double xToolChange, double zToolChange, bool metric);
+
+// data.txt in the unit system given: list items and tables, or the name of the section that
+// held more records than its table ("Drill", "Thread", "Material").
+struct DataTables {
+  std::vector<std::string> drillItems, threadNames, materialNames;
+  ThreadTable threads{};
+  MaterialTable materials{};
+  std::string overflow;
+};
+DataTables ReadDataTables(const std::string& content, bool metric);
+
+// The whole file, or nothing when it does not exist or cannot be read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+// Replaces an existing file: written beside it and renamed over it, so a crash never leaves
+// half a file; a symbolic link is followed and its target replaced. False when it failed
+// (the old file is kept).
+bool ReplaceFile(const std::filesystem::path& path, std::string_view content);
 
 }  // namespace tbx

@@ -1,20 +1,16 @@
 #pragma once
-// Units, tool, surface speed and the shared constant Pi.
-namespace tbx {
+// The shared constant Pi and the material speeds.
+#include "data/tables.h"
 
-struct App;
+namespace tbx {
 
 // The ten-digit value every spindle-speed formula uses, not the full-precision constant.
 inline constexpr double kPi = 3.141592654;
 
 enum class SpeedSet { Turning, Threading };
 
-void ApplyMaterialSpeed(App& app, SpeedSet set);
-void ToolSelected(App& app);
-void MetricClicked(App& app);
-void SettingsOk(App& app);
-// SPM after a tab change: threading on Thread and Tap, turning on the machining tabs and
-// Material, empty on Drill + Tap Data and Settings.
-void ApplyTabSpeed(App& app, int tab);
+// The surface speed of a material record for the set and tool material; a material without
+// this speed borrows it from the first material.
+float MaterialSpeed(const MaterialTable& materials, int record, SpeedSet set, bool carbide);
 
 }  // namespace tbx

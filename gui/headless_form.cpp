@@ -79,6 +79,10 @@ void HeadlessForm::SetText(std::string_view form, ControlId id, std::string_view
   if (HeadlessControl* c = Control(form, id)) c->text = text;
 }
 
+void HeadlessForm::AppendText(std::string_view form, ControlId id, std::string_view text) {
+  if (HeadlessControl* c = Control(form, id)) c->text += text;
+}
+
 int HeadlessForm::GetCheck(std::string_view form, ControlId id) const {
   const HeadlessControl* c = Control(form, id);
   return c ? c->check : 0;

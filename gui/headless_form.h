@@ -54,6 +54,7 @@ class HeadlessForm : public FormModel {
 
   std::string GetText(std::string_view form, ControlId id) const override;
   void SetText(std::string_view form, ControlId id, std::string_view text) override;
+  void AppendText(std::string_view form, ControlId id, std::string_view text) override;
   int GetCheck(std::string_view form, ControlId id) const override;
   void SetCheck(std::string_view form, ControlId id, int check) override;
   void Enable(std::string_view form, ControlId id) override;

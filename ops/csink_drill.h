@@ -1,28 +1,31 @@
 #pragma once
-#include <span>
+#include <string>
 #include <string_view>
 
-#include "app/form_model.h"
+#include "ops/context.h"
+#include "ops/drilling.h"
+#include "program/program_text.h"
 
 namespace tbx {
-struct App;
-void DrillAngleClicked(App& app);       // 385, 390, 395
-void CenterDrillClicked(App& app);      // 400
-void CenterDrillSizeClicked(App& app);  // 410 .. 455
-void CSinkDrillGenerator(App& app);     // 470
 
-// One standard combined centre drill: the texts shown for it and the pilot diameter P and
-// pilot length L (tip to the start of the 60 degree cone) in inches.
+// One standard combined centre drill (#0 to #8): the texts shown for it and the pilot
+// diameter P and pilot length L (tip to the start of the 60 degree cone) in inches.
 struct CenterDrillSize {
-  ControlId radio;
   std::string_view inchBody, inchPilot, metricBody, metricPilot;
   float pilot, length;
 };
-// #0 to #8 in radio order.
-std::span<const CenterDrillSize> CenterDrillTable();
+inline constexpr int kCenterDrillSizes = 9;
+const CenterDrillSize& CenterDrill(int size);
 
-// Enables (60 Deg Center) or disables the centre-drill size controls.
-void SetCenterDrillControls(App& app, bool on);
-// Drill Diameter (325) and Pilot Dia (405) of the checked size, in the active unit.
-void ApplyCenterDrillSize(App& app);
+struct CSinkDrillInputs {
+  std::string comment;
+  float csinkDia = 0, zStart = 0, clearance = 0, dwellSeconds = 0, feed = 0;
+  bool centerDrill = false;             // 60 Deg Center rather than a pointed tool
+  DrillPoint point = DrillPoint::Deg90;  // the pointed tool's angle
+  float drillDia = 0;                   // body diameter of the centre drill
+  int centerDrillSize = 0;              // #0 to #8
+};
+
+Operation CSinkDrillOperation(const CSinkDrillInputs& in, const OpContext& ctx);
+
 }  // namespace tbx

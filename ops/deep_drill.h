@@ -1,23 +1,33 @@
 #pragma once
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "ops/context.h"
+#include "ops/drilling.h"
+#include "program/program_text.h"
+
 namespace tbx {
-struct App;
-void G83Clicked(App& app);          // 575
-void EqualPeckClicked(App& app);    // 580
-void PercentPeckClicked(App& app);  // 585
-void DeepDrillGenerator(App& app);  // 625
 
 enum class PeckMode { G83, Equal, Percent };
 
-// Enables the fields the chosen mode reads: Rapid Clearance for both manual modes, Peck
-// Value (Min) and Percent Peck for % Peck only.
-void SetPeckControls(App& app, PeckMode mode);
+struct DeepDrillInputs {
+  std::string comment;
+  PeckMode mode = PeckMode::G83;
+  DrillPoint point = DrillPoint::Flat;
+  float drillDia = 0, zStart = 0, depth = 0, zClearance = 0, feed = 0, dwellSeconds = 0;
+  float peckMax = 0;
+  // Read by the manual modes only: Rapid Clearance by both, the rest by % Peck.
+  float rapidClearance = 0, peckMin = 0;
+  double percentPeck = 0;  // taken as a whole number, a half going to the even neighbour
+};
+
+Operation DeepDrillOperation(const DeepDrillInputs& in, const OpContext& ctx);
 
 // Depths of the manual pecks before the last one, which always goes to finalZ. Each peck is
 // `factor` times the one before but not less than minPeck. Empty when there would be more
 // than `limit` of them.
 std::optional<std::vector<float>> PeckDepths(float start, float finalZ, float maxPeck,
                                              float minPeck, float factor, std::size_t limit);
+
 }  // namespace tbx

@@ -1,10 +1,8 @@
 #include "ops/groove.h"
 
-#include <cmath>
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "ops/spindle.h"
 
 namespace tbx {
@@ -38,71 +36,58 @@ struct Geometry {
   float XBreak(float size) const { return inside ? xTop + 2 * size : xTop - 2 * size; }
 };
 
+// One wall of the finish pass, from above the corner down to the bottom and along it to the
+// last plunge. The corner is broken by a chamfer or a radius of `size`; outside, the right
+// wall's arc turns counter-clockwise (G3) into the wall and inside clockwise; the left wall
+// mirrors both.
+void FinishWall(Operation& op, const Geometry& g, float xIncClr, bool right, float size,
+                bool radius, const std::string& endZ) {
+  const float zWall = right ? g.zR : g.zL;
+  if (size == 0) {
+    op.Block(op.Axis('Z', zWall));
+  } else if (!radius) {
+    op.Block(op.Axis('Z', right ? g.zR + xIncClr + size : g.zL - (xIncClr + size)));
+    op.Block(" G1" + op.Axis('X', g.XBreak(size)) + op.Axis('Z', zWall));
+  } else {
+    op.Block(" G0" + op.Axis('Z', right ? zWall + size : zWall - size));
+    op.Block(" G1" + op.Axis('X', g.xTop));
+    op.Block((right == g.inside ? " G2" : " G3") + op.Axis('X', g.XBreak(size)) +
+             op.Axis('Z', zWall) + op.Axis('I', g.inside ? size : -size));
+  }
+  op.Block(" G1" + op.Axis('X', g.xBottom));
+  op.Block(endZ);
+  op.Block(" G0" + op.Axis('X', g.xClear));
+}
+
 }  // namespace
 
-void GrooveOutsideClicked(App& app) {
-  app.Disable(id::kZAbsClr);
-  app.Disable(id::kZAbsClrLabel);
-}
-
-void GrooveInsideClicked(App& app) {
-  app.Enable(id::kZAbsClr);
-  app.Enable(id::kZAbsClrLabel);
-}
-
-// The button has already changed between pressed and released; the caption follows it.
-void RightToggleClicked(App& app) {
-  app.SetText(id::kRightToggle, app.Checked(id::kRightToggle) ? "Radius" : "Chamfer");
-}
-
-void LeftToggleClicked(App& app) {
-  app.SetText(id::kLeftToggle, app.Checked(id::kLeftToggle) ? "Radius" : "Chamfer");
-}
-
-void GrooveGenerator(App& app) {
-  Operation op(app.program.rapidMode);
-
-  float majorDia = app.Single(id::kGrooveMajorDia);
-  float minorDia = app.Single(id::kGrooveMinorDia);
-  float zStart = app.Single(id::kGrooveZStart);
-  float zAbsClr = app.Single(id::kZAbsClr);
-  float xIncClr = app.Single(id::kXIncClr);
-  float grooveWidth = app.Single(id::kGrooveWidth);
-  float toolWidth = app.Single(id::kToolWidth);
-  float percentStep = app.Single(id::kPercentStep);
-  float feed = app.Single(id::kGrooveFeed);
-  float bottomStock = app.Single(id::kXBottomStock);
-  float wallStock = app.Single(id::kZWallStock);
-  float right = app.Single(id::kRightSize);
-  float left = app.Single(id::kLeftSize);
-  bool rightRadius = app.Checked(id::kRightToggle);
-  bool leftRadius = app.Checked(id::kLeftToggle);
-  bool inside = app.Checked(id::kGrooveInside);
+Operation GrooveOperation(const GrooveInputs& in, const OpContext& ctx) {
+  Operation op(ctx.rapidMode);
 
   Geometry g{};
-  g.inside = inside;
-  g.zR = zStart - toolWidth;
-  g.zL = zStart - grooveWidth;
-  g.z1 = g.zR - wallStock;
-  g.zLast = g.zL + wallStock;
-  g.step = percentStep / 100 * toolWidth;
-  if (inside) {
-    g.xRough = majorDia - 2 * bottomStock;
-    g.xBottom = majorDia;
-    g.xClear = minorDia - 2 * xIncClr;
-    g.xTop = minorDia;
+  g.inside = in.inside;
+  g.zR = in.zStart - in.toolWidth;
+  g.zL = in.zStart - in.grooveWidth;
+  g.z1 = g.zR - in.wallStock;
+  g.zLast = g.zL + in.wallStock;
+  g.step = in.percentStep / 100 * in.toolWidth;
+  if (in.inside) {
+    g.xRough = in.majorDia - 2 * in.bottomStock;
+    g.xBottom = in.majorDia;
+    g.xClear = in.minorDia - 2 * in.xIncClr;
+    g.xTop = in.minorDia;
   } else {
-    g.xRough = minorDia + 2 * bottomStock;
-    g.xBottom = minorDia;
-    g.xClear = majorDia + 2 * xIncClr;
-    g.xTop = majorDia;
+    g.xRough = in.minorDia + 2 * in.bottomStock;
+    g.xBottom = in.minorDia;
+    g.xClear = in.majorDia + 2 * in.xIncClr;
+    g.xTop = in.majorDia;
   }
 
   // The plunge row must be able to reach zLast before any block is built: a row that never
   // ends would otherwise hang, a huge one build millions of blocks only to be refused.
-  std::string endZ = op.Word('Z', g.zLast, 4);
-  std::string startZ = op.Word('Z', g.z1, 4);
-  if (g.z1 > g.zLast && !(percentStep > 0 && toolWidth > 0)) {
+  const std::string endZ = op.Axis('Z', g.zLast);
+  const std::string startZ = op.Axis('Z', g.z1);
+  if (g.z1 > g.zLast && !(in.percentStep > 0 && in.toolWidth > 0)) {
     op.Refuse("% Step and Tool Width must be greater than 0");
   }
   std::vector<float> plunges;
@@ -110,72 +95,39 @@ void GrooveGenerator(App& app) {
     plunges = PlungePositions(g.z1, g.zLast, g.step);
     if (plunges.empty()) {
       // Same words as the exact count that WriteOperation makes for rows that nearly fit.
-      op.Refuse(g.step > 0 ? kTooManyBlocks
-                           : "% Step and Tool Width must be greater than 0");
+      op.Refuse(g.step > 0 ? kTooManyBlocks : "% Step and Tool Width must be greater than 0");
     }
   }
-  if (!op.Refusal().empty()) {
-    WriteOperation(app, op);
-    return;
-  }
+  if (!op.Refusal().empty()) return op;
 
-  op.Comment(app.Text(id::kGrooveComment));
-  SpindleBlock(app, op, "Major Dia", majorDia, true);
-  if (inside) {
-    op.Block(" G0" + op.Word('Z', zAbsClr, 4));
-    op.Block(op.Word('X', g.xClear, 4));
+  op.Comment(in.comment);
+  SpindleBlock(ctx, op, "Major Dia", in.majorDia, true);
+  if (in.inside) {
+    op.Block(" G0" + op.Axis('Z', in.zAbsClr));
+    op.Block(op.Axis('X', g.xClear));
     op.Block(startZ);
   } else {
     op.Block(" G0" + startZ);
-    op.Block(op.Word('X', g.xClear, 4));
+    op.Block(op.Axis('X', g.xClear));
   }
 
   // Only the first plunge carries the feed; it stays modal for the rest.
   for (std::size_t i = 0; i < plunges.size(); ++i) {
-    if (i > 0) op.Block(op.Word('Z', plunges[i], 4));
-    std::string feedWord = i == 0 && feed != 0 ? op.Word('F', feed, 4) : "";
-    op.Block(" G1" + op.Word('X', g.xRough, 4) + feedWord);
-    op.Block(" G0" + op.Word('X', g.xClear, 4));
+    if (i > 0) op.Block(op.Axis('Z', plunges[i]));
+    std::string feedWord = i == 0 && in.feed != 0 ? op.Feed(in.feed) : "";
+    op.Block(" G1" + op.Axis('X', g.xRough) + feedWord);
+    op.Block(" G0" + op.Axis('X', g.xClear));
   }
 
-  if (app.Checked(id::kFinishPass)) {
+  if (in.finishPass) {
     op.Block(" ( FINISH PASS )");
-    // Right wall. Outside the arc turns counter-clockwise (G3) into the wall, inside
-    // clockwise; the left wall mirrors both.
-    if (right == 0) {
-      op.Block(op.Word('Z', g.zR, 4));
-    } else if (!rightRadius) {
-      op.Block(op.Word('Z', g.zR + xIncClr + right, 4));
-      op.Block(" G1" + op.Word('X', g.XBreak(right), 4) + op.Word('Z', g.zR, 4));
-    } else {
-      op.Block(" G0" + op.Word('Z', g.zR + right, 4));
-      op.Block(" G1" + op.Word('X', g.xTop, 4));
-      op.Block((inside ? " G2" : " G3") + op.Word('X', g.XBreak(right), 4) +
-               op.Word('Z', g.zR, 4) + op.Word('I', inside ? right : -right, 4));
-    }
-    op.Block(" G1" + op.Word('X', g.xBottom, 4));
-    op.Block(endZ);
-    op.Block(" G0" + op.Word('X', g.xClear, 4));
-
-    if (left == 0) {
-      op.Block(op.Word('Z', g.zL, 4));
-    } else if (!leftRadius) {
-      op.Block(op.Word('Z', g.zL - (xIncClr + left), 4));
-      op.Block(" G1" + op.Word('X', g.XBreak(left), 4) + op.Word('Z', g.zL, 4));
-    } else {
-      op.Block(" G0" + op.Word('Z', g.zL - left, 4));
-      op.Block(" G1" + op.Word('X', g.xTop, 4));
-      op.Block((inside ? " G3" : " G2") + op.Word('X', g.XBreak(left), 4) +
-               op.Word('Z', g.zL, 4) + op.Word('I', inside ? left : -left, 4));
-    }
-    op.Block(" G1" + op.Word('X', g.xBottom, 4));
-    op.Block(endZ);
-    op.Block(" G0" + op.Word('X', g.xClear, 4));
+    FinishWall(op, g, in.xIncClr, true, in.rightSize, in.rightRadius, endZ);
+    FinishWall(op, g, in.xIncClr, false, in.leftSize, in.leftRadius, endZ);
     op.RapidMode() = 1;
   }
 
-  if (inside) op.Block(op.Word('Z', zAbsClr, 4));
-  WriteOperation(app, op);
+  if (in.inside) op.Block(op.Axis('Z', in.zAbsClr));
+  return op;
 }
 
 }  // namespace tbx

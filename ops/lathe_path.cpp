@@ -8,8 +8,8 @@ namespace tbx {
 
 std::string LathePath::Words(std::optional<double> x, std::optional<double> z) {
   std::string words;
-  if (x) words += op_.Word('X', *x, 4);
-  if (z) words += op_.Word('Z', *z, 4);
+  if (x) words += op_.Axis('X', *x);
+  if (z) words += op_.Axis('Z', *z);
   return words;
 }
 
@@ -22,7 +22,7 @@ void LathePath::Rapid(std::optional<double> x, std::optional<double> z) {
 void LathePath::Feed(std::optional<double> x, std::optional<double> z, double feed) {
   std::string words = feeding_ ? "" : " G1";
   words += Words(x, z);
-  if (!feed_ || *feed_ != feed) words += op_.Word('F', feed, 4);
+  if (!feed_ || *feed_ != feed) words += op_.Feed(feed);
   feed_ = feed;
   feeding_ = true;
   op_.Block(words);

@@ -12,14 +12,14 @@ Operation ReamOperation(const ReamInputs& in, const OpContext& ctx) {
 
   op.Comment(in.comment);
   SpindleBlock(ctx, op, "Reamer Diameter", in.reamerDia, true);
-  op.Block(" G0" + op.Word('Z', approach, 4));
+  op.Block(" G0" + op.Axis('Z', approach));
   op.Block(" X0");
-  op.Block(" G1" + op.Word('Z', bottom, 4) + op.Word('F', in.feed, 4));
+  op.Block(" G1" + op.Axis('Z', bottom) + op.Feed(in.feed));
   if (in.feedOut) {
-    op.Block(op.Word('Z', approach, 4));  // still G1: withdrawn at feed
+    op.Block(op.Axis('Z', approach));  // still G1: withdrawn at feed
     op.RapidMode() = 0;
   } else {
-    op.Block(" G0" + op.Word('Z', approach, 4));
+    op.Block(" G0" + op.Axis('Z', approach));
     op.RapidMode() = 1;
   }
   return op;

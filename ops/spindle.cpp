@@ -3,13 +3,9 @@
 #include <cmath>
 #include <string>
 
-#include "app/app.h"
+#include "program/numbers.h"
 
 namespace tbx {
-
-OpContext ContextOf(const App& app) {
-  return OpContext{app.Metric(), app.pi, app.program.rapidMode, app.Single(id::kSpm)};
-}
 
 float SpindleSpeed(const OpContext& ctx, double surfaceSpeed, float diameter) {
   const double speed = ctx.metric ? 100 * ctx.pi * surfaceSpeed / diameter
@@ -17,31 +13,24 @@ float SpindleSpeed(const OpContext& ctx, double surfaceSpeed, float diameter) {
   return ToSingle(speed);
 }
 
-float SpindleSpeed(const App& app, double surfaceSpeed, float diameter) {
-  return SpindleSpeed(ContextOf(app), surfaceSpeed, diameter);
-}
-
-std::optional<int> WholeNumber16(double value) {
-  if (!(value >= -32768.5 && value <= 32767.5)) return std::nullopt;  // NaN fails too
+std::optional<int> WholeNumber16(double value, Rounding rounding) {
   double whole = std::floor(value);
-  const double fraction = value - whole;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0)) whole += 1;
-  if (whole < -32768 || whole > 32767) return std::nullopt;
+  if (rounding == Rounding::HalfEven) {
+    const double fraction = value - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0)) whole += 1;
+  }
+  if (!(whole >= -32768 && whole <= 32767)) return std::nullopt;  // NaN fails too
   return static_cast<int>(whole);
 }
 
 std::optional<int> WholeSurfaceSpeed(const OpContext& ctx, Operation& op) {
   const double spm = ctx.surfaceSpeed;
-  const std::optional<int> whole = WholeNumber16(spm);
+  const std::optional<int> whole = WholeNumber16(spm, Rounding::HalfEven);
   if (!whole || *whole < 0) {
     op.Refuse(spm < 0 ? "SPM must be 0 or more" : "SPM must be at most 32767");
     return std::nullopt;
   }
   return whole;
-}
-
-std::optional<int> WholeSurfaceSpeed(const App& app, Operation& op) {
-  return WholeSurfaceSpeed(ContextOf(app), op);
 }
 
 void SpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameterCaption,
@@ -58,11 +47,6 @@ void SpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameter
   op.Block(" G97" + op.WholeWord('S', SpindleSpeed(ctx, spm, diameter)) + std::string(direction));
 }
 
-void SpindleBlock(const App& app, Operation& op, std::string_view diameterCaption,
-                  float diameter, bool wholeSpm, std::string_view direction) {
-  SpindleBlock(ContextOf(app), op, diameterCaption, diameter, wholeSpm, direction);
-}
-
 }  // namespace tbx
 
 namespace tbx {
@@ -75,7 +59,7 @@ void TurningSpindleBlock(const OpContext& ctx, Operation& op, std::string_view d
   }
   if (!(diameter > 0)) op.Refuse(std::string(diameterCaption) + " must be greater than 0");
   const std::optional<int> spm = WholeSurfaceSpeed(ctx, op);
-  const std::optional<int> maxRpm = WholeNumber16(mode.maxRpm);
+  const std::optional<int> maxRpm = WholeNumber16(mode.maxRpm, Rounding::HalfEven);
   if (!(mode.maxRpm > 0) || (maxRpm && *maxRpm <= 0)) {
     op.Refuse("Max RPM must be greater than 0");
   } else if (!maxRpm) {

@@ -1,35 +1,28 @@
 #pragma once
-// The spindle-speed rule every generator shares.
+// The spindle-speed rule every generator shares, and the reading of whole-number boxes.
 #include <optional>
 #include <string_view>
 
 #include "ops/context.h"
 
 namespace tbx {
-struct App;
-class Operation;
-
-// The context of the always-visible controls as the form holds them now.
-OpContext ContextOf(const App& app);
 
 // S for surface speed V on diameter D: inch (12 / Pi) × V / D, metric 100 × Pi × V / D
 // (314.16, not 1000 / Pi), stored in single precision.
 float SpindleSpeed(const OpContext& ctx, double surfaceSpeed, float diameter);
-float SpindleSpeed(const App& app, double surfaceSpeed, float diameter);
 
-// A value read the way a 16-bit integer variable takes it: nearest, a half going to the even
-// neighbour. Empty when it would not fit in 16 bits.
-std::optional<int> WholeNumber16(double value);
+// How a value becomes the whole number a 16-bit integer variable takes: rounded down, or to
+// the nearest with a half going to the even neighbour.
+enum class Rounding { Down, HalfEven };
+// Empty when the whole number would not fit in 16 bits (or the value is NaN).
+std::optional<int> WholeNumber16(double value, Rounding rounding);
 
 // SPM as a whole number from 0 to 32767, or a refusal of the operation.
 std::optional<int> WholeSurfaceSpeed(const OpContext& ctx, Operation& op);
-std::optional<int> WholeSurfaceSpeed(const App& app, Operation& op);
 
 // Refuses a diameter of 0 or less (named by its caption) and a negative or (wholeSpm)
 // out-of-range SPM; otherwise appends the spindle block " G97 S.." and the direction word.
 void SpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameterCaption,
-                  float diameter, bool wholeSpm, std::string_view direction = " M3");
-void SpindleBlock(const App& app, Operation& op, std::string_view diameterCaption,
                   float diameter, bool wholeSpm, std::string_view direction = " M3");
 
 }  // namespace tbx

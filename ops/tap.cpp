@@ -1,54 +1,31 @@
 #include "ops/tap.h"
 
-#include <cmath>
-#include <string>
-
-#include "app/app.h"
 #include "ops/spindle.h"
-#include "ops/thread_size.h"
 
 namespace tbx {
 
-void TapTabSizePicked(App& app) {
-  FillFromThreadSize(app, id::kTapSize, id::kTapMajorDia, id::kTapPitch);
-}
-
-// Left Hand is offered only with G32/G33. Its check mark is left alone, so a mark set
-// earlier still turns a G84 spindle block to M4.
-void G84Clicked(App& app) { app.Disable(id::kLeftHand); }
-void TapG32Clicked(App& app) { app.Enable(id::kLeftHand); }
-void TapG33Clicked(App& app) { app.Enable(id::kLeftHand); }
-
-void TapGenerator(App& app) {
-  Operation op(app.program.rapidMode);
-
-  float majorDia = app.Single(id::kTapMajorDia);
-  float pitch = app.Single(id::kTapPitch);
-  float zStart = app.Single(id::kTapZStart);
-  float depth = app.Single(id::kTapDepth);
-  float clearance = app.Single(id::kTapClearance);
-  bool leftHand = app.Checked(id::kLeftHand);
-
+Operation TapOperation(const TapInputs& in, const OpContext& ctx) {
+  Operation op(ctx.rapidMode);
   // Not Z Start + Tap Depth: the move ends at Tap Depth - Z Start (Z Start .5, Tap Depth -1
   // taps to Z-1.5), and the clearance plane stands Clearance above Z Start.
-  float zDepth = depth - zStart;
-  float zClear = clearance + zStart;
-  op.Comment(app.Text(id::kTapComment));
-  SpindleBlock(app, op, "Major Diameter", majorDia, true, leftHand ? " M4" : " M3");
-  op.Block(" G0" + op.Word('Z', zClear, 4));
+  const float zDepth = in.depth - in.zStart;
+  const float zClear = in.clearance + in.zStart;
+  op.Comment(in.comment);
+  SpindleBlock(ctx, op, "Major Diameter", in.majorDia, true, in.leftHand ? " M4" : " M3");
+  op.Block(" G0" + op.Axis('Z', zClear));
   op.Block(" X0");
-  if (app.Checked(id::kG84)) {
-    op.Block(" G84" + op.Word('Z', zDepth, 4) + op.Word('F', pitch, 4));
-    op.Block(" G80" + op.Word('Z', zClear, 4));
+  if (in.code == TapCode::G84) {
+    op.Block(" G84" + op.Axis('Z', zDepth) + op.Feed(in.pitch));
+    op.Block(" G80" + op.Axis('Z', zClear));
   } else {
-    std::string g = app.Checked(id::kTapG32) ? " G32" : " G33";
-    op.Block(g + op.Word('Z', zDepth, 4) + op.Word('F', pitch, 4));
+    const std::string g = in.code == TapCode::G32 ? " G32" : " G33";
+    op.Block(g + op.Axis('Z', zDepth) + op.Feed(in.pitch));
     // The spindle reverses to back the tap out along the same lead.
-    op.Block(std::string(" G0") + (leftHand ? " M3" : " M4"));
-    op.Block(g + op.Word('Z', zClear, 4) + op.Word('F', pitch, 4));
+    op.Block(std::string(" G0") + (in.leftHand ? " M3" : " M4"));
+    op.Block(g + op.Axis('Z', zClear) + op.Feed(in.pitch));
   }
   op.RapidMode() = 0;
-  WriteOperation(app, op);
+  return op;
 }
 
 }  // namespace tbx

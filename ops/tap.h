@@ -1,9 +1,21 @@
 #pragma once
+#include <string>
+
+#include "ops/context.h"
+#include "program/program_text.h"
+
 namespace tbx {
-struct App;
-void TapTabSizePicked(App& app);  // 715
-void G84Clicked(App& app);        // 775
-void TapG32Clicked(App& app);     // 780
-void TapG33Clicked(App& app);     // 785
-void TapGenerator(App& app);      // 795
+
+// G84 canned cycle, or the tap fed in and backed out with G32 or G33.
+enum class TapCode { G84, G32, G33 };
+
+struct TapInputs {
+  std::string comment;
+  float majorDia = 0, pitch = 0, zStart = 0, depth = 0, clearance = 0;
+  bool leftHand = false;
+  TapCode code = TapCode::G84;
+};
+
+Operation TapOperation(const TapInputs& in, const OpContext& ctx);
+
 }  // namespace tbx

@@ -1,33 +1,24 @@
 #include "ops/tap_drill.h"
 
 #include <cmath>
-#include <string>
 
-#include "app/app.h"
-#include "ops/thread_size.h"
+#include "program/numbers.h"
 
 namespace tbx {
 
-void TapSizePicked(App& app) {
-  FillFromThreadSize(app, id::kDataTapSize, id::kTapDia, id::kDataPitch);
-  TapDrillCalculator(app);
-}
-
-void TapDrillCalculator(App& app) {
-  float major = app.Single(id::kTapDia);
-  float pitch = app.Single(id::kDataPitch);
-  float percent = ToSingle(std::nearbyint(app.Number(id::kPercentThread)));
+std::string TapDrillText(const TapDrillInputs& in) {
+  const float percent = ToSingle(std::nearbyint(in.percentThread));
   // Thread depth per percent of thread and per unit of pitch; a forming tap displaces
   // metal instead of cutting it, so its hole stays larger.
-  float perPercent = app.Checked(id::kStandardTap) ? 0.01299f : 0.0068f;
+  const float perPercent = in.standardTap ? 0.01299f : 0.0068f;
 
   // Written against threads per unit (1 / pitch) as the charts give it. A pitch of 0 means
   // no thread at all: the drill is the major diameter.
-  float drill = major;
-  if (pitch != 0) drill = major - percent * perPercent / (1 / pitch);
+  float drill = in.tapDia;
+  if (in.pitch != 0) drill = in.tapDia - percent * perPercent / (1 / in.pitch);
 
   std::string text = FormatValue(drill, 4);
-  app.SetText(id::kTapDrillResult, IsPlainNumber(text) ? text : "");
+  return IsPlainNumber(text) ? text : "";
 }
 
 }  // namespace tbx

@@ -3,88 +3,19 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 
-#include "app/app.h"
 #include "ops/spindle.h"
-#include "ops/thread_size.h"
+#include "program/numbers.h"
 
 namespace tbx {
 
 namespace {
 
-enum class CodeType { Ot, SixT, G32 };
-
-struct AngleRadio {
-  ControlId id;
-  int degrees;
-  const char* field;  // the two characters of the OT P word and the 6T A word
-};
-constexpr std::array<AngleRadio, 6> kToolAngles{{
-    {id::kToolAngle0, 0, "00"},
-    {id::kToolAngle29, 29, "29"},
-    {id::kToolAngle30, 30, "30"},
-    {id::kToolAngle55, 55, "55"},
-    {id::kToolAngle60, 60, "60"},
-    {id::kToolAngle80, 80, "80"},
-}};
-
-// The controls each code type leaves usable: Thread Passes only for the pass-by-pass form,
-// the Chamfer Exit frame only for OT.
-struct EnablingRow {
-  ControlId id;
-  bool ot, sixT, g32;
-};
-constexpr std::array<EnablingRow, 5> kCodeTypeEnabling{{
-    {id::kThreadPassesLabel, false, false, true},
-    {id::kThreadPasses, false, false, true},
-    {id::kChamferFrame, true, false, false},
-    {id::kChamfer45, true, false, false},
-    {id::kChamferZero, true, false, false},
-}};
-
-void ApplyEnabling(App& app, CodeType type) {
-  for (const EnablingRow& row : kCodeTypeEnabling) {
-    const bool on = type == CodeType::Ot ? row.ot : type == CodeType::SixT ? row.sixT : row.g32;
-    if (on) {
-      app.Enable(row.id);
-    } else {
-      app.Disable(row.id);
-    }
-  }
-}
-
-constexpr double kShortMin = -32768;
 constexpr double kShortMax = 32767;
 
-bool FitsShort(double value) { return value >= kShortMin && value <= kShortMax; }
-
-// A whole-number box: its single-precision value rounded down, not ok outside 16 bits.
-struct WholeField {
-  bool ok;
-  int value;
-};
-WholeField ReadWhole(const App& app, ControlId id) {
-  double v = std::floor(static_cast<double>(app.Single(id)));
-  if (!FitsShort(v)) return {false, 0};
-  return {true, static_cast<int>(v)};
-}
-
 float Radians(double degrees, double pi) { return ToSingle(degrees * pi / 180); }
-
-CodeType ReadCodeType(const App& app) {
-  if (app.Checked(id::kOtControl)) return CodeType::Ot;
-  if (app.Checked(id::k6tControl)) return CodeType::SixT;
-  if (app.Checked(id::kG32Code) || app.Checked(id::kG33Code)) return CodeType::G32;
-  return CodeType::Ot;
-}
-
-AngleRadio ReadToolAngle(const App& app) {
-  for (const AngleRadio& radio : kToolAngles) {
-    if (app.Checked(radio.id)) return radio;
-  }
-  return kToolAngles[0];
-}
 
 // Everything the three forms share, read and derived once.
 struct Thread {
@@ -95,7 +26,8 @@ struct Thread {
   float taperAngle = 0;
   bool pipe = false;
   bool chamfer45 = false;
-  AngleRadio toolAngle{};
+  std::string toolAngleField;  // the two characters of the OT P word and the 6T A word
+  int toolAngle = 0;
   int leads = 0;
   int maxSpm = 0;
   float spm = 0;
@@ -117,21 +49,22 @@ std::string WholeText(float value) {
 
 // Reads the inputs the forms share and refuses what no lathe could run. The first reason found
 // is the one shown.
-bool ReadThread(const App& app, Operation& op, Thread& t) {
-  t.comment = app.Text(id::kThreadComment);
-  t.inside = app.Checked(id::kThreadInside);
-  t.metric = app.Metric();
-  t.majorDia = app.Single(id::kThreadMajorDia);
-  t.pitch = app.Single(id::kThreadPitch);
-  t.zStart = app.Single(id::kThreadZStart);
-  t.zEnd = app.Single(id::kThreadZEnd);
-  t.xClearance = app.Single(id::kThreadXClearance);
-  t.dwellPasses = app.Single(id::kDwellPasses);
-  t.taperAngle = app.Single(id::kTaperAngle);
-  t.pipe = app.Checked(id::kPipeThread);
-  t.chamfer45 = app.Checked(id::kChamfer45);
-  t.toolAngle = ReadToolAngle(app);
-  t.spm = app.Single(id::kSpm);
+bool ReadThread(const ThreadInputs& in, const OpContext& ctx, Operation& op, Thread& t) {
+  t.comment = in.comment;
+  t.inside = in.inside;
+  t.metric = ctx.metric;
+  t.majorDia = in.majorDia;
+  t.pitch = in.pitch;
+  t.zStart = in.zStart;
+  t.zEnd = in.zEnd;
+  t.xClearance = in.xClearance;
+  t.dwellPasses = in.dwellPasses;
+  t.taperAngle = in.taperAngle;
+  t.pipe = in.pipe;
+  t.chamfer45 = in.chamfer45;
+  t.toolAngle = in.toolAngle;
+  t.toolAngleField = (in.toolAngle < 10 ? "0" : "") + std::to_string(in.toolAngle);
+  t.spm = ctx.surfaceSpeed;
 
   if (!(t.majorDia > 0)) {
     op.Refuse("Major Dia must be greater than 0");
@@ -145,26 +78,30 @@ bool ReadThread(const App& app, Operation& op, Thread& t) {
     op.Refuse("Pitch must not be 0");
     return false;
   }
-  const double leads = std::floor(static_cast<double>(app.Single(id::kLeads)));
-  if (!(leads >= 1)) {
+  if (t.zEnd == t.zStart) {
+    op.Refuse("Z End must differ from Z Start");
+    return false;
+  }
+  if (!(in.leads >= 1)) {
     op.Refuse("Leads must be at least 1");
     return false;
   }
-  if (leads > kShortMax) {
+  const std::optional<int> leads = WholeNumber16(in.leads, Rounding::Down);
+  if (!leads) {
     op.Refuse("Leads must be at most 32767");
     return false;
   }
-  t.leads = static_cast<int>(leads);
-  const WholeField maxSpm = ReadWhole(app, id::kMaxSpm);
-  if (!maxSpm.ok) {
+  t.leads = *leads;
+  const std::optional<int> maxSpm = WholeNumber16(in.maxSpm, Rounding::Down);
+  if (!maxSpm) {
     op.Refuse("Max SPM must be from -32768 to 32767");
     return false;
   }
-  t.maxSpm = maxSpm.value;
+  t.maxSpm = *maxSpm;
   t.lead = static_cast<float>(t.leads) * t.pitch;
 
-  const float cos30 = std::cos(Radians(30, app.pi));
-  const float tan60 = std::tan(Radians(60, app.pi));
+  const float cos30 = std::cos(Radians(30, ctx.pi));
+  const float tan60 = std::tan(Radians(60, ctx.pi));
   t.vHeight = cos30 * t.pitch;
   t.crest = tan60 * (0.125f * t.pitch / 2);
   t.truncatedMajor = t.majorDia - t.crest;
@@ -178,14 +115,14 @@ bool ReadThread(const App& app, Operation& op, Thread& t) {
 
 // The speed block's S value, or a refusal when the cap or the speed leaves what a spindle can
 // be told.
-bool CappedSpindleSpeed(const App& app, Operation& op, const Thread& t, double& speed) {
+bool CappedSpindleSpeed(const OpContext& ctx, Operation& op, const Thread& t, double& speed) {
   // The surface speed at which the spindle turns Max SPM / lead revolutions a minute.
   const float perLead = 1.0f / t.lead;
   if (!std::isfinite(perLead)) {
     op.Refuse("Pitch must not be 0");
     return false;
   }
-  const double cap = std::floor(app.pi * t.majorDia * perLead * t.maxSpm / 12);
+  const double cap = std::floor(ctx.pi * t.majorDia * perLead * t.maxSpm / 12);
   if (cap < 0) {
     op.Refuse(t.maxSpm < 0 ? "Max SPM must not be negative" : "Pitch must not be negative");
     return false;
@@ -201,19 +138,19 @@ bool CappedSpindleSpeed(const App& app, Operation& op, const Thread& t, double& 
     op.Refuse("SPM must not be negative");
     return false;
   }
-  speed = SpindleSpeed(app, surface, t.majorDia);
+  speed = SpindleSpeed(ctx, surface, t.majorDia);
   return true;
 }
 
 // Taper word value for the OT R and 6T I words, or false when the thread is straight.
-bool CycleTaper(const App& app, const Thread& t, float startZ, float& taper) {
+bool CycleTaper(const OpContext& ctx, const Thread& t, float startZ, float& taper) {
   const float length = t.inside ? startZ - t.zEnd : t.zEnd - startZ;
   if (t.pipe) {
     taper = 0.031135f * length;  // tan 1.78332 degrees
     return true;
   }
   if (t.taperAngle == 0) return false;
-  taper = std::tan(Radians(t.taperAngle, app.pi)) * length;
+  taper = std::tan(Radians(t.taperAngle, ctx.pi)) * length;
   return true;
 }
 
@@ -240,12 +177,9 @@ bool OtPField(Operation& op, const Thread& t, std::string& field) {
     chamfer = "0" + WholeText(value);
     chamfer = chamfer.substr(chamfer.size() - 2);
   }
-  field = dwell.substr(dwell.size() - 2) + chamfer + t.toolAngle.field;
+  field = dwell.substr(dwell.size() - 2) + chamfer + t.toolAngleField;
   return true;
 }
-
-// Blocks one operation writes besides its own: tool change and the three return blocks.
-constexpr std::int64_t kFrameBlocks = 4;
 
 // Counted before any block is built, so that a huge count is refused at once.
 bool CheckBlockCount(Operation& op, std::int64_t perStart, std::int64_t tail, const Thread& t,
@@ -258,45 +192,46 @@ bool CheckBlockCount(Operation& op, std::int64_t perStart, std::int64_t tail, co
 }
 
 // The rapid to start k of a canned cycle (OT, 6T); returns its taper word, empty when straight.
-std::string CycleStart(const App& app, Operation& op, const Thread& t, int k, char taperLetter) {
+std::string CycleStart(const OpContext& ctx, Operation& op, const Thread& t, int k, char taperLetter) {
   const float startZ = t.zStart + t.startSign * (static_cast<float>(k - 1) * t.pitch);
-  op.Block(" G0" + op.Word('Z', startZ, 4));
-  op.Block(op.Word('X', t.approachX, 4));
+  op.Block(" G0" + op.Axis('Z', startZ));
+  op.Block(op.Axis('X', t.approachX));
   float taper = 0;
-  return CycleTaper(app, t, startZ, taper) ? op.Word(taperLetter, taper, 4) : "";
+  return CycleTaper(ctx, t, startZ, taper) ? op.Axis(taperLetter, taper) : "";
 }
 
-void OtCycle(const App& app, Operation& op, const Thread& t) {
+void OtCycle(const OpContext& ctx, Operation& op, const Thread& t) {
   if (!CheckBlockCount(op, 4, 0, t, "Leads must give at most 9999 blocks: an OT thread writes 4 blocks per lead")) {
     return;
   }
   std::string pField;
   if (!OtPField(op, t, pField)) return;
   const double heightWord = std::floor(t.height * (t.metric ? 1000.0f : 10000.0f));
-  if (!FitsShort(heightWord)) {
+  if (!WholeNumber16(heightWord, Rounding::Down)) {
     op.Refuse("Pitch must give a thread height word from -32768 to 32767");
     return;
   }
   const std::string firstCycle = " G76 P" + pField + (t.metric ? " Q100 R0.02" : " Q30 R10");
   const float diameter = t.inside ? t.majorDia : t.minorDia;
   for (int k = 1; k <= t.leads; ++k) {
-    const std::string taper = CycleStart(app, op, t, k, 'R');
+    const std::string taper = CycleStart(ctx, op, t, k, 'R');
     op.Block(firstCycle);
-    op.Block(" G76" + op.Word('X', diameter, t.metric ? 3 : 4) + op.Word('Z', t.zEnd, 4) +
+    op.Block(" G76" + op.Word('X', t.metric ? WordClass::OtMetricDiameter : WordClass::Axis, diameter) +
+             op.Axis('Z', t.zEnd) +
              op.WholeWord('P', heightWord) + (t.metric ? " Q200" : " Q30") + taper +
-             op.Word('F', t.lead, 5));
+             op.Word('F', WordClass::OtLead, t.lead));
   }
 }
 
-void SixTCycle(const App& app, Operation& op, const Thread& t) {
+void SixTCycle(const OpContext& ctx, Operation& op, const Thread& t) {
   if (!CheckBlockCount(op, 3, 0, t, "Leads must give at most 9999 blocks: a 6T thread writes 3 blocks per lead")) {
     return;
   }
   const float diameter = t.inside ? t.majorDia : t.minorDia;
   for (int k = 1; k <= t.leads; ++k) {
-    const std::string taper = CycleStart(app, op, t, k, 'I');
-    op.Block(" G76" + op.Word('X', diameter, 4) + op.Word('Z', t.zEnd, 4) + op.Word('K', t.height, 4) +
-             " D050" + taper + op.Word('F', t.lead, 6) + " A" + t.toolAngle.field);
+    const std::string taper = CycleStart(ctx, op, t, k, 'I');
+    op.Block(" G76" + op.Axis('X', diameter) + op.Axis('Z', t.zEnd) + op.Axis('K', t.height) +
+             " D050" + taper + op.Word('F', WordClass::Lead, t.lead) + " A" + t.toolAngleField);
   }
 }
 
@@ -311,13 +246,13 @@ std::int64_t DwellRepeats(float dwellPasses) {
   return dwellPasses > 0 ? static_cast<std::int64_t>(kMaxOperationBlocks) + 1 : 0;
 }
 
-void PassCycle(const App& app, Operation& op, const Thread& t) {
-  const WholeField passesField = ReadWhole(app, id::kThreadPasses);
-  if (!passesField.ok) {
+void PassCycle(const OpContext& ctx, Operation& op, const Thread& t, const ThreadInputs& in) {
+  const std::optional<int> passesField = WholeNumber16(in.passes, Rounding::Down);
+  if (!passesField) {
     op.Refuse("Thread Passes must be from -32768 to 32767");
     return;
   }
-  const int passes = passesField.value;
+  const int passes = *passesField;
   const std::int64_t repeats = passes >= 1 ? DwellRepeats(t.dwellPasses) : 0;
   const std::int64_t passesPerStart = passes >= 1 ? passes + repeats : 0;
   if (!CheckBlockCount(op, 4 * passesPerStart, 1, t,
@@ -330,11 +265,11 @@ void PassCycle(const App& app, Operation& op, const Thread& t) {
   const float depth = t.inside ? t.vHeight * 0.56f : t.depth;
   const float minorDia = t.inside ? t.majorDia - 2 * depth : t.minorDia;
   const float retractX = t.inside ? minorDia - 2 * t.xClearance : t.majorDia + 2 * t.xClearance;
-  const std::string threading = app.Checked(id::kG33Code) ? " G33" : " G32";
+  const std::string threading = in.code == ThreadCode::G33 ? " G33" : " G32";
   const float infeed = passes >= 1 ? (1.0f / static_cast<float>(passes)) * (2 * depth) : 0;
   // With a tool angle the tool feeds in along one flank, half the angle off the radial.
-  const float flankShift = std::tan(Radians(t.toolAngle.degrees / 2.0, app.pi)) * (infeed / 2);
-  const float taperTan = std::tan(Radians(t.taperAngle, app.pi));
+  const float flankShift = std::tan(Radians(t.toolAngle / 2.0, ctx.pi)) * (infeed / 2);
+  const float taperTan = std::tan(Radians(t.taperAngle, ctx.pi));
 
   for (int k = 1; k <= t.leads; ++k) {
     std::int64_t repeated = 0;
@@ -348,12 +283,12 @@ void PassCycle(const App& app, Operation& op, const Thread& t) {
       const float endX = t.inside ? cut + minorDia : t.truncatedMajor - cut;
       const float infeedX = t.inside ? taperX + endX : endX - taperX;
 
-      op.Block(op.Rapid() + op.Word('Z', shift + t.zStart + offset, 4));
-      op.Block(op.Word('X', infeedX, 4));
-      op.Block(threading + (taperX != 0 ? op.Word('X', endX, 4) : "") +
-               op.Word('Z', t.zEnd + shift, 4) + (j == 1 ? op.Word('F', t.lead, 6) : ""));
+      op.Block(op.Rapid() + op.Axis('Z', shift + t.zStart + offset));
+      op.Block(op.Axis('X', infeedX));
+      op.Block(threading + (taperX != 0 ? op.Axis('X', endX) : "") +
+               op.Axis('Z', t.zEnd + shift) + (j == 1 ? op.Word('F', WordClass::Lead, t.lead) : ""));
       op.RapidMode() = 0;
-      op.Block(op.Rapid() + op.Word('X', retractX, 4));
+      op.Block(op.Rapid() + op.Axis('X', retractX));
 
       // The last pass is run again at full depth, once per dwell pass.
       if (j == passes && repeated < repeats) {
@@ -363,37 +298,26 @@ void PassCycle(const App& app, Operation& op, const Thread& t) {
       }
     }
   }
-  op.Block(op.Rapid() + op.Word('Z', t.zStart, 4));
+  op.Block(op.Rapid() + op.Axis('Z', t.zStart));
 }
 
 }  // namespace
 
-void ThreadSizePicked(App& app) {
-  FillFromThreadSize(app, id::kThreadSize, id::kThreadMajorDia, id::kThreadPitch);
-}
-
-void PipeThreadClicked(App& app) { app.SetText(id::kTaperAngle, "1.78332"); }
-
-void OtControlClicked(App& app) { ApplyEnabling(app, CodeType::Ot); }
-
-void SixTControlClicked(App& app) { ApplyEnabling(app, CodeType::SixT); }
-
-void G32CodeClicked(App& app) { ApplyEnabling(app, CodeType::G32); }
-
-void ThreadGenerator(App& app) {
-  Operation op(app.program.rapidMode);
+Operation ThreadOperation(const ThreadInputs& in, const OpContext& ctx) {
+  Operation op(ctx.rapidMode);
   Thread t;
   double speed = 0;
-  if (ReadThread(app, op, t) && CappedSpindleSpeed(app, op, t, speed)) {
+  if (ReadThread(in, ctx, op, t) && CappedSpindleSpeed(ctx, op, t, speed)) {
     op.Comment(t.comment);
     op.Block(" G97" + op.WholeWord('S', speed) + " M3");
-    switch (ReadCodeType(app)) {
-      case CodeType::Ot: OtCycle(app, op, t); break;
-      case CodeType::SixT: SixTCycle(app, op, t); break;
-      case CodeType::G32: PassCycle(app, op, t); break;
+    switch (in.code) {
+      case ThreadCode::Ot: OtCycle(ctx, op, t); break;
+      case ThreadCode::SixT: SixTCycle(ctx, op, t); break;
+      case ThreadCode::G32:
+      case ThreadCode::G33: PassCycle(ctx, op, t, in); break;
     }
   }
-  WriteOperation(app, op);
+  return op;
 }
 
 }  // namespace tbx

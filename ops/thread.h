@@ -1,10 +1,28 @@
 #pragma once
+#include <string>
+
+#include "ops/context.h"
+#include "program/program_text.h"
+
 namespace tbx {
-struct App;
-void ThreadSizePicked(App& app);     // 125
-void PipeThreadClicked(App& app);    // 195
-void OtControlClicked(App& app);     // 270
-void SixTControlClicked(App& app);   // 275
-void G32CodeClicked(App& app);       // 280 and 285
-void ThreadGenerator(App& app);      // 305
+
+// The three forms of thread program: the OT and 6T canned cycles, and pass by pass with G32
+// or G33.
+enum class ThreadCode { Ot, SixT, G32, G33 };
+
+struct ThreadInputs {
+  std::string comment;
+  bool inside = false;
+  float majorDia = 0, pitch = 0, zStart = 0, zEnd = 0, xClearance = 0;
+  float dwellPasses = 0;
+  float leads = 0, maxSpm = 0, passes = 0;  // whole-number boxes as read
+  float taperAngle = 0;
+  bool pipe = false;       // pipe-thread taper instead of Taper Angle
+  bool chamfer45 = false;  // OT chamfer exit of 45 degrees
+  int toolAngle = 0;       // degrees: 0, 29, 30, 55, 60 or 80
+  ThreadCode code = ThreadCode::Ot;
+};
+
+Operation ThreadOperation(const ThreadInputs& in, const OpContext& ctx);
+
 }  // namespace tbx

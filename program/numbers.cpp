@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <limits>
 
@@ -10,6 +12,21 @@ namespace tbx {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Index of the first character from `i` on that is neither a digit nor the first point.
+std::size_t SkipDigitsAndPoint(std::string_view text, std::size_t i, bool& anyDigit) {
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    if (IsDigit(text[i])) {
+      anyDigit = true;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  return i;
+}
 
 // "&H1F", "&O17", "&B101", "&17": a whole number in another base.
 double BasedNumber(std::string_view text) {
@@ -35,44 +52,100 @@ double BasedNumber(std::string_view text) {
 }
 
 // Digits of |x| rounded to `digits` significant digits on the one further digit, with the
-// decimal exponent of the first digit. Trailing zeros dropped; "" for zero.
+// decimal exponent of the first digit. Trailing zeros dropped; none for zero.
 struct Digits {
-  std::string digits;
+  char digits[17];
+  int count = 0;
   int exponent = 0;
 };
 
-Digits RoundedDigits(double x, int digits) {
-  // Scientific form with enough digits to be exact for any double's first digits+1 places:
-  // to_chars gives the correctly rounded expansion, which we print far enough that rounding
-  // in its last place cannot reach the digit we look at.
-  char buffer[900];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(x),
-                                 std::chars_format::scientific, 780);
-  std::string_view s(buffer, end - buffer);
-  std::size_t e = s.find('e');
-  std::string all;
-  for (char c : s.substr(0, e)) {
-    if (IsDigit(c)) all += c;
-  }
-  int exponent = 0;
-  std::from_chars(s.data() + e + 1 + (s[e + 1] == '+'), s.data() + s.size(), exponent);
+// Significant digits of the short expansion: enough that a carry from rounding it can only
+// reach the digit looked at when every digit between is 0.
+constexpr int kShortDigits = 32;
 
-  std::string kept = all.substr(0, digits);
-  int next = all[digits] - '0';
-  bool up = next > 5 || (next == 5 && (kept.back() - '0') % 2 == 1);
+// Whether |x| = m × 2^k is exactly a decimal of at most kShortDigits significant digits.
+bool ExactInShortDigits(double a) {
+  int e2 = 0;
+  const double fraction = std::frexp(a, &e2);
+  std::uint64_t m = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+  int k = e2 - 53;
+  const int zeros = std::countr_zero(m);
+  m >>= zeros;
+  k += zeros;
+  if (k >= 0) return a < 1e31;
+  int mDigits = 0;
+  for (std::uint64_t v = m; v != 0; v /= 10) ++mDigits;
+  // m × 5^-k over 10^-k: its digits are at most those of m and of 5^-k (counted generously).
+  return mDigits + static_cast<int>(-k * 0.69897000433601886) + 2 <= kShortDigits;
+}
+
+// The first `count` digits of the exact decimal expansion of a, and its decimal exponent.
+int ExactLeadingDigits(double a, int count, char* out) {
+  char buffer[48];
+  auto end = std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::scientific,
+                           kShortDigits - 1).ptr;
+  const char* e = std::find(buffer, end, 'e');
+  bool tailZero = true;
+  for (const char* p = buffer + 1 + count; p < e; ++p) tailZero = tailZero && *p == '0';
+  int exponent = 0;
+  if (!tailZero || ExactInShortDigits(a)) {
+    out[0] = buffer[0];
+    std::copy(buffer + 2, buffer + 1 + count, out + 1);
+    std::from_chars(e + 1 + (e[1] == '+'), end, exponent);
+    return exponent;
+  }
+  // Rounding may have carried into the digits wanted: the whole expansion decides (a double
+  // has at most 767 significant digits).
+  std::string whole(800, '\0');
+  auto wholeEnd = std::to_chars(whole.data(), whole.data() + whole.size(), a,
+                                std::chars_format::scientific, 780).ptr;
+  const char* we = std::find(whole.data(), wholeEnd, 'e');
+  out[0] = whole[0];
+  std::copy(whole.data() + 2, whole.data() + 1 + count, out + 1);
+  std::from_chars(we + 1 + (we[1] == '+'), wholeEnd, exponent);
+  return exponent;
+}
+
+Digits RoundedDigits(double x, int digits) {
+  Digits r;
+  char all[17];
+  r.exponent = ExactLeadingDigits(std::fabs(x), digits + 1, all);
+  char* kept = r.digits;
+  std::copy(all, all + digits, kept);
+  const int next = all[digits] - '0';
+  const bool up = next > 5 || (next == 5 && (kept[digits - 1] - '0') % 2 == 1);
   if (up) {
     int i = digits - 1;
     while (i >= 0 && kept[i] == '9') kept[i--] = '0';
     if (i >= 0) {
       ++kept[i];
     } else {
-      kept.insert(kept.begin(), '1');
-      kept.pop_back();
-      ++exponent;
+      kept[0] = '1';  // 9.99.. became 10.0..: one digit more in front, the rest zeros
+      ++r.exponent;
     }
   }
-  while (!kept.empty() && kept.back() == '0') kept.pop_back();
-  return {kept, exponent};
+  r.count = digits;
+  while (r.count > 0 && kept[r.count - 1] == '0') --r.count;
+  return r;
+}
+
+// The power of ten of the first significant digit of "digits[.digits][e[sign]digits]" whose
+// digits are not all zero, saturated far beyond any double: > 0 for values of 1 and more.
+long long DecimalOrder(std::string_view number) {
+  const std::size_t e = std::min(number.find('e'), number.size());
+  const std::string_view mantissa = number.substr(0, e);
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return 0;
+  long long order = first < point ? static_cast<long long>(point - first)
+                                  : -static_cast<long long>(first - point - 1);
+  long long exponent = 0;
+  bool minus = false;
+  for (std::size_t i = e + 1; i < number.size(); ++i) {
+    if (number[i] == '-') minus = true;
+    if (IsDigit(number[i])) exponent = std::min(exponent * 10 + (number[i] - '0'), 1'000'000'000LL);
+  }
+  return order + (minus ? -exponent : exponent);
 }
 
 }  // namespace
@@ -117,35 +190,44 @@ double TextToNumber(std::string_view text) {
   auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Too large gives infinity, too small zero; from_chars leaves the value untouched then.
-    bool tiny = number.find("e-") != std::string::npos;
-    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    value = DecimalOrder(number) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
   }
   return negative ? -value : value;
 }
 
+double BoxNumber(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(' ');
+  const std::string_view shown = start == std::string_view::npos ? "" : text.substr(start);
+  if (shown == "INF") return std::numeric_limits<double>::infinity();
+  if (shown == "-INF") return -std::numeric_limits<double>::infinity();
+  return TextToNumber(text);
+}
+
 std::string NumberToText(double x, int digits) {
-  std::string sign = std::signbit(x) && x != 0 ? "-" : " ";
   if (std::isnan(x)) return " NAN";
-  if (std::isinf(x)) return sign + "INF";
+  const char sign = std::signbit(x) && x != 0 ? '-' : ' ';
+  if (std::isinf(x)) return sign == '-' ? "-INF" : " INF";
   if (x == 0) return " 0";
 
-  auto [d, e] = RoundedDigits(x, digits);
-  const int n = static_cast<int>(d.size());
-  std::string body;
+  const Digits r = RoundedDigits(x, digits);
+  const std::string_view d(r.digits, static_cast<std::size_t>(r.count));
+  const int n = r.count;
+  const int e = r.exponent;
+  std::string text(1, sign);
+  text.reserve(24);
   if (e >= digits || (e < 0 && -e - 1 + n > digits)) {
-    body = d.substr(0, 1);
-    if (n > 1) body += "." + d.substr(1);
-    body += e < 0 ? "E-" : "E+";
-    body += std::to_string(e < 0 ? -e : e);
+    text += d[0];
+    if (n > 1) (text += '.') += d.substr(1);
+    text += e < 0 ? "E-" : "E+";
+    text += std::to_string(e < 0 ? -e : e);
   } else if (e >= 0) {
-    std::string whole = d.substr(0, std::min(n, e + 1));
-    whole.append(static_cast<std::size_t>(e + 1 - static_cast<int>(whole.size())), '0');
-    body = whole;
-    if (n > e + 1) body += "." + d.substr(e + 1);
+    text += d.substr(0, static_cast<std::size_t>(std::min(n, e + 1)));
+    if (n < e + 1) text.append(static_cast<std::size_t>(e + 1 - n), '0');
+    if (n > e + 1) (text += '.') += d.substr(static_cast<std::size_t>(e + 1));
   } else {
-    body = "." + std::string(static_cast<std::size_t>(-e - 1), '0') + d;
+    (text += '.').append(static_cast<std::size_t>(-e - 1), '0') += d;
   }
-  return sign + body;
+  return text;
 }
 
 float ToSingle(double value) {
@@ -156,14 +238,16 @@ float ToSingle(double value) {
 }
 
 std::string FormatNumber(std::string_view text, int places) {
-  const float v = ToSingle(TextToNumber(text));
+  const float v = ToSingle(BoxNumber(text));
   const float h = ToSingle(5.0 / std::pow(10.0, places + 1));
   const double scale = std::pow(10.0, places);
   const float r = ToSingle(std::floor((static_cast<double>(v) + h) * scale) / scale);
   std::string s = NumberToText(r, 7);
-  // Whole numbers carry a point; the zero case first, so there is no division by zero.
+  // Whole numbers carry a point, and so does a fraction that 7 digits round away
+  // (1677719.75 prints "1677720."): read again, the text must give itself.
   const bool whole = r == 0 || (std::isfinite(r) && r == std::floor(r));
-  if (whole && s.back() != '.') s += '.';
+  const bool digitsOnly = s.find_first_of(".EIN") == std::string::npos;
+  if ((whole || digitsOnly) && s.back() != '.') s += '.';
   return s.substr(s.find_first_not_of(' '));
 }
 
@@ -173,20 +257,31 @@ std::string FormatValue(double value, int places) {
   return FormatNumber(NumberToText(value, 7), places);
 }
 
-bool IsPlainNumber(std::string_view text) {
-  std::size_t i = 0;
-  if (i < text.size() && text[i] == '-') ++i;
-  bool digit = false, point = false;
-  for (; i < text.size(); ++i) {
-    if (IsDigit(text[i])) {
-      digit = true;
-    } else if (text[i] == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
+std::string BoxText(std::string_view text) {
+  return FormatNumber(NumberToText(BoxNumber(text), 15), 4);
+}
+
+bool IsNumberText(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return false;
+  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  bool digit = false;
+  std::size_t i = SkipDigitsAndPoint(text, text[0] == '+' || text[0] == '-' ? 1 : 0, digit);
+  if (!digit) return false;
+  if (i < text.size() && std::string_view("EeDd").find(text[i]) != std::string_view::npos) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const std::size_t digits = i;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i == digits) return false;
   }
-  return digit;
+  return i == text.size() && std::isfinite(ToSingle(TextToNumber(text)));
+}
+
+bool IsPlainNumber(std::string_view text) {
+  bool digit = false;
+  return SkipDigitsAndPoint(text, !text.empty() && text[0] == '-' ? 1 : 0, digit) == text.size() &&
+         digit;
 }
 
 }  // namespace tbx

@@ -1,6 +1,6 @@
 #pragma once
-// The text of the operation being generated, block numbering and the blocks that open and
-// close every operation.
+// The text of one operation: block numbering, the blocks that open and close every operation,
+// and the operation's own blocks gathered and checked before anything is written.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,10 +8,8 @@
 
 namespace tbx {
 
-struct App;
-
+// What the program text carries from one operation to the next.
 struct ProgramState {
-  std::string programText;
   std::string newLine = "\r\n";
   // Wider than 16 bits so that numbering never wraps to negative or repeated numbers.
   std::int64_t blockNumber = 10;
@@ -20,13 +18,28 @@ struct ProgramState {
 
 // The most blocks one operation may write (tool change and return included).
 inline constexpr int kMaxOperationBlocks = 9999;
+// Blocks every operation writes besides its own: the tool change and the three return blocks.
+inline constexpr int kFrameBlocks = 4;
 inline constexpr const char* kTooManyBlocks = "The operation would write more than 9999 blocks";
 
-void AddBlockNumber(App& app);
-void ToolChangeBlock(App& app);
-void ReturnBlock(App& app);
-// Copy button: the output box as it stands, user edits included, to the clipboard.
-void CopyProgram(App& app);
+// The tool-change block and the return to the tool-change position, as the form holds them.
+struct ToolChange {
+  std::string tool;    // "T0101"'s T01
+  std::string offset;  // and its 01
+  bool coolant = false;
+  std::string x, z;    // written as they stand
+};
+
+// The classes of number words; each class prints with the decimal places of its row in the
+// one table of program_text.cpp.
+enum class WordClass {
+  Axis,              // X Z I K R Q: positions and distances
+  OtMetricDiameter,  // X of the OT G76 cycle in metric
+  Feed,              // F of drilling, reaming, tapping and grooving
+  OtLead,            // F of the OT G76 cycle
+  Lead,              // F of the 6T cycle and of G32/G33 passes
+  Whole,             // S P: whole numbers, written without a point
+};
 
 // The own blocks of one operation, gathered and checked before anything is written so that a
 // refused operation leaves no trace (no text, no undo entry, the block counter unchanged).
@@ -35,11 +48,13 @@ class Operation {
   // rapidMode: RapidMode as the operation finds it, for generators that apply the rapid rule.
   explicit Operation(int rapidMode) : rapidMode_(rapidMode) {}
 
-  // " X.475": a word of the letter and FormatValue(value, places). A value that does not
-  // print as a plain number refuses the operation.
-  std::string Word(char letter, double value, int places);
-  // " S1996": a whole-number word, FormatValue(value, 0) without its point.
-  std::string WholeWord(char letter, double value);
+  // " X.475": the letter and FormatValue(value, places of the class); whole-number words
+  // without their point. A value that does not print as a plain number refuses the
+  // operation.
+  std::string Word(char letter, WordClass wordClass, double value);
+  std::string Axis(char letter, double value) { return Word(letter, WordClass::Axis, value); }
+  std::string Feed(double value) { return Word('F', WordClass::Feed, value); }
+  std::string WholeWord(char letter, double value) { return Word(letter, WordClass::Whole, value); }
   // " G0" under the rapid rule: only while RapidMode is 0, which it then sets to 1.
   std::string Rapid();
 
@@ -61,9 +76,14 @@ class Operation {
   std::string refusal_;
 };
 
-// The operation protocol: tool change, the operation's blocks, RapidMode as the operation
-// left it, return, and the output box updated. A refused operation shows its reason in a
-// "TBX Error" box instead and writes nothing. Returns whether it was written.
-bool WriteOperation(App& app, const Operation& op);
+// Why the operation cannot be written with this tool change, or "" when it can: the
+// operation's own refusal first, then tool-change texts that are no plain numbers, then too
+// many blocks.
+std::string WriteRefusal(const Operation& op, const ToolChange& toolChange);
+
+// Appends the whole operation to `text`: tool change, the operation's blocks, the return;
+// numbers the blocks from `state` and leaves RapidMode as the operation and the return left it.
+void AppendOperation(std::string& text, ProgramState& state, const ToolChange& toolChange,
+                     const Operation& op);
 
 }  // namespace tbx

@@ -1,32 +1,32 @@
 #include "program/undo.h"
 
-#include "app/app.h"
+#include <utility>
 
 namespace tbx {
 
-void PushUndo(App& app, int mode) {
-  UndoHistory& u = app.undo;
-  if (mode != 0) {
-    app.Enable(id::kUndo);
-    u.texts[u.undoCount] = app.Text(id::kOutput);
-    u.blocks[u.undoCount] = app.program.blockNumber;
-    u.undoCount += 1;
-    if (u.undoCount == 10) {
-      // Slot 10 is never written: it hands an empty entry to slot 9, beyond those in use.
-      for (int i = 0; i <= 9; ++i) {
-        u.texts[i] = u.texts[i + 1];
-        u.blocks[i] = u.blocks[i + 1];
-      }
-      u.undoCount = 9;
+void UndoHistory::Save(std::string text, std::int64_t blockNumber) {
+  texts[undoCount] = std::move(text);
+  blocks[undoCount] = blockNumber;
+  undoCount += 1;
+  if (undoCount == 10) {
+    // Slot 10 is never written: it hands an empty entry to slot 9, beyond those in use.
+    // Moved, not copied: each entry may hold a long program.
+    for (int i = 0; i <= 9; ++i) {
+      texts[i] = std::move(texts[i + 1]);
+      blocks[i] = blocks[i + 1];
     }
-    return;
+    texts[10].clear();
+    undoCount = 9;
   }
-  // The button is disabled with an empty history; a stray restore changes nothing.
-  if (u.undoCount <= 0) return;
-  u.undoCount -= 1;
-  app.SetText(id::kOutput, u.texts[u.undoCount]);
-  app.program.blockNumber = u.blocks[u.undoCount];
-  if (u.undoCount == 0) app.Disable(id::kUndo);
+}
+
+bool UndoHistory::Restore(std::string& text, std::int64_t& blockNumber) {
+  if (undoCount <= 0) return false;
+  undoCount -= 1;
+  text = std::move(texts[undoCount]);
+  texts[undoCount].clear();
+  blockNumber = blocks[undoCount];
+  return true;
 }
 
 }  // namespace tbx

@@ -5,16 +5,17 @@
 
 namespace tbx {
 
-struct App;
-
-// Saved output-box texts and block numbers; slots 0..UndoCount-1 in use, newest last.
+// Saved output-box texts and block numbers; slots 0..undoCount-1 in use, newest last.
 struct UndoHistory {
   std::array<std::string, 11> texts;
   std::array<std::int64_t, 11> blocks{};
   int undoCount = 0;
-};
 
-// mode != 0 saves the output box and BlockNumber; mode 0 restores the newest entry.
-void PushUndo(App& app, int mode);
+  // Keeps the box text and block number an operation starts from; the oldest entry goes
+  // when the history is full.
+  void Save(std::string text, std::int64_t blockNumber);
+  // Takes back the newest entry; false (nothing changed) with an empty history.
+  bool Restore(std::string& text, std::int64_t& blockNumber);
+};
 
 }  // namespace tbx

@@ -6,10 +6,10 @@ namespace {
 using test::ReadFile;
 using test::Session;
 
-TEST(StartUp, SettingsComeFromTheDefaultFileAsWritten) {
+TEST(StartUp, SettingsComeFromTheDefaultFileInNumberForm) {
   Session s("4.0000\r\n7.5\r\n0.\r\n");
   ASSERT_TRUE(s.started);
-  EXPECT_EQ(s.Text(id::kXToolChange), "4.0000");
+  EXPECT_EQ(s.Text(id::kXToolChange), "4.");
   EXPECT_EQ(s.Text(id::kZToolChange), "7.5");
   EXPECT_EQ(s.runner.app().pi, 3.141592654);
   EXPECT_EQ(s.runner.app().program.blockNumber, 10);

@@ -158,7 +158,8 @@ TEST(LoadData, DefaultValuesFile) {
   const Case cases[] = {
       {"three lines", "4.\r\n6.\r\n0.\r\n", "4.", "6.", false},
       {"one line with commas", "4.,6.,0.", "4.", "6.", false},
-      {"texts taken as read, not reformatted", "4.0000\r\n6.50\r\n0.\r\n", "4.0000", "6.50", false},
+      {"texts in number form, as leaving the box gives", "4.0000\r\n6.50\r\n0.\r\n", "4.", "6.5", false},
+      {"whole numbers get their point", "4\r\n6\r\n0\r\n", "4.", "6.", false},
       {"metric", "100.\r\n150.\r\n1.\r\n", "100.", "150.", true},
       {"0.6 rounds to 1", "4.\r\n6.\r\n0.6\r\n", "4.", "6.", true},
       {"1.4 rounds to 1", "4.\r\n6.\r\n1.4\r\n", "4.", "6.", true},
@@ -166,7 +167,8 @@ TEST(LoadData, DefaultValuesFile) {
       {"a half rounds to the even 0", "4.\r\n6.\r\n.5\r\n", "4.", "6.", false},
       {"2 is no unit system: inch", "4.\r\n6.\r\n2.\r\n", "4.", "6.", false},
       {"-1 is no unit system: inch", "4.\r\n6.\r\n-1.\r\n", "4.", "6.", false},
-      {"empty file: empty positions, inch", "", "", "", false},
+      {"empty file: empty positions (reported), inch", "", "", "", false},
+      {"no number: kept as read (reported)", "abc\r\n1e999\r\n0.\r\n", "abc", "1e999", false},
   };
   for (const Case& c : cases) {
     Session s(c.defaults, kExampleData);
@@ -358,10 +360,20 @@ TEST(SaveDefaults, WritesTheSettingsBack) {
       {"text not yet left is still saved in number form", test::kInchDefaults,
        [](JobRunner& r) {
          r.Set(id::kXToolChange, "  3.14159");
-         r.Set(id::kZToolChange, "abc");
+         r.Set(id::kZToolChange, "1.5E1 ");
          r.Click(id::kSettingsOk);
        },
-       "3.1416\r\n0.\r\n0.\r\n"},
+       "3.1416\r\n15.\r\n0.\r\n"},
+      {"a position that is no number is never saved", test::kInchDefaults,
+       [](JobRunner& r) {
+         r.Set(id::kZToolChange, "abc");
+         r.Click(id::kSettingsOk);
+         r.Set(id::kZToolChange, "1e999");
+         r.Close();
+       },
+       test::kInchDefaults},
+      {"nor one read at start-up", "\r\n6.\r\n0.\r\n", [](JobRunner& r) { r.Close(); },
+       "\r\n6.\r\n0.\r\n"},
       {"metric settings on Exit", "100.\r\n150.\r\n1.\r\n", [](JobRunner& r) { r.Click(id::kExit); },
        "100.\r\n150.\r\n1.\r\n"},
       {"Metric ticked, then Settings OK", test::kInchDefaults,
@@ -386,6 +398,21 @@ TEST(SaveDefaults, SettingsOkKeepsTheProgramRunning) {
   s.runner.Click(id::kSettingsOk);
   EXPECT_TRUE(s.runner.Running());
   EXPECT_TRUE(s.runner.Messages().empty());
+}
+
+TEST(SaveDefaults, FollowsASymbolicLinkAndReplacesItsTarget) {
+  Session s(test::kInchDefaults, kExampleData);
+  const auto link = s.home.path() / "default.txt";
+  const auto target = s.home.path() / "kept" / "defaults.txt";
+  std::filesystem::create_directory(target.parent_path());
+  std::filesystem::rename(link, target);
+  std::filesystem::create_symlink(target, link);
+  s.runner.Type(id::kXToolChange, "2.5");
+  s.runner.Click(id::kSettingsOk);
+  EXPECT_TRUE(s.runner.Messages().empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(test::ReadFile(target), "2.5\r\n6.\r\n0.\r\n");
+  EXPECT_FALSE(std::filesystem::exists(target.string() + ".new"));
 }
 
 TEST(SaveDefaults, NeverCreatesAMissingFile) {

@@ -1,4 +1,4 @@
-#include "data/settings.h"
+#include "app/settings.h"
 
 #include <sstream>
 #include <vector>

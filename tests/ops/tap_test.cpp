@@ -185,8 +185,7 @@ const Refusal kTapRefusals[] = {
      "SPM must be 0 or more"},
     {"SpmPast16Bits", [](JobRunner& r) { r.Set(id::kSpm, "32767.5"); },
      "SPM must be at most 32767"},
-    {"SpmInfinite", [](JobRunner& r) { r.Set(id::kSpm, "1E999"); },
-     "SPM must be at most 32767"},
+    {"SpmInfinite", [](JobRunner& r) { r.Set(id::kSpm, "1E999"); }, "SPM is out of range"},
     // A speed of 10 digits would print in exponent form.
     {"SpeedTooLarge", [](JobRunner& r) { r.Set(id::kTapMajorDia, ".0000001"); },
      "The S word is out of range (1.241408E+10)"},

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ops/thread.h"
+#include "app/options.h"
 #include "test_support.h"
 
 namespace tbx::test {

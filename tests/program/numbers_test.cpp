@@ -1,3 +1,5 @@
+#include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -95,6 +97,49 @@ TEST(TextToNumber, ReadsTheLongestNumberAtTheStart) {
   };
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(TextToNumber(c.text), c.value) << c.text;
   EXPECT_EQ(TextToNumber("1e400"), std::numeric_limits<double>::infinity());
+  // Out of range is told by the value, not by the spelling of its exponent.
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    std::string text;
+    double value;
+  } extremes[] = {
+      {"1" + std::string(405, '0') + "e-5", inf},     {"-1" + std::string(405, '0') + "e-5", -inf},
+      {"." + std::string(400, '0') + "1e5", 0},       {"0.00" + std::string(330, '0') + "1", 0},
+      {"1e99999999999999999999", inf},                {"1e-99999999999999999999", 0},
+      {std::string(310, '9'), inf},                   {"2e308", inf},
+  };
+  for (const auto& c : extremes) EXPECT_EQ(TextToNumber(c.text), c.value) << c.text.substr(0, 20);
+}
+
+// Rounding on the one digit after the kept ones, from the exact expansion of the double: a
+// carry through nines, a 4 under a 9, a tie to even, and text that reads back to itself.
+TEST(NumberToText, RoundsTheExactExpansionOnOneFurtherDigit) {
+  EXPECT_EQ(NumberToText(std::nextafter(1.0, 0.0), 15), " 1");
+  EXPECT_EQ(NumberToText(9.9999995, 7), " 9.999999");  // 9.99999949999...
+  EXPECT_EQ(NumberToText(1234.5675, 7), " 1234.568");  // 5 after an odd 7: up
+  EXPECT_EQ(NumberToText(0.125, 2), " .12");
+  EXPECT_EQ(NumberToText(99999995, 7), " 1E+8");
+  std::uint64_t state = 88172645463325252u;
+  for (int i = 0; i < 20000; ++i) {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    const double x = std::ldexp(static_cast<double>(state >> 11), static_cast<int>(state % 80) - 100);
+    const std::string text = NumberToText(x, 15);
+    EXPECT_EQ(NumberToText(TextToNumber(text), 15), text) << x;
+  }
+}
+
+TEST(BoxNumber, ShownInfinitiesReadBackAndStayShown) {
+  EXPECT_EQ(BoxNumber("INF"), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(BoxNumber(" -INF"), -std::numeric_limits<double>::infinity());
+  EXPECT_EQ(BoxNumber("INFO"), 0);
+  for (const char* text : {"3.5e38", "1e999", "INF", "-1e39", "-INF"})
+    EXPECT_EQ(BoxText(BoxText(text)), text[0] == '-' ? "-INF" : "INF") << text;
+}
+
+TEST(IsNumberText, TheWholeTextIsOneNumber) {
+  for (const char* yes : {"4", " -.5 ", "1.5E2", "+7", "2d1", "0"}) EXPECT_TRUE(IsNumberText(yes)) << yes;
+  for (const char* no : {"", " ", "abc", "4x", "1e999", "3.5e38", "1e", ".", "-", "INF", "1 2"})
+    EXPECT_FALSE(IsNumberText(no)) << no;
 }
 
 TEST(IsPlainNumber, TellsDigitsFromAnythingElse) {

@@ -10,10 +10,10 @@ using test::Session;
 bool SmallOperation(App& app, int rapidAfter, std::string_view comment = "TAP") {
   Operation op(app.program.rapidMode);
   op.Comment(comment);
-  op.Block(op.Word('S', 3310, 0));
-  op.Block(" G0" + op.Word('Z', .3, 4));
-  op.Block(op.Word('X', 0, 4));
-  op.Block(" G84" + op.Word('Z', -1, 4) + op.Word('F', .0625, 4));
+  op.Block(op.Axis('S', 3310));
+  op.Block(" G0" + op.Axis('Z', .3));
+  op.Block(op.Axis('X', 0));
+  op.Block(" G84" + op.Axis('Z', -1) + op.Feed(.0625));
   op.RapidMode() = rapidAfter;
   return WriteOperation(app, op);
 }
@@ -25,7 +25,6 @@ TEST(ProgramText, OperationIsFramedByToolChangeAndReturn) {
                                  "N50 X0.", "N60 G84 Z-1. F.0625", "N70 X4.", "N80 Z6. M9",
                                  "N90 M1"}));
   EXPECT_EQ(s.runner.app().program.blockNumber, 100);
-  EXPECT_EQ(s.runner.app().program.programText, "");
   EXPECT_EQ(s.Text(id::kScratch), "");
 }
 
@@ -69,6 +68,9 @@ TEST(ProgramText, RefusedOperationLeavesNoTrace) {
       {"tool change not a number", "hello", 1, "X Axis Tool Change must be a number"},
       {"tool change empty", "", 1, "X Axis Tool Change must be a number"},
       {"tool change in exponent form", "2.147484E+9.", 1, "X Axis Tool Change must be a number"},
+      {"tool change without a point", "1677720", 1,
+       "X Axis Tool Change must be written with a decimal point"},
+
   };
   for (const Case& c : cases) {
     Session s;
@@ -77,14 +79,15 @@ TEST(ProgramText, RefusedOperationLeavesNoTrace) {
     app.SetText(id::kXToolChange, c.xToolChange);
     const test::Trace before = test::TraceOf(s);
     Operation op(app.program.rapidMode);
-    op.Block(op.Word('X', c.value, 4));
+    op.Block(op.Axis('X', c.value));
     EXPECT_FALSE(WriteOperation(app, op)) << c.name;
     EXPECT_TRUE(test::Refused(s, before, c.message)) << c.name;
   }
 }
 
-TEST(ProgramText, ToolChangeTextWithTrailingZerosIsWrittenAsItStands) {
-  Session s("4.0000\r\n6.\r\n0.\r\n");
+TEST(ProgramText, ToolChangeTextIsWrittenAsItStands) {
+  Session s;
+  s.runner.Set(id::kXToolChange, "4.0000");
   ASSERT_TRUE(SmallOperation(s.runner.app(), 1, ""));
   EXPECT_NE(s.Output().find(" X4.0000\r\n"), std::string::npos);
 }
@@ -106,7 +109,7 @@ TEST(ProgramText, BlockNumbersKeepCountingPast32767) {
   ASSERT_TRUE(SmallOperation(app, 1, ""));
   EXPECT_NE(s.Output().find("N32770 S3310."), std::string::npos);
   EXPECT_NE(s.Output().find("N32830 M1"), std::string::npos);
-  PushUndo(app, 0);
+  RestoreUndo(app);
   EXPECT_EQ(app.program.blockNumber, 32760);
 }
 

@@ -27,6 +27,18 @@ TEST(Undo, OneOperationThenUndoRestoresTheStart) {
   EXPECT_FALSE(s.runner.Click(id::kUndo));  // disabled: no event, nothing changes
 }
 
+TEST(Undo, RestoreWithAnEmptyHistoryChangesNothing) {
+  Session s;
+  App& app = s.runner.app();
+  s.runner.Set(id::kOutput, "typed\r\n");
+  app.program.blockNumber = 70;
+  RestoreUndo(app);
+  EXPECT_EQ(s.Output(), "typed\r\n");
+  EXPECT_EQ(app.program.blockNumber, 70);
+  EXPECT_EQ(app.undo.undoCount, 0);
+  EXPECT_FALSE(UndoEnabled(s));
+}
+
 TEST(Undo, TenOperationsThenNineUndosReachTheSecondOperationsStart) {
   Session s;
   App& app = s.runner.app();

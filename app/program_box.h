@@ -1,0 +1,27 @@
+#pragma once
+// The program box: operations written into it, the undo history of it, Copy.
+#include <string>
+
+#include "ops/context.h"
+#include "program/program_text.h"
+
+namespace tbx {
+struct App;
+
+// The context of the always-visible controls as the form holds them now.
+OpContext ContextOf(const App& app);
+
+// The operation protocol: tool change, the operation's blocks, RapidMode as the operation
+// left it, return, appended to the program box. A refused operation shows its reason in a
+// "TBX Error" box instead and writes nothing. Returns whether it was written.
+bool WriteOperation(App& app, const Operation& op);
+
+// Keeps the box text (as read just before) and the block number an operation starts from;
+// enables Undo.
+void SaveUndo(App& app, std::string boxText);
+// Undo button: the box and block number as the newest saved operation found them.
+void RestoreUndo(App& app);
+// Copy button: the output box as it stands, user edits included, to the clipboard.
+void CopyProgram(App& app);
+
+}  // namespace tbx

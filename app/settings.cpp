@@ -1,0 +1,56 @@
+#include "app/settings.h"
+
+#include "app/app.h"
+#include "app/home_files.h"
+
+namespace tbx {
+
+void ApplyMaterialSpeed(App& app, SpeedSet set) {
+  int p = app.ui.FindNext(kMainForm, id::kMaterialList, app.Text(id::kMaterialList), 1);
+  // Record 0 (all zeros) when the selected text is not found.
+  int record = p >= 0 && p < kMaxMaterials ? p + 1 : 0;
+  float speed = MaterialSpeed(app.materials, record, set, app.Checked(id::kCarbide));
+  app.SetText(id::kSpm, NumberToText(speed, 7));
+}
+
+void ToolSelected(App& app) {
+  std::string tool = app.Text(id::kTool);
+  std::string number = tool.size() > 2 ? tool.substr(tool.size() - 2) : tool;
+  int p = app.ui.FindNext(kMainForm, id::kOffset, number, 1);
+  app.ui.SelectItem(kMainForm, id::kOffset, p < 0 ? 0 : p);
+}
+
+void MetricClicked(App& app) {
+  // Nothing is converted: lists, tables and default texts follow the units of the next start.
+  std::string_view title = app.Metric() ? "Changing to Metric Settings" : "Changing to Inch Settings";
+  app.ui.MessageBox("Exit and Restart Program for Unit Change", title, MessageIcon::None);
+}
+
+void SettingsOk(App& app) { SaveDefaults(app); }
+
+void ApplyTabSpeed(App& app, int tab) {
+  switch (tab) {
+    case 1:  // Material
+    case 3:  // C'Sink/Drill
+    case 4:  // Deep Drill
+    case 5:  // Ream
+    case 7:  // Groove
+    case 10:  // Face
+    case 11:  // Turn
+    case 12:  // Part-off
+      ApplyMaterialSpeed(app, SpeedSet::Turning);
+      break;
+    case 2:  // Thread
+    case 6:  // Tap
+      ApplyMaterialSpeed(app, SpeedSet::Threading);
+      break;
+    case 8:  // Drill + Tap Data
+    case 9:  // Settings
+      app.SetText(id::kSpm, "");
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace tbx

@@ -1,0 +1,20 @@
+#pragma once
+// The rules the drilling generators (C'Sink/Drill, Deep Drill) share.
+#include "program/program_text.h"
+
+namespace tbx {
+
+// The point of a drilling tool: flat, or pointed with the included angle named.
+enum class DrillPoint { Flat, Deg90, Deg118, Deg135 };
+
+// How far the point reaches below the full diameter: (D / 2) × tan(90° − half angle).
+double PointDepth(DrillPoint point, float diameter, double pi);
+
+// Dwell in whole milliseconds: the whole part of the 4-place printed form of the
+// single-precision 1000 × seconds, so that .251 s (250.99998 in single precision) gives 251.
+// 0 means no dwell is written.
+double DwellMilliseconds(float seconds);
+// The milliseconds of a Dwell Seconds value; refuses a dwell too long to print as digits.
+double CheckedDwell(float seconds, Operation& op);
+
+}  // namespace tbx
