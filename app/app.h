@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/controls.h"
 #include "app/form_model.h"
@@ -23,6 +24,7 @@ struct App {
   UndoHistory undo;
   ThreadTable threads{};
   MaterialTable materials{};
+  std::vector<DrillRecord> drills;  // as the drill lists show them
   double pi = 0;  // set at start-up
   int currentTab = 0;
 

@@ -6,6 +6,8 @@
 
 #include "app/app.h"
 #include "app/startup.h"
+#include "app/tap_data.h"
+#include "app/tooltips.h"
 #include "data/data_files.h"
 #include "data/settings.h"
 #include "ops/csink_drill.h"
@@ -67,9 +69,9 @@ const std::vector<Route>& Routes() {
       {{kRightToggle}, kMsgClick, Plain<RightToggleClicked>},
       {{kLeftToggle}, kMsgClick, Plain<LeftToggleClicked>},
       {{kGrooveOk}, kMsgClick, Plain<GrooveGenerator>},
-      {{kDataTapSize}, kMsgChange, Plain<TapSizePicked>},
-      {{kPercentThread}, kMsgChange, Plain<TapDrillCalculator>},
-      {{kCalc, kStandardTap, kColdFormTap}, kMsgClick, Plain<TapDrillCalculator>},
+      {{kDataTapSize}, kMsgChange, Plain<TapDataSizePicked>},
+      {{kPercentThread}, kMsgChange, Plain<CalculateTapDrill>},
+      {{kCalc, kStandardTap, kColdFormTap}, kMsgClick, Plain<CalculateTapDrill>},
       {{kMetric}, kMsgClick, Plain<MetricClicked>},
       {{kSettingsOk}, kMsgClick, Plain<SettingsOk>},
       {{kTool}, kMsgChange, Plain<ToolSelected>},
@@ -115,7 +117,10 @@ void EzEvents(App& app, std::string_view form, ControlId control, int message, i
 }
 
 void NormalizeField(App& app, ControlId id) {
-  app.SetText(id, FormatNumber(NumberToText(TextToNumber(app.Text(id)), 15), 4));
+  const std::string typed = app.Text(id);
+  const std::string shown = FormatNumber(NumberToText(TextToNumber(typed), 15), 4);
+  app.SetText(id, shown);
+  app.ui.FieldNote(kMainForm, id, ReadingNote(id, typed, shown));
 }
 
 void TabChanged(App& app, int tab) {

@@ -85,6 +85,7 @@ bool LoadSections(App& app, const std::string& content) {
         float diameter = ToSingle(TextToNumber(f[1]) * inchTo);
         AddToLists(app, {id::kCSinkDrillSize, id::kDeepDrillSize, id::kDataDrillList},
                    DrillItemText(f[0], diameter));
+        app.drills.push_back({f[0], diameter});
       }) == SectionEnd::Overflow)
     return overflow("Drill");
 
