@@ -18,7 +18,9 @@
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QTabBar>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
@@ -159,9 +161,33 @@ class Window {
                         list->visualItemRect(list->item(index)).center());
     }
   }
+  // The row's arrows first, as the user scrolls a tab into view, then a click on it.
   void Tab(int tab) {
     auto* tabs = Tabs();
+    for (int tries = 0; tries < 2 * tabs->count() && !InView(tab - 1); ++tries) {
+      const bool right = tabs->tabRect(tab - 1).right() >= RowEnd();
+      QTest::mouseClick(Arrow(right), Qt::LeftButton);
+    }
+    QVERIFY2(InView(tab - 1), qPrintable(QStringLiteral("tab %1 out of view").arg(tab)));
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab - 1).center());
+  }
+  QToolButton* Arrow(bool right) {
+    for (auto* b : Tabs()->bar()->findChildren<QToolButton*>()) {
+      if (b->arrowType() == (right ? Qt::RightArrow : Qt::LeftArrow)) return b;
+    }
+    return nullptr;
+  }
+  // Where the tabs stop being visible: the row's end, or its arrows.
+  int RowEnd() {
+    int end = Tabs()->width();
+    for (bool right : {false, true}) {
+      if (QToolButton* b = Arrow(right); b && b->isVisible()) end = std::min(end, b->x());
+    }
+    return end;
+  }
+  bool InView(int index) {
+    const QRect r = Tabs()->tabRect(index);
+    return r.left() >= 0 && r.right() < RowEnd();
   }
 
   BoxWatcher boxes;
