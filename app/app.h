@@ -25,6 +25,7 @@ struct App {
   ThreadTable threads{};
   MaterialTable materials{};
   std::vector<DrillRecord> drills;  // as the drill lists show them
+  int threadCount = 0, materialCount = 0;  // records loaded into the tables
   double pi = 0;  // set at start-up
   int currentTab = 0;
 

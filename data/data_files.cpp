@@ -95,6 +95,7 @@ bool LoadSections(App& app, const std::string& content) {
         // No usable pitch from 0 threads per inch: the record keeps pitch 0.
         double pitch = tpi == 0 ? 0.0 : inchTo * (1.0 / tpi);
         app.threads[n] = {ToSingle(TextToNumber(f[1]) * inchTo), ToSingle(pitch)};
+        app.threadCount = n;
       }) == SectionEnd::Overflow)
     return overflow("Thread");
 
@@ -105,6 +106,7 @@ bool LoadSections(App& app, const std::string& content) {
           return metric ? MetricSpeed(sfm) : ToSingle(sfm);
         };
         app.materials[n] = {speed(1), speed(2), speed(3), speed(4)};
+        app.materialCount = n;
       }) == SectionEnd::Overflow)
     return overflow("Material");
 

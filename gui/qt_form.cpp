@@ -415,7 +415,15 @@ void QtForm::ShowForm(std::string_view name) {
     ApplySize(*form);
     UpdateVisibility(*form);
     window->adjustSize();
-    if (form->scroll) ShowWholeGrid(*form);
+    if (form->scroll) {
+      ShowWholeGrid(*form);
+    } else {
+      // A fixed form grows to hold a caption wider than its cell (a long folder name).
+      const QRect used = form->client->childrenRect();
+      form->client->setFixedSize(GridSize(form->name).expandedTo(
+          QSize(used.right() + qRound(form->unit.width()), used.bottom())));
+      window->adjustSize();
+    }
     QWidget* over = window->parentWidget();
     QRect area = over ? over->frameGeometry()
                       : (window->screen() ? window->screen()->availableGeometry() : QRect());
@@ -663,8 +671,12 @@ void QtForm::Place(const Form& form, Control& control) {
   auto* label = qobject_cast<QLabel*>(w);
   if (label && label->frameShape() == QFrame::NoFrame) {
     const bool lines = label->text().contains(QLatin1Char('\n'));
-    if (!HasStyle(control.style, 'C') && !lines)
-      right = std::max(right, left + label->fontMetrics().horizontalAdvance(label->text()) + 1);
+    if (!HasStyle(control.style, 'C')) {
+      int widest = 0;
+      for (const QString& line : label->text().split(QLatin1Char('\n')))
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+      right = std::max(right, left + widest + 1);
+    }
     // Centred on the first row of its cell: level with a box in the same row, and close to
     // one a quarter row above, as the catalogue places some captions. Text of several lines
     // fills the cell from its top.
