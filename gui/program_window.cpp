@@ -27,7 +27,9 @@ namespace tbx {
 namespace {
 constexpr int kMaxRecent = 8;
 const QString kRecentKey = QStringLiteral("recentFiles");
-const QString kGeometryKey = QStringLiteral("window/geometry");
+const QString kSizeKey = QStringLiteral("window/size");
+const QString kPlaceKey = QStringLiteral("window/place");  // of the frame's top left corner
+const QString kMaximizedKey = QStringLiteral("window/maximized");
 const QString kProgramFilter = QStringLiteral("Programs (*.nc *.txt *.tap *.ngc);;All files (*)");
 }  // namespace
 
@@ -98,9 +100,11 @@ void ProgramWindow::Install() {
   highlighter_ = new GcodeHighlighter(box->document());
   connect(box, &QPlainTextEdit::textChanged, this, [this] { UpdateTitle(); });
 
-  if (settings_.contains(kGeometryKey)) {
-    window->restoreGeometry(settings_.value(kGeometryKey).toByteArray());
+  if (settings_.contains(kSizeKey) && settings_.contains(kPlaceKey)) {
+    window->resize(settings_.value(kSizeKey).toSize());
+    window->move(settings_.value(kPlaceKey).toPoint());
     QtForm::FitOnScreen(window);
+    if (settings_.value(kMaximizedKey).toBool()) window->showMaximized();
   }
   UpdateTitle();
 }
@@ -111,7 +115,9 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
   if (leaving) {
     if (!MayDropChanges()) return;
     if (QMainWindow* window = form_.MainWindow()) {
-      settings_.setValue(kGeometryKey, window->saveGeometry());
+      settings_.setValue(kMaximizedKey, window->isMaximized());
+      settings_.setValue(kSizeKey, window->normalGeometry().size());
+      settings_.setValue(kPlaceKey, window->isMaximized() ? window->normalGeometry().topLeft() : window->pos());
       settings_.sync();
     }
   }

@@ -11,6 +11,7 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -169,6 +170,25 @@ class QtForm::FormWindow : public QMainWindow {
       : QMainWindow(parent, parent ? Qt::Dialog : Qt::Window), owner_(owner), form_(form) {}
 
  protected:
+  // A dialog: Esc closes it, Enter presses its first button.
+  void keyPressEvent(QKeyEvent* event) override {
+    if (!form_.parent.empty() && event->modifiers() == Qt::NoModifier) {
+      if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+      }
+      if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        for (Control* c : form_.order) {
+          if (c->kind == ControlKind::Button) {
+            static_cast<QAbstractButton*>(c->widget)->click();
+            return;
+          }
+        }
+      }
+    }
+    QMainWindow::keyPressEvent(event);
+  }
+
   void closeEvent(QCloseEvent* event) override {
     owner_.CloseRequested(form_);
     // The main form stays when its close was cancelled (or waits behind a running handler).
@@ -263,9 +283,11 @@ void QtForm::FitOnScreen(QWidget* window) {
   if (size != window->size()) window->resize(size);
   QRect outer(window->geometry().topLeft() - QPoint(frame.left(), frame.top()),
               size.grownBy(frame));
+  const QPoint was = outer.topLeft();
   outer.moveLeft(std::clamp(outer.left(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())));
   outer.moveTop(std::clamp(outer.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
-  window->move(outer.topLeft());
+  // Moved only when it must be: before the frame is known the window's place is not its frame's.
+  if (outer.topLeft() != was) window->move(outer.topLeft());
 }
 
 void QtForm::SetStretch(std::string_view name, ControlId id) {
@@ -349,24 +371,6 @@ void QtForm::CreateForm(std::string_view name, std::string_view parent, std::str
   window->setCentralWidget(form->client);
   window->layout()->setSizeConstraint(QLayout::SetFixedSize);
   form->window = window;
-  if (owner) {
-    // A dialog: Esc closes it, Enter presses its first button.
-    Form* f = form.get();
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
-    connect(escape, &QShortcut::activated, window, &QWidget::close);
-    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
-      auto* enter = new QShortcut(QKeySequence(key), window);
-      connect(enter, &QShortcut::activated, this, [f] {
-        for (Control* c : f->order) {
-          if (c->kind == ControlKind::Button) {
-            static_cast<QAbstractButton*>(c->widget)->click();
-            return;
-          }
-        }
-      });
-    }
-  }
-
   // The main menu belongs to the first form without a parent.
   if (!owner && !menuCaption_.empty() && !menuAction_) {
     menuAction_ = window->menuBar()->addAction(ToQt(menuCaption_));
@@ -1017,6 +1021,7 @@ void QtForm::FocusNamedField(std::string_view message) {
   QPointer<QWidget> widget(field->widget);
   QTimer::singleShot(0, widget, [widget] {
     if (!widget || !widget->isVisible() || !widget->isEnabled()) return;
+    widget->window()->activateWindow();
     widget->setFocus(Qt::OtherFocusReason);
     if (auto* line = qobject_cast<QLineEdit*>(widget.data())) line->selectAll();
   });
