@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "app/catalogue.h"
 #include "app/events.h"
+#include "app/tap_data.h"
 #include "data/data_files.h"
 #include "data/settings.h"
 
@@ -43,6 +44,7 @@ bool EzDesignWindow(App& app, std::string_view form) {
   if (!LoadData(app)) return false;
   app.pi = kPi;
   ApplyUnitDefaults(app);
+  ShowNearestDrills(app);
   return true;
 }
 

@@ -53,7 +53,6 @@ std::string NearestDrillsText(const NearestDrills& nearest) {
   return text;
 }
 
-namespace {
 void ShowNearestDrills(App& app) {
   const std::string result = app.Text(id::kTapDrillResult);
   NearestDrills nearest;
@@ -63,7 +62,6 @@ void ShowNearestDrills(App& app) {
   }
   app.SetText(id::kNearestDrills, NearestDrillsText(nearest));
 }
-}  // namespace
 
 void CalculateTapDrill(App& app) {
   TapDrillCalculator(app);

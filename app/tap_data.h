@@ -31,6 +31,8 @@ NearestDrills FindNearestDrills(std::span<const DrillRecord> drills, double tapD
 // when there is no drill on either side.
 std::string NearestDrillsText(const NearestDrills& nearest);
 
+// The nearest drills to the result the label shows now.
+void ShowNearestDrills(App& app);
 // The calculator's result, then the nearest drills under it.
 void CalculateTapDrill(App& app);
 void TapDataSizePicked(App& app);

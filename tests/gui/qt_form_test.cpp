@@ -682,10 +682,14 @@ class QtFormTest : public QObject {
         (entry.kind == ControlKind::Frame ? frames : shown).push_back(w);
         if (entry.layer == tab) QVERIFY2(w->y() > pageTop, qPrintable(name + " meets the tabs"));
         // Captions fit their cell.
-        if (auto* label = qobject_cast<QLabel*>(w))
-          QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <=
-                       label->contentsRect().width(),
-                   qPrintable(name));
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+          const QStringList lines = label->text().split(QLatin1Char('\n'));
+          for (const QString& line : lines)
+            QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width(),
+                     qPrintable(name));
+          QVERIFY2(lines.size() * label->fontMetrics().lineSpacing() <= label->contentsRect().height(),
+                   qPrintable(name + " is too low"));
+        }
         if (qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w))
           QVERIFY2(Painted(w).width() <= w->width(), qPrintable(name + " is cut"));
         if (auto* combo = qobject_cast<QComboBox*>(w)) {
