@@ -870,9 +870,12 @@ void QtForm::SetText(std::string_view form, ControlId id, std::string_view text)
         const std::string shown = GetText(form, id);
         const bool extends = !shown.empty() && text.size() > shown.size() &&
                              text.compare(0, shown.size(), shown) == 0 && shown.back() != '\r';
+        const bool same = text == shown;
         c->programText = text;
         c->editedByUser = false;
-        if (extends) {
+        if (same) {
+          // Nothing to lay out again.
+        } else if (extends) {
           QTextDocument* document = box->document();
           document->setUndoRedoEnabled(false);  // as setPlainText, it ends the editor's own undo
           QTextCursor end(document);

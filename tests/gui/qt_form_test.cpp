@@ -744,7 +744,10 @@ class QtFormTest : public QObject {
     QTest::mouseClick(box->viewport(), Qt::LeftButton);
     QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(box, "(HAND EDIT)");
+    auto* mark = new QTextBlockUserData;  // gone, were the box laid out anew
+    box->document()->firstBlock().setUserData(mark);
     window.Click(id::kReamOk);
+    QCOMPARE(box->document()->firstBlock().userData(), mark);
     const std::string both = window.Text(id::kOutput);
     const std::string typed = first + "(HAND EDIT)";
     QCOMPARE(both.substr(0, typed.size() + 2), typed + "\r\n");
@@ -776,6 +779,9 @@ class QtFormTest : public QObject {
     QVERIFY(!window.main()->isWindowModified());
     QCOMPARE(window.main()->windowTitle(), QStringLiteral("part.nc[*] - Turnbrix V2.5"));
     QCOMPARE(window.program->RecentFiles(), QStringList{window.chosen});
+    QStringList items;
+    for (QAction* action : window.program->FileMenu()->actions()) items << action->text();
+    QVERIFY2(items.contains(QStringLiteral("&1 part.nc")), qPrintable(items.join(u'|')));
 
     QTest::keyClick(window.main(), Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(window.asked, 0);  // nothing unsaved
