@@ -19,7 +19,9 @@ TEST(FieldHelp, EveryFieldSaysWhatItMeasuresInTheUnitsOfTheSystem) {
   for (const ControlSpec& c : Catalogue()) {
     const bool field = c.kind == ControlKind::TextBox || c.kind == ControlKind::ComboBox ||
                        c.kind == ControlKind::ListBox;
-    if (field && c.id != id::kScratch) EXPECT_TRUE(seen.count(c.id)) << "no help for " << c.id;
+    if (field && c.id != id::kScratch) {
+      EXPECT_TRUE(seen.count(c.id)) << "no help for " << c.id;
+    }
   }
   EXPECT_EQ(Tooltip(id::kThreadMajorDia, false), "Major Dia: outside diameter of the thread (in)");
   EXPECT_EQ(Tooltip(id::kThreadMajorDia, true), "Major Dia: outside diameter of the thread (mm)");
