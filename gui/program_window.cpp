@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
+#include <QTimer>
 
 #include "app/app.h"
 #include "app/catalogue.h"
@@ -98,7 +99,12 @@ void ProgramWindow::Install() {
 
   auto* box = qobject_cast<QPlainTextEdit*>(form_.Widget(kMainForm, id::kOutput));
   highlighter_ = new GcodeHighlighter(box->document());
-  connect(box, &QPlainTextEdit::textChanged, this, [this] { UpdateTitle(); });
+  // Typing in a long program compares it with the saved text once a pause, not per key.
+  auto* typing = new QTimer(this);
+  typing->setSingleShot(true);
+  typing->setInterval(150);
+  connect(typing, &QTimer::timeout, this, [this] { UpdateTitle(); });
+  connect(box, &QPlainTextEdit::textChanged, typing, qOverload<>(&QTimer::start));
 
   if (settings_.contains(kSizeKey) && settings_.contains(kPlaceKey)) {
     window->resize(settings_.value(kSizeKey).toSize());

@@ -769,7 +769,7 @@ class QtFormTest : public QObject {
     QTest::mouseClick(box->viewport(), Qt::LeftButton);
     QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(box, "M30");
-    QVERIFY(window.main()->isWindowModified());
+    QTRY_VERIFY(window.main()->isWindowModified());
     const std::string program = window.Text(id::kOutput);
 
     QTemporaryDir dir;
