@@ -24,7 +24,10 @@ std::size_t Utf8Length(std::string_view s, std::size_t i) {
   const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
   const unsigned char lead = byte(i);
   if (lead < 0x80) return 1;
-  std::size_t n = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+  std::size_t n = lead >= 0xF0 && lead <= 0xF4  ? 4
+                  : lead >= 0xE0                ? 3
+                  : lead >= 0xC2 && lead < 0xE0 ? 2
+                                                : 0;
   if (n == 0 || lead > 0xF4 || i + n > s.size()) return 0;
   for (std::size_t k = 1; k < n; ++k) {
     if ((byte(i + k) & 0xC0) != 0x80) return 0;

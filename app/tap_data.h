@@ -25,8 +25,8 @@ struct NearestDrills {
 // formula of the calculator solved for the percentage (standard or cold-form tap).
 double PercentOfThread(double major, double pitch, double drill, bool standardTap);
 // Nothing when the pitch is 0 or the tap drill is not a finite number.
-NearestDrills FindNearestDrills(std::span<const DrillRecord> drills, double tapDrill,
-                                double major, double pitch, bool standardTap);
+NearestDrills FindNearestDrills(std::span<const DrillRecord> drills, double tapDrill, double major,
+                                double pitch, bool standardTap);
 // "Smaller drill: 21/64 .3281 gives 83% thread" and "Larger drill: ..." on two lines; empty
 // when there is no drill on either side.
 std::string NearestDrillsText(const NearestDrills& nearest);

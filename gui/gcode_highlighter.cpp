@@ -34,9 +34,12 @@ void GcodeHighlighter::highlightBlock(const QString& text) {
     const QChar letter = c.toUpper();
     const QTextCharFormat* format = nullptr;
     if (end > i + 1) {
-      if (letter == QLatin1Char('N')) format = &blockNumber;
-      else if (letter == QLatin1Char('G') || letter == QLatin1Char('M')) format = &gmWord;
-      else if (QStringLiteral("XZUWIKR").contains(letter)) format = &axisWord;
+      if (letter == QLatin1Char('N'))
+        format = &blockNumber;
+      else if (letter == QLatin1Char('G') || letter == QLatin1Char('M'))
+        format = &gmWord;
+      else if (QStringLiteral("XZUWIKR").contains(letter))
+        format = &axisWord;
     }
     if (format) setFormat(int(i), int(end - i), *format);
     i = end;

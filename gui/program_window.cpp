@@ -37,23 +37,26 @@ const QString kProgramFilter = QStringLiteral("Programs (*.nc *.txt *.tap *.ngc)
 ProgramWindow::ProgramWindow(QtForm& form, App& app, QSettings& settings)
     : form_(form), app_(app), settings_(settings), file_(app) {
   prompt_ = [this] {
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kProgramTitle),
-                    QString::fromLatin1(kQuestion),
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                    form_.MainWindow());
+    QMessageBox box(
+        QMessageBox::Question, QString::fromUtf8(kProgramTitle), QString::fromLatin1(kQuestion),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, form_.MainWindow());
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
-      case QMessageBox::Save: return Answer::Save;
-      case QMessageBox::Discard: return Answer::Discard;
-      default: return Answer::Cancel;
+      case QMessageBox::Save:
+        return Answer::Save;
+      case QMessageBox::Discard:
+        return Answer::Discard;
+      default:
+        return Answer::Cancel;
     }
   };
   chooser_ = [this](bool forSaving, const QString& current) {
-    return forSaving ? QFileDialog::getSaveFileName(form_.MainWindow(), QStringLiteral("Save Program"),
-                                                    current, kProgramFilter)
-                     : QFileDialog::getOpenFileName(form_.MainWindow(), QStringLiteral("Open Program"),
-                                                    current, kProgramFilter);
+    return forSaving
+               ? QFileDialog::getSaveFileName(form_.MainWindow(), QStringLiteral("Save Program"),
+                                              current, kProgramFilter)
+               : QFileDialog::getOpenFileName(form_.MainWindow(), QStringLiteral("Open Program"),
+                                              current, kProgramFilter);
   };
 }
 
@@ -74,10 +77,12 @@ void ProgramWindow::Install() {
   add(QStringLiteral("&New"), QKeySequence::New, [this] { NewProgram(); });
   add(QStringLiteral("&Open…"), QKeySequence::Open, [this] { OpenProgram(); });
   add(QStringLiteral("&Save"), QKeySequence::Save, [this] { Save(); });
-  add(QStringLiteral("Save &As…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { SaveAs(); });
+  add(QStringLiteral("Save &As…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+      [this] { SaveAs(); });
   exportPlace_ = fileMenu_->addSeparator();
   recentPlace_ = fileMenu_->addSeparator();
-  add(QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { ClickIfEnabled(id::kExit); });
+  add(QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+      [this] { ClickIfEnabled(id::kExit); });
   window->menuBar()->insertMenu(form_.MenuAction(), fileMenu_);
   ShowRecent();
 
@@ -123,7 +128,8 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
     if (QMainWindow* window = form_.MainWindow()) {
       settings_.setValue(kMaximizedKey, window->isMaximized());
       settings_.setValue(kSizeKey, window->normalGeometry().size());
-      settings_.setValue(kPlaceKey, window->isMaximized() ? window->normalGeometry().topLeft() : window->pos());
+      settings_.setValue(
+          kPlaceKey, window->isMaximized() ? window->normalGeometry().topLeft() : window->pos());
       settings_.sync();
     }
   }
@@ -134,9 +140,12 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
 bool ProgramWindow::MayDropChanges() {
   if (!file_.Modified(app_)) return true;
   switch (prompt_()) {
-    case Answer::Save: return Save();
-    case Answer::Discard: return true;
-    case Answer::Cancel: break;
+    case Answer::Save:
+      return Save();
+    case Answer::Discard:
+      return true;
+    case Answer::Cancel:
+      break;
   }
   return false;
 }
@@ -177,7 +186,9 @@ bool ProgramWindow::SaveAs() {
   return saved;
 }
 
-QStringList ProgramWindow::RecentFiles() const { return settings_.value(kRecentKey).toStringList(); }
+QStringList ProgramWindow::RecentFiles() const {
+  return settings_.value(kRecentKey).toStringList();
+}
 
 void ProgramWindow::AddRecent(const QString& path) {
   QStringList recent = RecentFiles();
@@ -196,9 +207,9 @@ void ProgramWindow::ShowRecent() {
   for (int i = 0; i < recent.size(); ++i) {
     const QString path = recent[i];
     QString name = QFileInfo(path).fileName();
-    auto* action = new QAction(
-        QStringLiteral("&%1 %2").arg(i + 1).arg(name.replace(QLatin1Char('&'), QStringLiteral("&&"))),
-        fileMenu_);
+    auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                                   name.replace(QLatin1Char('&'), QStringLiteral("&&"))),
+                               fileMenu_);
     action->setToolTip(path);
     action->setStatusTip(path);
     connect(action, &QAction::triggered, this, [this, path] {

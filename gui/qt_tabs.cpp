@@ -79,7 +79,8 @@ void MultiRowTabs::paintEvent(QPaintEvent*) {
 void MultiRowTabs::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     for (int i = 0; i < count(); ++i) {
-      if (tabRect(i).contains(event->position().toPoint()) && rect().contains(tabRect(i).center())) {
+      if (tabRect(i).contains(event->position().toPoint()) &&
+          rect().contains(tabRect(i).center())) {
         setFocus(Qt::MouseFocusReason);
         choose(i);
         return;
