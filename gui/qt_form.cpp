@@ -211,7 +211,8 @@ QtForm::~QtForm() {
   for (auto& [name, form] : forms_) {
     for (Control* c : form->order) {
       QObject::disconnect(c->widget, nullptr, this, nullptr);
-      if (c->kind == ControlKind::TabControl) static_cast<MultiRowTabs*>(c->widget)->onUserChoice = nullptr;
+      if (c->kind == ControlKind::TabControl)
+        static_cast<MultiRowTabs*>(c->widget)->onUserChoice = nullptr;
     }
   }
   if (menuAction_) QObject::disconnect(menuAction_, nullptr, this, nullptr);
@@ -279,13 +280,16 @@ void QtForm::FitOnScreen(QWidget* window) {
                        window->frameGeometry().right() - window->geometry().right(),
                        window->frameGeometry().bottom() - window->geometry().bottom());
   const QSize room = area.size().shrunkBy(frame);
-  const QSize size = window->size().boundedTo(room).expandedTo(window->minimumSize().boundedTo(room));
+  const QSize size =
+      window->size().boundedTo(room).expandedTo(window->minimumSize().boundedTo(room));
   if (size != window->size()) window->resize(size);
   QRect outer(window->geometry().topLeft() - QPoint(frame.left(), frame.top()),
               size.grownBy(frame));
   const QPoint was = outer.topLeft();
-  outer.moveLeft(std::clamp(outer.left(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())));
-  outer.moveTop(std::clamp(outer.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+  const QPoint last(std::max(area.left(), area.right() + 1 - outer.width()),
+                    std::max(area.top(), area.bottom() + 1 - outer.height()));
+  outer.moveTo(std::clamp(outer.left(), area.left(), last.x()),
+               std::clamp(outer.top(), area.top(), last.y()));
   // Moved only when it must be: before the frame is known the window's place is not its frame's.
   if (outer.topLeft() != was) window->move(outer.topLeft());
 }
@@ -393,7 +397,7 @@ void QtForm::FixGridUnit(Form& form) {
 
 void QtForm::ApplySize(Form& form) {
   FixGridUnit(form);
-  const QSize grid(qRound(form.width * form.unit.width()), qRound(form.height * form.unit.height()));
+  const QSize grid = GridSize(form.name);
   if (form.stretchId) {
     form.client->setMinimumSize(grid);
     form.client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -1039,7 +1043,8 @@ void QtForm::FieldNote(std::string_view form, ControlId id, std::string_view not
   if (mark == c->marked) return;
   c->marked = mark;
   QPalette palette = c->widget->palette();
-  palette.setColor(QPalette::Base, mark ? kMarkedBase : QApplication::palette(c->widget).color(QPalette::Base));
+  const QColor plain = QApplication::palette(c->widget).color(QPalette::Base);
+  palette.setColor(QPalette::Base, mark ? kMarkedBase : plain);
   c->widget->setPalette(palette);
   c->widget->setProperty("unreadable", mark);
 }

@@ -36,7 +36,8 @@ QImage ProgramWithFileMenu(tbx::QtForm& form, tbx::ProgramWindow& window) {
   click(tbx::id::kCSinkOk);
   QMainWindow* main = form.MainWindow();
   QMenu* menu = window.FileMenu();
-  const QPoint at = main->menuBar()->mapTo(main, main->menuBar()->actionGeometry(menu->menuAction()).bottomLeft());
+  QMenuBar* bar = main->menuBar();
+  const QPoint at = bar->mapTo(main, bar->actionGeometry(menu->menuAction()).bottomLeft());
   menu->popup(main->mapToGlobal(at));
   QApplication::processEvents();
   QImage picture = main->grab().toImage();
