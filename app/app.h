@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/controls.h"
 #include "app/form_model.h"
@@ -24,6 +25,8 @@ struct App {
   UndoHistory undo;
   ThreadTable threads{};
   MaterialTable materials{};
+  std::vector<DrillRecord> drills;  // as the drill lists show them
+  int threadCount = 0, materialCount = 0;  // records loaded into the tables
   double pi = 0;  // set at start-up
 
   // The main form's controls, read and written at the moment they are needed.

@@ -219,6 +219,7 @@ constexpr ControlSpec kControls[] = {
     {kCalc, K::Button, 8, "Calc", "T", 4, 11.75, 10, 1.5},
     {kTapDrillResult, K::Label, 8, "", "CF", 19, 11.75, 12, 1.2},
     {kDataDrillList, K::ListBox, 8, "", "STV", 4, 14.25, 20, 7},
+    {kNearestDrills, K::Label, 8, "", "L", 4, 21.75, 36, 2.4},
 
     // Layer 9: Settings
     {1035, K::Label, 9, "Settings", "L", 4, 5.5, 6, 1.2},

@@ -49,6 +49,7 @@ enum : ControlId {
   // Drill + Tap Data tab
   kDataDrillList = 975, kDataTapSize = 980, kPercentThread = 985, kTapDrillResult = 1005,
   kTapDia = 1100, kDataPitch = 1110, kCalc = 1120, kStandardTap = 1150, kColdFormTap = 1160,
+  kNearestDrills = 1006,
   // Settings tab
   kXToolChange = 1010, kZToolChange = 1015, kMetric = 1030, kSettingsOk = 1037,
   // Always visible

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/tap_data.h"
+#include "app/tooltips.h"
 #include "app/generators.h"
 #include "app/options.h"
 #include "app/settings.h"
@@ -60,9 +62,9 @@ const std::vector<Route>& Routes() {
       {{kRightToggle}, kMsgClick, Plain<RightToggleClicked>},
       {{kLeftToggle}, kMsgClick, Plain<LeftToggleClicked>},
       {{kGrooveOk}, kMsgClick, Plain<GrooveGenerator>},
-      {{kDataTapSize}, kMsgChange, Plain<TapSizePicked>},
-      {{kPercentThread}, kMsgChange, Plain<TapDrillCalculator>},
-      {{kCalc, kStandardTap, kColdFormTap}, kMsgClick, Plain<TapDrillCalculator>},
+      {{kDataTapSize}, kMsgChange, Plain<TapDataSizePicked>},
+      {{kPercentThread}, kMsgChange, Plain<CalculateTapDrill>},
+      {{kCalc, kStandardTap, kColdFormTap}, kMsgClick, Plain<CalculateTapDrill>},
       {{kMetric}, kMsgClick, Plain<MetricClicked>},
       {{kSettingsOk}, kMsgClick, Plain<SettingsOk>},
       {{kTool}, kMsgChange, Plain<ToolSelected>},
@@ -119,7 +121,12 @@ void EzEvents(App& app, std::string_view form, ControlId control, int message, i
   }
 }
 
-void NormalizeField(App& app, ControlId id) { app.SetText(id, BoxText(app.Text(id))); }
+void NormalizeField(App& app, ControlId id) {
+  const std::string typed = app.Text(id);
+  const std::string shown = BoxText(typed);
+  app.SetText(id, shown);
+  app.ui.FieldNote(kMainForm, id, ReadingNote(id, typed, shown));
+}
 
 void TabChanged(App& app, int tab) {
   if (tab < 1 || tab > kTabCount) return;

@@ -88,6 +88,9 @@ class FormModel {
   virtual void SetClipboard(std::string_view text) = 0;
   // Modal, one OK button.
   virtual void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+  // What a numeric box left just now was read as, when that was not what it held; empty when
+  // it held a number. A window shows it and marks the box; nothing else needs it.
+  virtual void FieldNote(std::string_view /*form*/, ControlId /*id*/, std::string_view /*note*/) {}
 };
 
 }  // namespace tbx

@@ -53,6 +53,9 @@ bool LoadSections(App& app, const std::string& content) {
   for (const std::string& name : t.materialNames) AddToLists(app, {id::kMaterialList}, name);
   app.threads = t.threads;
   app.materials = t.materials;
+  app.drills = std::move(t.drills);
+  app.threadCount = static_cast<int>(t.threadNames.size());
+  app.materialCount = static_cast<int>(t.materialNames.size());
   if (t.overflow.empty()) return true;
   app.ui.MessageBox("Error Reading " + t.overflow + " Data", "File Error", MessageIcon::None);
   return false;

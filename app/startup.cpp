@@ -6,6 +6,7 @@
 #include "app/catalogue.h"
 #include "app/events.h"
 #include "app/home_files.h"
+#include "app/tap_data.h"
 #include "data/settings.h"
 
 namespace tbx {
@@ -14,10 +15,12 @@ namespace {
 
 constexpr ControlId kAboutTitle = 1;
 constexpr ControlId kAboutOk = 2;
+constexpr ControlId kAboutFacts = 4;
 
 constexpr ControlSpec kAboutControls[] = {
     {kAboutTitle, ControlKind::Label, 0, kProgramTitle, "C", 2, 2, 26, 1.5},
     {3, ControlKind::Label, 0, "G-code for two-axis lathes", "C", 2, 4, 26, 1.5},
+    {kAboutFacts, ControlKind::Label, 0, "", "L", 2, 6.5, 26, 10},
     {kAboutOk, ControlKind::Button, 0, "OK", "T", 10, 18, 10, 1.5},
 };
 
@@ -41,6 +44,7 @@ bool EzDesignWindow(App& app, std::string_view form) {
   if (!LoadData(app)) return false;
   app.pi = kPi;
   ApplyUnitDefaults(app);
+  ShowNearestDrills(app);
   return true;
 }
 
@@ -56,8 +60,18 @@ bool EzMain(App& app) {
   app.undo = UndoHistory{};
   ui.CreateForm(kAboutForm, kMainForm, "About", 0, 0, 30, 21.5, "CN");
   EzDesignWindow(app, kAboutForm);
+  ui.SetText(kAboutForm, kAboutFacts, AboutFacts(app));
   ui.ShowForm(kMainForm);
   return true;
+}
+
+std::string AboutFacts(const App& app) {
+  const std::string_view title = kProgramTitle;
+  const std::string_view version = title.substr(title.rfind('V') + 1);
+  return "Version " + std::string(version) + "\n\nData folder:\n" + app.home.string() + "\n\n" +
+         std::to_string(app.drills.size()) + " drills, " + std::to_string(app.threadCount) +
+         " threads, " + std::to_string(app.materialCount) + " materials\n\n" +
+         "Licence: none stated yet; all rights\nreserved by the Turnbrix developers.";
 }
 
 void AboutEvent(App& app, ControlId control, int message) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace tbx {
@@ -16,6 +17,9 @@ bool EzDesignWindow(App& app, std::string_view form);
 // Folder of default.txt and data.txt: `override` when given, else $TURNBRIX_HOME, else the
 // per-user data folder ($XDG_DATA_HOME/turnbrix or ~/.local/share/turnbrix).
 std::filesystem::path HomeFolder(const char* override);
+
+// The About form's facts: version, data folder, what was loaded, the licence.
+std::string AboutFacts(const App& app);
 
 // Exit button and close of the main form: save the defaults, unload the main form.
 void ShutDown(App& app);

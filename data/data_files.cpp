@@ -135,7 +135,9 @@ DataTables ReadDataTables(const std::string& content, bool metric) {
   const double inchTo = metric ? 25.4 : 1.0;
 
   if (ReadSection(reader, 2, kMaxDrills, [&](int, const std::vector<std::string>& f) {
-        t.drillItems.push_back(DrillItemText(f[0], ToSingle(TextToNumber(f[1]) * inchTo)));
+        const float diameter = ToSingle(TextToNumber(f[1]) * inchTo);
+        t.drillItems.push_back(DrillItemText(f[0], diameter));
+        t.drills.push_back({f[0], diameter});
       }) == SectionEnd::Overflow) {
     t.overflow = "Drill";
     return t;

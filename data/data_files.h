@@ -43,6 +43,7 @@ std::string DefaultsText(double xToolChange, double zToolChange, bool metric);
 // held more records than its table ("Drill", "Thread", "Material").
 struct DataTables {
   std::vector<std::string> drillItems, threadNames, materialNames;
+  std::vector<DrillRecord> drills;  // as the drill items show them
   ThreadTable threads{};
   MaterialTable materials{};
   std::string overflow;

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <string>
 
 namespace tbx {
 
@@ -14,6 +15,12 @@ struct MaterialRecord {
   float carbide = 0, hss = 0, carbideThreading = 0, hssThreading = 0;
 };
 using MaterialTable = std::array<MaterialRecord, 151>;
+
+// A drill of the data file, its diameter in the units of the lists.
+struct DrillRecord {
+  std::string name;
+  float diameter = 0;
+};
 
 inline constexpr int kMaxDrills = 250;
 inline constexpr int kMaxThreads = 200;

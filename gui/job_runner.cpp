@@ -79,6 +79,15 @@ void JobRunner::Menu() { EzEvents(app_, kMainForm, kAboutMenu, kMsgClick, 0); }
 
 void JobRunner::Close() { EzEvents(app_, kMainForm, 0, kMsgClose, 0); }
 
+void JobRunner::New() {
+  if (file_.Modified(app_)) err_ << "note: new: unsaved changes discarded (no window to ask)\n";
+  file_.New(app_);
+}
+
+bool JobRunner::Open(const std::filesystem::path& path) { return file_.Open(app_, path); }
+
+bool JobRunner::Save(const std::filesystem::path& path) { return file_.Save(app_, path); }
+
 namespace {
 
 struct Line {
@@ -119,6 +128,18 @@ int JobRunner::RunScript(std::istream& script) {
     if (command == "menu" || command == "close") {
       if (!rest.empty()) return fail("'" + std::string(command) + "' takes no arguments");
       command == "menu" ? Menu() : Close();
+      continue;
+    }
+    if (command == "new") {
+      if (!rest.empty()) return fail("'new' takes no arguments");
+      New();
+      continue;
+    }
+    if (command == "open" || command == "save") {
+      if (rest.empty()) return fail("'" + std::string(command) + "' needs a file path");
+      const std::filesystem::path path(rest);
+      if (!(command == "open" ? Open(path) : Save(path)))
+        return fail(std::string(command) + " failed");
       continue;
     }
     if (command == "tab") {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/program_file.h"
 #include "gui/headless_form.h"
 
 namespace tbx {
@@ -28,12 +29,18 @@ class JobRunner {
   void Tab(int tab);
   void Menu();
   void Close();
+  // Program files. New with unsaved changes has no one to ask: the changes are discarded and
+  // a note says so on `err`. Open and Save show their failures as message boxes.
+  void New();
+  bool Open(const std::filesystem::path& path);
+  bool Save(const std::filesystem::path& path);
 
   // Runs a whole script (after Start) and returns the exit status: 0, 1 start-up failed,
   // 2 a line that cannot run.
   int RunScript(std::istream& script);
 
   App& app() { return app_; }
+  ProgramFile& file() { return file_; }
   HeadlessForm& form() { return form_; }
   std::string Output() const { return form_.GetText(kMainForm, id::kOutput); }
   const std::vector<std::string>& Messages() const { return messages_; }
@@ -46,6 +53,7 @@ class JobRunner {
   std::ostream& err_;
   HeadlessForm form_;
   App app_;
+  ProgramFile file_{app_};
   std::vector<std::string> messages_;
 };
 

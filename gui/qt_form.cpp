@@ -11,6 +11,7 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -23,7 +24,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTextCursor>
 #include <QShortcut>
 #include <QStyleOptionButton>
 #include <QTimer>
@@ -31,6 +36,7 @@
 #include <vector>
 
 #include "app/catalogue.h"
+#include "app/tooltips.h"
 #include "gui/icon/turnbrix_icon.h"
 #include "gui/qt_tabs.h"
 
@@ -88,6 +94,29 @@ int CaptionReach(QAbstractButton* button) {
   return contents.left() + button->fontMetrics().horizontalAdvance(button->text()) + 3;
 }
 
+// Alt+letter for the buttons; the text the logic reads stays without the mark.
+QString WithMnemonic(std::string_view text) {
+  static const std::pair<std::string_view, const char*> marks[] = {
+      {"OK", "&OK"}, {"Undo", "&Undo"}, {"Copy", "&Copy"}, {"Exit", "E&xit"}, {"Calc", "C&alc"}};
+  for (const auto& [plain, marked] : marks) {
+    if (text == plain) return QString::fromLatin1(marked);
+  }
+  QString shown = ToQt(text);
+  return shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString WithoutMnemonic(const QString& shown) {
+  QString text;
+  for (qsizetype i = 0; i < shown.size(); ++i) {
+    if (shown[i] == QLatin1Char('&') && i + 1 < shown.size()) ++i;
+    text += shown[i];
+  }
+  return text;
+}
+
+// A box marked as having held no number: tinted until it holds one again.
+const QColor kMarkedBase(255, 214, 214);
+
 // The library's 16-colour palette.
 QColor PaletteColour(int index) {
   static const QColor colours[16] = {
@@ -106,7 +135,9 @@ struct QtForm::Control {
   std::string style;
   double column = 0, row = 0, width = 0, height = 0;
   QWidget* widget = nullptr;
+  QWidget* outer = nullptr;  // what is placed on the form: the widget, or its splitter
   bool multiLine = false;
+  bool marked = false;
   // Multi-line boxes: the text as the program last set it, returned unchanged until the user
   // edits the box, so that the program text comes back byte for byte.
   std::string programText;
@@ -124,6 +155,9 @@ struct QtForm::Form {
   double width = 1, height = 1;  // grid units
   QSizeF unit;                   // pixels per column and per row
   bool unitFixed = false;
+  ControlId stretchId = 0;  // takes the room beyond the grid
+  QSize extra;              // pixels beyond the grid
+  QScrollArea* scroll = nullptr;
   std::map<ControlId, std::unique_ptr<Control>> controls;
   std::vector<Control*> order;
   std::map<const RadioGroup*, QButtonGroup*> groups;
@@ -136,9 +170,33 @@ class QtForm::FormWindow : public QMainWindow {
       : QMainWindow(parent, parent ? Qt::Dialog : Qt::Window), owner_(owner), form_(form) {}
 
  protected:
+  // A dialog: Esc closes it, Enter presses its first button.
+  void keyPressEvent(QKeyEvent* event) override {
+    if (!form_.parent.empty() && event->modifiers() == Qt::NoModifier) {
+      if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+      }
+      if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        for (Control* c : form_.order) {
+          if (c->kind == ControlKind::Button) {
+            static_cast<QAbstractButton*>(c->widget)->click();
+            return;
+          }
+        }
+      }
+    }
+    QMainWindow::keyPressEvent(event);
+  }
+
   void closeEvent(QCloseEvent* event) override {
     owner_.CloseRequested(form_);
-    event->accept();
+    // The main form stays when its close was cancelled (or waits behind a running handler).
+    if (form_.parent.empty() && form_.loaded) {
+      event->ignore();
+    } else {
+      event->accept();
+    }
   }
 
  private:
@@ -150,7 +208,14 @@ QtForm::QtForm() = default;
 
 QtForm::~QtForm() {
   // Widgets lose focus and items as they go; nothing may reach the logic any more.
-  disconnect(nullptr, nullptr, this, nullptr);
+  for (auto& [name, form] : forms_) {
+    for (Control* c : form->order) {
+      QObject::disconnect(c->widget, nullptr, this, nullptr);
+      if (c->kind == ControlKind::TabControl)
+        static_cast<MultiRowTabs*>(c->widget)->onUserChoice = nullptr;
+    }
+  }
+  if (menuAction_) QObject::disconnect(menuAction_, nullptr, this, nullptr);
   sink_ = nullptr;
   textBoxes_.clear();
   std::vector<QPointer<QMainWindow>> topLevel;
@@ -187,6 +252,104 @@ QSizeF QtForm::GridUnit(std::string_view form) const {
   return f ? f->unit : QSizeF();
 }
 
+QMainWindow* QtForm::MainWindow() const {
+  for (auto& [name, form] : forms_) {
+    if (form->parent.empty()) return form->window;
+  }
+  return nullptr;
+}
+
+QSize QtForm::GridSize(std::string_view form) const {
+  Form* f = FindForm(form);
+  if (!f) return {};
+  return QSize(qRound(f->width * f->unit.width()), qRound(f->height * f->unit.height()));
+}
+
+bool QtForm::IsMarked(std::string_view form, ControlId id) const {
+  Control* c = Find(form, id);
+  return c && c->marked;
+}
+
+void QtForm::FitOnScreen(QWidget* window) {
+  QScreen* screen = window->screen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  // The frame the window manager adds, as far as it is known yet.
+  const QMargins frame(window->geometry().left() - window->frameGeometry().left(),
+                       window->geometry().top() - window->frameGeometry().top(),
+                       window->frameGeometry().right() - window->geometry().right(),
+                       window->frameGeometry().bottom() - window->geometry().bottom());
+  const QSize room = area.size().shrunkBy(frame);
+  const QSize size =
+      window->size().boundedTo(room).expandedTo(window->minimumSize().boundedTo(room));
+  if (size != window->size()) window->resize(size);
+  QRect outer(window->geometry().topLeft() - QPoint(frame.left(), frame.top()),
+              size.grownBy(frame));
+  const QPoint was = outer.topLeft();
+  const QPoint last(std::max(area.left(), area.right() + 1 - outer.width()),
+                    std::max(area.top(), area.bottom() + 1 - outer.height()));
+  outer.moveTo(std::clamp(outer.left(), area.left(), last.x()),
+               std::clamp(outer.top(), area.top(), last.y()));
+  // Moved only when it must be: before the frame is known the window's place is not its frame's.
+  if (outer.topLeft() != was) window->move(outer.topLeft());
+}
+
+void QtForm::SetStretch(std::string_view name, ControlId id) {
+  Form* form = FindForm(name);
+  Control* c = Find(name, id);
+  if (!form || !c || form->stretchId) return;
+  form->stretchId = id;
+  QMainWindow* window = form->window;
+  window->layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+  window->setMinimumSize(0, 0);
+  window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  // Smaller than its grid (a small screen, a large font), the form scrolls rather than clips.
+  form->scroll = new QScrollArea;
+  form->scroll->setFrameShape(QFrame::NoFrame);
+  form->scroll->setWidgetResizable(true);
+  window->takeCentralWidget();
+  form->scroll->setWidget(form->client);
+  window->setCentralWidget(form->scroll);
+  window->statusBar();  // made now, so that the first size counts it
+  form->client->installEventFilter(this);
+
+  programArea_ = new QSplitter(Qt::Horizontal, form->client);
+  programArea_->setObjectName(QStringLiteral("programArea"));
+  programArea_->setChildrenCollapsible(false);
+  programArea_->addWidget(c->widget);
+  c->outer = programArea_;
+  ApplySize(*form);
+  Place(*form, *c);
+  UpdateVisibility(*form);
+  if (form->placed) {
+    ShowWholeGrid(*form);
+    FitOnScreen(window);
+  }
+}
+
+// The window as large as the whole grid with its menu and status bars; FitOnScreen then
+// shrinks it to the screen's room.
+void QtForm::ShowWholeGrid(Form& form) {
+  QMainWindow* window = form.window;
+  int chrome = 0;
+  for (QWidget* bar : {window->menuWidget(), static_cast<QWidget*>(window->statusBar())}) {
+    if (bar) chrome += bar->sizeHint().height();
+  }
+  window->resize(GridSize(form.name) + QSize(0, chrome));
+}
+
+QWidget* QtForm::Outer(const Control& control) const {
+  return control.outer ? control.outer : control.widget;
+}
+
+void QtForm::Stretch(Form& form) {
+  const QSize grid = GridSize(form.name);
+  const QSize extra = (form.client->size() - grid).expandedTo(QSize(0, 0));
+  if (extra == form.extra) return;
+  form.extra = extra;
+  for (Control* c : form.order) Place(form, *c);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Forms
 
@@ -212,7 +375,6 @@ void QtForm::CreateForm(std::string_view name, std::string_view parent, std::str
   window->setCentralWidget(form->client);
   window->layout()->setSizeConstraint(QLayout::SetFixedSize);
   form->window = window;
-
   // The main menu belongs to the first form without a parent.
   if (!owner && !menuCaption_.empty() && !menuAction_) {
     menuAction_ = window->menuBar()->addAction(ToQt(menuCaption_));
@@ -235,8 +397,13 @@ void QtForm::FixGridUnit(Form& form) {
 
 void QtForm::ApplySize(Form& form) {
   FixGridUnit(form);
-  form.client->setFixedSize(qRound(form.width * form.unit.width()),
-                            qRound(form.height * form.unit.height()));
+  const QSize grid = GridSize(form.name);
+  if (form.stretchId) {
+    form.client->setMinimumSize(grid);
+    form.client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  } else {
+    form.client->setFixedSize(grid);
+  }
 }
 
 void QtForm::ResizeForm(std::string_view name, double, double, double width, double height, int) {
@@ -256,15 +423,30 @@ void QtForm::ShowForm(std::string_view name) {
     ApplySize(*form);
     UpdateVisibility(*form);
     window->adjustSize();
+    if (form->scroll) {
+      ShowWholeGrid(*form);
+    } else {
+      // A fixed form grows to hold a caption wider than its cell (a long folder name).
+      const QRect used = form->client->childrenRect();
+      form->client->setFixedSize(GridSize(form->name).expandedTo(
+          QSize(used.right() + qRound(form->unit.width()), used.bottom())));
+      window->adjustSize();
+    }
     QWidget* over = window->parentWidget();
     QRect area = over ? over->frameGeometry()
                       : (window->screen() ? window->screen()->availableGeometry() : QRect());
     if (area.isValid()) window->move(area.center() - window->rect().center());
+    FitOnScreen(window);
     form->placed = true;
   }
   if (window->isVisible()) window->raise();  // already open, perhaps behind another window
   window->show();
   window->activateWindow();
+  // The window manager's frame is known only once the window is shown.
+  QPointer<QMainWindow> shown(window);
+  QTimer::singleShot(0, window, [shown] {
+    if (shown) FitOnScreen(shown);
+  });
 }
 
 void QtForm::HideForm(std::string_view name) {
@@ -354,7 +536,7 @@ QWidget* QtForm::MakeWidget(Form& form, Control& control, std::string_view text)
       return new QLineEdit(ToQt(text), parent);
     }
     case ControlKind::Button: {
-      auto* button = new QPushButton(ToQt(text), parent);
+      auto* button = new QPushButton(WithMnemonic(text), parent);
       button->setAutoDefault(false);
       button->setCheckable(HasStyle(control.style, 'X'));  // a toggle keeps its check mark
       return button;
@@ -452,6 +634,7 @@ void QtForm::CreateControl(std::string_view formName, const ControlSpec& entry) 
     }
     widget->setPalette(palette);
   }
+  control->outer = widget;
   widget->setObjectName(QStringLiteral("control%1").arg(entry.id));
   Place(*form, *control);
 
@@ -471,9 +654,21 @@ void QtForm::CreateControl(std::string_view formName, const ControlSpec& entry) 
 void QtForm::Place(const Form& form, Control& control) {
   const double cu = form.unit.width(), ru = form.unit.height();
   // Edges are rounded, not sizes, so that cells that meet in the grid meet on screen.
-  const int left = qRound(control.column * cu), top = qRound(control.row * ru);
+  int left = qRound(control.column * cu), top = qRound(control.row * ru);
   int right = qRound((control.column + control.width) * cu);
   int bottom = qRound((control.row + control.height) * ru);
+  // Room beyond the grid goes to the stretching control; what stands below or right of it
+  // moves with its edges.
+  if (const Control* s = form.stretchId ? Find(form.name, form.stretchId) : nullptr) {
+    if (&control == s) {
+      right += form.extra.width();
+      bottom += form.extra.height();
+    } else {
+      const int dx = control.column >= s->column + s->width ? form.extra.width() : 0;
+      const int dy = control.row >= s->row + s->height ? form.extra.height() : 0;
+      left += dx, right += dx, top += dy, bottom += dy;
+    }
+  }
   QWidget* w = control.widget;
   // A combo box is drawn as tall as its style makes it; its cell's height is the drop-down's.
   if (control.kind == ControlKind::ComboBox) bottom = top + w->sizeHint().height();
@@ -483,13 +678,20 @@ void QtForm::Place(const Form& form, Control& control) {
     right = std::max(right, left + CaptionReach(static_cast<QAbstractButton*>(w)));
   auto* label = qobject_cast<QLabel*>(w);
   if (label && label->frameShape() == QFrame::NoFrame) {
-    if (!HasStyle(control.style, 'C'))
-      right = std::max(right, left + label->fontMetrics().horizontalAdvance(label->text()) + 1);
+    const bool lines = label->text().contains(QLatin1Char('\n'));
+    if (!HasStyle(control.style, 'C')) {
+      int widest = 0;
+      for (const QString& line : label->text().split(QLatin1Char('\n')))
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+      right = std::max(right, left + widest + 1);
+    }
     // Centred on the first row of its cell: level with a box in the same row, and close to
-    // one a quarter row above, as the catalogue places some captions.
-    label->setContentsMargins(0, 0, 0, std::max(0, bottom - top - qRound(ru)));
+    // one a quarter row above, as the catalogue places some captions. Text of several lines
+    // fills the cell from its top.
+    if (lines) label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setContentsMargins(0, 0, 0, lines ? 0 : std::max(0, bottom - top - qRound(ru)));
   }
-  w->setGeometry(left, top, right - left, bottom - top);
+  Outer(control)->setGeometry(left, top, right - left, bottom - top);
 }
 
 void QtForm::Connect(Form& form, Control& control) {
@@ -545,7 +747,7 @@ void QtForm::UpdateVisibility(Form& form) {
   for (Control* c : form.order) {
     const bool onForm = c->column < form.width && c->row < form.height;
     const bool layerShown = c->layer == 0 || c->layer == form.visibleLayer;
-    c->widget->setVisible(onForm && layerShown);
+    Outer(*c)->setVisible(onForm && layerShown);
   }
 }
 
@@ -600,6 +802,11 @@ void QtForm::RadioClicked(const Form& form, const Control& control) {
 }
 
 bool QtForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize) {
+    for (auto& [name, form] : forms_) {
+      if (form->client == watched && form->stretchId) Stretch(*form);
+    }
+  }
   if (event->type() == QEvent::FocusOut) {
     auto it = textBoxes_.find(watched);
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
@@ -628,6 +835,7 @@ std::string QtForm::GetText(std::string_view form, ControlId id) const {
       }
       return FromQt(static_cast<QLineEdit*>(c->widget)->text());
     case ControlKind::Button:
+      return FromQt(WithoutMnemonic(static_cast<QAbstractButton*>(c->widget)->text()));
     case ControlKind::Radio:
     case ControlKind::CheckBox:
       return FromQt(static_cast<QAbstractButton*>(c->widget)->text());
@@ -661,9 +869,26 @@ void QtForm::SetText(std::string_view form, ControlId id, std::string_view text)
     case ControlKind::TextBox:
       if (c->multiLine) {
         auto* box = static_cast<QPlainTextEdit*>(c->widget);
+        // An operation adds to the end of the box: only the new blocks are added, so that a
+        // long program is not laid out again for each one.
+        const std::string shown = GetText(form, id);
+        const bool extends = !shown.empty() && text.size() > shown.size() &&
+                             text.compare(0, shown.size(), shown) == 0 && shown.back() != '\r';
+        const bool same = text == shown;
         c->programText = text;
         c->editedByUser = false;
-        box->setPlainText(ToEditor(text));
+        if (same) {
+          // Nothing to lay out again.
+        } else if (extends) {
+          QTextDocument* document = box->document();
+          document->setUndoRedoEnabled(false);  // as setPlainText, it ends the editor's own undo
+          QTextCursor end(document);
+          end.movePosition(QTextCursor::End);
+          end.insertText(ToEditor(std::string_view(text).substr(shown.size())));
+          document->setUndoRedoEnabled(true);
+        } else {
+          box->setPlainText(ToEditor(text));
+        }
         // The newest blocks are at the end: keep them in view.
         box->moveCursor(QTextCursor::End);
         box->ensureCursorVisible();
@@ -673,6 +898,8 @@ void QtForm::SetText(std::string_view form, ControlId id, std::string_view text)
       }
       break;
     case ControlKind::Button:
+      static_cast<QAbstractButton*>(c->widget)->setText(WithMnemonic(text));
+      break;
     case ControlKind::Radio:
     case ControlKind::CheckBox:
       static_cast<QAbstractButton*>(c->widget)->setText(ToQt(text));
@@ -782,6 +1009,44 @@ void QtForm::MessageBox(std::string_view text, std::string_view title, MessageIc
   QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                   ToQt(title), ToQt(text), QMessageBox::Ok, parent);
   box.exec();
+  if (title == "TBX Error") FocusNamedField(text);
+}
+
+void QtForm::FocusNamedField(std::string_view message) {
+  Form* form = FindForm(kMainForm);
+  if (!form || !form->loaded) return;
+  const ControlId id = FieldNamedIn(message, form->visibleLayer);
+  Control* field = id ? Find(kMainForm, id) : nullptr;
+  if (!field) return;
+  // A field on another tab: that tab is chosen as the user would choose it.
+  if (field->layer != 0 && field->layer != form->visibleLayer) {
+    for (Control* c : form->order) {
+      if (c->kind == ControlKind::TabControl)
+        static_cast<MultiRowTabs*>(c->widget)->choose(field->layer - 1);
+    }
+  }
+  QPointer<QWidget> widget(field->widget);
+  QTimer::singleShot(0, widget, [widget] {
+    if (!widget || !widget->isVisible() || !widget->isEnabled()) return;
+    widget->window()->activateWindow();
+    widget->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(widget.data())) line->selectAll();
+  });
+}
+
+void QtForm::FieldNote(std::string_view form, ControlId id, std::string_view note) {
+  Control* c = Find(form, id);
+  Form* f = FindForm(form);
+  if (!c || !f) return;
+  if (!note.empty()) f->window->statusBar()->showMessage(ToQt(note));
+  const bool mark = !note.empty();
+  if (mark == c->marked) return;
+  c->marked = mark;
+  QPalette palette = c->widget->palette();
+  const QColor plain = QApplication::palette(c->widget).color(QPalette::Base);
+  palette.setColor(QPalette::Base, mark ? kMarkedBase : plain);
+  c->widget->setPalette(palette);
+  c->widget->setProperty("unreadable", mark);
 }
 
 }  // namespace tbx

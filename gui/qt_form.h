@@ -16,6 +16,8 @@
 #include "app/form_model.h"
 
 class QWidget;
+class QSplitter;
+class QMainWindow;
 
 namespace tbx {
 
@@ -33,6 +35,11 @@ class QtForm : public QObject, public FormModel {
   void SetEventSink(EventSink sink) { sink_ = std::move(sink); }
   // Unattended runs (screenshots) pass message boxes here instead of waiting for a click.
   void SetMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
+  // The main form may grow past its grid: the control `id` takes the extra room, the controls
+  // below it move down with its lower edge. The control is held in a splitter (ProgramArea) so
+  // that other panes can stand beside it. Smaller than the grid, the form scrolls.
+  void SetStretch(std::string_view form, ControlId id);
+  QSplitter* ProgramArea() const { return programArea_; }
 
   void CreateForm(std::string_view name, std::string_view parent, std::string_view caption,
                   double column, double row, double width, double height,
@@ -65,11 +72,20 @@ class QtForm : public QObject, public FormModel {
                int start) const override;
   void SetClipboard(std::string_view text) override;
   void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+  // The note goes to the status bar and the box is marked; an empty note unmarks it.
+  void FieldNote(std::string_view form, ControlId id, std::string_view note) override;
 
   // The widgets, for the executable (screenshots) and the tests.
   QWidget* Window(std::string_view form) const;
   QWidget* Widget(std::string_view form, ControlId id) const;
   QAction* MenuAction() const { return menuAction_; }
+  QMainWindow* MainWindow() const;
+  // Keeps a top-level window inside its screen's available area, shrinking it to fit.
+  static void FitOnScreen(QWidget* window);
+  // The size of a form's grid in pixels.
+  QSize GridSize(std::string_view form) const;
+  // Whether the box is marked as having held text that was not a number.
+  bool IsMarked(std::string_view form, ControlId id) const;
   // Pixels of one grid column and one grid row on the form.
   QSizeF GridUnit(std::string_view form) const;
 
@@ -99,6 +115,10 @@ class QtForm : public QObject, public FormModel {
   void Place(const Form& form, Control& control);
   void ApplySize(Form& form);
   void UpdateVisibility(Form& form);
+  void FocusNamedField(std::string_view message);
+  void ShowWholeGrid(Form& form);
+  void Stretch(Form& form);
+  QWidget* Outer(const Control& control) const;
 
   std::map<std::string, std::unique_ptr<Form>, std::less<>> forms_;
   std::map<const QObject*, std::pair<Form*, Control*>> textBoxes_;  // watched for focus loss
@@ -109,6 +129,7 @@ class QtForm : public QObject, public FormModel {
   int menuId_ = 0;
   std::string menuCaption_;
   QPointer<QAction> menuAction_;
+  QSplitter* programArea_ = nullptr;
   EventSink sink_;
   MessageSink messageSink_;
   std::deque<Event> pending_;

@@ -1,27 +1,61 @@
 // turnbrix: the desktop window. The same start-up and event handlers as turnbrix-cli, on Qt
 // widgets.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QMainWindow>
 #include <QStatusBar>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "app/app.h"
 #include "app/events.h"
 #include "app/first_run.h"
 #include "app/startup.h"
 #include "gui/icon/turnbrix_icon.h"
+#include "gui/program_window.h"
 #include "gui/qt_form.h"
 #include "gui/qt_tabs.h"
 #include "turnbrix_build.h"
 
 namespace {
 
+// The window with a short program in it and the File menu open, as one picture.
+QImage ProgramWithFileMenu(tbx::QtForm& form, tbx::ProgramWindow& window) {
+  auto* tabs = dynamic_cast<tbx::MultiRowTabs*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  auto click = [&](tbx::ControlId id) {
+    static_cast<QAbstractButton*>(form.Widget(tbx::kMainForm, id))->click();
+  };
+  tabs->choose(1);
+  click(tbx::id::kThreadOk);
+  tabs->choose(2);
+  click(tbx::id::kCSinkOk);
+  QMainWindow* main = form.MainWindow();
+  QMenu* menu = window.FileMenu();
+  QMenuBar* bar = main->menuBar();
+  const QPoint at = bar->mapTo(main, bar->actionGeometry(menu->menuAction()).bottomLeft());
+  menu->popup(main->mapToGlobal(at));
+  QApplication::processEvents();
+  QImage picture = main->grab().toImage();
+  {
+    QPainter painter(&picture);
+    painter.drawPixmap(at, menu->grab());
+  }
+  menu->hide();
+  return picture;
+}
+
 // Shows every tab as a click on it would and saves the window as DIR/tabN.png, then the
-// About form as DIR/about.png and the icon as DIR/icon.png.
-bool SaveScreenshots(tbx::QtForm& form, const QString& folder) {
+// About form as DIR/about.png, the window with a program and its File menu as
+// DIR/program.png, and the icon as DIR/icon.png.
+bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const QString& folder) {
   QDir dir(folder);
   if (!dir.mkpath(QStringLiteral("."))) {
     std::fprintf(stderr, "turnbrix: cannot create %s\n", qPrintable(folder));
@@ -44,6 +78,12 @@ bool SaveScreenshots(tbx::QtForm& form, const QString& folder) {
   form.MenuAction()->trigger();
   QWidget* about = form.Window(tbx::kAboutForm);
   if (!about || !save(about, QStringLiteral("about.png"))) return false;
+  about->hide();
+  const QString program = dir.filePath(QStringLiteral("program.png"));
+  if (!ProgramWithFileMenu(form, programWindow).save(program)) {
+    std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(program));
+    return false;
+  }
   return tbx::TurnbrixIcon().pixmap(256).save(dir.filePath(QStringLiteral("icon.png")));
 }
 
@@ -62,6 +102,7 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("turnbrix"));
+  QApplication::setOrganizationName(QStringLiteral("turnbrix"));
   QApplication::setApplicationVersion(QStringLiteral(TURNBRIX_VERSION));
   QApplication::setWindowIcon(tbx::TurnbrixIcon());
 
@@ -92,10 +133,16 @@ int main(int argc, char** argv) {
       tbx::ShippedDataFolder(tbx::ExecutableFolder(), TURNBRIX_SOURCE_RESOURCES));
   tbx::QtForm form;
   tbx::App app(form, tbx::HomeFolder(parser.isSet(homeOption) ? home.constData() : nullptr));
-  form.SetEventSink([&app](std::string_view name, tbx::ControlId control, int message, int value) {
-    tbx::EzEvents(app, name, control, message, value);
-  });
   const bool screenshots = parser.isSet(screenshotOption);
+  // Window size and place, recent files; screenshots neither read nor keep them.
+  QTemporaryDir scratch;
+  auto settings = screenshots ? std::make_unique<QSettings>(
+                                    scratch.filePath(QStringLiteral("turnbrix.conf")), QSettings::IniFormat)
+                              : std::make_unique<QSettings>();
+  tbx::ProgramWindow window(form, app, *settings);
+  form.SetEventSink([&window](std::string_view name, tbx::ControlId control, int message, int value) {
+    window.Event(name, control, message, value);
+  });
   if (screenshots) {
     form.SetMessageSink([](std::string_view title, std::string_view text) {
       std::fprintf(stderr, "[%.*s] %.*s\n", static_cast<int>(title.size()), title.data(),
@@ -105,11 +152,9 @@ int main(int argc, char** argv) {
 
   // A failed start-up has shown its messages and unloaded the main form.
   if (!tbx::EzMain(app)) return 1;
-  if (auto* window = qobject_cast<QMainWindow*>(form.Window(tbx::kMainForm)); window && !firstRun.empty()) {
-    window->statusBar()->setSizeGripEnabled(false);  // the window has a fixed size
-    window->statusBar()->showMessage(QString::fromStdString(firstRun));
-    window->adjustSize();
-  }
-  if (screenshots) return SaveScreenshots(form, parser.value(screenshotOption)) ? 0 : 1;
+  window.Install();
+  if (auto* main = qobject_cast<QMainWindow*>(form.Window(tbx::kMainForm)); main && !firstRun.empty())
+    main->statusBar()->showMessage(QString::fromStdString(firstRun));
+  if (screenshots) return SaveScreenshots(form, window, parser.value(screenshotOption)) ? 0 : 1;
   return application.exec();
 }

@@ -1,11 +1,12 @@
 #pragma once
-// A tab control whose tabs wrap onto as many rows as its width needs, the row of the chosen
-// tab next to the page (nine captions do not fit one row of the catalogue's width). The pages
-// themselves are the form's layers: this widget draws the tabs and the page frame only.
-#include <QStringList>
+// A tab control whose tabs stand in one row in catalogue order, however many there are: when
+// they are wider than the control, arrows at the row's end scroll it. Choosing a tab never
+// moves the others. The pages themselves are the form's layers: this widget draws the row and
+// the page frame only.
 #include <QWidget>
 #include <functional>
-#include <vector>
+
+class QTabBar;
 
 namespace tbx {
 
@@ -18,36 +19,30 @@ class MultiRowTabs : public QWidget {
   std::function<void(int index)> onUserChoice;
 
   int addTab(const QString& text);
-  int count() const { return static_cast<int>(texts_.size()); }
-  QString tabText(int index) const { return texts_.value(index); }
-  int currentIndex() const { return current_; }
+  int count() const;
+  QString tabText(int index) const;
+  int currentIndex() const;
   void setCurrentIndex(int index);
   // As the user's choice: the tab is shown and onUserChoice called.
   void choose(int index);
-  // Where the tab is drawn now.
+  // Where the tab is drawn now (outside the control while the row is scrolled away from it).
   QRect tabRect(int index) const;
-  int rowCount() const { return static_cast<int>(rows_.size()); }
+  int rowCount() const { return 1; }
   // The page frame below the tabs.
   QRect pageRect() const;
+  QTabBar* bar() const { return bar_; }
 
   QSize sizeHint() const override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
-  void Arrange();
-  int RowOf(int index) const;
-  int TabHeight() const;
-
-  QStringList texts_;
-  int current_ = -1;
-  std::vector<std::vector<int>> rows_;  // tab indexes per row, first row first
-  std::vector<QRect> rects_;            // per tab, as drawn
+  QTabBar* bar_;
+  bool quiet_ = false;  // changes made by the program raise nothing
 };
 
 }  // namespace tbx

@@ -150,6 +150,32 @@ TEST(JobRunner, ReadsTheScriptFromStandardInput) {
   EXPECT_EQ(run.out, "");
 }
 
+TEST(JobRunner, NewOpenAndSaveProgramFiles) {
+  Cli cli;
+  const std::string file = (cli.home.path() / "part.nc").string();
+  CliRun run = cli.Script("tab 5\nclick 705\nsave " + file + "\nprint\nnew\nprint\nopen " +
+                          file + "\nclick 705\nprint\nset 1070 \nnew\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string first = ReadFile(file);
+  ASSERT_EQ(first.substr(0, 7), "N10 T01");
+  // Printed: the saved program, the empty new one, then the opened one with a ream after it.
+  EXPECT_EQ(run.out.substr(0, first.size()), first);
+  EXPECT_EQ(run.out.substr(first.size(), first.size()), first);
+  const std::string next = run.out.substr(2 * first.size());
+  EXPECT_EQ(next.substr(0, 4), "N" + std::to_string(10 * (1 + std::count(first.begin(), first.end(), '\n'))));
+  // Only the last new, after a change, had something to discard.
+  EXPECT_EQ(run.err, "note: new: unsaved changes discarded (no window to ask)\n");
+
+  for (const std::string& line : {"save " + cli.home.path().string() + "/default.txt/x.nc",
+                                  "open " + cli.home.path().string() + "/none.nc",
+                                  std::string("open"), std::string("new 1")}) {
+    CliRun bad = cli.Script("tab 5\nclick 705\n" + line + "\nprint\n");
+    EXPECT_EQ(bad.status, 2) << line;
+    EXPECT_EQ(bad.out, "") << line;
+    EXPECT_NE(bad.err.find("line 3: "), std::string::npos) << bad.err;
+  }
+}
+
 // Every tests/jobs/NAME.job must print exactly tests/jobs/NAME.out.
 TEST(JobRunner, JobFilesPrintTheirExpectedPrograms) {
   std::vector<fs::path> jobs;

@@ -18,7 +18,18 @@
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QMenu>
+#include <QTextBlock>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTextLayout>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
@@ -34,6 +45,8 @@
 #include "app/startup.h"
 #include "gui/icon/turnbrix_icon.h"
 #include "gui/job_runner.h"
+#include "gui/program_window.h"
+#include "gui/gcode_highlighter.h"
 #include "gui/qt_tabs.h"
 
 namespace tbx {
@@ -103,15 +116,37 @@ class BoxWatcher {
   QTimer timer_;
 };
 
-// The program in the Qt window, with a record of every event the window raised.
+enum class Frame { kFormOnly, kDesktop };
+
+// The program in the Qt window, with a record of every event the window raised. As the
+// desktop program, the form stands in its ProgramWindow (menus, files, shortcuts), whose
+// questions and file choices the test answers.
 class Window {
  public:
-  explicit Window(bool withData = true) : home(withData), app(form, home.path()) {
+  explicit Window(bool withData = true, Frame frame = Frame::kFormOnly,
+                  const QString& settingsFile = {})
+      : home(withData), app(form, home.path()) {
+    if (frame == Frame::kDesktop) {
+      settings = std::make_unique<QSettings>(
+          settingsFile.isEmpty() ? settingsDir.filePath(QStringLiteral("turnbrix.conf")) : settingsFile,
+          QSettings::IniFormat);
+      program = std::make_unique<ProgramWindow>(form, app, *settings);
+      program->SetPrompt([this] {
+        ++asked;
+        return answer;
+      });
+      program->SetFileChooser([this](bool, const QString&) { return chosen; });
+    }
     form.SetEventSink([this](std::string_view name, ControlId control, int message, int value) {
       events.push_back({std::string(name), control, message, value});
-      EzEvents(app, name, control, message, value);
+      if (program) {
+        program->Event(name, control, message, value);
+      } else {
+        EzEvents(app, name, control, message, value);
+      }
     });
     started = EzMain(app);
+    if (started && program) program->Install();
     if (started) {
       main()->activateWindow();
       started = QTest::qWaitForWindowActive(main());
@@ -159,9 +194,33 @@ class Window {
                         list->visualItemRect(list->item(index)).center());
     }
   }
+  // The row's arrows first, as the user scrolls a tab into view, then a click on it.
   void Tab(int tab) {
     auto* tabs = Tabs();
+    for (int tries = 0; tries < 2 * tabs->count() && !InView(tab - 1); ++tries) {
+      const bool right = tabs->tabRect(tab - 1).right() >= RowEnd();
+      QTest::mouseClick(Arrow(right), Qt::LeftButton);
+    }
+    QVERIFY2(InView(tab - 1), qPrintable(QStringLiteral("tab %1 out of view").arg(tab)));
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab - 1).center());
+  }
+  QToolButton* Arrow(bool right) {
+    for (auto* b : Tabs()->bar()->findChildren<QToolButton*>()) {
+      if (b->arrowType() == (right ? Qt::RightArrow : Qt::LeftArrow)) return b;
+    }
+    return nullptr;
+  }
+  // Where the tabs stop being visible: the row's end, or its arrows.
+  int RowEnd() {
+    int end = Tabs()->width();
+    for (bool right : {false, true}) {
+      if (QToolButton* b = Arrow(right); b && b->isVisible()) end = std::min(end, b->x());
+    }
+    return end;
+  }
+  bool InView(int index) {
+    const QRect r = Tabs()->tabRect(index);
+    return r.left() >= 0 && r.right() < RowEnd();
   }
 
   BoxWatcher boxes;
@@ -170,6 +229,12 @@ class Window {
   App app;
   std::vector<Raised> events;
   bool started = false;
+  QTemporaryDir settingsDir;
+  std::unique_ptr<QSettings> settings;
+  std::unique_ptr<ProgramWindow> program;
+  ProgramWindow::Answer answer = ProgramWindow::Answer::Cancel;
+  int asked = 0;
+  QString chosen;
 };
 
 // The same program without a window.
@@ -617,10 +682,14 @@ class QtFormTest : public QObject {
         (entry.kind == ControlKind::Frame ? frames : shown).push_back(w);
         if (entry.layer == tab) QVERIFY2(w->y() > pageTop, qPrintable(name + " meets the tabs"));
         // Captions fit their cell.
-        if (auto* label = qobject_cast<QLabel*>(w))
-          QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <=
-                       label->contentsRect().width(),
-                   qPrintable(name));
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+          const QStringList lines = label->text().split(QLatin1Char('\n'));
+          for (const QString& line : lines)
+            QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width(),
+                     qPrintable(name));
+          QVERIFY2(lines.size() * label->fontMetrics().lineSpacing() <= label->contentsRect().height(),
+                   qPrintable(name + " is too low"));
+        }
         if (qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w))
           QVERIFY2(Painted(w).width() <= w->width(), qPrintable(name + " is cut"));
         if (auto* combo = qobject_cast<QComboBox*>(w)) {
@@ -662,6 +731,317 @@ class QtFormTest : public QObject {
         }
       }
     }
+  }
+
+  // The program box as the user leaves it after typing at its end, then an operation.
+  void typedTextThenAnOperationStartsOnANewLine() {
+    Window window;
+    QVERIFY(window.started);
+    window.Tab(5);
+    window.Click(id::kReamOk);
+    const std::string first = window.Text(id::kOutput);
+    auto* box = window.W<QPlainTextEdit>(id::kOutput);
+    QTest::mouseClick(box->viewport(), Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(box, "(HAND EDIT)");
+    auto* mark = new QTextBlockUserData;  // gone, were the box laid out anew
+    box->document()->firstBlock().setUserData(mark);
+    window.Click(id::kReamOk);
+    QCOMPARE(box->document()->firstBlock().userData(), mark);
+    const std::string both = window.Text(id::kOutput);
+    const std::string typed = first + "(HAND EDIT)";
+    QCOMPARE(both.substr(0, typed.size() + 2), typed + "\r\n");
+    QCOMPARE(both.substr(typed.size() + 2, 4), std::string("N110"));
+    QCOMPARE(box->toPlainText(), QString::fromStdString(both).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    window.Click(id::kUndo);
+    QCOMPARE(window.Text(id::kOutput), typed);
+    QCOMPARE(box->toPlainText(),
+             QString::fromStdString(typed).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  }
+
+  void savedAndOpenedProgramsKeepEveryByte() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    QCOMPARE(window.main()->windowTitle(), QStringLiteral("Untitled[*] - Turnbrix V2.5"));
+    window.Tab(2);
+    window.Click(id::kThreadOk);
+    auto* box = window.W<QPlainTextEdit>(id::kOutput);
+    QTest::mouseClick(box->viewport(), Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(box, "M30");
+    QTRY_VERIFY(window.main()->isWindowModified());
+    const std::string program = window.Text(id::kOutput);
+
+    QTemporaryDir dir;
+    window.chosen = dir.filePath(QStringLiteral("part.nc"));
+    QTest::keyClick(window.main(), Qt::Key_S, Qt::ControlModifier);  // no file yet: Save As
+    QCOMPARE(ReadFile(window.chosen.toStdString()), program);
+    QVERIFY(!window.main()->isWindowModified());
+    QCOMPARE(window.main()->windowTitle(), QStringLiteral("part.nc[*] - Turnbrix V2.5"));
+    QCOMPARE(window.program->RecentFiles(), QStringList{window.chosen});
+    QStringList items;
+    for (QAction* action : window.program->FileMenu()->actions()) items << action->text();
+    QVERIFY2(items.contains(QStringLiteral("&1 part.nc")), qPrintable(items.join(u'|')));
+
+    QTest::keyClick(window.main(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(window.asked, 0);  // nothing unsaved
+    QCOMPARE(window.Text(id::kOutput), std::string());
+    QCOMPARE(box->toPlainText(), QString());
+
+    QTest::keyClick(window.main(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(window.Text(id::kOutput), program);
+    QVERIFY(!window.W(id::kUndo)->isEnabled());
+    window.Tab(5);
+    window.Click(id::kReamOk);  // numbering goes on after the highest block
+    QCOMPARE(window.Text(id::kOutput).substr(program.size(), 6), std::string("\r\nN110"));
+    QVERIFY(window.main()->isWindowModified());
+
+    // Save As to a place that cannot be written: the reason is shown, the old file stays.
+    window.chosen = dir.filePath(QStringLiteral("part.nc/inside.nc"));
+    QTest::keyClick(window.main(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(!window.boxes.seen.empty());
+    QCOMPARE(QString::fromStdString(window.boxes.seen.back()),
+             QStringLiteral("[Save Program] Cannot save %1: Not a directory").arg(window.chosen));
+    QCOMPARE(ReadFile(dir.filePath(QStringLiteral("part.nc")).toStdString()), program);
+    QVERIFY(window.main()->isWindowModified());
+    QCOMPARE(window.main()->windowTitle(), QStringLiteral("part.nc[*] - Turnbrix V2.5"));
+  }
+
+  void unsavedChangesAreAskedAbout_data() {
+    QTest::addColumn<int>("way");  // 0 File > New, 1 the Exit button, 2 closing the window
+    QTest::addColumn<int>("answer");
+    const char* ways[] = {"new", "exit", "close"};
+    const char* answers[] = {"save", "discard", "cancel"};
+    for (int w = 0; w < 3; ++w) {
+      for (int a = 0; a < 3; ++a)
+        QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(ways[w], answers[a]))) << w << a;
+    }
+  }
+
+  void unsavedChangesAreAskedAbout() {
+    QFETCH(int, way);
+    QFETCH(int, answer);
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    QTemporaryDir dir;
+    window.chosen = dir.filePath(QStringLiteral("kept.nc"));
+    window.answer = ProgramWindow::Answer(answer);
+    window.Tab(9);
+    window.Type(id::kXToolChange, "4.5");
+    window.Tab(5);
+    window.Click(id::kReamOk);
+    const std::string program = window.Text(id::kOutput);
+    switch (way) {
+      case 0: window.program->FileMenu()->actions().first()->trigger(); break;
+      case 1: window.Click(id::kExit); break;
+      case 2: window.main()->close(); break;
+    }
+    QCOMPARE(window.asked, 1);
+    const bool cancelled = window.answer == ProgramWindow::Answer::Cancel;
+    const bool saved = window.answer == ProgramWindow::Answer::Save;
+    QCOMPARE(QFileInfo::exists(window.chosen), saved);
+    if (saved) QCOMPARE(ReadFile(window.chosen.toStdString()), program);
+    if (way == 0 || cancelled) {
+      QVERIFY(window.form.IsLoaded(kMainForm));
+      QVERIFY(window.main()->isVisible());
+      QCOMPARE(window.Text(id::kOutput), cancelled ? program : std::string());
+      QCOMPARE(window.W(id::kUndo)->isEnabled(), cancelled);
+    } else {
+      QVERIFY(!window.form.IsLoaded(kMainForm));
+      QVERIFY(!window.main()->isVisible());
+      // The settings are saved on the way out, as ever.
+      QCOMPARE(ReadFile(window.home.path() / "default.txt"), std::string("4.5\r\n6.\r\n0.\r\n"));
+    }
+  }
+
+  // More room goes to the program box (and the panes beside it); the tabs keep their grid.
+  void resizingGivesTheRoomToTheProgramBox() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    QWidget* area = window.form.ProgramArea();
+    QVERIFY(area && area->isAncestorOf(window.W(id::kOutput)));
+    auto geometry = [&](ControlId id) {
+      QWidget* w = window.W(id);
+      return QRect(w->mapTo(window.main(), QPoint(0, 0)), w->size());
+    };
+    // From the whole grid (a small screen may have opened it smaller).
+    auto* scroll = window.main()->findChild<QScrollArea*>();
+    window.main()->resize(window.main()->size() + window.form.GridSize(kMainForm) - scroll->viewport()->size());
+    QTRY_COMPARE(scroll->viewport()->size(), window.form.GridSize(kMainForm));
+    const QRect box = geometry(id::kOutput), tabs = geometry(id::kTabs), exit = geometry(id::kExit),
+                tool = geometry(id::kTool);
+    window.main()->resize(window.main()->size() + QSize(200, 150));
+    QTRY_COMPARE(geometry(id::kOutput).size(), box.size() + QSize(200, 150));
+    QCOMPARE(geometry(id::kOutput).topLeft(), box.topLeft());
+    QCOMPARE(geometry(id::kExit), exit.translated(0, 150));
+    QCOMPARE(geometry(id::kTabs), tabs);
+    QCOMPARE(geometry(id::kTool), tool);
+
+    // Smaller than the grid, nothing is squeezed: the form scrolls.
+    window.main()->resize(300, 200);
+    QTRY_VERIFY(scroll->verticalScrollBar()->isVisible());
+    QCOMPARE(scroll->widget()->size(), window.form.GridSize(kMainForm));
+    scroll->ensureWidgetVisible(window.W(id::kExit));
+    QVERIFY(scroll->viewport()->rect().contains(
+        QRect(window.W(id::kExit)->mapTo(scroll->viewport(), QPoint(0, 0)), window.W(id::kExit)->size())));
+  }
+
+  // Run with QT_SCALE_FACTOR=2 as well (a second ctest entry).
+  void theWindowOpensOnTheScreenAndComesBackWhereItWas() {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("turnbrix.conf"));
+    QRect area, left;
+    {
+      Window window(true, Frame::kDesktop, settings);
+      QVERIFY(window.started);
+      area = window.main()->screen()->availableGeometry();
+      QVERIFY2(area.contains(window.main()->frameGeometry()),
+               qPrintable(QDebug::toString(window.main()->frameGeometry()) + QDebug::toString(area)));
+      // The whole grid when the screen has room, else as much as fits.
+      auto* scroll = window.main()->findChild<QScrollArea*>();
+      QCOMPARE(scroll->widget()->size().width() >= window.form.GridSize(kMainForm).width(), true);
+      if (area.height() > window.form.GridSize(kMainForm).height() + 80)
+        QVERIFY(!scroll->verticalScrollBar()->isVisible());
+      window.main()->resize(area.size() / 2 + QSize(10, 10));
+      window.main()->move(area.topLeft() + QPoint(7, 9));
+      left = window.main()->geometry();
+      window.Click(id::kExit);
+    }
+    {
+      Window window(true, Frame::kDesktop, settings);
+      QVERIFY(window.started);
+      QCOMPARE(window.main()->geometry(), left);
+      window.main()->move(area.bottomRight() + QPoint(500, 500));  // say, a screen since removed
+      window.Click(id::kExit);
+    }
+    Window window(true, Frame::kDesktop, settings);
+    QVERIFY(window.started);
+    QTRY_VERIFY(area.contains(window.main()->frameGeometry()));
+  }
+
+  void everyFieldSaysWhatItMeasuresAndItsUnit() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    for (const ControlSpec& entry : Catalogue()) {
+      if (entry.kind != ControlKind::TextBox || entry.id == id::kScratch) continue;
+      QVERIFY2(!window.W(entry.id)->toolTip().isEmpty(), qPrintable(QString::number(entry.id)));
+    }
+    QVERIFY(window.W(id::kXToolChange)->toolTip().endsWith(QStringLiteral("(in)")));
+    QVERIFY(window.W(id::kReamFeed)->toolTip().endsWith(QStringLiteral("(in/rev)")));
+  }
+
+  void metricFieldsSayMillimetres() {
+    QTemporaryDir dir;
+    const fs::path home = dir.path().toStdString();
+    std::ofstream(home / "default.txt", std::ios::binary) << "4.\r\n6.\r\n1.\r\n";
+    fs::copy_file(fs::path(TURNBRIX_RESOURCES) / "data.txt", home / "data.txt");
+    QtForm form;
+    App app(form, home);
+    QSettings settings(dir.filePath(QStringLiteral("s.conf")), QSettings::IniFormat);
+    ProgramWindow program(form, app, settings);
+    QVERIFY(EzMain(app));
+    program.Install();
+    QVERIFY(form.Widget(kMainForm, id::kThreadMajorDia)->toolTip().endsWith(QStringLiteral("(mm)")));
+    QVERIFY(form.Widget(kMainForm, id::kReamFeed)->toolTip().endsWith(QStringLiteral("(mm/rev)")));
+  }
+
+  void keyboardShortcuts() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    window.Tab(2);
+    auto* major = window.W<QLineEdit>(id::kThreadMajorDia);
+    QTest::mouseClick(major, Qt::LeftButton);
+    QTest::keyClick(major, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(major, "1/2");
+    window.events.clear();
+    QTest::keyClick(major, Qt::Key_Return, Qt::ControlModifier);  // the tab's OK, as a click
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kThreadMajorDia, kMsgLeave, 0},
+                                                 {"TBXMAIN", id::kThreadOk, kMsgClick, 0}}));
+    QCOMPARE(window.Text(id::kOutput).substr(0, 4), std::string("N10 "));
+    window.events.clear();
+    QTest::keyClick(window.main(), Qt::Key_O, Qt::AltModifier);  // Alt+O: OK, shown pressed
+    QTRY_COMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kThreadOk, kMsgClick, 0}}));
+    QTest::keyClick(window.main(), Qt::Key_Z, Qt::ControlModifier);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(window.main(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kThreadOk, kMsgClick, 0},
+                                                 {"TBXMAIN", id::kUndo, kMsgClick, 0},
+                                                 {"TBXMAIN", id::kCopy, kMsgClick, 0}}));
+    QCOMPARE(QGuiApplication::clipboard()->text().toStdString(), window.Text(id::kOutput));
+    window.Tab(8);
+    window.events.clear();
+    QTest::keyClick(window.main(), Qt::Key_Enter, Qt::ControlModifier);  // here: Calc
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kCalc, kMsgClick, 0}}));
+    QVERIFY(window.Text(id::kNearestDrills).rfind("Smaller drill: ", 0) == 0);
+    QVERIFY(window.W<QLabel>(id::kNearestDrills)->isVisible());
+
+    // F1 opens About; Esc and Enter close it.
+    QWidget* about = window.form.Window(kAboutForm);
+    for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
+      QTest::keyClick(window.main(), Qt::Key_F1);
+      QTRY_VERIFY(about->isVisible());
+      QVERIFY(QTest::qWaitForWindowActive(about));
+      QVERIFY(window.form.GetText(kAboutForm, 4).find(window.home.path().string()) != std::string::npos);
+      QTest::keyClick(about, Qt::Key(key));
+      QTRY_VERIFY(!about->isVisible());
+    }
+    QVERIFY(window.form.IsLoaded(kMainForm));
+  }
+
+  void aBoxLeftWithoutANumberIsNamedAndMarked() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    window.Tab(9);
+    window.Type(id::kXToolChange, "abc");
+    QCOMPARE(qobject_cast<QMainWindow*>(window.main())->statusBar()->currentMessage(),
+             QStringLiteral("X Axis Tool Change: \"abc\" is not a number and reads as 0"));
+    QVERIFY(window.form.IsMarked(kMainForm, id::kXToolChange));
+    window.Type(id::kZToolChange, "1e40");
+    QCOMPARE(qobject_cast<QMainWindow*>(window.main())->statusBar()->currentMessage(),
+             QStringLiteral("Z Axis Tool Change: \"1e40\" is beyond single precision and reads as INF"));
+    window.Type(id::kXToolChange, "4");
+    QVERIFY(!window.form.IsMarked(kMainForm, id::kXToolChange));
+    QVERIFY(window.form.IsMarked(kMainForm, id::kZToolChange));
+
+    // A refusal naming a field on another tab: that tab comes up with the field in focus.
+    window.form.SetText(kMainForm, id::kZToolChange, "abc");  // not left yet
+    window.Tab(2);
+    window.Click(id::kThreadOk);
+    QTRY_COMPARE(window.boxes.seen.size(), std::size_t(1));
+    QCOMPARE(window.boxes.seen[0], std::string("[TBX Error] Z Axis Tool Change must be a number"));
+    QTRY_COMPARE(window.main()->focusWidget(), window.W(id::kZToolChange));
+    QCOMPARE(window.Tabs()->currentIndex(), 8);
+  }
+
+  void programWordsAreColoured() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    window.form.SetText(kMainForm, id::kOutput, "N10 G0 X1.5 Z-.1 M8 ( NOTE )\r\n");
+    GcodeHighlighter* colours = window.program->Highlighter();
+    const QTextBlock block = window.W<QPlainTextEdit>(id::kOutput)->document()->firstBlock();
+    std::map<int, QColor> at;
+    for (const QTextLayout::FormatRange& r : block.layout()->formats()) at[r.start] = r.format.foreground().color();
+    QCOMPARE(at[0], colours->blockNumber.foreground().color());
+    QCOMPARE(at[4], colours->gmWord.foreground().color());
+    QCOMPARE(at[7], colours->axisWord.foreground().color());
+    QCOMPARE(at[12], colours->axisWord.foreground().color());
+    QCOMPARE(at[17], colours->gmWord.foreground().color());
+    QCOMPARE(at[20], colours->comment.foreground().color());
+  }
+
+  void endingWarnsOfNothing() {
+    static QStringList warnings;
+    warnings.clear();
+    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+      warnings << text;
+    });
+    {
+      Window window(true, Frame::kDesktop);
+      QVERIFY(window.started);
+      window.Click(id::kExit);
+    }
+    qInstallMessageHandler(previous);
+    QVERIFY2(warnings.filter(QStringLiteral("disconnect")).isEmpty(), qPrintable(warnings.join(u'\n')));
   }
 };
 

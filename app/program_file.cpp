@@ -1,0 +1,190 @@
+#include "app/program_file.h"
+
+#include <cerrno>
+#include <charconv>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "app/app.h"
+
+namespace tbx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kOpenTitle = "Open Program";
+constexpr std::string_view kSaveTitle = "Save Program";
+
+std::string Reason(int error) { return std::generic_category().message(error); }
+
+// Length of the UTF-8 sequence starting at `i`, or 0 when it is not a valid one.
+std::size_t Utf8Length(std::string_view s, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char lead = byte(i);
+  if (lead < 0x80) return 1;
+  std::size_t n = lead >= 0xF0 && lead <= 0xF4  ? 4
+                  : lead >= 0xE0                ? 3
+                  : lead >= 0xC2 && lead < 0xE0 ? 2
+                                                : 0;
+  if (n == 0 || lead > 0xF4 || i + n > s.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+  }
+  const unsigned char second = byte(i + 1);
+  // Overlong forms, UTF-16 surrogates and code points past U+10FFFF.
+  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+      (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
+    return 0;
+  return n;
+}
+
+// The file a symbolic link finally names, so that saving replaces the target, not the link.
+fs::path FinalTarget(fs::path path) {
+  std::error_code ec;
+  for (int hops = 0; hops < 40 && fs::is_symlink(path, ec); ++hops) {
+    fs::path next = fs::read_symlink(path, ec);
+    if (ec) break;
+    path = next.is_absolute() ? next : path.parent_path() / next;
+  }
+  return path;
+}
+
+}  // namespace
+
+std::string ToCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      out += "\r\n";
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool IsProgramText(std::string_view content) {
+  for (std::size_t i = 0; i < content.size();) {
+    const unsigned char c = static_cast<unsigned char>(content[i]);
+    const bool allowedControl = c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == 0x1A;
+    if ((c < 0x20 && !allowedControl) || c == 0x7F) return false;
+    const std::size_t n = Utf8Length(content, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+std::int64_t NextBlockNumber(std::string_view text) {
+  std::int64_t highest = -1;
+  bool comment = false;  // words in "( )" and after ";" to the line end are not words
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '(' || c == ';') comment = true;
+    if (c == ')' || c == '\r' || c == '\n') comment = false;
+    if (comment || (c != 'N' && c != 'n')) continue;
+    const bool wordStart = i == 0 || text[i - 1] == ' ' || text[i - 1] == '\t' ||
+                           text[i - 1] == '\n' || text[i - 1] == '\r';
+    if (!wordStart) continue;
+    std::size_t end = i + 1;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    std::int64_t n = 0;
+    // A number too long for the counter is no block number we could continue from.
+    auto [ptr, ec] = std::from_chars(text.data() + i + 1, text.data() + end, n);
+    if (end > i + 1 && ec == std::errc() && n > highest && n <= INT64_MAX - 10) highest = n;
+    i = end - 1;
+  }
+  return highest < 0 ? 10 : highest + 10;
+}
+
+ProgramFile::ProgramFile(const App& app) : savedText_(app.Text(id::kOutput)) {}
+
+namespace {
+// The box holds `text`, numbering continues at `next`, nothing to undo.
+void Restart(App& app, const std::string& text, std::int64_t next) {
+  app.program = ProgramState{};
+  app.program.blockNumber = next;
+  app.undo = UndoHistory{};
+  app.Disable(id::kUndo);
+  app.SetText(id::kOutput, text);
+}
+}  // namespace
+
+void ProgramFile::New(App& app) {
+  Restart(app, "", 10);
+  path_.clear();
+  savedText_.clear();
+}
+
+bool ProgramFile::Open(App& app, const fs::path& path) {
+  auto refuse = [&](const std::string& why) {
+    app.ui.MessageBox("Cannot open " + path.string() + ": " + why, kOpenTitle,
+                      MessageIcon::Exclamation);
+    return false;
+  };
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return refuse("it is a folder");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return refuse(Reason(errno));
+  // Read at most one byte past the limit, so a huge file is never loaded whole.
+  std::string content(kMaxProgramFileBytes + 1, '\0');
+  in.read(content.data(), static_cast<std::streamsize>(content.size()));
+  if (in.bad()) return refuse(Reason(errno));
+  content.resize(static_cast<std::size_t>(in.gcount()));
+  if (content.size() > kMaxProgramFileBytes) return refuse("it is larger than 16 MB");
+  if (!IsProgramText(content)) return refuse("it is not a text file");
+
+  std::string text = ToCrLf(content);
+  Restart(app, text, NextBlockNumber(text));
+  path_ = path;
+  savedText_ = std::move(text);
+  return true;
+}
+
+bool ProgramFile::Save(App& app, const fs::path& path) {
+  const std::string text = app.Text(id::kOutput);
+  const fs::path target = FinalTarget(path);
+  fs::path fresh = target;
+  fresh += ".new";
+  std::string why;
+  {
+    std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      why = Reason(errno);
+    } else {
+      out << text;
+      out.close();
+      if (!out) why = Reason(errno);
+    }
+  }
+  std::error_code ec;
+  if (why.empty()) {
+    // The new file takes the old one's permissions, as an edit in place would keep them.
+    if (auto old = fs::status(target, ec); !ec && fs::exists(old))
+      fs::permissions(fresh, old.permissions(), ec);
+    fs::rename(fresh, target, ec);
+    if (ec) why = ec.message();
+  }
+  if (!why.empty()) {
+    fs::remove(fresh, ec);
+    app.ui.MessageBox("Cannot save " + path.string() + ": " + why, kSaveTitle,
+                      MessageIcon::Exclamation);
+    return false;
+  }
+  path_ = path;
+  savedText_ = text;
+  return true;
+}
+
+bool ProgramFile::Modified(const App& app) const { return app.Text(id::kOutput) != savedText_; }
+
+std::string ProgramFile::DisplayName() const {
+  return path_.empty() ? "Untitled" : path_.filename().string();
+}
+
+}  // namespace tbx

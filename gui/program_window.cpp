@@ -1,0 +1,252 @@
+#include "gui/program_window.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QTimer>
+
+#include "app/app.h"
+#include "app/catalogue.h"
+#include "app/events.h"
+#include "app/startup.h"
+#include "app/tooltips.h"
+#include "gui/gcode_highlighter.h"
+#include "gui/qt_form.h"
+#include "gui/qt_tabs.h"
+
+namespace tbx {
+
+namespace {
+constexpr int kMaxRecent = 8;
+const QString kRecentKey = QStringLiteral("recentFiles");
+const QString kSizeKey = QStringLiteral("window/size");
+const QString kPlaceKey = QStringLiteral("window/place");  // of the frame's top left corner
+const QString kMaximizedKey = QStringLiteral("window/maximized");
+const QString kProgramFilter = QStringLiteral("Programs (*.nc *.txt *.tap *.ngc);;All files (*)");
+}  // namespace
+
+ProgramWindow::ProgramWindow(QtForm& form, App& app, QSettings& settings)
+    : form_(form), app_(app), settings_(settings), file_(app) {
+  prompt_ = [this] {
+    QMessageBox box(
+        QMessageBox::Question, QString::fromUtf8(kProgramTitle), QString::fromLatin1(kQuestion),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, form_.MainWindow());
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+      case QMessageBox::Save:
+        return Answer::Save;
+      case QMessageBox::Discard:
+        return Answer::Discard;
+      default:
+        return Answer::Cancel;
+    }
+  };
+  chooser_ = [this](bool forSaving, const QString& current) {
+    return forSaving
+               ? QFileDialog::getSaveFileName(form_.MainWindow(), QStringLiteral("Save Program"),
+                                              current, kProgramFilter)
+               : QFileDialog::getOpenFileName(form_.MainWindow(), QStringLiteral("Open Program"),
+                                              current, kProgramFilter);
+  };
+}
+
+ProgramWindow::~ProgramWindow() = default;
+
+void ProgramWindow::Install() {
+  QMainWindow* window = form_.MainWindow();
+  file_ = ProgramFile(app_);
+  form_.SetStretch(kMainForm, id::kOutput);
+
+  fileMenu_ = new QMenu(QStringLiteral("&File"), window);
+  auto add = [&](const QString& text, QKeySequence keys, auto slot) {
+    QAction* action = fileMenu_->addAction(text);
+    action->setShortcut(keys);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+  add(QStringLiteral("&New"), QKeySequence::New, [this] { NewProgram(); });
+  add(QStringLiteral("&Open…"), QKeySequence::Open, [this] { OpenProgram(); });
+  add(QStringLiteral("&Save"), QKeySequence::Save, [this] { Save(); });
+  add(QStringLiteral("Save &As…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+      [this] { SaveAs(); });
+  exportPlace_ = fileMenu_->addSeparator();
+  recentPlace_ = fileMenu_->addSeparator();
+  add(QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+      [this] { ClickIfEnabled(id::kExit); });
+  window->menuBar()->insertMenu(form_.MenuAction(), fileMenu_);
+  ShowRecent();
+
+  // Shortcuts for the always-visible buttons and the OK of the tab shown.
+  auto shortcut = [&](QKeySequence keys, auto slot) {
+    auto* s = new QShortcut(keys, window);
+    connect(s, &QShortcut::activated, this, slot);
+  };
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { ClickIfEnabled(id::kUndo); });
+  shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { ClickIfEnabled(id::kCopy); });
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), [this] { PressCurrentOk(); });
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), [this] { PressCurrentOk(); });
+  if (QAction* about = form_.MenuAction()) about->setShortcut(QKeySequence(Qt::Key_F1));
+
+  for (const FieldHelp& help : FieldHelps()) {
+    if (QWidget* w = form_.Widget(kMainForm, help.id))
+      w->setToolTip(QString::fromStdString(Tooltip(help.id, app_.Metric())));
+  }
+
+  auto* box = qobject_cast<QPlainTextEdit*>(form_.Widget(kMainForm, id::kOutput));
+  highlighter_ = new GcodeHighlighter(box->document());
+  // Typing in a long program compares it with the saved text once a pause, not per key.
+  auto* typing = new QTimer(this);
+  typing->setSingleShot(true);
+  typing->setInterval(150);
+  connect(typing, &QTimer::timeout, this, [this] { UpdateTitle(); });
+  connect(box, &QPlainTextEdit::textChanged, typing, qOverload<>(&QTimer::start));
+
+  if (settings_.contains(kSizeKey) && settings_.contains(kPlaceKey)) {
+    window->resize(settings_.value(kSizeKey).toSize());
+    window->move(settings_.value(kPlaceKey).toPoint());
+    QtForm::FitOnScreen(window);
+    if (settings_.value(kMaximizedKey).toBool()) window->showMaximized();
+  }
+  UpdateTitle();
+}
+
+void ProgramWindow::Event(std::string_view form, ControlId control, int message, int value) {
+  const bool leaving = form == kMainForm && ((control == id::kExit && message == kMsgClick) ||
+                                             (control == 0 && message == kMsgClose));
+  if (leaving) {
+    if (!MayDropChanges()) return;
+    if (QMainWindow* window = form_.MainWindow()) {
+      settings_.setValue(kMaximizedKey, window->isMaximized());
+      settings_.setValue(kSizeKey, window->normalGeometry().size());
+      settings_.setValue(
+          kPlaceKey, window->isMaximized() ? window->normalGeometry().topLeft() : window->pos());
+      settings_.sync();
+    }
+  }
+  EzEvents(app_, form, control, message, value);
+  if (form_.IsLoaded(kMainForm)) UpdateTitle();
+}
+
+bool ProgramWindow::MayDropChanges() {
+  if (!file_.Modified(app_)) return true;
+  switch (prompt_()) {
+    case Answer::Save:
+      return Save();
+    case Answer::Discard:
+      return true;
+    case Answer::Cancel:
+      break;
+  }
+  return false;
+}
+
+void ProgramWindow::NewProgram() {
+  if (!MayDropChanges()) return;
+  file_.New(app_);
+  UpdateTitle();
+}
+
+void ProgramWindow::OpenProgram() {
+  if (!MayDropChanges()) return;
+  const QString path = chooser_(false, QString::fromStdString(file_.Path().string()));
+  if (!path.isEmpty()) OpenFile(path);
+}
+
+bool ProgramWindow::OpenFile(const QString& path) {
+  const bool opened = file_.Open(app_, path.toStdString());
+  if (opened) AddRecent(path);
+  UpdateTitle();
+  return opened;
+}
+
+bool ProgramWindow::Save() {
+  if (file_.Path().empty()) return SaveAs();
+  const bool saved = file_.Save(app_, file_.Path());
+  if (saved) AddRecent(QString::fromStdString(file_.Path().string()));
+  UpdateTitle();
+  return saved;
+}
+
+bool ProgramWindow::SaveAs() {
+  const QString path = chooser_(true, QString::fromStdString(file_.Path().string()));
+  if (path.isEmpty()) return false;
+  const bool saved = file_.Save(app_, path.toStdString());
+  if (saved) AddRecent(path);
+  UpdateTitle();
+  return saved;
+}
+
+QStringList ProgramWindow::RecentFiles() const {
+  return settings_.value(kRecentKey).toStringList();
+}
+
+void ProgramWindow::AddRecent(const QString& path) {
+  QStringList recent = RecentFiles();
+  const QString full = QFileInfo(path).absoluteFilePath();
+  recent.removeAll(full);
+  recent.prepend(full);
+  while (recent.size() > kMaxRecent) recent.removeLast();
+  settings_.setValue(kRecentKey, recent);
+  ShowRecent();
+}
+
+void ProgramWindow::ShowRecent() {
+  for (QAction* action : recentActions_) delete action;
+  recentActions_.clear();
+  const QStringList recent = RecentFiles();
+  for (int i = 0; i < recent.size(); ++i) {
+    const QString path = recent[i];
+    QString name = QFileInfo(path).fileName();
+    auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                                   name.replace(QLatin1Char('&'), QStringLiteral("&&"))),
+                               fileMenu_);
+    action->setToolTip(path);
+    action->setStatusTip(path);
+    connect(action, &QAction::triggered, this, [this, path] {
+      if (MayDropChanges()) OpenFile(path);
+    });
+    fileMenu_->insertAction(recentPlace_, action);
+    recentActions_.append(action);
+  }
+}
+
+void ProgramWindow::UpdateTitle() {
+  QMainWindow* window = form_.MainWindow();
+  if (!window) return;
+  window->setWindowTitle(QString::fromStdString(file_.DisplayName()) + QStringLiteral("[*] - ") +
+                         QString::fromUtf8(kProgramTitle));
+  window->setWindowModified(file_.Modified(app_));
+}
+
+void ProgramWindow::ClickIfEnabled(ControlId id) {
+  auto* button = qobject_cast<QAbstractButton*>(form_.Widget(kMainForm, id));
+  if (button && button->isEnabled() && button->isVisible()) button->click();
+}
+
+void ProgramWindow::PressCurrentOk() {
+  auto* tabs = dynamic_cast<MultiRowTabs*>(form_.Widget(kMainForm, id::kTabs));
+  if (!tabs) return;
+  const int layer = tabs->currentIndex() + 1;
+  for (const ControlSpec& c : Catalogue()) {
+    if (c.layer != layer || c.kind != ControlKind::Button || (c.text != "OK" && c.text != "Calc"))
+      continue;
+    auto* button = qobject_cast<QAbstractButton*>(form_.Widget(kMainForm, c.id));
+    if (!button || !button->isEnabled()) return;
+    // As a click would: the box being edited is left first.
+    button->setFocus(Qt::ShortcutFocusReason);
+    button->click();
+    return;
+  }
+}
+
+}  // namespace tbx

@@ -1,0 +1,82 @@
+#pragma once
+// The main window around the form: the File menu and program files, the title, the question
+// before unsaved changes are lost, keyboard shortcuts, tooltips, program colouring, and the
+// window's size and place kept between runs.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <string_view>
+
+#include "app/form_model.h"
+#include "app/program_file.h"
+
+class QAction;
+class QMenu;
+class QSettings;
+
+namespace tbx {
+
+struct App;
+class QtForm;
+class GcodeHighlighter;
+
+class ProgramWindow : public QObject {
+ public:
+  enum class Answer { Save, Discard, Cancel };
+  // "Save changes to the program?" The tests answer it themselves.
+  using Prompt = std::function<Answer()>;
+  // The file to open, or to save to; empty when the user cancelled.
+  using FileChooser = std::function<QString(bool forSaving, const QString& current)>;
+
+  static constexpr const char* kQuestion = "Save changes to the program?";
+
+  ProgramWindow(QtForm& form, App& app, QSettings& settings);
+  ~ProgramWindow() override;
+
+  // After a successful start-up.
+  void Install();
+  // Every event of the form comes here (the form's event sink): Exit and closing the main
+  // window ask first, then the logic handles it.
+  void Event(std::string_view form, ControlId control, int message, int value);
+
+  void SetPrompt(Prompt prompt) { prompt_ = std::move(prompt); }
+  void SetFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+
+  // The menu commands.
+  void NewProgram();
+  void OpenProgram();
+  bool OpenFile(const QString& path);
+  bool Save();
+  bool SaveAs();
+
+  ProgramFile& File() { return file_; }
+  QMenu* FileMenu() const { return fileMenu_; }
+  // Export… and its like go in before this separator.
+  QAction* ExportPlace() const { return exportPlace_; }
+  QStringList RecentFiles() const;
+  GcodeHighlighter* Highlighter() const { return highlighter_; }
+
+ private:
+  // Asks when there are unsaved changes; false when the user cancelled (or saving failed).
+  bool MayDropChanges();
+  void AddRecent(const QString& path);
+  void ShowRecent();
+  void UpdateTitle();
+  void ClickIfEnabled(ControlId id);
+  void PressCurrentOk();
+
+  QtForm& form_;
+  App& app_;
+  QSettings& settings_;
+  ProgramFile file_;
+  Prompt prompt_;
+  FileChooser chooser_;
+  QPointer<QMenu> fileMenu_;
+  QPointer<QAction> exportPlace_;
+  QPointer<QAction> recentPlace_;
+  QList<QAction*> recentActions_;
+  GcodeHighlighter* highlighter_ = nullptr;
+};
+
+}  // namespace tbx
