@@ -10,10 +10,13 @@
 #include "app/options.h"
 #include "ops/csink_drill.h"
 #include "ops/deep_drill.h"
+#include "ops/face.h"
 #include "ops/groove.h"
+#include "ops/part_off.h"
 #include "ops/ream.h"
 #include "ops/tap.h"
 #include "ops/thread.h"
+#include "ops/turn.h"
 
 namespace tbx {
 
@@ -100,6 +103,13 @@ constexpr std::array<RadioChoice<PeckMode>, 3> kPeckModes{{{id::kG83, PeckMode::
 constexpr std::array<RadioChoice<TapCode>, 3> kTapCodes{{{id::kG84, TapCode::G84},
                                                         {id::kTapG32, TapCode::G32},
                                                         {id::kTapG33, TapCode::G33}}};
+
+// Constant Surface Speed and its Max RPM; the cap is read only when the box is ticked.
+SurfaceSpeedMode SurfaceSpeedOf(TabReader& r, ControlId constant, ControlId maxRpm) {
+  SurfaceSpeedMode mode{r.Checked(constant), 0};
+  if (mode.constant) mode.maxRpm = r.Single(maxRpm, "Max RPM");
+  return mode;
+}
 
 }  // namespace
 
@@ -223,48 +233,60 @@ void GrooveGenerator(App& app) {
   r.Write(r.Context(), [&](const OpContext& ctx) { return GrooveOperation(in, ctx); });
 }
 
-}  // namespace tbx
-
-#include "ops/face.h"
-#include "ops/part_off.h"
-#include "ops/turn.h"
-
-namespace tbx {
-
 void FaceGenerator(App& app) {
   using namespace id;
-  const FaceInputs in{app.Text(kFaceComment), app.Single(kFaceStockDia), app.Single(kFaceEndDia),
-                      app.Single(kFaceZStart), app.Single(kFaceZFinal),
-                      app.Single(kFaceDepthOfCut), app.Single(kFaceFinishAllowance),
-                      app.Single(kFaceRoughFeed), app.Single(kFaceFinishFeed),
-                      app.Single(kFaceXClearance), app.Single(kFaceZClearance),
-                      {app.Checked(kFaceCss), app.Single(kFaceMaxRpm)}};
-  WriteOperation(app, FaceOperation(in, ContextOf(app)));
+  TabReader r(app);
+  const FaceInputs in{r.Text(kFaceComment),
+                      r.Single(kFaceStockDia, "Stock Dia"),
+                      r.Single(kFaceEndDia, "End Dia"),
+                      r.Single(kFaceZStart, "Z Start"),
+                      r.Single(kFaceZFinal, "Z Final"),
+                      r.Single(kFaceDepthOfCut, "Depth of Cut"),
+                      r.Single(kFaceFinishAllowance, "Finish Allowance"),
+                      r.Single(kFaceRoughFeed, "Rough Feed"),
+                      r.Single(kFaceFinishFeed, "Finish Feed"),
+                      r.Single(kFaceXClearance, "X Clearance"),
+                      r.Single(kFaceZClearance, "Z Clearance"),
+                      SurfaceSpeedOf(r, kFaceCss, kFaceMaxRpm)};
+  r.Write(r.Context(), [&](const OpContext& ctx) { return FaceOperation(in, ctx); });
 }
 
 void TurnGenerator(App& app) {
   using namespace id;
-  const TurnInputs in{app.Text(kTurnComment), app.Checked(kTurnInside),
-                      app.Single(kTurnStartDia), app.Single(kTurnFinalDia),
-                      app.Single(kTurnZStart), app.Single(kTurnZEnd),
-                      app.Single(kTurnDepthOfCut), app.Single(kTurnFinishAllowanceX),
-                      app.Single(kTurnFinishAllowanceZ), app.Single(kTurnRoughFeed),
-                      app.Single(kTurnFinishFeed), app.Single(kTurnChamfer),
-                      app.Single(kTurnClearance),
-                      {app.Checked(kTurnCss), app.Single(kTurnMaxRpm)}};
-  WriteOperation(app, TurnOperation(in, ContextOf(app)));
+  TabReader r(app);
+  const TurnInputs in{r.Text(kTurnComment),
+                      r.Checked(kTurnInside),
+                      r.Single(kTurnStartDia, "Start Dia"),
+                      r.Single(kTurnFinalDia, "Final Dia"),
+                      r.Single(kTurnZStart, "Z Start"),
+                      r.Single(kTurnZEnd, "Z End"),
+                      r.Single(kTurnDepthOfCut, "Depth of Cut"),
+                      r.Single(kTurnFinishAllowanceX, "Finish Allowance X"),
+                      r.Single(kTurnFinishAllowanceZ, "Finish Allowance Z"),
+                      r.Single(kTurnRoughFeed, "Rough Feed"),
+                      r.Single(kTurnFinishFeed, "Finish Feed"),
+                      r.Single(kTurnChamfer, "Chamfer"),
+                      r.Single(kTurnClearance, "Clearance"),
+                      SurfaceSpeedOf(r, kTurnCss, kTurnMaxRpm)};
+  r.Write(r.Context(), [&](const OpContext& ctx) { return TurnOperation(in, ctx); });
 }
 
 void PartOffGenerator(App& app) {
   using namespace id;
-  const PartOffInputs in{app.Text(kPartComment), app.Single(kPartStockDia),
-                         app.Single(kPartEndDia), app.Single(kPartZPosition),
-                         app.Single(kPartToolWidth), app.Single(kPartPeck),
-                         app.Single(kPartFeed), app.Single(kPartReducedFeedDia),
-                         app.Single(kPartReducedFeed), app.Single(kPartChamfer),
-                         app.Single(kPartClearance),
-                         {app.Checked(kPartCss), app.Single(kPartMaxRpm)}};
-  WriteOperation(app, PartOffOperation(in, ContextOf(app)));
+  TabReader r(app);
+  const PartOffInputs in{r.Text(kPartComment),
+                         r.Single(kPartStockDia, "Stock Dia"),
+                         r.Single(kPartEndDia, "End Dia"),
+                         r.Single(kPartZPosition, "Z Position"),
+                         r.Single(kPartToolWidth, "Tool Width"),
+                         r.Single(kPartPeck, "Peck"),
+                         r.Single(kPartFeed, "Feed"),
+                         r.Single(kPartReducedFeedDia, "Reduced Feed Dia"),
+                         r.Single(kPartReducedFeed, "Reduced Feed"),
+                         r.Single(kPartChamfer, "Chamfer"),
+                         r.Single(kPartClearance, "Clearance"),
+                         SurfaceSpeedOf(r, kPartCss, kPartMaxRpm)};
+  r.Write(r.Context(), [&](const OpContext& ctx) { return PartOffOperation(in, ctx); });
 }
 
 }  // namespace tbx

@@ -61,6 +61,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "INF-INF", {"Reamer Diameter is out of range"}},
         BoxCase{"SurfaceSpeedBeyondRange", kInchDefaults, "", kReam + "type 1065 1e39\nclick 705\n",
                 "", {"SPM is out of range"}},
+        // The turning tabs read their boxes the same way; Max RPM only under constant speed.
+        BoxCase{"TurningTabBoxBeyondRange", kInchDefaults, "",
+                "tab 11\ntype 1335 1e39\nclick 1380\nprint 1335\ntab 12\ntype 1457 1e39\n"
+                "click 1455\nclick 1460\n",
+                "INF", {"Depth of Cut is out of range", "Max RPM is out of range"}},
         // A box the chosen form does not read refuses nothing.
         BoxCase{"UnreadBoxBeyondRange", kInchDefaults, "",
                 "tab 3\ntype 1065 325\ntype 325 1e39\nclick 470\nprint 325\n", "INF", {}},
