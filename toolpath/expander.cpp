@@ -270,12 +270,22 @@ class Expander {
     }
   }
 
-  // Which side of a cut the material is on: a plunge (more X than Z travel) feeds toward it;
-  // a cut along Z has it on the far side from the first rapid in X after it, else from the
-  // rapid that brought the tool in.
+  // Which side of a cut the material is on. A cut steeper than 45 degrees is a plunge and
+  // feeds toward its material, unless it climbs straight on from a cut along Z: then it is the
+  // shoulder or floor of a profile (the finish pass out along a shoulder, down the bottom of a
+  // bore), whose material lies beside it in Z, not beyond it in X. A cut along Z (45 degrees
+  // included: a chamfer's side is no more its direction than its retract's) has it on the far
+  // side from the first rapid in X after it, else from the rapid that brought the tool in.
   int MaterialSide(const Cut& c) const {
     const auto sign = [](double v) { return v > kEps ? 1 : v < -kEps ? -1 : 0; };
-    if (std::fabs(c.b.x - c.a.x) / 2 > std::fabs(c.b.z - c.a.z)) return sign(c.a.x - c.b.x);
+    const auto steep = [](Point a, Point b) { return std::fabs(b.x - a.x) / 2 > std::fabs(b.z - a.z) + kEps; };
+    const auto alongZ = [](Point a, Point b) { return std::fabs(b.x - a.x) / 2 < std::fabs(b.z - a.z) - kEps; };
+    if (steep(c.a, c.b)) {
+      const Move* before = PreviousMotion(c.move);
+      const bool continuesProfile = before && (before->kind == MoveKind::Feed || before->kind == MoveKind::Thread) &&
+                                    alongZ(before->start, before->end);
+      return continuesProfile ? 0 : sign(c.a.x - c.b.x);
+    }
     // The cuts that follow it in one stroke share its side; the retract that ends them tells.
     for (std::size_t i = c.move + 1; i < path_.moves.size() && i < c.move + 64; ++i) {
       const Move& m = path_.moves[i];
@@ -285,6 +295,16 @@ class Expander {
       break;
     }
     return sign(c.approachX - c.b.x);
+  }
+
+  // The move that brought the tool to where move `index` starts (dwells stand still).
+  const Move* PreviousMotion(std::size_t index) const {
+    for (std::size_t i = index; i-- > 0;) {
+      const Move& m = path_.moves[i];
+      if (m.kind == MoveKind::Dwell) continue;
+      return m.kind == MoveKind::ToolChange ? nullptr : &m;
+    }
+    return nullptr;
   }
 
   // The Z span a cut stands against. The Z where a cut along Z began is left out: that is
