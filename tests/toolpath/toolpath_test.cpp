@@ -301,6 +301,12 @@ TEST(ToolpathWarnings, EachDoubtfulBlockIsNamedByItsLine) {
               "G0 Z.05", "X4."}), false, 0, ""},
       {Lines({"T0101", "G97 S955 M3", "G0 X2.1 Z.05", "X1.5", "G1 Z-1. F.005", "X2.1", "G0 X2.3", "Z6."}), false, 0,
        ""},
+      // A finish pass that comes in from below its diameter (where the chamfer's roughing left
+      // the tool), after a 45 degree pull-off written a hair steeper than 45 degrees.
+      {Lines({"T0101", "G97 S600 M3", "G0 X52. Z1.", "X35.4", "G1 Z0. F.2", "X37.0667 Z-.8333", "X39.0667 Z.1667",
+              "G0 Z1.", "X35.", "G1 Z0. F.1", "X40. Z-2.5", "Z-25.", "X52.", "G0 Z1.", "X100."}), true, 0, ""},
+      {Lines({"T0101", "G97 S955 M3", "G0 X.6 Z.15", "X.385", "G1 Z.0375 F.01", "X.4475 Z.0063", "X.5475 Z.0562",
+              "G0 Z.15", "X.25", "G1 Z.1", "X.5 Z-.025", "Z-2.3", "X1.35", "G0 Z.15"}), false, 0, ""},
       // The bore's mirror: down its floor and away inward is clear, out through its wall is not.
       {Lines({"T0101", "G97 S955 M3", "G0 X.6 Z.05", "X1.06", "G1 Z0. F.005", "X1. Z-.03", "Z-1.", "X.8",
               "G0 X.6", "Z.1"}), false, 0, ""},
