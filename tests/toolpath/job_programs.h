@@ -11,10 +11,6 @@
 
 namespace tbx::test {
 
-// A metric window as a shop sets it up: the tool changes at X100 Z150 mm, clear of the 50 mm
-// bar of the metric defaults (kMetricDefaults keeps X4 Z6 for the goldens made with it).
-inline const std::string kMetricShopDefaults = "100.\r\n150.\r\n1.\r\n";
-
 // The program a job script leaves, with the units and tool-change position of its window.
 struct JobProgram {
   std::string text;
