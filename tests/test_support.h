@@ -19,6 +19,9 @@ namespace tbx::test {
 
 inline const std::string kInchDefaults = "4.\r\n6.\r\n0.\r\n";
 inline const std::string kMetricDefaults = "4.\r\n6.\r\n1.\r\n";
+// A metric window as a shop sets it up: the tool changes at X100 Z150 mm, clear of the 50 mm
+// bar of the metric defaults (kMetricDefaults keeps X4 Z6 for the goldens made with it).
+inline const std::string kMetricShopDefaults = "100.\r\n150.\r\n1.\r\n";
 
 inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

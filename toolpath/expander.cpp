@@ -95,7 +95,7 @@ struct Cut {
   Point a, b;
   int side;  // +1 material at smaller diameters (outside work), -1 at larger (bores), 0 unknown
   std::size_t move;
-  double approachX;  // where the last rapid before the cut started
+  int approach;  // the side the last rapid in X before the cut came in from: +1 from larger X
 };
 
 class Expander {
@@ -157,10 +157,12 @@ class Expander {
     pos_ = to;
     path_.moves.push_back(m);
     Move& added = path_.moves.back();
-    if (kind == MoveKind::Rapid) lastRapidStartX_ = added.start.x;
+    if (kind == MoveKind::Rapid && std::fabs(added.end.x - added.start.x) > kEps) {
+      approach_ = added.start.x > added.end.x ? 1 : -1;
+    }
     if (kind == MoveKind::Feed || kind == MoveKind::Thread) {
       lastCutMove_ = path_.moves.size();
-      cuts_.push_back({added.start, added.end, 0, path_.moves.size() - 1, lastRapidStartX_});
+      cuts_.push_back({added.start, added.end, 0, path_.moves.size() - 1, approach_});
     }
     return added;
   }
@@ -224,7 +226,7 @@ class Expander {
     op.line = line;
     op.firstMove = path_.moves.size();
     path_.operations.push_back(op);
-    lastRapidStartX_ = pos_.x;
+    approach_ = 0;
     open_ = true;
   }
 
@@ -270,12 +272,26 @@ class Expander {
     }
   }
 
-  // Which side of a cut the material is on: a plunge (more X than Z travel) feeds toward it;
-  // a cut along Z has it on the far side from the first rapid in X after it, else from the
-  // rapid that brought the tool in.
+  // Which side of a cut the material is on. A cut clearly steeper than 45 degrees is a plunge and
+  // feeds toward its material, unless it climbs straight on from a cut along Z: then it is the
+  // shoulder or floor of a profile (the finish pass out along a shoulder, down the bottom of a
+  // bore), whose material lies beside it in Z, not beyond it in X. A cut along Z (45 degrees
+  // included: a chamfer's side is no more its direction than its retract's) has it on the far
+  // side from the first rapid in X after it, else from the side the last rapid in X came in
+  // from (not from where that rapid started: a finish pass often comes in from below its
+  // diameter, where the chamfer's roughing left the tool).
   int MaterialSide(const Cut& c) const {
     const auto sign = [](double v) { return v > kEps ? 1 : v < -kEps ? -1 : 0; };
-    if (std::fabs(c.b.x - c.a.x) / 2 > std::fabs(c.b.z - c.a.z)) return sign(c.a.x - c.b.x);
+    // 45 degree moves written to four places come out a little either side of 45 degrees.
+    constexpr double kBeyond45 = 1.2;
+    const auto steep = [](Point a, Point b) { return std::fabs(b.x - a.x) / 2 > kBeyond45 * std::fabs(b.z - a.z); };
+    const auto alongZ = [](Point a, Point b) { return kBeyond45 * std::fabs(b.x - a.x) / 2 < std::fabs(b.z - a.z); };
+    if (steep(c.a, c.b)) {
+      const Move* before = PreviousMotion(c.move);
+      const bool continuesProfile = before && (before->kind == MoveKind::Feed || before->kind == MoveKind::Thread) &&
+                                    alongZ(before->start, before->end);
+      return continuesProfile ? 0 : sign(c.a.x - c.b.x);
+    }
     // The cuts that follow it in one stroke share its side; the retract that ends them tells.
     for (std::size_t i = c.move + 1; i < path_.moves.size() && i < c.move + 64; ++i) {
       const Move& m = path_.moves[i];
@@ -284,7 +300,17 @@ class Expander {
       if (away != 0) return away;
       break;
     }
-    return sign(c.approachX - c.b.x);
+    return c.approach;
+  }
+
+  // The move that brought the tool to where move `index` starts (dwells stand still).
+  const Move* PreviousMotion(std::size_t index) const {
+    for (std::size_t i = index; i-- > 0;) {
+      const Move& m = path_.moves[i];
+      if (m.kind == MoveKind::Dwell) continue;
+      return m.kind == MoveKind::ToolChange ? nullptr : &m;
+    }
+    return nullptr;
   }
 
   // The Z span a cut stands against. The Z where a cut along Z began is left out: that is
@@ -726,7 +752,7 @@ class Expander {
   // Drilling cycles.
   double peck_ = 0, cycleDwell_ = 0;
   // Rapid check.
-  double lastRapidStartX_ = 0;
+  int approach_ = 0;
   std::size_t lastCutMove_ = 0;
   std::vector<Cut> cuts_;
 };

@@ -1,13 +1,14 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
-#include "program/numbers.h"
 #include "test_support.h"
+#include "toolpath/expander.h"
 
 namespace tbx::test {
 namespace {
@@ -189,203 +190,263 @@ INSTANTIATE_TEST_SUITE_P(
                        "Chamfer must not be more than half of Stock Dia - End Dia"}),
     [](const auto& info) { return info.param.name; });
 
-// The straight moves of a program as written, read back by a reader just big enough for the
-// blocks of these three tabs (G0/G1, X, Z, F); the tool starts at the tool-change position.
-struct Move {
-  bool rapid;
-  double x0, z0, x1, z1, feed;
-  template <class F>
-  bool Any(F f) const {  // ends and middle: the lines are straight, the shapes piecewise straight
-    return f(x0, z0) || f((x0 + x1) / 2, (z0 + z1) / 2) || f(x1, z1);
-  }
-};
+// ---- What the operations cut, read back through the toolpath expander -------------------
 
-std::vector<Move> Moves(const std::string& program) {
-  std::vector<Move> moves;
-  double x = 4, z = 6, feed = 0;
-  bool rapid = true;
-  for (const std::string& block : Blocks(program)) {
-    if (block.find('(') != std::string::npos) continue;
-    double nx = x, nz = z;
-    bool motion = false;
-    std::size_t at = block.find(' ');
-    while (at != std::string::npos) {
-      const std::size_t end = block.find(' ', at + 1);
-      const std::string word = block.substr(at + 1, end - at - 1);
-      at = end;
-      if (word == "G0" || word == "G1") rapid = word == "G0";
-      const double value = word.empty() ? 0 : TextToNumber(word.substr(1));
-      if (word[0] == 'X') nx = value, motion = true;
-      if (word[0] == 'Z') nz = value, motion = true;
-      if (word[0] == 'F') feed = value;
-    }
-    if (motion) moves.push_back({rapid, x, z, nx, nz, feed});
-    x = nx, z = nz;
-  }
-  // The return to the tool-change position belongs to the Settings tab's values.
-  moves.resize(moves.size() >= 2 ? moves.size() - 2 : 0);
-  return moves;
-}
+using toolpath::Move;
+using toolpath::MoveKind;
+using toolpath::Point;
 
 constexpr double kEps = 1.5e-4;  // two words each rounded to four places
 
-std::string ProgramOf(bool metric, int tab, ControlId ok, const std::vector<Typed>& fields,
-                std::vector<ControlId> clicks = {}) {
-  Session s(metric ? kMetricDefaults : kInchDefaults);
-  RunTab(s.runner, tab, ok, Typing(fields, clicks));
-  EXPECT_EQ(s.runner.Messages(), std::vector<std::string>{});
-  return s.Output();
+// Points along a straight move: its ends and between them, as the shapes are piecewise straight
+// with corners finer than the passes.
+template <class F>
+bool AnyPoint(const Move& m, F inside) {
+  constexpr int kSteps = 16;
+  for (int i = 0; i <= kSteps; ++i) {
+    const double t = static_cast<double>(i) / kSteps;
+    if (inside(m.start.x + (m.end.x - m.start.x) * t, m.start.z + (m.end.z - m.start.z) * t)) return true;
+  }
+  return false;
 }
 
-struct FaceShape {
+// The work one operation is given and what its feed moves have removed so far, from the values
+// in its tab. Each check names the move it fails on.
+class Work {
+ public:
+  virtual ~Work() = default;
+  // Inside the finished part: no feed move may reach it.
+  virtual bool InPart(double x, double z) const = 0;
+  // Material not removed yet (the part included): no rapid may pass it.
+  virtual bool Uncut(double x, double z) const = 0;
+  // A feed move: each pass removes at most its Depth of Cut (Peck) from what was left.
+  virtual void Feed(const Move& m) = 0;
+  // After the last move: the finished size, reached over the whole length.
+  virtual void Finished() const = 0;
+};
+
+// The ring or disc from Stock Dia down to End Dia, from Z Start down to Z Final.
+class FaceWork : public Work {
+ public:
+  explicit FaceWork(const App& app)
+      : stock_(app.Number(id::kFaceStockDia)), end_(app.Number(id::kFaceEndDia)),
+        zFinal_(app.Number(id::kFaceZFinal)), cut_(app.Number(id::kFaceDepthOfCut)),
+        left_(app.Number(id::kFaceZStart)) {}
+  bool InPart(double x, double z) const override { return z < zFinal_ - kEps && InRing(x); }
+  bool Uncut(double x, double z) const override { return z < left_ - kEps && InRing(x); }
+  void Feed(const Move& m) override {
+    if (m.start.z != m.end.z || m.end.x >= m.start.x) return;
+    // A pass across the face, from beside the stock to End Dia.
+    EXPECT_GE(m.start.x, stock_) << "pass at Z" << m.end.z << " starts inside the stock";
+    EXPECT_NEAR(m.end.x, end_, kEps) << "pass at Z" << m.end.z;
+    EXPECT_LE(left_ - m.end.z, cut_ + kEps) << "pass at Z" << m.end.z;
+    left_ = std::min(left_, m.end.z);
+  }
+  void Finished() const override { EXPECT_NEAR(left_, zFinal_, kEps); }
+
+ private:
+  bool InRing(double x) const { return x > end_ + kEps && x < stock_ - kEps; }
+  double stock_, end_, zFinal_, cut_;
+  double left_;  // the face the passes so far left
+};
+
+// Outside: the stock from Start Dia down to Final Dia between Z Start and Z End, the part's edge
+// at Z Start chamfered; inside the same mirrored (side -1: the material lies at larger X).
+class TurnWork : public Work {
+ public:
+  explicit TurnWork(const App& app)
+      : side_(app.Checked(id::kTurnInside) ? -1 : 1), start_(app.Number(id::kTurnStartDia)),
+        final_(app.Number(id::kTurnFinalDia)), zStart_(app.Number(id::kTurnZStart)),
+        zEnd_(app.Number(id::kTurnZEnd)), cut_(app.Number(id::kTurnDepthOfCut)),
+        zChamfer_(zStart_ - app.Number(id::kTurnChamfer)), left_(start_) {}
+  bool InPart(double x, double z) const override { return z < zStart_ - kEps && side_ * (x - Part(z)) < -kEps; }
+  // Along the length, what the passes left; over the chamfer, the part.
+  bool Uncut(double x, double z) const override {
+    return (z < zChamfer_ - kEps && side_ * (x - left_) < -kEps) || InPart(x, z);
+  }
+  void Feed(const Move& m) override {
+    // What of it lies on the finished surface between Z Start and Z End.
+    const double z0 = std::clamp(m.start.z, zEnd_, zStart_), z1 = std::clamp(m.end.z, zEnd_, zStart_);
+    if (z0 != z1 && OnPart(m, z0) && OnPart(m, z1)) finished_.push_back({std::min(z0, z1), std::max(z0, z1)});
+    if (m.start.x != m.end.x || m.end.z >= m.start.z || m.end.z >= zChamfer_ - kEps) return;
+    // A pass along the whole length, toward the shoulder.
+    EXPECT_LE(side_ * (left_ - m.end.x), 2 * cut_ + kEps) << "pass at X" << m.end.x;
+    EXPECT_GE(side_ * (left_ - m.end.x), -kEps) << "pass at X" << m.end.x << " cuts air";
+    left_ = m.end.x;
+  }
+  void Finished() const override {
+    EXPECT_NEAR(left_, final_, kEps);
+    // The cuts on the finished surface join up from Z End to Z Start.
+    std::vector<std::pair<double, double>> spans = finished_;
+    std::sort(spans.begin(), spans.end());
+    double reached = zEnd_;
+    for (const auto& [from, to] : spans) {
+      if (from <= reached + kEps) reached = std::max(reached, to);
+    }
+    EXPECT_NEAR(reached, zStart_, kEps) << "the finished surface is cut from Z End only up to Z" << reached;
+  }
+
+ private:
+  // The finished surface's diameter at z; beyond the shoulder, the stock.
+  double Part(double z) const {
+    if (z < zEnd_ - kEps) return start_;
+    if (z <= zChamfer_) return final_;
+    return final_ - side_ * 2 * (z - zChamfer_);
+  }
+  // The move passes z on the finished surface.
+  bool OnPart(const Move& m, double z) const {
+    const double x = m.start.x + (m.end.x - m.start.x) * (z - m.start.z) / (m.end.z - m.start.z);
+    return std::fabs(x - Part(std::max(z, zEnd_))) < kEps;
+  }
+  int side_;
+  double start_, final_, zStart_, zEnd_, cut_, zChamfer_;
+  double left_;          // the diameter the full-length passes so far left
+  std::vector<std::pair<double, double>> finished_;  // Z spans cut on the finished surface
+};
+
+// The part lies from Z Position up to the bar's face at Z0, its edge broken by the chamfer; the
+// blade's width lies below Z Position.
+class PartOffWork : public Work {
+ public:
+  explicit PartOffWork(const App& app)
+      : stock_(app.Number(id::kPartStockDia)), end_(app.Number(id::kPartEndDia)),
+        z_(app.Number(id::kPartZPosition)), width_(app.Number(id::kPartToolWidth)),
+        peck_(app.Number(id::kPartPeck)), chamfer_(app.Number(id::kPartChamfer)),
+        reducedDia_(app.Number(id::kPartReducedFeedDia)), reducedFeed_(app.Number(id::kPartReducedFeed)),
+        deepest_(stock_) {}
+  bool InPart(double x, double z) const override {
+    return z > z_ + kEps && z < 0 && x > end_ + kEps &&
+           x < std::min(stock_, stock_ - 2 * chamfer_ + 2 * (z - z_)) - kEps;
+  }
+  // The slot the blade has cut so far, the bar on both sides of it.
+  bool Uncut(double x, double z) const override {
+    if (InPart(x, z)) return true;
+    const bool inSlot = z <= z_ + kEps && z >= z_ - width_ - kEps;
+    return z < z_ + kEps && x > end_ + kEps && x < (inSlot ? deepest_ : stock_) - kEps;
+  }
+  void Feed(const Move& m) override {
+    if (std::min(m.start.x, m.end.x) < reducedDia_ - kEps) {
+      EXPECT_DOUBLE_EQ(m.feed, reducedFeed_) << "feed to X" << m.end.x << " below Reduced Feed Dia";
+    }
+    if (std::fabs(m.end.z - z_) > kEps || m.end.x >= deepest_) return;
+    if (peck_ > 0 && m.start.z == m.end.z) {
+      EXPECT_LE(deepest_ - m.end.x, 2 * peck_ + kEps) << "peck to X" << m.end.x;
+    }
+    deepest_ = m.end.x;
+  }
+  void Finished() const override { EXPECT_NEAR(deepest_, end_, kEps); }
+
+ private:
+  double stock_, end_, z_, width_, peck_, chamfer_, reducedDia_, reducedFeed_;
+  double deepest_;  // the bottom of the slot
+};
+
+struct CutCase {
+  const char* name;
   bool metric;
-  const char *stock, *end, *zStart, *zFinal, *cut, *allowance;
+  int tab;
+  std::vector<Typed> fields;
+  std::vector<ControlId> clicks;
 };
 
-TEST(FaceProperties, CutsLayerByLayerDownToZFinalAndNeverBelow) {
-  const FaceShape shapes[] = {{false, "2", "0", ".12", "0", ".05", ".005"},
-                              {false, "3.1", "1.25", "-.2", "-.537", ".03", "0"},
-                              {false, "1", ".5", ".003", "0", ".05", ".01"},
-                              {true, "50", "0", "1", "0", "1", ".2"},
-                              {true, "81.3", "22", "2.75", "-1.5", ".6", ".15"}};
-  for (const FaceShape& f : shapes) {
-    SCOPED_TRACE(std::string(f.stock) + " " + f.zStart + " " + f.cut);
-    const double end = TextToNumber(f.end), zFinal = TextToNumber(f.zFinal);
-    const double cut = TextToNumber(f.cut), stock = TextToNumber(f.stock);
-    double cleared = TextToNumber(f.zStart);  // material lies below it, inside Stock Dia
-    const std::string program =
-        ProgramOf(f.metric, 10, id::kFaceOk,
-            {{id::kFaceStockDia, f.stock}, {id::kFaceEndDia, f.end}, {id::kFaceZStart, f.zStart},
-             {id::kFaceZFinal, f.zFinal}, {id::kFaceDepthOfCut, f.cut},
-             {id::kFaceFinishAllowance, f.allowance}});
-    int passes = 0;
-    for (const Move& m : Moves(program)) {
-      if (m.rapid) {
-        EXPECT_FALSE(m.Any([&](double x, double z) {
-          return z < cleared - kEps && x > end + kEps && x < stock - kEps;
-        })) << "rapid through stock to X" << m.x1 << " Z" << m.z1;
-        continue;
-      }
-      EXPECT_FALSE(m.Any([&](double, double z) { return z < zFinal - kEps; }))
-          << "feed below Z Final to Z" << m.z1;
-      if (m.z0 == m.z1 && m.x1 < m.x0) {  // a pass across the face
-        EXPECT_GE(m.x0, stock);
-        EXPECT_NEAR(m.x1, end, kEps);
-        EXPECT_LE(cleared - m.z1, cut + kEps) << "pass at Z" << m.z1;
-        EXPECT_GE(cleared - m.z1, -kEps);
-        cleared = std::min(cleared, m.z1);
-        ++passes;
-      }
-    }
-    EXPECT_NEAR(cleared, zFinal, kEps);
-    EXPECT_GE(passes, 1);
+// Faces, turns and part-offs, inch and metric, outside and in, with and without Constant
+// Surface Speed: every one through the expander, as a machine would run it.
+const CutCase kCutCases[] = {
+    {"face 2\" bar, .12 in .05 passes", false, 10, {{id::kFaceEndDia, "0"}, {id::kFaceZStart, ".12"}}, {}},
+    {"face a tube below Z0, no allowance", false, 10,
+     {{id::kFaceStockDia, "3.1"}, {id::kFaceEndDia, "1.25"}, {id::kFaceZStart, "-.2"}, {id::kFaceZFinal, "-.537"},
+      {id::kFaceDepthOfCut, ".03"}, {id::kFaceFinishAllowance, "0"}}, {}},
+    {"face a skim under one pass", false, 10,
+     {{id::kFaceStockDia, "1"}, {id::kFaceEndDia, ".5"}, {id::kFaceZStart, ".003"}, {id::kFaceDepthOfCut, ".05"},
+      {id::kFaceFinishAllowance, ".01"}}, {}},
+    {"face metric G96 clamped at the centre", true, 10, {{id::kFaceZStart, "2.75"}, {id::kFaceMaxRpm, "2500"}},
+     {id::kFaceCss}},
+    {"face metric tube", true, 10,
+     {{id::kFaceStockDia, "81.3"}, {id::kFaceEndDia, "22"}, {id::kFaceZStart, "2.75"}, {id::kFaceZFinal, "-1.5"},
+      {id::kFaceDepthOfCut, ".6"}, {id::kFaceFinishAllowance, ".15"}}, {}},
+    {"turn 2\" to 1.5 with a chamfer", false, 11, {}, {}},
+    {"turn long and thin, G96", false, 11,
+     {{id::kTurnStartDia, "1.25"}, {id::kTurnFinalDia, ".5"}, {id::kTurnZStart, ".1"}, {id::kTurnZEnd, "-2.3"},
+      {id::kTurnDepthOfCut, ".04"}, {id::kTurnFinishAllowanceX, ".005"}, {id::kTurnFinishAllowanceZ, ".003"},
+      {id::kTurnChamfer, ".125"}, {id::kTurnMaxRpm, "3000"}}, {id::kTurnCss}},
+    {"turn a skim, no allowance or chamfer", false, 11,
+     {{id::kTurnStartDia, "3"}, {id::kTurnFinalDia, "2.9"}, {id::kTurnDepthOfCut, ".1"},
+      {id::kTurnFinishAllowanceX, "0"}, {id::kTurnFinishAllowanceZ, "0"}, {id::kTurnChamfer, "0"}}, {}},
+    {"bore inch", false, 11,
+     {{id::kTurnStartDia, "1"}, {id::kTurnFinalDia, "1.25"}, {id::kTurnZEnd, "-.5"}}, {id::kTurnInside}},
+    {"turn metric 50 to 40", true, 11,
+     {{id::kTurnFinalDia, "40"}, {id::kTurnZEnd, "-25"}, {id::kTurnChamfer, "2.5"}}, {}},
+    {"bore metric G96", true, 11,
+     {{id::kTurnStartDia, "20"}, {id::kTurnFinalDia, "26"}, {id::kTurnZEnd, "-15"}, {id::kTurnMaxRpm, "2000"}},
+     {id::kTurnInside, id::kTurnCss}},
+    {"bore metric deep, a large chamfer", true, 11,
+     {{id::kTurnStartDia, "30"}, {id::kTurnFinalDia, "42.6"}, {id::kTurnZStart, "5"}, {id::kTurnZEnd, "-40"},
+      {id::kTurnDepthOfCut, "1.5"}, {id::kTurnFinishAllowanceX, ".25"}, {id::kTurnChamfer, "4"}},
+     {id::kTurnInside}},
+    {"part off 2\" pecking, edge broken", false, 12, {{id::kPartPeck, ".1"}, {id::kPartChamfer, ".02"}}, {}},
+    {"part off a tube in one plunge", false, 12,
+     {{id::kPartStockDia, "1.5"}, {id::kPartEndDia, ".75"}, {id::kPartZPosition, "-2.125"}, {id::kPartPeck, "0"},
+      {id::kPartReducedFeedDia, "1"}}, {}},
+    {"part off small, G96", false, 12,
+     {{id::kPartStockDia, ".75"}, {id::kPartZPosition, "-.5"}, {id::kPartPeck, ".03"},
+      {id::kPartReducedFeedDia, ".2"}, {id::kPartChamfer, ".01"}, {id::kPartMaxRpm, "3500"}}, {id::kPartCss}},
+    {"part off metric pecking", true, 12,
+     {{id::kPartPeck, "2"}, {id::kPartReducedFeedDia, "6"}, {id::kPartChamfer, ".5"}}, {}},
+    {"part off metric tube, G96", true, 12,
+     {{id::kPartStockDia, "40"}, {id::kPartEndDia, "20"}, {id::kPartZPosition, "-12"}, {id::kPartPeck, "1.5"},
+      {id::kPartReducedFeedDia, "30"}, {id::kPartChamfer, "1"}, {id::kPartMaxRpm, "1800"}}, {id::kPartCss}},
+};
+
+std::string Findings(const toolpath::Toolpath& p) {
+  std::string s;
+  for (const auto* list : {&p.diagnostics, &p.warnings}) {
+    for (const toolpath::Finding& f : *list) s += "line " + std::to_string(f.line) + ": " + f.text + "\n";
   }
+  return s;
 }
 
-struct TurnShape {
-  bool metric, inside;
-  const char *start, *final, *zStart, *zEnd, *cut, *allowanceX, *allowanceZ, *chamfer;
-};
-
-TEST(TurnProperties, NeverInsideThePartAndEachPassTakesAtMostDepthOfCut) {
-  const TurnShape shapes[] = {
-      {false, false, "2", "1.5", "0", "-1", ".05", ".01", ".005", ".03"},
-      {false, false, "1.25", ".5", ".1", "-2.3", ".04", ".005", ".003", ".125"},
-      {false, true, "1", "1.25", "0", "-.5", ".05", ".01", ".005", ".03"},
-      {false, false, "3", "2.9", "0", "-1", ".1", "0", "0", "0"},
-      {true, false, "50", "40", "0", "-25", "1", ".2", ".1", "2.5"},
-      {true, true, "20", "26", "0", "-15", "1", ".2", ".1", ".5"},
-      {true, true, "30", "42.6", "5", "-40", "1.5", ".25", ".1", "4"}};
-  for (const TurnShape& t : shapes) {
-    SCOPED_TRACE(std::string(t.inside ? "inside " : "outside ") + t.start + " " + t.final);
-    const double side = t.inside ? -1 : 1;
-    const double start = TextToNumber(t.start), final = TextToNumber(t.final);
-    const double zStart = TextToNumber(t.zStart), zEnd = TextToNumber(t.zEnd);
-    const double cut = TextToNumber(t.cut), chamfer = TextToNumber(t.chamfer);
-    const double zc = zStart - chamfer;
-    // The finished part's surface diameter at z; beyond Z Start there is none.
-    auto part = [&](double z) {
-      if (z < zEnd - kEps) return start;
-      if (z <= zc) return final;
-      return final - side * 2 * (z - zc);
-    };
-    auto inPart = [&](double x, double z) { return z < zStart - kEps && side * (x - part(z)) < -kEps; };
-    double left = start;  // what the passes so far left along the whole length
-    const std::string program =
-        ProgramOf(t.metric, 11, id::kTurnOk,
-            {{id::kTurnStartDia, t.start}, {id::kTurnFinalDia, t.final},
-             {id::kTurnZStart, t.zStart}, {id::kTurnZEnd, t.zEnd}, {id::kTurnDepthOfCut, t.cut},
-             {id::kTurnFinishAllowanceX, t.allowanceX}, {id::kTurnFinishAllowanceZ, t.allowanceZ},
-             {id::kTurnChamfer, t.chamfer}},
-            t.inside ? std::vector<ControlId>{id::kTurnInside} : std::vector<ControlId>{});
-    bool finished = false;
-    for (const Move& m : Moves(program)) {
-      if (m.rapid) {
-        // Along the length, against what the passes left; over the chamfer, against the part.
-        EXPECT_FALSE(m.Any([&](double x, double z) {
-          return (z < zc - kEps && side * (x - left) < -kEps) || inPart(x, z);
-        })) << "rapid through stock to X" << m.x1 << " Z" << m.z1;
-        continue;
+TEST(TurningToolpath, CutsTheFinishedPartPassByPassAndReadsBackClean) {
+  int clamped = 0, followed = 0;  // G96 feed moves at the G50 clamp and below it
+  for (const CutCase& c : kCutCases) {
+    SCOPED_TRACE(c.name);
+    Session s(c.metric ? kMetricShopDefaults : kInchDefaults);
+    const ControlId ok = c.tab == 10 ? id::kFaceOk : c.tab == 11 ? id::kTurnOk : id::kPartOk;
+    RunTab(s.runner, c.tab, ok, Typing(c.fields, c.clicks));
+    ASSERT_EQ(s.runner.Messages(), std::vector<std::string>{});
+    const App& app = s.runner.app();
+    toolpath::ToolpathSettings settings;
+    settings.metric = c.metric;
+    settings.toolChange = {app.Number(id::kXToolChange), app.Number(id::kZToolChange)};
+    const toolpath::Toolpath path = toolpath::ExpandProgram(s.Output(), settings);
+    EXPECT_EQ(Findings(path), "");
+    std::unique_ptr<Work> work;
+    if (c.tab == 10) work = std::make_unique<FaceWork>(app);
+    if (c.tab == 11) work = std::make_unique<TurnWork>(app);
+    if (c.tab == 12) work = std::make_unique<PartOffWork>(app);
+    const ControlId maxRpm = c.tab == 10 ? id::kFaceMaxRpm : c.tab == 11 ? id::kTurnMaxRpm : id::kPartMaxRpm;
+    const bool css = app.Checked(c.tab == 10 ? id::kFaceCss : c.tab == 11 ? id::kTurnCss : id::kPartCss);
+    for (const Move& m : path.moves) {
+      if (m.kind == MoveKind::Rapid) {
+        EXPECT_FALSE(AnyPoint(m, [&](double x, double z) { return work->Uncut(x, z); }))
+            << "rapid through material to X" << m.end.x << " Z" << m.end.z << " (line " << m.line << ")";
       }
-      EXPECT_FALSE(m.Any(inPart)) << "feed into the part to X" << m.x1 << " Z" << m.z1;
-      // A pass along the whole length, to the shoulder's allowance or the shoulder.
-      if (m.x0 == m.x1 && m.z1 < m.z0 && m.z1 < zc - kEps) {
-        EXPECT_LE(side * (left - m.x1), 2 * cut + kEps) << "pass at X" << m.x1;
-        left = m.x1;
-        if (std::fabs(m.z1 - zEnd) < kEps && m.z0 >= zc - kEps) finished = true;
-      }
+      if (m.kind != MoveKind::Feed) continue;
+      EXPECT_FALSE(AnyPoint(m, [&](double x, double z) { return work->InPart(x, z); }))
+          << "feed into the part to X" << m.end.x << " Z" << m.end.z << " (line " << m.line << ")";
+      work->Feed(m);
+      if (!css) continue;
+      // Under G96 the rpm follows the diameter up to the G50 clamp.
+      constexpr double kPi = 3.141592654;
+      const double cap = app.Number(maxRpm);
+      const double unrestricted = (c.metric ? 1000 : 12) * app.Number(id::kSpm) / (kPi * m.end.x);
+      EXPECT_DOUBLE_EQ(m.surfaceSpeed, app.Number(id::kSpm));
+      EXPECT_NEAR(m.rpm, std::min(cap, unrestricted), 1e-9 * cap) << "feed to X" << m.end.x;
+      ++(unrestricted > cap ? clamped : followed);
     }
-    EXPECT_NEAR(left, final, kEps);
-    EXPECT_TRUE(finished) << "no finish pass over the whole length";
+    work->Finished();
   }
-}
-
-struct PartOffShape {
-  bool metric;
-  const char *stock, *end, *zPosition, *peck, *reducedDia, *chamfer;
-};
-
-TEST(PartOffProperties, PecksAtMostPeckAndFeedsSlowerBelowReducedFeedDia) {
-  const PartOffShape shapes[] = {{false, "2", "0", "-1", ".1", ".25", ".02"},
-                                 {false, "1.5", ".75", "-2.125", "0", "1", "0"},
-                                 {false, ".75", "0", "-.5", ".03", ".2", ".01"},
-                                 {true, "50", "0", "-25", "2", "6", ".5"},
-                                 {true, "40", "20", "-12", "1.5", "30", "1"}};
-  for (const PartOffShape& p : shapes) {
-    SCOPED_TRACE(std::string(p.stock) + " " + p.end + " peck " + p.peck);
-    const double stock = TextToNumber(p.stock), end = TextToNumber(p.end);
-    const double zPos = TextToNumber(p.zPosition), peck = TextToNumber(p.peck);
-    const double reducedDia = TextToNumber(p.reducedDia), chamfer = TextToNumber(p.chamfer);
-    Session s(p.metric ? kMetricDefaults : kInchDefaults);
-    RunTab(s.runner, 12, id::kPartOk,
-           Typing({{id::kPartStockDia, p.stock}, {id::kPartEndDia, p.end},
-                   {id::kPartZPosition, p.zPosition}, {id::kPartPeck, p.peck},
-                   {id::kPartReducedFeedDia, p.reducedDia}, {id::kPartChamfer, p.chamfer}}));
-    const double reducedFeed = s.runner.app().Number(id::kPartReducedFeed);
-    // The part lies from Z Position up to its face at Z0, its edge broken by the chamfer.
-    auto inPart = [&](double x, double z) {
-      if (z <= zPos + kEps || z >= 0) return false;
-      return x < std::min(stock, stock - 2 * chamfer + 2 * (z - zPos)) - kEps;
-    };
-    double deepest = stock;  // the bottom of the cut so far, at Z Position
-    for (const Move& m : Moves(s.Output())) {
-      if (m.rapid) {
-        EXPECT_FALSE(m.Any([&](double x, double z) {
-          return (z < zPos + chamfer + kEps && x < deepest - kEps) || inPart(x, z);
-        })) << "rapid through stock to X" << m.x1 << " Z" << m.z1;
-        continue;
-      }
-      EXPECT_FALSE(m.Any(inPart)) << "feed into the part to X" << m.x1 << " Z" << m.z1;
-      if (std::min(m.x0, m.x1) < reducedDia - kEps)
-        EXPECT_EQ(m.feed, reducedFeed) << "feed to X" << m.x1;
-      if (std::fabs(m.z1 - zPos) < kEps && m.x1 < deepest) {
-        if (peck > 0 && m.z0 == m.z1)
-          EXPECT_LE(deepest - m.x1, 2 * peck + kEps) << "peck to X" << m.x1;
-        deepest = m.x1;
-      }
-    }
-    EXPECT_NEAR(deepest, end, kEps);
-  }
+  EXPECT_GT(followed, 0);
+  EXPECT_GT(clamped, 0) << "the centre is reached only under the clamp";
 }
 
 }  // namespace

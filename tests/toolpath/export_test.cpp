@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "toolpath/job_programs.h"
 #include "toolpath/expander.h"
 #include "toolpath/export.h"
 #include "toolpath/reader.h"
@@ -22,34 +23,9 @@ namespace fs = std::filesystem;
 
 constexpr const char* kRs274 = "/usr/bin/rs274";
 
-struct JobProgram {
-  std::string text;
-  ToolpathSettings settings;
-};
-
-// The program a job leaves, in the units and with the tool-change position of its window.
-JobProgram RunJob(const fs::path& job, bool metricStart) {
-  test::Session s(metricStart ? test::kMetricDefaults : test::kInchDefaults);
-  std::ifstream script(job);
-  s.runner.RunScript(script);
-  JobProgram p;
-  p.text = s.Output();
-  p.settings.metric = s.runner.app().Metric();
-  p.settings.toolChange = {s.runner.app().Number(id::kXToolChange), s.runner.app().Number(id::kZToolChange)};
-  return p;
-}
-
-std::vector<fs::path> ProgramJobs() {
-  std::vector<fs::path> jobs;
-  for (const auto& entry : fs::directory_iterator(TURNBRIX_JOBS)) {
-    if (entry.path().extension() != ".job") continue;
-    fs::path out = entry.path();
-    out.replace_extension(".out");
-    if (test::ReadFile(out).find("N10 T") != std::string::npos) jobs.push_back(entry.path());
-  }
-  std::sort(jobs.begin(), jobs.end());
-  return jobs;
-}
+using test::JobProgram;
+using test::ProgramJobs;
+using test::RunJob;
 
 // One motion as both sides see it: X as a diameter, the lead of a synchronised move.
 struct Motion {
@@ -96,16 +72,21 @@ struct Rs274Run {
 };
 
 // rs274 -g on the program with a tool table of the given tools (no offsets). Its canonical
-// calls give X as a radius; a RIGID_TAP is the way in and the way back out.
+// calls give X as a radius; a RIGID_TAP is the way in and the way back out. rs274 keeps its
+// tool table in $HOME/.tool.mmap, truncated and rewritten by every run, and its parameters in a
+// var file it rewrites: each run gets its own folder for both, as its home and working folder,
+// so that runs in parallel test programs never read each other's.
 Rs274Run RunRs274(const std::string& program, const std::set<int>& tools) {
   test::TempHome dir;
   std::string table;
   for (int t : tools) table += "T" + std::to_string(t) + " P" + std::to_string(t) + " X0 Z0 D0.03 ;\n";
   test::WriteFile(dir.path() / "tool.tbl", table);
   test::WriteFile(dir.path() / "program.ngc", program);
-  const std::string command = std::string(kRs274) + " -g -t '" + (dir.path() / "tool.tbl").string() + "' '" +
-                              (dir.path() / "program.ngc").string() + "' > '" + (dir.path() / "out.txt").string() +
-                              "' 2>&1 < /dev/null";
+  test::WriteFile(dir.path() / "rs274.var", "");
+  const std::string folder = "'" + dir.path().string() + "'";
+  std::string command = "cd ";
+  command += folder + " && HOME=" + folder + " " + kRs274 + " -g -t tool.tbl -v rs274.var program.ngc";
+  command += " > out.txt 2>&1 < /dev/null";
   Rs274Run run;
   const int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "toolpath/job_programs.h"
 #include "toolpath/expander.h"
 #include "toolpath/run_time.h"
 #include "toolpath/svg.h"
@@ -57,35 +58,10 @@ std::string Findings(const Toolpath& p) {
   return s;
 }
 
-// The program a job script leaves, with the units and tool-change position of its window.
-struct JobProgram {
-  std::string text;
-  ToolpathSettings settings;
-};
+using test::JobProgram;
+using test::ProgramJobs;
 
-JobProgram RunJob(const fs::path& job, bool metricStart) {
-  test::Session s(metricStart ? test::kMetricDefaults : test::kInchDefaults);
-  std::ifstream script(job);
-  s.runner.RunScript(script);
-  JobProgram p;
-  p.text = s.Output();
-  p.settings = Inch();
-  p.settings.metric = s.runner.app().Metric();
-  p.settings.toolChange = {s.runner.app().Number(id::kXToolChange), s.runner.app().Number(id::kZToolChange)};
-  return p;
-}
-
-std::vector<fs::path> ProgramJobs() {
-  std::vector<fs::path> jobs;
-  for (const auto& entry : fs::directory_iterator(TURNBRIX_JOBS)) {
-    if (entry.path().extension() != ".job") continue;
-    fs::path out = entry.path();
-    out.replace_extension(".out");
-    if (test::ReadFile(out).find("N10 T") != std::string::npos) jobs.push_back(entry.path());
-  }
-  std::sort(jobs.begin(), jobs.end());
-  return jobs;
-}
+JobProgram RunJob(const fs::path& job, bool metricStart) { return test::RunJob(job, metricStart, Inch()); }
 
 TEST(ToolpathJobs, EveryProgramTheTabsWriteReadsBackCleanInBothUnits) {
   const std::vector<fs::path> jobs = ProgramJobs();
@@ -319,6 +295,23 @@ TEST(ToolpathWarnings, EachDoubtfulBlockIsNamedByItsLine) {
       {Lines({"T0101", "G97 S500 M3", "G0 Z-.2", "X.4", "G1 X.98 F.005", "G0 X.4", "X0"}), false, 0, ""},
       {Lines({"T0101", "G97 S500 M3", "G0 Z-.2", "X.4", "G1 X.98 F.005", "G0 X1.2"}), false, 6,
        "rapid to X1.2 Z-0.2 runs through the part"},
+      // A finish pass out along the shoulder beyond the 2" stock, then away along Z or further
+      // out: the shoulder face and the 45 degree chamfer before it have no material beyond them.
+      {Lines({"T0101", "G97 S955 M3", "G0 X2.1 Z.05", "X1.44", "G1 Z0. F.005", "X1.5 Z-.03", "Z-1.", "X2.1",
+              "G0 Z.05", "X4."}), false, 0, ""},
+      {Lines({"T0101", "G97 S955 M3", "G0 X2.1 Z.05", "X1.5", "G1 Z-1. F.005", "X2.1", "G0 X2.3", "Z6."}), false, 0,
+       ""},
+      // A finish pass that comes in from below its diameter (where the chamfer's roughing left
+      // the tool), after a 45 degree pull-off written a hair steeper than 45 degrees.
+      {Lines({"T0101", "G97 S600 M3", "G0 X52. Z1.", "X35.4", "G1 Z0. F.2", "X37.0667 Z-.8333", "X39.0667 Z.1667",
+              "G0 Z1.", "X35.", "G1 Z0. F.1", "X40. Z-2.5", "Z-25.", "X52.", "G0 Z1.", "X100."}), true, 0, ""},
+      {Lines({"T0101", "G97 S955 M3", "G0 X.6 Z.15", "X.385", "G1 Z.0375 F.01", "X.4475 Z.0063", "X.5475 Z.0562",
+              "G0 Z.15", "X.25", "G1 Z.1", "X.5 Z-.025", "Z-2.3", "X1.35", "G0 Z.15"}), false, 0, ""},
+      // The bore's mirror: down its floor and away inward is clear, out through its wall is not.
+      {Lines({"T0101", "G97 S955 M3", "G0 X.6 Z.05", "X1.06", "G1 Z0. F.005", "X1. Z-.03", "Z-1.", "X.8",
+              "G0 X.6", "Z.1"}), false, 0, ""},
+      {Lines({"T0101", "G97 S955 M3", "G0 X.6 Z.05", "X1.06", "G1 Z0. F.005", "X1. Z-.03", "Z-1.", "X.8",
+              "G0 X.6", "X4."}), false, 10, "rapid to X4 Z-1 runs through the part"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.program);
