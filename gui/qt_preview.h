@@ -19,7 +19,8 @@ class ToolpathPreview : public QWidget {
  public:
   explicit ToolpathPreview(QWidget* parent = nullptr);
 
-  // Takes the moves to draw and zooms to fit them.
+  // Takes the moves to draw and zooms to fit them, unless the view was zoomed or panned since
+  // the last fit (a double-click fits again).
   void SetToolpath(const toolpath::Toolpath& path);
   // The moves of this program line drawn bold; 0 for none.
   void HighlightLine(int line);
@@ -38,6 +39,7 @@ class ToolpathPreview : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:

@@ -47,6 +47,8 @@
 #include "gui/job_runner.h"
 #include "gui/program_window.h"
 #include "gui/gcode_highlighter.h"
+#include "gui/qt_preview.h"
+#include "gui/toolpath_pane.h"
 #include "gui/qt_tabs.h"
 
 namespace tbx {
@@ -621,7 +623,11 @@ class QtFormTest : public QObject {
     Window window;
     QVERIFY(window.started);
     QTimer::singleShot(0, [&window] { window.Click(id::kExit); });
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(2); });  // should it not end
+    // Should it not end; stopped with the test, so that it ends no later test's dialog.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+    guard.start(5000);
     QCOMPARE(QApplication::exec(), 0);
     QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kExit, kMsgClick, 0}}));
     QVERIFY(!window.form.IsLoaded(kMainForm));
@@ -870,8 +876,17 @@ class QtFormTest : public QObject {
     QTRY_COMPARE(scroll->viewport()->size(), window.form.GridSize(kMainForm));
     const QRect box = geometry(id::kOutput), tabs = geometry(id::kTabs), exit = geometry(id::kExit),
                 tool = geometry(id::kTool);
+    const QSize before = area->size();
     window.main()->resize(window.main()->size() + QSize(200, 150));
-    QTRY_COMPARE(geometry(id::kOutput).size(), box.size() + QSize(200, 150));
+    QTRY_COMPARE(area->size(), before + QSize(200, 150));
+    // The box has the width of its cell on the grid and the drawing beside it the rest.
+    const double unit = window.form.GridUnit(kMainForm).width();
+    const ControlSpec* cell = FindControl(id::kOutput);
+    const int cellWidth = qRound((cell->column + cell->width) * unit) - qRound(cell->column * unit);
+    QWidget* preview = window.program->Toolpath()->Preview();
+    QTRY_COMPARE(geometry(id::kOutput).size(), QSize(cellWidth, box.height() + 150));
+    QCOMPARE(preview->height(), box.height() + 150);
+    QCOMPARE(preview->x() + preview->width(), area->width());
     QCOMPARE(geometry(id::kOutput).topLeft(), box.topLeft());
     QCOMPARE(geometry(id::kExit), exit.translated(0, 150));
     QCOMPARE(geometry(id::kTabs), tabs);
