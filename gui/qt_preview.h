@@ -24,6 +24,7 @@ class ToolpathPreview : public QWidget {
   void SetToolpath(const toolpath::Toolpath& path);
   // The moves of this program line drawn bold; 0 for none.
   void HighlightLine(int line);
+  int HighlightedLine() const { return highlighted_; }
   void ZoomToFit();
   // The transform from drawing coordinates (Z, radius up) to widget pixels.
   QTransform View() const;
