@@ -8,6 +8,7 @@
 
 #include "app/controls.h"
 #include "app/form_model.h"
+#include "app/machine_settings.h"
 #include "app/program_box.h"
 #include "data/tables.h"
 #include "program/numbers.h"
@@ -28,6 +29,7 @@ struct App {
   std::vector<DrillRecord> drills;  // as the drill lists show them
   int threadCount = 0, materialCount = 0;  // records loaded into the tables
   double pi = 0;  // set at start-up
+  MachineFacts machine;  // toolpath.txt, shown on the Settings tab
 
   // The main form's controls, read and written at the moment they are needed.
   std::string Text(ControlId id) const { return ui.GetText(kMainForm, id); }

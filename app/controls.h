@@ -71,6 +71,10 @@ enum : ControlId {
   kPartToolWidth = 1420, kPartPeck = 1425, kPartFeed = 1430, kPartReducedFeedDia = 1435,
   kPartReducedFeed = 1440, kPartChamfer = 1445, kPartClearance = 1450, kPartCss = 1455,
   kPartMaxRpm = 1457, kPartOk = 1460,
+  // Settings tab: the machine facts of toolpath.txt
+  kMachineHeading = 1500, kRapidX = 1505, kRapidZ = 1510, kMaxZFeed = 1515, kMachineMaxRpm = 1520,
+  kToolChangeTime = 1525, kG76MinCut = 1530, kG76Finish = 1535, kG76FinishPasses = 1540,
+  kG76Chamfer = 1545, kG83Clearance = 1550,
 };
 
 }  // namespace tbx::id

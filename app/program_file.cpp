@@ -146,8 +146,7 @@ bool ProgramFile::Open(App& app, const fs::path& path) {
   return true;
 }
 
-bool ProgramFile::Save(App& app, const fs::path& path) {
-  const std::string text = app.Text(id::kOutput);
+std::string WriteTextFile(const fs::path& path, std::string_view text) {
   const fs::path target = FinalTarget(path);
   fs::path fresh = target;
   fresh += ".new";
@@ -170,8 +169,13 @@ bool ProgramFile::Save(App& app, const fs::path& path) {
     fs::rename(fresh, target, ec);
     if (ec) why = ec.message();
   }
-  if (!why.empty()) {
-    fs::remove(fresh, ec);
+  if (!why.empty()) fs::remove(fresh, ec);
+  return why;
+}
+
+bool ProgramFile::Save(App& app, const fs::path& path) {
+  const std::string text = app.Text(id::kOutput);
+  if (const std::string why = WriteTextFile(path, text); !why.empty()) {
     app.ui.MessageBox("Cannot save " + path.string() + ": " + why, kSaveTitle,
                       MessageIcon::Exclamation);
     return false;

@@ -22,6 +22,11 @@ bool IsProgramText(std::string_view content);
 // blank, then digits, outside comments), or 10 when there is none.
 std::int64_t NextBlockNumber(std::string_view text);
 
+// Writes text exactly to a new file beside PATH (beside the target of a symbolic link) and
+// renames it over, keeping the old file's permissions; a failure keeps the old file. Returns
+// why it failed ("Permission denied"), empty when written.
+std::string WriteTextFile(const std::filesystem::path& path, std::string_view text);
+
 class ProgramFile {
  public:
   // Starts with the output box as it stands counted as saved (empty after start-up).

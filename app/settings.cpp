@@ -26,7 +26,10 @@ void MetricClicked(App& app) {
   app.ui.MessageBox("Exit and Restart Program for Unit Change", title, MessageIcon::None);
 }
 
-void SettingsOk(App& app) { SaveDefaults(app); }
+void SettingsOk(App& app) {
+  SaveDefaults(app);
+  SaveMachineBoxes(app);
+}
 
 void ApplyTabSpeed(App& app, int tab) {
   switch (tab) {

@@ -44,6 +44,7 @@ bool EzDesignWindow(App& app, std::string_view form) {
   if (!LoadData(app)) return false;
   app.pi = kPi;
   ApplyUnitDefaults(app);
+  ShowMachineSettings(app);
   ShowNearestDrills(app);
   return true;
 }
@@ -80,6 +81,7 @@ void AboutEvent(App& app, ControlId control, int message) {
 }
 
 void ShutDown(App& app) {
+  SaveMachineBoxes(app);  // while the form still holds the boxes
   SaveDefaults(app);
   app.ui.UnloadForm(kMainForm);
 }

@@ -91,6 +91,16 @@ constexpr FieldHelp kHelp[] = {
     // Settings
     {kXToolChange, "X Axis Tool Change", "X (diameter) every operation returns to for the tool change", U::Length},
     {kZToolChange, "Z Axis Tool Change", "Z every operation returns to for the tool change, from the part zero", U::Length},
+    {kRapidX, "Rapid X mm/min", "rapid rate of the X axis, radius travel; for the run time", U::MmPerMin},
+    {kRapidZ, "Rapid Z mm/min", "rapid rate of the Z axis; for the run time", U::MmPerMin},
+    {kMaxZFeed, "Max Z Feed mm/min", "fastest feed the Z axis follows; a faster thread is warned about", U::MmPerMin},
+    {kMachineMaxRpm, "Max RPM", "spindle limit under G96 when the program sets no G50 S", U::Rpm},
+    {kToolChangeTime, "Tool Change Time", "time of one tool change, for the run time", U::Seconds},
+    {kG76MinCut, "G76 Min Cut", "smallest depth of cut of a one-block G76 pass, on the radius", U::Length},
+    {kG76Finish, "G76 Finish Allowance", "depth a one-block G76 leaves for its finishing pass, on the radius", U::Length},
+    {kG76FinishPasses, "G76 Finish Passes", "passes a one-block G76 makes at full depth (whole number)", U::None},
+    {kG76Chamfer, "G76 Chamfer Leads", "pull-out of a one-block G76 in leads (0 for none)", U::None},
+    {kG83Clearance, "G83 Clearance", "how far above the last peck a G83 drill comes back down at rapid", U::Length},
     // Face
     {kFaceComment, "Comment", "text of the comment block written before the facing", U::None},
     {kFaceStockDia, "Stock Dia", "outside diameter of the stock being faced", U::Length},
@@ -183,6 +193,8 @@ std::string_view UnitText(UnitKind unit, bool metric) {
     case UnitKind::Seconds: return "s";
     case UnitKind::Percent: return "%";
     case UnitKind::Degrees: return "degrees";
+    case UnitKind::MmPerMin: return "mm/min";
+    case UnitKind::Rpm: return "rev/min";
     case UnitKind::None: break;
   }
   return "";

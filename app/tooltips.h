@@ -10,7 +10,7 @@
 namespace tbx {
 
 // The unit of a field, shown in inch or metric form as the unit system gives it.
-enum class UnitKind { None, Length, Feed, SurfaceSpeed, Seconds, Percent, Degrees };
+enum class UnitKind { None, Length, Feed, SurfaceSpeed, Seconds, Percent, Degrees, MmPerMin, Rpm };
 
 struct FieldHelp {
   ControlId id;

@@ -67,16 +67,45 @@ MachineSettings ParseMachineSettings(const std::string& text) {
     const std::string_view name = Trim(view.substr(0, eq));
     const std::string_view number = Trim(view.substr(eq + 1));
     if (!IsPlainNumber(number)) continue;
-    const double value = TextToNumber(number);
-    if (name == kFinishPasses) {
-      if (value >= 1 && value <= 99) s.g76FinishPasses = static_cast<int>(value);
-      continue;
-    }
-    for (const Field& f : kFields) {
-      if (name == f.name && value >= f.low && value <= f.high) s.*f.value = value;
-    }
+    SetMachineSetting(s, name, TextToNumber(number));
   }
   return s;
+}
+
+bool MachineSettingRange(std::string_view name, double& low, double& high) {
+  if (name == kFinishPasses) {
+    low = 1, high = 99;
+    return true;
+  }
+  for (const Field& f : kFields) {
+    if (name == f.name) {
+      low = f.low, high = f.high;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool SetMachineSetting(MachineSettings& s, std::string_view name, double value) {
+  double low = 0, high = 0;
+  if (!MachineSettingRange(name, low, high) || !(value >= low && value <= high)) return false;
+  if (name == kFinishPasses) {
+    if (value != std::floor(value)) return false;
+    s.g76FinishPasses = static_cast<int>(value);
+    return true;
+  }
+  for (const Field& f : kFields) {
+    if (name == f.name) s.*f.value = value;
+  }
+  return true;
+}
+
+double MachineSetting(const MachineSettings& s, std::string_view name) {
+  if (name == kFinishPasses) return s.g76FinishPasses;
+  for (const Field& f : kFields) {
+    if (name == f.name) return s.*f.value;
+  }
+  return 0;
 }
 
 MachineSettings LoadMachineSettings(const std::filesystem::path& file) {

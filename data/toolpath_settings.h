@@ -4,6 +4,7 @@
 // never in default.txt itself (its three lines keep their exact form).
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace tbx {
 
@@ -37,6 +38,13 @@ std::filesystem::path MachineSettingsPath(const std::filesystem::path& home);
 MachineSettings ParseMachineSettings(const std::string& text);
 MachineSettings LoadMachineSettings(const std::filesystem::path& file);
 std::string MachineSettingsText(const MachineSettings& s);
+
+// One setting by its name in the file ("rapid_x_mm_per_min", "g76_finish_passes", ...).
+// Setting refuses (false, nothing changed) an unknown name or a value out of the setting's
+// range, which low and high report; the pass count takes whole numbers only.
+bool MachineSettingRange(std::string_view name, double& low, double& high);
+bool SetMachineSetting(MachineSettings& s, std::string_view name, double value);
+double MachineSetting(const MachineSettings& s, std::string_view name);
 // Written beside the file and renamed over it; false (old file kept) when writing failed.
 bool SaveMachineSettings(const std::filesystem::path& file, const MachineSettings& s);
 

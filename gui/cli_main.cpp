@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/first_run.h"
+#include "app/machine_settings.h"
 #include "app/startup.h"
 #include "data/toolpath_settings.h"
 #include "gui/job_runner.h"
@@ -112,10 +113,8 @@ int CheckProgram(const std::filesystem::path& home, const char* file, int units)
   return path.diagnostics.empty() && path.warnings.empty() ? 0 : 3;
 }
 
-bool WritePlot(tbx::App& app, const std::filesystem::path& home, const char* file) {
-  tbx::toolpath::ToolpathSettings settings = HomeToolpathSettings(home);
-  settings.metric = app.Metric();
-  settings.toolChange = {app.Number(tbx::id::kXToolChange), app.Number(tbx::id::kZToolChange)};
+bool WritePlot(tbx::App& app, const char* file) {
+  const tbx::toolpath::ToolpathSettings settings = tbx::ProgramToolpathSettings(app);
   const std::string svg = tbx::toolpath::ToolpathSvg(tbx::toolpath::ExpandProgram(app.Text(tbx::id::kOutput), settings));
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out << svg;
@@ -125,16 +124,14 @@ bool WritePlot(tbx::App& app, const std::filesystem::path& home, const char* fil
   return false;
 }
 
-bool WriteExport(tbx::App& app, const std::filesystem::path& home, const char* dialectId, const char* file) {
+bool WriteExport(tbx::App& app, const char* dialectId, const char* file) {
   tbx::toolpath::Dialect dialect;
   if (!tbx::toolpath::DialectFromId(dialectId, dialect)) {
     std::cerr << "turnbrix-cli: unknown dialect '" << dialectId << "' (as-written, moves-only, linuxcnc)\n";
     return false;
   }
-  tbx::toolpath::ToolpathSettings settings = HomeToolpathSettings(home);
-  settings.metric = app.Metric();
-  settings.toolChange = {app.Number(tbx::id::kXToolChange), app.Number(tbx::id::kZToolChange)};
-  const tbx::toolpath::ExportResult result = tbx::toolpath::ExportProgram(app.Text(tbx::id::kOutput), dialect, settings);
+  const tbx::toolpath::ExportResult result =
+      tbx::toolpath::ExportProgram(app.Text(tbx::id::kOutput), dialect, tbx::ProgramToolpathSettings(app));
   for (const tbx::toolpath::Finding& f : result.findings) {
     std::cerr << "warning: line " << f.line << ": " << f.text << '\n';
   }
@@ -208,7 +205,7 @@ int main(int argc, char** argv) {
   tbx::JobRunner runner(tbx::HomeFolder(home), std::cout, std::cerr);
   if (!runner.Start()) return 1;
   const int status = runner.RunScript(*in);
-  if (plot && status == 0 && !WritePlot(runner.app(), tbx::HomeFolder(home), plot)) return 2;
-  if (exportFile && status == 0 && !WriteExport(runner.app(), tbx::HomeFolder(home), exportDialect, exportFile)) return 2;
+  if (plot && status == 0 && !WritePlot(runner.app(), plot)) return 2;
+  if (exportFile && status == 0 && !WriteExport(runner.app(), exportDialect, exportFile)) return 2;
   return status;
 }

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QSplitter>
 #include <QTimer>
 
 #include "app/app.h"
@@ -19,9 +21,11 @@
 #include "app/events.h"
 #include "app/startup.h"
 #include "app/tooltips.h"
+#include "gui/export_dialog.h"
 #include "gui/gcode_highlighter.h"
 #include "gui/qt_form.h"
 #include "gui/qt_tabs.h"
+#include "gui/toolpath_pane.h"
 
 namespace tbx {
 
@@ -79,12 +83,26 @@ void ProgramWindow::Install() {
   add(QStringLiteral("&Save"), QKeySequence::Save, [this] { Save(); });
   add(QStringLiteral("Save &As…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
       [this] { SaveAs(); });
+  add(QStringLiteral("&Export…"), QKeySequence(Qt::CTRL | Qt::Key_E), [this] { ExportProgram(); });
   exportPlace_ = fileMenu_->addSeparator();
   recentPlace_ = fileMenu_->addSeparator();
   add(QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
       [this] { ClickIfEnabled(id::kExit); });
   window->menuBar()->insertMenu(form_.MenuAction(), fileMenu_);
   ShowRecent();
+
+  // The program read back beside the box, given room of its own half as wide again as the
+  // box's cell; the window grows by that and by what the status bar's new fields add.
+  const int cellWidth = form_.ProgramArea()->width();
+  const int barHeight = window->statusBar()->sizeHint().height();
+  toolpath_ = new ToolpathPane(form_, app_, this);
+  window->resize(window->width() + cellWidth * 3 / 2,
+                 window->height() + std::max(0, window->statusBar()->sizeHint().height() - barHeight));
+  QtForm::FitOnScreen(window);
+  viewMenu_ = new QMenu(QStringLiteral("&View"), window);
+  QAction* warnings = viewMenu_->addAction(QStringLiteral("&Warnings…"));
+  connect(warnings, &QAction::triggered, this, [this] { toolpath_->ShowWarnings(); });
+  window->menuBar()->insertMenu(form_.MenuAction(), viewMenu_);
 
   // Shortcuts for the always-visible buttons and the OK of the tab shown.
   auto shortcut = [&](QKeySequence keys, auto slot) {
@@ -134,7 +152,10 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
     }
   }
   EzEvents(app_, form, control, message, value);
-  if (form_.IsLoaded(kMainForm)) UpdateTitle();
+  if (form_.IsLoaded(kMainForm)) {
+    UpdateTitle();
+    if (toolpath_) toolpath_->Refresh();
+  }
 }
 
 bool ProgramWindow::MayDropChanges() {
@@ -154,6 +175,7 @@ void ProgramWindow::NewProgram() {
   if (!MayDropChanges()) return;
   file_.New(app_);
   UpdateTitle();
+  if (toolpath_) toolpath_->Refresh();
 }
 
 void ProgramWindow::OpenProgram() {
@@ -166,6 +188,7 @@ bool ProgramWindow::OpenFile(const QString& path) {
   const bool opened = file_.Open(app_, path.toStdString());
   if (opened) AddRecent(path);
   UpdateTitle();
+  if (toolpath_) toolpath_->Refresh();
   return opened;
 }
 
@@ -184,6 +207,17 @@ bool ProgramWindow::SaveAs() {
   if (saved) AddRecent(path);
   UpdateTitle();
   return saved;
+}
+
+void ProgramWindow::ExportProgram() {
+  const std::filesystem::path program = file_.Path();
+  const QString suggested =
+      program.empty() ? QString()
+                      : QString::fromStdString(
+                            (program.parent_path() / (program.stem().string() + "-export.nc")).string());
+  ExportDialog dialog(app_, suggested, form_.MainWindow());
+  if (exportChooser_) dialog.SetFileChooser(exportChooser_);
+  dialog.exec();
 }
 
 QStringList ProgramWindow::RecentFiles() const {

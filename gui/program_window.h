@@ -20,6 +20,7 @@ namespace tbx {
 struct App;
 class QtForm;
 class GcodeHighlighter;
+class ToolpathPane;
 
 class ProgramWindow : public QObject {
  public:
@@ -49,6 +50,8 @@ class ProgramWindow : public QObject {
   bool OpenFile(const QString& path);
   bool Save();
   bool SaveAs();
+  // File > Export…: the dialog, modal; the tests reach it as the active modal widget.
+  void ExportProgram();
 
   ProgramFile& File() { return file_; }
   QMenu* FileMenu() const { return fileMenu_; }
@@ -56,6 +59,12 @@ class ProgramWindow : public QObject {
   QAction* ExportPlace() const { return exportPlace_; }
   QStringList RecentFiles() const;
   GcodeHighlighter* Highlighter() const { return highlighter_; }
+  ToolpathPane* Toolpath() const { return toolpath_; }
+  QMenu* ViewMenu() const { return viewMenu_; }
+  // The file the export dialog writes, when the tests choose it (else a file dialog).
+  void SetExportChooser(std::function<QString(const QString&)> chooser) {
+    exportChooser_ = std::move(chooser);
+  }
 
  private:
   // Asks when there are unsaved changes; false when the user cancelled (or saving failed).
@@ -77,6 +86,9 @@ class ProgramWindow : public QObject {
   QPointer<QAction> recentPlace_;
   QList<QAction*> recentActions_;
   GcodeHighlighter* highlighter_ = nullptr;
+  ToolpathPane* toolpath_ = nullptr;
+  QPointer<QMenu> viewMenu_;
+  std::function<QString(const QString&)> exportChooser_;
 };
 
 }  // namespace tbx

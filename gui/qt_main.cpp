@@ -9,7 +9,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QWheelEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QSettings>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +27,8 @@
 #include "gui/program_window.h"
 #include "gui/qt_form.h"
 #include "gui/qt_tabs.h"
+#include "gui/qt_preview.h"
+#include "gui/toolpath_pane.h"
 #include "turnbrix_build.h"
 
 namespace {
@@ -52,9 +58,52 @@ QImage ProgramWithFileMenu(tbx::QtForm& form, tbx::ProgramWindow& window) {
   return picture;
 }
 
+// A new program with an outside thread and a groove, in a window as large as the screen
+// allows: the program box, the drawing beside it and the status bar below, as one picture.
+QImage PreviewAfterThreadAndGroove(tbx::QtForm& form, tbx::ProgramWindow& window) {
+  auto* tabs = dynamic_cast<tbx::MultiRowTabs*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  window.SetPrompt([] { return tbx::ProgramWindow::Answer::Discard; });
+  window.NewProgram();
+  tabs->choose(1);
+  static_cast<QAbstractButton*>(form.Widget(tbx::kMainForm, tbx::id::kThreadOk))->click();
+  tabs->choose(6);
+  static_cast<QAbstractButton*>(form.Widget(tbx::kMainForm, tbx::id::kGrooveOk))->click();
+  QMainWindow* main = form.MainWindow();
+  const QSize room = main->screen()->availableGeometry().size();
+  main->resize(main->size().expandedTo(room.boundedTo(QSize(1400, 860))));
+  // The caret on the first plunge of the groove: its moves are drawn bold.
+  auto* box = static_cast<QPlainTextEdit*>(form.Widget(tbx::kMainForm, tbx::id::kOutput));
+  QTextCursor plunge = box->document()->find(QStringLiteral("G1 X.52 F"));
+  plunge.clearSelection();
+  box->setTextCursor(plunge);
+  main->grab();  // lays the window out at its new size first
+  QApplication::processEvents();
+  // The part dragged to the middle and four notches of the wheel there, as the user brings
+  // it up close.
+  tbx::ToolpathPreview* preview = window.Toolpath()->Preview();
+  const QPointF part = preview->View().map(QPointF(-0.5, 0.3));
+  const QPointF middle = QRectF(preview->rect()).center();
+  auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButtons held) {
+    QMouseEvent event(type, at, preview->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(preview, &event);
+  };
+  mouse(QEvent::MouseButtonPress, part, Qt::LeftButton);
+  mouse(QEvent::MouseMove, (part + middle) / 2, Qt::LeftButton);
+  mouse(QEvent::MouseMove, middle, Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, middle, Qt::NoButton);
+  QWheelEvent wheel(middle, preview->mapToGlobal(middle), QPoint(), QPoint(0, 4 * 120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(preview, &wheel);
+  QApplication::processEvents();
+  QWidget* area = form.ProgramArea();
+  const QPoint from = area->mapTo(main, QPoint(0, 0));
+  return main->grab(QRect(from, main->rect().bottomRight())).toImage();
+}
+
 // Shows every tab as a click on it would and saves the window as DIR/tabN.png, then the
 // About form as DIR/about.png, the window with a program and its File menu as
-// DIR/program.png, and the icon as DIR/icon.png.
+// DIR/program.png, the drawing after a thread and a groove as DIR/preview-thread-groove.png,
+// and the icon as DIR/icon.png.
 bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const QString& folder) {
   QDir dir(folder);
   if (!dir.mkpath(QStringLiteral("."))) {
@@ -82,6 +131,11 @@ bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const
   const QString program = dir.filePath(QStringLiteral("program.png"));
   if (!ProgramWithFileMenu(form, programWindow).save(program)) {
     std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(program));
+    return false;
+  }
+  const QString preview = dir.filePath(QStringLiteral("preview-thread-groove.png"));
+  if (!PreviewAfterThreadAndGroove(form, programWindow).save(preview)) {
+    std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(preview));
     return false;
   }
   return tbx::TurnbrixIcon().pixmap(256).save(dir.filePath(QStringLiteral("icon.png")));

@@ -102,7 +102,12 @@ void ToolpathPreview::SetToolpath(const toolpath::Toolpath& path) {
   for (QPointF p : toolChanges_) include(p);
   const QRectF bounds(QPointF(left, bottom), QPointF(right, top));
   bounds_ = bounds;
-  ZoomToFit();
+  // A view the user zoomed or panned stays as it is while the program is redrawn.
+  if (fitted_) {
+    ZoomToFit();
+  } else {
+    update();
+  }
 }
 
 void ToolpathPreview::HighlightLine(int line) {
@@ -200,6 +205,8 @@ void ToolpathPreview::mouseReleaseEvent(QMouseEvent* event) {
   }
   dragging_ = false;
 }
+
+void ToolpathPreview::mouseDoubleClickEvent(QMouseEvent*) { ZoomToFit(); }
 
 void ToolpathPreview::resizeEvent(QResizeEvent*) {
   if (fitted_) ZoomToFit();

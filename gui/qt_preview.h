@@ -19,10 +19,12 @@ class ToolpathPreview : public QWidget {
  public:
   explicit ToolpathPreview(QWidget* parent = nullptr);
 
-  // Takes the moves to draw and zooms to fit them.
+  // Takes the moves to draw and zooms to fit them, unless the view was zoomed or panned since
+  // the last fit (a double-click fits again).
   void SetToolpath(const toolpath::Toolpath& path);
   // The moves of this program line drawn bold; 0 for none.
   void HighlightLine(int line);
+  int HighlightedLine() const { return highlighted_; }
   void ZoomToFit();
   // The transform from drawing coordinates (Z, radius up) to widget pixels.
   QTransform View() const;
@@ -38,6 +40,7 @@ class ToolpathPreview : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:

@@ -176,6 +176,54 @@ TEST(JobRunner, NewOpenAndSaveProgramFiles) {
   }
 }
 
+// The machine facts of the Settings tab live in toolpath.txt: a changed box is saved on the
+// way out and read back by the next start, in the units of the start; default.txt keeps its
+// bytes, and an untouched tab writes no file.
+TEST(JobRunner, MachineSettingsAreSavedBesideDefaultsAndReadBack) {
+  const std::string shippedDefaults = ReadFile(fs::path(TURNBRIX_RESOURCES) / "default.txt");
+  struct Case {
+    const char* script;
+    const char* units;  // the third line of default.txt
+    const char* printed;  // after a restart: print 1505, then print 1530
+    const char* fileHas;  // a line of toolpath.txt; "" when no file may be written
+  };
+  const Case cases[] = {
+      {"tab 9\ntype 1505 8000\ntype 1530 .002\nclose\n", "0.", "8000..002", "g76_min_cut_inch = 0.002\n"},
+      {"tab 9\ntype 1505 8000\nclick 1037\n", "0.", "8000..001", "rapid_x_mm_per_min = 8000\n"},
+      {"tab 9\ntype 1530 .05\nclose\n", "1.", "10000..05", "g76_min_cut_mm = 0.05\n"},
+      {"tab 9\ntype 1010 4.5\nclose\n", "0.", "10000..001", ""},
+      {"tab 9\ntype 1505 0\nclose\n", "0.", "10000..001", ""},
+  };
+  for (const Case& c : cases) {
+    Cli cli;
+    const std::string defaults = "4.\r\n6.\r\n" + std::string(c.units) + "\r\n";
+    WriteFile(cli.home.path() / "default.txt", defaults);
+    CliRun run = cli.Script(c.script);
+    EXPECT_EQ(run.status, 0) << c.script << run.err;
+    const fs::path file = cli.home.path() / "toolpath.txt";
+    if (*c.fileHas) {
+      EXPECT_NE(ReadFile(file).find(c.fileHas), std::string::npos) << c.script << ReadFile(file);
+      EXPECT_EQ(ReadFile(cli.home.path() / "default.txt"), defaults) << c.script;
+    } else {
+      EXPECT_FALSE(fs::exists(file)) << c.script;
+    }
+    CliRun again = cli.Script("print 1505\nprint 1530\n");
+    EXPECT_EQ(again.out, c.printed) << c.script;
+    EXPECT_EQ(again.err, "") << c.script;
+  }
+
+  // Refused and failed saves say so and keep what was there.
+  Cli cli;
+  CliRun refused = cli.Script("tab 9\ntype 1505 0\nclick 1037\n");
+  EXPECT_EQ(refused.err, "[TBX Error] Rapid X mm/min must be a number from 1 to 10000000: " +
+                             (cli.home.path() / "toolpath.txt").string() + " was not saved\n");
+  fs::create_directory(cli.home.path() / "toolpath.txt");
+  CliRun failed = cli.Script("tab 9\ntype 1505 9000\nclose\n");
+  EXPECT_EQ(failed.status, 0);
+  EXPECT_EQ(failed.err, "[TBX Error] Error Writing Data File " + (cli.home.path() / "toolpath.txt").string() + "\n");
+  EXPECT_EQ(ReadFile(cli.home.path() / "default.txt"), shippedDefaults);
+}
+
 // Every tests/jobs/NAME.job must print exactly tests/jobs/NAME.out.
 TEST(JobRunner, JobFilesPrintTheirExpectedPrograms) {
   std::vector<fs::path> jobs;

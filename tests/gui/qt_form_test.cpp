@@ -43,10 +43,16 @@
 #include "app/catalogue.h"
 #include "app/events.h"
 #include "app/startup.h"
+#include "app/machine_settings.h"
+#include "toolpath/expander.h"
+#include "toolpath/export.h"
 #include "gui/icon/turnbrix_icon.h"
 #include "gui/job_runner.h"
 #include "gui/program_window.h"
 #include "gui/gcode_highlighter.h"
+#include "gui/export_dialog.h"
+#include "gui/qt_preview.h"
+#include "gui/toolpath_pane.h"
 #include "gui/qt_tabs.h"
 
 namespace tbx {
@@ -621,7 +627,11 @@ class QtFormTest : public QObject {
     Window window;
     QVERIFY(window.started);
     QTimer::singleShot(0, [&window] { window.Click(id::kExit); });
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(2); });  // should it not end
+    // Should it not end; stopped with the test, so that it ends no later test's dialog.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+    guard.start(5000);
     QCOMPARE(QApplication::exec(), 0);
     QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kExit, kMsgClick, 0}}));
     QVERIFY(!window.form.IsLoaded(kMainForm));
@@ -870,8 +880,17 @@ class QtFormTest : public QObject {
     QTRY_COMPARE(scroll->viewport()->size(), window.form.GridSize(kMainForm));
     const QRect box = geometry(id::kOutput), tabs = geometry(id::kTabs), exit = geometry(id::kExit),
                 tool = geometry(id::kTool);
+    const QSize before = area->size();
     window.main()->resize(window.main()->size() + QSize(200, 150));
-    QTRY_COMPARE(geometry(id::kOutput).size(), box.size() + QSize(200, 150));
+    QTRY_COMPARE(area->size(), before + QSize(200, 150));
+    // The box has the width of its cell on the grid and the drawing beside it the rest.
+    const double unit = window.form.GridUnit(kMainForm).width();
+    const ControlSpec* cell = FindControl(id::kOutput);
+    const int cellWidth = qRound((cell->column + cell->width) * unit) - qRound(cell->column * unit);
+    QWidget* preview = window.program->Toolpath()->Preview();
+    QTRY_COMPARE(geometry(id::kOutput).size(), QSize(cellWidth, box.height() + 150));
+    QCOMPARE(preview->height(), box.height() + 150);
+    QCOMPARE(preview->x() + preview->width(), area->width());
     QCOMPARE(geometry(id::kOutput).topLeft(), box.topLeft());
     QCOMPARE(geometry(id::kExit), exit.translated(0, 150));
     QCOMPARE(geometry(id::kTabs), tabs);
@@ -1027,6 +1046,204 @@ class QtFormTest : public QObject {
     QCOMPARE(at[12], colours->axisWord.foreground().color());
     QCOMPARE(at[17], colours->gmWord.foreground().color());
     QCOMPARE(at[20], colours->comment.foreground().color());
+  }
+
+  // The drawing follows the box: at once after OK and Undo, after a pause in typing; the
+  // caret on a block makes its moves bold, a click on a move selects its block.
+  void previewFollowsTheProgram() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    ToolpathPane* pane = window.program->Toolpath();
+    ToolpathPreview* preview = pane->Preview();
+    auto* box = window.W<QPlainTextEdit>(id::kOutput);
+    auto library = [&] {
+      return toolpath::ExpandProgram(window.Text(id::kOutput), ProgramToolpathSettings(window.app));
+    };
+    auto threadPixels = [&] {
+      const QImage image = preview->grab().toImage();
+      int n = 0;
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y) == QColor(0xd8, 0x43, 0x15);
+      return n;
+    };
+    QCOMPARE(pane->Path().moves.size(), std::size_t(0));
+    window.Tab(2);
+    window.Click(id::kThreadOk);
+    const toolpath::Toolpath thread = library();
+    QVERIFY(thread.moves.size() > 20);
+    QCOMPARE(pane->Path().moves.size(), thread.moves.size());
+    QVERIFY(threadPixels() > 0);
+    window.Tab(5);
+    window.Click(id::kReamOk);
+    QCOMPARE(pane->Path().moves.size(), library().moves.size());
+    QVERIFY(pane->Path().moves.size() > thread.moves.size());
+    window.Click(id::kUndo);
+    QCOMPARE(pane->Path().moves.size(), thread.moves.size());
+
+    // Typing: nothing until the pause, then the box as typed.
+    QTest::mouseClick(box->viewport(), Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(box, "G1 X.2 Z-2. F.01");
+    QCOMPARE(pane->Path().moves.size(), thread.moves.size());
+    QTRY_COMPARE(pane->Path().moves.size(), thread.moves.size() + 1);
+    QCOMPARE(pane->Path().moves.back().end.z, -2.0);
+
+    // The caret on the G76 block (line 7) by a click on it.
+    const QTextBlock g76 = box->document()->findBlockByNumber(6);
+    QVERIFY(g76.text().startsWith(QStringLiteral("N70 G76 X")));
+    QTextCursor on(g76);
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, box->cursorRect(on).center() + QPoint(2, 0));
+    QCOMPARE(preview->HighlightedLine(), 7);
+    // A click on a threading pass halfway along it selects that block again, from line 1.
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, box->cursorRect(QTextCursor(box->document()->firstBlock())).center());
+    QCOMPARE(preview->HighlightedLine(), 1);
+    const toolpath::Move* pass = nullptr;
+    for (const toolpath::Move& m : pane->Path().moves)
+      if (m.kind == toolpath::MoveKind::Thread && m.line == 7) pass = &m;
+    QVERIFY(pass);
+    const QPointF mid((pass->start.z + pass->end.z) / 2, (pass->start.x + pass->end.x) / 4);
+    QTest::mouseClick(preview, Qt::LeftButton, {}, preview->View().map(mid).toPoint());
+    QCOMPARE(box->textCursor().blockNumber(), 6);
+    QCOMPARE(box->textCursor().selectedText(), g76.text());
+    QCOMPARE(preview->HighlightedLine(), 7);
+  }
+
+  // The status bar after a known job: the library's run time, the operations, the warnings;
+  // the warnings listed with their lines, and choosing one puts the caret there.
+  void statusBarAndWarnings() {
+    struct Case {
+      double seconds;
+      const char* text;
+    };
+    for (const Case& c : {Case{0, "0:00"}, Case{59.4, "0:59"}, Case{59.6, "1:00"},
+                          Case{3599.5, "1:00:00"}, Case{3725, "1:02:05"}, Case{-1, "0:00"}})
+      QCOMPARE(RunTimeText(c.seconds), QString::fromLatin1(c.text));
+
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    ToolpathPane* pane = window.program->Toolpath();
+    window.Tab(2);
+    window.Click(id::kThreadOk);
+    window.Tab(3);
+    window.Click(id::kCSinkOk);
+    const toolpath::Toolpath path =
+        toolpath::ExpandProgram(window.Text(id::kOutput), ProgramToolpathSettings(window.app));
+    QVERIFY(path.seconds > 1);
+    QCOMPARE(pane->RunTimeLabel()->text(), QStringLiteral("Run time ") + RunTimeText(path.seconds));
+    QCOMPARE(pane->OperationsLabel()->text(), QStringLiteral("2 operations"));
+    QCOMPARE(pane->WarningsButton()->text(), QStringLiteral("No warnings"));
+    QVERIFY(pane->RunTimeLabel()->isVisible());
+
+    // Slower rapids, a longer run.
+    window.Tab(9);
+    window.Type(id::kRapidZ, "1200");
+    QVERIFY(pane->Path().seconds > path.seconds);
+
+    // A block past the centre line with the spindle stopped, and one that cannot be read.
+    auto* box = window.W<QPlainTextEdit>(id::kOutput);
+    QTest::mouseClick(box->viewport(), Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+    for (const char* line : {"M5", "G1 X-.2 F.01", "G1 X"}) {
+      QTest::keyClicks(box, line);
+      QTest::keyClick(box, Qt::Key_Return);
+    }
+    QTRY_COMPARE(pane->WarningsButton()->text(), QStringLiteral("3 warnings"));
+    const int first = box->document()->blockCount() - 2;  // 1-based line of "G1 X-.2"
+    QTest::mouseClick(pane->WarningsButton(), Qt::LeftButton);
+    QListWidget* list = pane->WarningsList();
+    QTRY_VERIFY(list && list->isVisible());
+    QCOMPARE(list->count(), 3);
+    QVERIFY(list->item(0)->text().startsWith(QStringLiteral("Line %1: ").arg(first)));
+    QVERIFY(list->item(2)->text().startsWith(QStringLiteral("Line %1: column ").arg(first + 1)));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+    QCOMPARE(box->textCursor().blockNumber(), first);  // 0-based: the line after
+    QTest::keyClick(list, Qt::Key_Escape);
+    QTRY_VERIFY(!list->isVisible());
+  }
+
+  // File > Export…: the file holds exactly what the library makes; a file that cannot be
+  // written says why and the dialog stays; the program box is untouched; Esc closes.
+  void exportWritesTheLibrarysBytes() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    window.Tab(2);
+    window.Click(id::kThreadOk);
+    window.Tab(6);
+    window.Click(id::kTapOk);
+    const std::string program = window.Text(id::kOutput);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("part.ngc"));
+    const QString nowhere = dir.filePath(QStringLiteral("none/part.ngc"));
+    QString units;
+    int step = 0;
+    QTimer driver;
+    driver.setInterval(20);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+      auto* dialog = dynamic_cast<ExportDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      units = dialog->Units()->text();
+      const int linuxCnc = dialog->Dialect()->findText(QStringLiteral("LinuxCNC"));
+      dialog->Dialect()->setCurrentIndex(linuxCnc);
+      dialog->File()->setText(step == 0 ? nowhere : file);
+      if (step++ < 2) {
+        QTest::mouseClick(dialog->ExportButton(), Qt::LeftButton);
+      }
+    });
+    driver.start();
+    QTest::keyClick(window.main(), Qt::Key_E, Qt::ControlModifier);
+    driver.stop();
+    QVERIFY(units.startsWith(QStringLiteral("inch")));
+    QCOMPARE(window.boxes.seen.size(), std::size_t(1));
+    QVERIFY2(window.boxes.seen[0].rfind("[Export Program] Cannot export to " + nowhere.toStdString() + ": ", 0) == 0,
+             window.boxes.seen[0].c_str());
+    const std::string expected =
+        toolpath::ExportProgram(program, toolpath::Dialect::LinuxCnc, ProgramToolpathSettings(window.app)).text;
+    QVERIFY(expected.size() > 100);
+    QCOMPARE(ReadFile(file.toStdString()), expected);
+    QCOMPARE(window.Text(id::kOutput), program);
+
+    // Esc: nothing written.
+    QTimer::singleShot(50, [] {
+      if (QWidget* dialog = QApplication::activeModalWidget()) QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    window.program->ExportProgram();
+    QVERIFY(!QApplication::activeModalWidget());
+  }
+
+  // The machine boxes: a value typed on the Settings tab is saved to toolpath.txt on Exit and
+  // read back by the next start; default.txt keeps its bytes.
+  void machineSettingsRoundTrip() {
+    std::string defaults;
+    fs::path home;
+    QTemporaryDir keep;
+    {
+      Window window(true, Frame::kDesktop);
+      QVERIFY(window.started);
+      defaults = ReadFile(window.home.path() / "default.txt");
+      window.Tab(9);
+      QCOMPARE(window.Text(id::kRapidX), std::string("10000."));
+      window.Type(id::kRapidX, "8000");
+      window.Type(id::kG83Clearance, ".02");
+      window.Type(id::kToolChangeTime, "abc");
+      QVERIFY(window.form.IsMarked(kMainForm, id::kToolChangeTime));
+      window.Type(id::kToolChangeTime, "6.5");
+      window.Click(id::kExit);
+      QVERIFY(!window.form.IsLoaded(kMainForm));
+      for (const char* name : {"default.txt", "data.txt", "toolpath.txt"})
+        fs::copy_file(window.home.path() / name, fs::path(keep.path().toStdString()) / name);
+    }
+    home = keep.path().toStdString();
+    QCOMPARE(ReadFile(home / "default.txt"), defaults);
+    const MachineSettings saved = LoadMachineSettings(home / "toolpath.txt");
+    QCOMPARE(saved.rapidXMmPerMin, 8000.0);
+    QCOMPARE(saved.g83ClearanceInch, 0.02);
+    QCOMPARE(saved.toolChangeSeconds, 6.5);
+    std::ostringstream out, err;
+    JobRunner again(home, out, err);
+    QVERIFY(again.Start());
+    QCOMPARE(again.app().Text(id::kRapidX), std::string("8000."));
+    QCOMPARE(again.app().Text(id::kToolChangeTime), std::string("6.5"));
+    QCOMPARE(again.app().Text(id::kG83Clearance), std::string(".02"));
   }
 
   void endingWarnsOfNothing() {

@@ -1,0 +1,101 @@
+#include "gui/export_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <string>
+
+#include "app/app.h"
+#include "app/machine_settings.h"
+#include "app/program_file.h"
+#include "toolpath/export.h"
+
+namespace tbx {
+
+namespace {
+constexpr const char* kExportTitle = "Export Program";
+const QString kExportFilter =
+    QStringLiteral("Programs (*.nc *.ngc *.tap *.txt);;All files (*)");
+
+std::string Listed(const std::vector<toolpath::Finding>& findings) {
+  std::string text;
+  for (const toolpath::Finding& f : findings)
+    text += "\nLine " + std::to_string(f.line) + ": " + f.text;
+  return text;
+}
+}  // namespace
+
+ExportDialog::ExportDialog(App& app, const QString& suggestedFile, QWidget* parent)
+    : QDialog(parent), app_(app) {
+  setWindowTitle(QStringLiteral("Export"));
+  chooser_ = [this](const QString& current) {
+    return QFileDialog::getSaveFileName(this, QString::fromLatin1(kExportTitle), current,
+                                        kExportFilter);
+  };
+  dialect_ = new QComboBox;
+  for (const toolpath::DialectName& d : toolpath::Dialects())
+    dialect_->addItem(QString::fromLatin1(d.display), QString::fromLatin1(d.id));
+  units_ = new QLabel(QStringLiteral("%1, as the Metric box of the Settings tab says")
+                          .arg(QLatin1String(toolpath::UnitSystemName(app_.Metric()))));
+  file_ = new QLineEdit(suggestedFile);
+  file_->setMinimumWidth(file_->fontMetrics().averageCharWidth() * 48);
+  auto* browse = new QPushButton(QStringLiteral("&Browse…"));
+  browse->setAutoDefault(false);
+  connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
+  auto* fileRow = new QHBoxLayout;
+  fileRow->addWidget(file_, 1);
+  fileRow->addWidget(browse);
+
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("&Dialect:"), dialect_);
+  form->addRow(QStringLiteral("Units:"), units_);
+  form->addRow(QStringLiteral("&File:"), fileRow);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
+  export_ = buttons->addButton(QStringLiteral("&Export"), QDialogButtonBox::AcceptRole);
+  export_->setDefault(true);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    if (Export()) accept();
+  });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(buttons);
+}
+
+void ExportDialog::Browse() {
+  const QString chosen = chooser_(file_->text());
+  if (!chosen.isEmpty()) file_->setText(chosen);
+}
+
+bool ExportDialog::Export() {
+  if (file_->text().trimmed().isEmpty()) Browse();
+  const QString file = file_->text().trimmed();
+  if (file.isEmpty()) return false;
+  toolpath::Dialect dialect = toolpath::Dialect::AsWritten;
+  toolpath::DialectFromId(dialect_->currentData().toString().toStdString(), dialect);
+  const toolpath::ExportResult result =
+      toolpath::ExportProgram(app_.Text(id::kOutput), dialect, ProgramToolpathSettings(app_));
+  const std::string path = file.toStdString();
+  if (result.text.empty() && !result.findings.empty()) {
+    app_.ui.MessageBox("Nothing to export to " + path + ":" + Listed(result.findings),
+                       kExportTitle, MessageIcon::Exclamation);
+    return false;
+  }
+  if (const std::string why = WriteTextFile(path, result.text); !why.empty()) {
+    app_.ui.MessageBox("Cannot export to " + path + ": " + why, kExportTitle,
+                       MessageIcon::Exclamation);
+    return false;
+  }
+  if (!result.findings.empty()) {
+    app_.ui.MessageBox(path + " was written. What it could not carry:" + Listed(result.findings),
+                       kExportTitle, MessageIcon::Exclamation);
+  }
+  return true;
+}
+
+}  // namespace tbx

@@ -1,0 +1,192 @@
+#include "gui/toolpath_pane.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "app/app.h"
+#include "app/catalogue.h"
+#include "app/machine_settings.h"
+#include "gui/qt_form.h"
+#include "gui/qt_preview.h"
+#include "program/numbers.h"
+#include "toolpath/expander.h"
+
+namespace tbx {
+
+namespace {
+
+QString Counted(std::size_t n, const char* one, const char* many) {
+  return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+// Unreadable blocks and warnings together, in program order.
+std::vector<toolpath::Finding> Findings(const toolpath::Toolpath& path) {
+  std::vector<toolpath::Finding> all = path.diagnostics;
+  all.insert(all.end(), path.warnings.begin(), path.warnings.end());
+  std::stable_sort(all.begin(), all.end(),
+                   [](const auto& a, const auto& b) { return a.line < b.line; });
+  return all;
+}
+
+// Everything the drawing depends on besides the text.
+std::string SettingsKey(const toolpath::ToolpathSettings& s) {
+  return std::string(s.metric ? "mm " : "in ") + PlainDecimal(s.toolChange.x, 6) + ' ' +
+         PlainDecimal(s.toolChange.z, 6) + '\n' + MachineSettingsText(s.machine);
+}
+
+}  // namespace
+
+QString RunTimeText(double seconds) {
+  const long long whole = std::isfinite(seconds) && seconds > 0 ? std::llround(seconds) : 0;
+  const long long h = whole / 3600, m = whole / 60 % 60, s = whole % 60;
+  if (h > 0) return QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(s, 2, 10, QLatin1Char('0'));
+  return QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+}
+
+ToolpathPane::ToolpathPane(QtForm& form, App& app, QObject* parent)
+    : QObject(parent), form_(form), app_(app) {
+  box_ = qobject_cast<QPlainTextEdit*>(form_.Widget(kMainForm, id::kOutput));
+  QSplitter* area = form_.ProgramArea();
+  preview_ = new ToolpathPreview;
+  preview_->setObjectName(QStringLiteral("toolpathPreview"));
+  preview_->setToolTip(QStringLiteral(
+      "The program read back: rapids dashed, feeds blue, threads orange, tool changes circled. "
+      "Wheel to zoom, drag to pan, double-click to fit; click a move to select its block."));
+  preview_->setMinimumWidth(std::max(1, CellWidth() / 4));
+  area->addWidget(preview_);
+  area->setStretchFactor(0, 0);
+  area->setStretchFactor(1, 1);
+  area->installEventFilter(this);
+  connect(area, &QSplitter::splitterMoved, this, [this] { userSplit_ = true; });
+
+  QStatusBar* bar = form_.MainWindow()->statusBar();
+  runTime_ = new QLabel;
+  operations_ = new QLabel;
+  warnings_ = new QToolButton;
+  warnings_->setAutoRaise(true);
+  warnings_->setToolTip(QStringLiteral("List the warnings"));
+  for (QWidget* w : {static_cast<QWidget*>(runTime_), static_cast<QWidget*>(operations_),
+                     static_cast<QWidget*>(warnings_)})
+    bar->addPermanentWidget(w);
+  connect(warnings_, &QToolButton::clicked, this, [this] { ShowWarnings(); });
+
+  typing_ = new QTimer(this);
+  typing_->setSingleShot(true);
+  typing_->setInterval(kTypingPauseMs);
+  connect(typing_, &QTimer::timeout, this, [this] { Refresh(); });
+  connect(box_, &QPlainTextEdit::textChanged, typing_, qOverload<>(&QTimer::start));
+  connect(box_, &QPlainTextEdit::cursorPositionChanged, this,
+          [this] { preview_->HighlightLine(box_->textCursor().blockNumber() + 1); });
+  connect(preview_, &ToolpathPreview::MoveClicked, this,
+          [this](int line) { GoToLine(line, true); });
+  Refresh();
+}
+
+int ToolpathPane::CellWidth() const {
+  // Edges rounded as the form places them, in the grid unit of the moment (it follows the
+  // screen the window is on).
+  const ControlSpec* cell = FindControl(id::kOutput);
+  const double unit = form_.GridUnit(kMainForm).width();
+  return qRound((cell->column + cell->width) * unit) - qRound(cell->column * unit);
+}
+
+bool ToolpathPane::eventFilter(QObject* watched, QEvent* event) {
+  QSplitter* area = form_.ProgramArea();
+  if (watched == area && event->type() == QEvent::Resize && !userSplit_) {
+    const int room = area->width() - area->handleWidth();
+    const int cell = CellWidth();
+    const int box = room - cell >= cell / 2 ? cell : room / 2;
+    area->setSizes({box, room - box});
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void ToolpathPane::Refresh() {
+  if (!form_.IsLoaded(kMainForm)) return;
+  const toolpath::ToolpathSettings settings = ProgramToolpathSettings(app_);
+  const std::string text = app_.Text(id::kOutput);
+  std::string key = SettingsKey(settings) + text;
+  if (drawn_ && key == drawnKey_) return;
+  typing_->stop();
+  path_ = toolpath::ExpandProgram(text, settings);
+  drawnKey_ = std::move(key);
+  drawn_ = true;
+  preview_->SetToolpath(path_);
+  preview_->HighlightLine(box_->textCursor().blockNumber() + 1);
+  ShowStatus();
+  if (dialog_ && dialog_->isVisible()) FillWarnings();
+}
+
+void ToolpathPane::ShowStatus() {
+  runTime_->setText(QStringLiteral("Run time ") + RunTimeText(path_.seconds));
+  runTime_->setToolTip(QStringLiteral("%1 s at the machine settings of the Settings tab")
+                           .arg(QString::fromStdString(PlainDecimal(path_.seconds, 1))));
+  operations_->setText(Counted(path_.operations.size(), "operation", "operations"));
+  const std::size_t count = path_.warnings.size() + path_.diagnostics.size();
+  warnings_->setText(count == 0 ? QStringLiteral("No warnings") : Counted(count, "warning", "warnings"));
+}
+
+void ToolpathPane::ShowWarnings() {
+  Refresh();
+  if (!dialog_) {
+    dialog_ = new QDialog(form_.MainWindow());
+    dialog_->setWindowTitle(QStringLiteral("Warnings"));
+    auto* layout = new QVBoxLayout(dialog_);
+    list_ = new QListWidget;
+    list_->setObjectName(QStringLiteral("warnings"));
+    layout->addWidget(list_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, dialog_, &QDialog::reject);
+    auto go = [this](QListWidgetItem* item) {
+      if (item) GoToLine(item->data(Qt::UserRole).toInt(), false);
+    };
+    connect(list_, &QListWidget::itemClicked, this, go);
+    connect(list_, &QListWidget::itemActivated, this, go);
+    const QFontMetrics metrics(list_->font());
+    dialog_->resize(metrics.averageCharWidth() * 80, metrics.lineSpacing() * 16);
+  }
+  FillWarnings();
+  dialog_->show();
+  dialog_->raise();
+  dialog_->activateWindow();
+}
+
+void ToolpathPane::FillWarnings() {
+  list_->clear();
+  for (const toolpath::Finding& f : Findings(path_)) {
+    QString text = QStringLiteral("Line %1: ").arg(f.line);
+    if (f.column > 0) text += QStringLiteral("column %1: ").arg(f.column);
+    auto* item = new QListWidgetItem(text + QString::fromStdString(f.text), list_);
+    item->setData(Qt::UserRole, f.line);
+  }
+  if (list_->count() == 0) {
+    auto* item = new QListWidgetItem(QStringLiteral("The program reads back without warnings."), list_);
+    item->setFlags(Qt::NoItemFlags);
+  }
+}
+
+void ToolpathPane::GoToLine(int line, bool selectBlock) {
+  const QTextBlock block = box_->document()->findBlockByNumber(line - 1);
+  if (!block.isValid()) return;
+  QTextCursor cursor(block);
+  if (selectBlock) cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  box_->setTextCursor(cursor);
+  box_->centerCursor();
+  if (QWidget* window = box_->window(); window && window->isActiveWindow()) box_->setFocus();
+}
+
+}  // namespace tbx

@@ -1,0 +1,74 @@
+#pragma once
+// The program read back beside the program box: the preview drawing, the run time, the
+// operations and the warnings in the status bar, and the list of warnings. It follows the box:
+// at once after every event (an OK, Undo, opening a file), and after a pause in typing.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <string>
+
+#include "toolpath/toolpath.h"
+
+class QDialog;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QTimer;
+class QToolButton;
+
+namespace tbx {
+
+struct App;
+class QtForm;
+class ToolpathPreview;
+
+// "m:ss" under an hour, else "h:mm:ss", to the nearest second.
+QString RunTimeText(double seconds);
+
+class ToolpathPane : public QObject {
+ public:
+  // How long typing must pause before the drawing follows it.
+  static constexpr int kTypingPauseMs = 300;
+
+  ToolpathPane(QtForm& form, App& app, QObject* parent);
+
+  // Reads the box back and redraws when its text or the settings it is read with changed.
+  void Refresh();
+  // The warnings and unreadable blocks, by line; choosing one puts the caret on its line.
+  void ShowWarnings();
+
+  ToolpathPreview* Preview() const { return preview_; }
+  const toolpath::Toolpath& Path() const { return path_; }
+  QLabel* RunTimeLabel() const { return runTime_; }
+  QLabel* OperationsLabel() const { return operations_; }
+  QToolButton* WarningsButton() const { return warnings_; }
+  QListWidget* WarningsList() const { return list_; }
+
+ protected:
+  // Until the user drags the divider, the box keeps the width of its cell and the drawing
+  // takes the rest; with less room than half a cell for it, the two share alike.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  int CellWidth() const;
+  void ShowStatus();
+  void FillWarnings();
+  void GoToLine(int line, bool selectBlock);
+
+  QtForm& form_;
+  App& app_;
+  QPlainTextEdit* box_ = nullptr;
+  ToolpathPreview* preview_ = nullptr;
+  QTimer* typing_ = nullptr;
+  QLabel* runTime_ = nullptr;
+  QLabel* operations_ = nullptr;
+  QToolButton* warnings_ = nullptr;
+  QPointer<QDialog> dialog_;
+  QListWidget* list_ = nullptr;
+  toolpath::Toolpath path_;
+  std::string drawnKey_;
+  bool drawn_ = false;
+  bool userSplit_ = false;
+};
+
+}  // namespace tbx
