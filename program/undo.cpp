@@ -12,12 +12,12 @@ void UndoHistory::Rebase(std::string text, std::uint64_t revision) {
 }
 
 void UndoHistory::Save(std::int64_t blockNumber) {
-  entries[undoCount] = Entry{box_, box_->size(), blockNumber};
+  entries_[undoCount] = Entry{box_, box_->size(), blockNumber};
   undoCount += 1;
-  if (undoCount == static_cast<int>(entries.size())) {
+  if (undoCount == static_cast<int>(entries_.size())) {
     // The tenth entry pushes out the oldest: nine are kept.
-    std::move(entries.begin() + 1, entries.end(), entries.begin());
-    entries.back() = Entry{};
+    std::move(entries_.begin() + 1, entries_.end(), entries_.begin());
+    entries_.back() = Entry{};
     undoCount -= 1;
   }
 }
@@ -30,10 +30,10 @@ void UndoHistory::Append(std::string_view text, std::uint64_t revision) {
 UndoHistory::Restored UndoHistory::Restore(std::uint64_t revision, std::int64_t& blockNumber) {
   if (undoCount <= 0) return Restored::Nothing;
   undoCount -= 1;
-  Entry entry = std::exchange(entries[undoCount], Entry{});
+  Entry entry = std::exchange(entries_[undoCount], Entry{});
   const bool cut = Knows(revision) && entry.text == box_;
-  // The entries still sharing this text were saved before this one, when it was no longer:
-  // cutting it keeps them whole.
+  // Entries below that share this text were saved while it was no longer than this one's
+  // length (it only grows between them), so cutting it keeps them whole.
   box_ = std::move(entry.text);
   box_->resize(entry.length);
   blockNumber = entry.blockNumber;

@@ -7,7 +7,7 @@
 
 namespace tbx {
 
-// Saved output-box texts and block numbers; entries 0..undoCount-1 in use, newest last.
+// Saved output-box texts and block numbers, newest last.
 // Operations only add to the end of the box, so an entry is a length into a text it shares with
 // the entries around it and with Box(), not a copy: saving costs nothing and taking back costs
 // what is cut off. Only a box changed some other way (typed in, set, opened) is read and kept
@@ -21,8 +21,7 @@ struct UndoHistory {
   // How a restore reaches the box.
   enum class Restored { Nothing, Cut, Whole };
 
-  std::array<Entry, 10> entries;
-  int undoCount = 0;
+  int undoCount = 0;  // entries in use
 
   // Whether the box, now at `revision`, still holds Box(): nothing but this history has
   // changed it since Rebase, Append or Track.
@@ -44,6 +43,7 @@ struct UndoHistory {
   void Track(std::uint64_t revision) { revision_ = revision; }
 
  private:
+  std::array<Entry, 10> entries_;
   std::shared_ptr<std::string> box_;
   std::uint64_t revision_ = 0;
 };
