@@ -1,6 +1,7 @@
 #pragma once
 // The one road from the logic to the user interface. Bindings: gui/headless_form (no window)
 // and gui/qt_form (Qt widgets). Forms are addressed by name, controls by id.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,14 @@ class FormModel {
   virtual void AppendText(std::string_view form, ControlId id, std::string_view text) {
     SetText(form, id, GetText(form, id).append(text));
   }
+  // Keeps the first `length` characters of a text box; as AppendText, bindings that hold the
+  // text override it to cost what is cut off.
+  virtual void TruncateText(std::string_view form, ControlId id, std::size_t length) {
+    SetText(form, id, GetText(form, id).substr(0, length));
+  }
+  // A number that changes whenever the text of a text box changes, by the program or the
+  // user, and never comes back: an unchanged revision means an unchanged text.
+  virtual std::uint64_t Revision(std::string_view form, ControlId id) const = 0;
   virtual int GetCheck(std::string_view form, ControlId id) const = 0;
   virtual void SetCheck(std::string_view form, ControlId id, int check) = 0;
   virtual void Enable(std::string_view form, ControlId id) = 0;
@@ -83,8 +92,7 @@ class FormModel {
   virtual void AddItems(std::string_view form, ControlId id, std::string_view text,
                         bool splitItems) = 0;
   // Index (from 0) of the first item whose whole text equals `text`, or -1.
-  virtual int FindNext(std::string_view form, ControlId id, std::string_view text,
-                       int start) const = 0;
+  virtual int FindNext(std::string_view form, ControlId id, std::string_view text) const = 0;
   virtual void SetClipboard(std::string_view text) = 0;
   // Modal, one OK button.
   virtual void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;

@@ -25,7 +25,7 @@ std::string ValueOrFirst(const App& app, int record, float ThreadRecord::*field)
 
 // A thread-size list picked: fills the major-diameter and pitch boxes from the thread table.
 void FillFromThreadSize(App& app, ControlId list, ControlId majorBox, ControlId pitchBox) {
-  int position = app.ui.FindNext(kMainForm, list, app.Text(list), 1);
+  int position = app.ui.FindNext(kMainForm, list, app.Text(list));
   int record = position < 0 || position + 1 >= static_cast<int>(app.threads.size()) ? 0 : position + 1;
   app.SetText(majorBox, ValueOrFirst(app, record, &ThreadRecord::majorDia));
   app.SetText(pitchBox, ValueOrFirst(app, record, &ThreadRecord::pitch));

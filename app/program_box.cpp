@@ -11,6 +11,10 @@ OpContext ContextOf(const App& app) {
                    std::move(toolChange)};
 }
 
+namespace {
+std::uint64_t BoxRevision(const App& app) { return app.ui.Revision(kMainForm, id::kOutput); }
+}  // namespace
+
 bool WriteOperation(App& app, const Operation& op) {
   const ToolChange toolChange = ContextOf(app).toolChange;
   const std::string refusal = WriteRefusal(op, toolChange);
@@ -18,29 +22,43 @@ bool WriteOperation(App& app, const Operation& op) {
     app.Error(refusal);
     return false;
   }
-  // The one copy of the program an operation makes: the undo entry.
-  std::string box = app.Text(id::kOutput);
+  SaveUndo(app);
+  const std::string& box = app.undo.Box();
   std::string text;
   // Text typed at the end of the box must not run into the tool-change block; the undo entry
   // keeps the box as the user left it.
   if (!box.empty() && box.back() != '\n' && box.back() != '\r') text = app.program.newLine;
-  SaveUndo(app, std::move(box));
   AppendOperation(text, app.program, toolChange, op);
   app.ui.AppendText(kMainForm, id::kOutput, text);
+  app.undo.Append(text, BoxRevision(app));
   return true;
 }
 
-void SaveUndo(App& app, std::string boxText) {
-  app.undo.Save(std::move(boxText), app.program.blockNumber);
+void SaveUndo(App& app) {
+  const std::uint64_t revision = BoxRevision(app);
+  if (!app.undo.Knows(revision)) app.undo.Rebase(app.Text(id::kOutput), revision);
+  app.undo.Save(app.program.blockNumber);
   app.Enable(id::kUndo);
 }
 
 void RestoreUndo(App& app) {
   // The button is disabled with an empty history; a stray restore changes nothing.
-  std::string text;
-  if (!app.undo.Restore(text, app.program.blockNumber)) return;
-  app.SetText(id::kOutput, text);
+  switch (app.undo.Restore(BoxRevision(app), app.program.blockNumber)) {
+    case UndoHistory::Restored::Nothing:
+      return;
+    case UndoHistory::Restored::Cut:
+      app.ui.TruncateText(kMainForm, id::kOutput, app.undo.Box().size());
+      break;
+    case UndoHistory::Restored::Whole:
+      app.SetText(id::kOutput, app.undo.Box());
+      break;
+  }
+  app.undo.Track(BoxRevision(app));
   if (app.undo.undoCount == 0) app.Disable(id::kUndo);
+}
+
+const std::string* KnownProgram(const App& app) {
+  return app.undo.Knows(BoxRevision(app)) ? &app.undo.Box() : nullptr;
 }
 
 void CopyProgram(App& app) { app.ui.SetClipboard(app.Text(id::kOutput)); }

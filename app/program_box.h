@@ -16,9 +16,12 @@ OpContext ContextOf(const App& app);
 // "TBX Error" box instead and writes nothing. Returns whether it was written.
 bool WriteOperation(App& app, const Operation& op);
 
-// Keeps the box text (as read just before) and the block number an operation starts from;
-// enables Undo.
-void SaveUndo(App& app, std::string boxText);
+// Keeps the box as it stands and the block number an operation starts from; enables Undo.
+// Reads the box only when something other than the history changed it since.
+void SaveUndo(App& app);
+// The box's text when the undo history knows it (nothing else changed it since the last
+// operation or Undo), else null: what the box holds, without reading it.
+const std::string* KnownProgram(const App& app);
 // Undo button: the box and block number as the newest saved operation found them.
 void RestoreUndo(App& app);
 // Copy button: the output box as it stands, user edits included, to the clipboard.

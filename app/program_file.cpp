@@ -1,5 +1,6 @@
 #include "app/program_file.h"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <fstream>
@@ -131,11 +132,16 @@ bool ProgramFile::Open(App& app, const fs::path& path) {
   if (fs::is_directory(path, ec)) return refuse("it is a folder");
   std::ifstream in(path, std::ios::binary);
   if (!in) return refuse(Reason(errno));
-  // Read at most one byte past the limit, so a huge file is never loaded whole.
-  std::string content(kMaxProgramFileBytes + 1, '\0');
-  in.read(content.data(), static_cast<std::streamsize>(content.size()));
+  // Read in chunks up to one past the limit, so a huge file is never loaded whole and a small
+  // one costs its own size.
+  std::string content;
+  std::array<char, 1 << 16> chunk;
+  while (content.size() <= kMaxProgramFileBytes) {
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    content.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    if (!in) break;
+  }
   if (in.bad()) return refuse(Reason(errno));
-  content.resize(static_cast<std::size_t>(in.gcount()));
   if (content.size() > kMaxProgramFileBytes) return refuse("it is larger than 16 MB");
   if (!IsProgramText(content)) return refuse("it is not a text file");
 
@@ -185,7 +191,12 @@ bool ProgramFile::Save(App& app, const fs::path& path) {
   return true;
 }
 
-bool ProgramFile::Modified(const App& app) const { return app.Text(id::kOutput) != savedText_; }
+bool ProgramFile::Modified(const App& app) const {
+  // Asked after every event: while only operations and Undo changed the box, its text is at
+  // hand and unequal lengths settle it at once.
+  if (const std::string* known = KnownProgram(app)) return *known != savedText_;
+  return app.Text(id::kOutput) != savedText_;
+}
 
 std::string ProgramFile::DisplayName() const {
   return path_.empty() ? "Untitled" : path_.filename().string();

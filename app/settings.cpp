@@ -6,7 +6,7 @@
 namespace tbx {
 
 void ApplyMaterialSpeed(App& app, SpeedSet set) {
-  int p = app.ui.FindNext(kMainForm, id::kMaterialList, app.Text(id::kMaterialList), 1);
+  int p = app.ui.FindNext(kMainForm, id::kMaterialList, app.Text(id::kMaterialList));
   // Record 0 (all zeros) when the selected text is not found.
   int record = p >= 0 && p < kMaxMaterials ? p + 1 : 0;
   float speed = MaterialSpeed(app.materials, record, set, app.Checked(id::kCarbide));
@@ -16,7 +16,7 @@ void ApplyMaterialSpeed(App& app, SpeedSet set) {
 void ToolSelected(App& app) {
   std::string tool = app.Text(id::kTool);
   std::string number = tool.size() > 2 ? tool.substr(tool.size() - 2) : tool;
-  int p = app.ui.FindNext(kMainForm, id::kOffset, number, 1);
+  int p = app.ui.FindNext(kMainForm, id::kOffset, number);
   app.ui.SelectItem(kMainForm, id::kOffset, p < 0 ? 0 : p);
 }
 

@@ -46,6 +46,7 @@ void HeadlessForm::CreateControl(std::string_view form, const ControlSpec& desc)
   HeadlessControl control;
   control.desc = desc;
   control.layer = layer_;
+  control.revision = ++revisions_;
   if (HasItems(desc.kind)) {
     if (!desc.text.empty()) {
       for (std::string_view item : SplitItems(desc.text)) control.items.emplace_back(item);
@@ -76,11 +77,29 @@ std::string HeadlessForm::GetText(std::string_view form, ControlId id) const {
 }
 
 void HeadlessForm::SetText(std::string_view form, ControlId id, std::string_view text) {
-  if (HeadlessControl* c = Control(form, id)) c->text = text;
+  if (HeadlessControl* c = Control(form, id)) {
+    c->text = text;
+    c->revision = ++revisions_;
+  }
 }
 
 void HeadlessForm::AppendText(std::string_view form, ControlId id, std::string_view text) {
-  if (HeadlessControl* c = Control(form, id)) c->text += text;
+  if (HeadlessControl* c = Control(form, id)) {
+    c->text += text;
+    c->revision = ++revisions_;
+  }
+}
+
+void HeadlessForm::TruncateText(std::string_view form, ControlId id, std::size_t length) {
+  if (HeadlessControl* c = Control(form, id)) {
+    if (length < c->text.size()) c->text.resize(length);
+    c->revision = ++revisions_;
+  }
+}
+
+std::uint64_t HeadlessForm::Revision(std::string_view form, ControlId id) const {
+  const HeadlessControl* c = Control(form, id);
+  return c ? c->revision : 0;
 }
 
 int HeadlessForm::GetCheck(std::string_view form, ControlId id) const {
@@ -116,7 +135,7 @@ void HeadlessForm::AddItems(std::string_view form, ControlId id, std::string_vie
   }
 }
 
-int HeadlessForm::FindNext(std::string_view form, ControlId id, std::string_view text, int) const {
+int HeadlessForm::FindNext(std::string_view form, ControlId id, std::string_view text) const {
   const HeadlessControl* c = Control(form, id);
   if (!c) return -1;
   for (std::size_t i = 0; i < c->items.size(); ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 // The form model without a window: keeps the full state of every control and draws nothing.
 // Used by the job runner and the tests.
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -14,6 +15,7 @@ struct HeadlessControl {
   ControlSpec desc{};
   int layer = 0;
   std::string text;
+  std::uint64_t revision = 0;  // of `text`, from the form's one counter
   int check = 0;
   bool enabled = true;
   std::vector<std::string> items;
@@ -55,6 +57,8 @@ class HeadlessForm : public FormModel {
   std::string GetText(std::string_view form, ControlId id) const override;
   void SetText(std::string_view form, ControlId id, std::string_view text) override;
   void AppendText(std::string_view form, ControlId id, std::string_view text) override;
+  void TruncateText(std::string_view form, ControlId id, std::size_t length) override;
+  std::uint64_t Revision(std::string_view form, ControlId id) const override;
   int GetCheck(std::string_view form, ControlId id) const override;
   void SetCheck(std::string_view form, ControlId id, int check) override;
   void Enable(std::string_view form, ControlId id) override;
@@ -62,8 +66,7 @@ class HeadlessForm : public FormModel {
   void SelectItem(std::string_view form, ControlId id, int index) override;
   void AddItems(std::string_view form, ControlId id, std::string_view text,
                 bool splitItems) override;
-  int FindNext(std::string_view form, ControlId id, std::string_view text,
-               int start) const override;
+  int FindNext(std::string_view form, ControlId id, std::string_view text) const override;
   void SetClipboard(std::string_view text) override { clipboard_ = text; }
   void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
 
@@ -79,6 +82,7 @@ class HeadlessForm : public FormModel {
  private:
   std::map<std::string, HeadlessFormState, std::less<>> forms_;
   int layer_ = 0;
+  std::uint64_t revisions_ = 0;  // the last revision handed out
   std::string clipboard_;
   std::string menuCaption_;
 };

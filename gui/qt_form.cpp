@@ -114,6 +114,29 @@ QString WithoutMnemonic(const QString& shown) {
   return text;
 }
 
+// The newest blocks are at the end: keep them in view.
+void ShowEnd(QPlainTextEdit* box) {
+  box->moveCursor(QTextCursor::End);
+  box->ensureCursorVisible();
+  box->horizontalScrollBar()->setValue(0);
+}
+
+// Operations add to the end of the program and Undo cuts it back: only the last `cut`
+// characters are removed and `added` put after them, so a long program is not laid out again.
+void EditEnd(QPlainTextEdit* box, int cut, const QString& added) {
+  QTextDocument* document = box->document();
+  document->setUndoRedoEnabled(false);  // as setPlainText, it ends the editor's own undo
+  QTextCursor end(document);
+  end.movePosition(QTextCursor::End);
+  if (cut > 0) {
+    end.setPosition(end.position() - cut, QTextCursor::KeepAnchor);
+    end.removeSelectedText();
+  }
+  if (!added.isEmpty()) end.insertText(added);
+  document->setUndoRedoEnabled(true);
+  ShowEnd(box);
+}
+
 // A box marked as having held no number: tinted until it holds one again.
 const QColor kMarkedBase(255, 214, 214);
 
@@ -142,6 +165,7 @@ struct QtForm::Control {
   // edits the box, so that the program text comes back byte for byte.
   std::string programText;
   bool editedByUser = false;
+  std::uint64_t revision = 0;  // see FormModel::Revision
 };
 
 struct QtForm::Form {
@@ -714,8 +738,13 @@ void QtForm::Connect(Form& form, Control& control) {
       widget->installEventFilter(this);
       if (control.multiLine) {
         connect(static_cast<QPlainTextEdit*>(widget), &QPlainTextEdit::textChanged, this,
-                [c] { c->editedByUser = true; });
+                [this, c] {
+                  c->editedByUser = true;
+                  c->revision = ++revisions_;
+                });
       } else {
+        connect(static_cast<QLineEdit*>(widget), &QLineEdit::textChanged, this,
+                [this, c] { c->revision = ++revisions_; });
         connect(static_cast<QLineEdit*>(widget), &QLineEdit::returnPressed, this,
                 [this, f, c] { RaiseFrom(*f, *c, kMsgLeave, 0); });
       }
@@ -861,6 +890,7 @@ void QtForm::SetText(std::string_view form, ControlId id, std::string_view text)
   Control* c = Find(form, id);
   if (!c) return;
   QSignalBlocker quiet(c->widget);
+  c->revision = ++revisions_;
   switch (c->kind) {
     case ControlKind::Label:
       static_cast<QLabel*>(c->widget)->setText(ToQt(text));
@@ -877,22 +907,12 @@ void QtForm::SetText(std::string_view form, ControlId id, std::string_view text)
         const bool same = text == shown;
         c->programText = text;
         c->editedByUser = false;
-        if (same) {
-          // Nothing to lay out again.
-        } else if (extends) {
-          QTextDocument* document = box->document();
-          document->setUndoRedoEnabled(false);  // as setPlainText, it ends the editor's own undo
-          QTextCursor end(document);
-          end.movePosition(QTextCursor::End);
-          end.insertText(ToEditor(std::string_view(text).substr(shown.size())));
-          document->setUndoRedoEnabled(true);
+        if (extends) {
+          EditEnd(box, 0, ToEditor(std::string_view(text).substr(shown.size())));
         } else {
-          box->setPlainText(ToEditor(text));
+          if (!same) box->setPlainText(ToEditor(text));  // else nothing to lay out again
+          ShowEnd(box);
         }
-        // The newest blocks are at the end: keep them in view.
-        box->moveCursor(QTextCursor::End);
-        box->ensureCursorVisible();
-        box->horizontalScrollBar()->setValue(0);
       } else {
         static_cast<QLineEdit*>(c->widget)->setText(ToQt(text));
       }
@@ -972,7 +992,39 @@ void QtForm::AddItems(std::string_view form, ControlId id, std::string_view text
   }
 }
 
-int QtForm::FindNext(std::string_view form, ControlId id, std::string_view text, int) const {
+void QtForm::AppendText(std::string_view form, ControlId id, std::string_view text) {
+  Control* c = Find(form, id);
+  // An empty box, one the user edited and one ending inside a line end are set whole.
+  if (!c || !c->multiLine || c->editedByUser || c->programText.empty() ||
+      c->programText.back() == '\r')
+    return FormModel::AppendText(form, id, text);
+  auto* box = static_cast<QPlainTextEdit*>(c->widget);
+  QSignalBlocker quiet(box);
+  c->revision = ++revisions_;
+  c->programText += text;
+  EditEnd(box, 0, ToEditor(text));
+}
+
+void QtForm::TruncateText(std::string_view form, ControlId id, std::size_t length) {
+  Control* c = Find(form, id);
+  // A box the user edited, or a cut inside a line end, is set whole.
+  if (!c || !c->multiLine || c->editedByUser || length == 0 || length >= c->programText.size() ||
+      c->programText[length - 1] == '\r')
+    return FormModel::TruncateText(form, id, length);
+  auto* box = static_cast<QPlainTextEdit*>(c->widget);
+  QSignalBlocker quiet(box);
+  c->revision = ++revisions_;
+  const auto cut = ToEditor(std::string_view(c->programText).substr(length)).size();
+  c->programText.resize(length);
+  EditEnd(box, static_cast<int>(cut), QString());
+}
+
+std::uint64_t QtForm::Revision(std::string_view form, ControlId id) const {
+  const Control* c = Find(form, id);
+  return c ? c->revision : 0;
+}
+
+int QtForm::FindNext(std::string_view form, ControlId id, std::string_view text) const {
   Control* c = Find(form, id);
   if (!c) return -1;
   const QString wanted = ToQt(text);

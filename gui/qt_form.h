@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSizeF>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -61,6 +62,10 @@ class QtForm : public QObject, public FormModel {
 
   std::string GetText(std::string_view form, ControlId id) const override;
   void SetText(std::string_view form, ControlId id, std::string_view text) override;
+  // The program box gains or loses only its end, so a long program is not laid out again.
+  void AppendText(std::string_view form, ControlId id, std::string_view text) override;
+  void TruncateText(std::string_view form, ControlId id, std::size_t length) override;
+  std::uint64_t Revision(std::string_view form, ControlId id) const override;
   int GetCheck(std::string_view form, ControlId id) const override;
   void SetCheck(std::string_view form, ControlId id, int check) override;
   void Enable(std::string_view form, ControlId id) override;
@@ -68,8 +73,7 @@ class QtForm : public QObject, public FormModel {
   void SelectItem(std::string_view form, ControlId id, int index) override;
   void AddItems(std::string_view form, ControlId id, std::string_view text,
                 bool splitItems) override;
-  int FindNext(std::string_view form, ControlId id, std::string_view text,
-               int start) const override;
+  int FindNext(std::string_view form, ControlId id, std::string_view text) const override;
   void SetClipboard(std::string_view text) override;
   void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
   // The note goes to the status bar and the box is marked; an empty note unmarks it.
@@ -134,6 +138,7 @@ class QtForm : public QObject, public FormModel {
   MessageSink messageSink_;
   std::deque<Event> pending_;
   bool dispatching_ = false;
+  std::uint64_t revisions_ = 0;  // the last revision handed out
 };
 
 }  // namespace tbx

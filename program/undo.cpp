@@ -1,32 +1,43 @@
 #include "program/undo.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tbx {
 
-void UndoHistory::Save(std::string text, std::int64_t blockNumber) {
-  texts[undoCount] = std::move(text);
-  blocks[undoCount] = blockNumber;
+void UndoHistory::Rebase(std::string text, std::uint64_t revision) {
+  // Entries cut from the old text keep it alive; it is no longer the box.
+  box_ = std::make_shared<std::string>(std::move(text));
+  revision_ = revision;
+}
+
+void UndoHistory::Save(std::int64_t blockNumber) {
+  entries_[undoCount] = Entry{box_, box_->size(), blockNumber};
   undoCount += 1;
-  if (undoCount == 10) {
-    // Slot 10 is never written: it hands an empty entry to slot 9, beyond those in use.
-    // Moved, not copied: each entry may hold a long program.
-    for (int i = 0; i <= 9; ++i) {
-      texts[i] = std::move(texts[i + 1]);
-      blocks[i] = blocks[i + 1];
-    }
-    texts[10].clear();
-    undoCount = 9;
+  if (undoCount == static_cast<int>(entries_.size())) {
+    // The tenth entry pushes out the oldest: nine are kept.
+    std::move(entries_.begin() + 1, entries_.end(), entries_.begin());
+    entries_.back() = Entry{};
+    undoCount -= 1;
   }
 }
 
-bool UndoHistory::Restore(std::string& text, std::int64_t& blockNumber) {
-  if (undoCount <= 0) return false;
+void UndoHistory::Append(std::string_view text, std::uint64_t revision) {
+  box_->append(text);
+  revision_ = revision;
+}
+
+UndoHistory::Restored UndoHistory::Restore(std::uint64_t revision, std::int64_t& blockNumber) {
+  if (undoCount <= 0) return Restored::Nothing;
   undoCount -= 1;
-  text = std::move(texts[undoCount]);
-  texts[undoCount].clear();
-  blockNumber = blocks[undoCount];
-  return true;
+  Entry entry = std::exchange(entries_[undoCount], Entry{});
+  const bool cut = Knows(revision) && entry.text == box_;
+  // Entries below that share this text were saved while it was no longer than this one's
+  // length (it only grows between them), so cutting it keeps them whole.
+  box_ = std::move(entry.text);
+  box_->resize(entry.length);
+  blockNumber = entry.blockNumber;
+  return cut ? Restored::Cut : Restored::Whole;
 }
 
 }  // namespace tbx

@@ -486,8 +486,8 @@ class QtFormTest : public QObject {
     QCOMPARE(form.GetCheck(kMainForm, id::kToolAngle0), 1);
     QCOMPARE(form.GetCheck(kMainForm, id::kToolAngle29), 1);
     QCOMPARE(window.Text(id::kOffset), std::string("01"));
-    QCOMPARE(form.FindNext(kMainForm, id::kOffset, "26", 0), 25);
-    QCOMPARE(form.FindNext(kMainForm, id::kMaterialList, "unobtainium", 0), -1);
+    QCOMPARE(form.FindNext(kMainForm, id::kOffset, "26"), 25);
+    QCOMPARE(form.FindNext(kMainForm, id::kMaterialList, "unobtainium"), -1);
   }
 
   void disabledControlsRaiseNothing() {
@@ -767,6 +767,44 @@ class QtFormTest : public QObject {
     QCOMPARE(window.Text(id::kOutput), typed);
     QCOMPARE(box->toPlainText(),
              QString::fromStdString(typed).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  }
+
+  // Undo cuts the end off the box, the blocks before keep their layout, and text typed
+  // between operations comes back exactly.
+  void undoCutsTheProgramBackWithoutLayingItOutAgain() {
+    Window window;
+    QVERIFY(window.started);
+    auto* box = window.W<QPlainTextEdit>(id::kOutput);
+    const auto shows = [&](const std::string& text) {
+      return box->toPlainText() ==
+             QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    };
+    window.Tab(5);
+    window.Click(id::kReamOk);
+    const std::string first = window.Text(id::kOutput);
+    auto* mark = new QTextBlockUserData;  // gone, were the box laid out anew
+    box->document()->firstBlock().setUserData(mark);
+    window.Click(id::kReamOk);
+    window.Click(id::kUndo);
+    QCOMPARE(window.Text(id::kOutput), first);
+    QVERIFY(shows(first));
+    QCOMPARE(box->document()->firstBlock().userData(), mark);
+
+    QTest::mouseClick(box->viewport(), Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClicks(box, "(TOP)");
+    QTest::keyClick(box, Qt::Key_Return);
+    const std::string typed = window.Text(id::kOutput);
+    QCOMPARE(typed, "(TOP)\r\n" + first);
+    window.Click(id::kReamOk);
+    const std::string second = window.Text(id::kOutput);
+    window.Click(id::kReamOk);
+    for (const std::string& back : {second, typed, std::string()}) {
+      window.Click(id::kUndo);
+      QCOMPARE(window.Text(id::kOutput), back);
+      QVERIFY(shows(back));
+    }
+    QVERIFY(!window.W(id::kUndo)->isEnabled());
   }
 
   void savedAndOpenedProgramsKeepEveryByte() {

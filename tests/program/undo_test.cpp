@@ -1,3 +1,7 @@
+#include <deque>
+#include <random>
+
+#include "app/program_file.h"
 #include "test_support.h"
 
 namespace tbx {
@@ -75,6 +79,92 @@ TEST(Undo, NextOperationReusesTheBlockNumbersTakenBack) {
   s.runner.Click(id::kUndo);
   Operate(app);
   EXPECT_EQ(s.Output().substr(first.size(), 15), "N60 T0101 M8\r\nN");
+}
+
+
+// The history as plain copies: every entry the whole box and its block number, the oldest
+// dropped when a tenth comes.
+struct ReferenceHistory {
+  std::string box;
+  std::int64_t blockNumber = 10;
+  std::string saved;  // what the file holds, for Modified
+  std::deque<std::pair<std::string, std::int64_t>> entries;
+
+  void Save() {
+    entries.emplace_back(box, blockNumber);
+    if (entries.size() == 10) entries.pop_front();
+  }
+  void Restore() {
+    if (entries.empty()) return;
+    std::tie(box, blockNumber) = entries.back();
+    entries.pop_back();
+  }
+  void Restart(std::string text) {
+    box = saved = std::move(text);
+    blockNumber = NextBlockNumber(box);
+    entries.clear();
+  }
+};
+
+// Random runs of operations (some refused), typing anywhere in the box, Open, New, Save and
+// Undo, against the reference: after every step the box, the block number, the history's
+// depth, the Undo button and the unsaved-changes flag agree.
+TEST(Undo, RandomRunsMatchAHistoryOfWholeCopies) {
+  const test::TempHome files;
+  const std::filesystem::path opened = files.path() / "opened.nc", saved = files.path() / "saved.nc";
+  test::WriteFile(opened, "N500 G0 X1.\n( \xC3\x98 50 )\rM30");
+  for (unsigned seed = 1; seed <= 100; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    Session s;
+    App& app = s.runner.app();
+    ReferenceHistory ref;
+    for (int step = 0; step < 100; ++step) {
+      SCOPED_TRACE("step " + std::to_string(step));
+      const std::size_t action = below(20);
+      if (action < 9) {  // an operation
+        Operation op(app.program.rapidMode);
+        op.Block(" M" + std::to_string(below(100)) + std::string(below(40), 'X'));
+        if (below(4) == 0) op.Comment("\xC3\x98 " + std::to_string(step));
+        if (below(8) == 0) op.Refuse("refused " + std::to_string(step));
+        ProgramState state = app.program;
+        std::string expected = ref.box;
+        const bool open = !expected.empty() && expected.back() != '\n' && expected.back() != '\r';
+        if (open) expected += state.newLine;
+        AppendOperation(expected, state, ContextOf(app).toolChange, op);
+        if (WriteOperation(app, op)) {
+          ref.Save();
+          ref.box = expected;
+          ref.blockNumber = state.blockNumber;
+        }
+      } else if (action < 14) {  // Undo, clicked only while enabled
+        if (s.runner.Click(id::kUndo)) ref.Restore();
+      } else if (action < 17) {  // typing: a piece taken out, text put in
+        std::string text = s.Output();
+        const std::size_t at = below(text.size() + 1);
+        text.erase(at, below(text.size() - at + 1) / (below(3) + 1));
+        static const char* const kTyped[] = {"", "(HAND)", "G4 P1\r\n", "\r", "\r\n", "X"};
+        text.insert(below(text.size() + 1), kTyped[below(6)]);
+        ASSERT_TRUE(s.runner.Set(id::kOutput, text));
+        ref.box = text;
+      } else if (action == 17) {
+        ASSERT_TRUE(s.runner.Open(opened));
+        ref.Restart(ToCrLf(test::ReadFile(opened)));
+      } else if (action == 18) {
+        s.runner.New();
+        ref.Restart("");
+      } else {
+        ASSERT_TRUE(s.runner.Save(saved));
+        ref.saved = ref.box;
+      }
+      ASSERT_EQ(s.Output(), ref.box);
+      ASSERT_EQ(app.program.blockNumber, ref.blockNumber);
+      ASSERT_EQ(app.undo.undoCount, static_cast<int>(ref.entries.size()));
+      ASSERT_EQ(UndoEnabled(s), !ref.entries.empty());
+      ASSERT_EQ(s.runner.file().Modified(app), ref.box != ref.saved);
+    }
+  }
 }
 
 }  // namespace
