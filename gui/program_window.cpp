@@ -184,7 +184,9 @@ void ProgramWindow::OpenProgram() {
   if (!path.isEmpty()) OpenFile(path);
 }
 
-bool ProgramWindow::OpenFile(const QString& path) {
+bool ProgramWindow::OpenFile(const QString& name) {
+  // A name given on the command line is relative to where turnbrix was started.
+  const QString path = QFileInfo(name).absoluteFilePath();
   const bool opened = file_.Open(app_, path.toStdString());
   if (opened) AddRecent(path);
   UpdateTitle();

@@ -855,6 +855,37 @@ class QtFormTest : public QObject {
     QCOMPARE(window.main()->windowTitle(), QStringLiteral("part.nc[*] - Turnbrix V2.5"));
   }
 
+  // `turnbrix FILE`: the name as typed in the folder turnbrix started in; a file the window
+  // cannot take is refused with a message and the box stays as it was.
+  void aFileNamedAtStartIsOpened() {
+    QTemporaryDir dir;
+    const std::string program = "%\r\nN10 G0 X1. Z.1\nN40 M30\r\n";
+    std::ofstream(fs::path(dir.path().toStdString()) / "start.nc", std::ios::binary) << program;
+    std::ofstream(fs::path(dir.path().toStdString()) / "chips.bin", std::ios::binary)
+        << std::string("N10\0\x01\x02", 6);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    QVERIFY(!window.program->OpenFile(QStringLiteral("chips.bin")));
+    QVERIFY(window.program->OpenFile(QStringLiteral("start.nc")));
+    QDir::setCurrent(before);
+    QCOMPARE(window.boxes.seen,
+             std::vector<std::string>{"[Open Program] Cannot open " +
+                                      dir.filePath(QStringLiteral("chips.bin")).toStdString() +
+                                      ": it is not a text file"});
+    const std::string opened = "%\r\nN10 G0 X1. Z.1\r\nN40 M30\r\n";
+    QCOMPARE(window.Text(id::kOutput), opened);
+    QCOMPARE(window.main()->windowTitle(), QStringLiteral("start.nc[*] - Turnbrix V2.5"));
+    QVERIFY(!window.main()->isWindowModified());
+    QVERIFY(!window.W(id::kUndo)->isEnabled());
+    QCOMPARE(window.program->RecentFiles(), QStringList{dir.filePath(QStringLiteral("start.nc"))});
+    QCOMPARE(window.program->Toolpath()->Path().moves.size(), std::size_t(1));
+    window.Tab(5);
+    window.Click(id::kReamOk);
+    QCOMPARE(window.Text(id::kOutput).substr(opened.size(), 4), std::string("N50 "));
+  }
+
   void unsavedChangesAreAskedAbout_data() {
     QTest::addColumn<int>("way");  // 0 File > New, 1 the Exit button, 2 closing the window
     QTest::addColumn<int>("answer");
