@@ -54,7 +54,10 @@ ExportDialog::ExportDialog(App& app, const QString& suggestedFile, QWidget* pare
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("&Dialect:"), dialect_);
   form->addRow(QStringLiteral("Units:"), units_);
-  form->addRow(QStringLiteral("&File:"), fileRow);
+  // A label given as text has no buddy when its field is a layout, and would show its "&".
+  auto* fileLabel = new QLabel(QStringLiteral("&File:"));
+  fileLabel->setBuddy(file_);
+  form->addRow(fileLabel, fileRow);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
   export_ = buttons->addButton(QStringLiteral("&Export"), QDialogButtonBox::AcceptRole);
   export_->setDefault(true);

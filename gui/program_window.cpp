@@ -104,6 +104,11 @@ void ProgramWindow::Install() {
   connect(warnings, &QAction::triggered, this, [this] { toolpath_->ShowWarnings(); });
   window->menuBar()->insertMenu(form_.MenuAction(), viewMenu_);
 
+  // The machine boxes stand above the Settings tab's OK but are made after it: Tab visits them
+  // before OK, as on every other tab.
+  QWidget::setTabOrder(form_.Widget(kMainForm, id::kG83Clearance),
+                       form_.Widget(kMainForm, id::kSettingsOk));
+
   // Shortcuts for the always-visible buttons and the OK of the tab shown.
   auto shortcut = [&](QKeySequence keys, auto slot) {
     auto* s = new QShortcut(keys, window);
@@ -184,7 +189,9 @@ void ProgramWindow::OpenProgram() {
   if (!path.isEmpty()) OpenFile(path);
 }
 
-bool ProgramWindow::OpenFile(const QString& path) {
+bool ProgramWindow::OpenFile(const QString& name) {
+  // A name given on the command line is relative to where turnbrix was started.
+  const QString path = QFileInfo(name).absoluteFilePath();
   const bool opened = file_.Open(app_, path.toStdString());
   if (opened) AddRecent(path);
   UpdateTitle();

@@ -47,7 +47,8 @@ class ProgramWindow : public QObject {
   // The menu commands.
   void NewProgram();
   void OpenProgram();
-  bool OpenFile(const QString& path);
+  // Also the FILE of `turnbrix FILE`; refusals are shown as messages.
+  bool OpenFile(const QString& name);
   bool Save();
   bool SaveAs();
   // File > Export…: the dialog, modal; the tests reach it as the active modal widget.

@@ -173,13 +173,23 @@ int main(int argc, char** argv) {
                                 QStringLiteral("DIR"));
   QCommandLineOption screenshotOption(
       QStringLiteral("screenshots"),
-      QStringLiteral("Save every tab as DIR/tab1.png ... tab9.png, the About form as "
-                     "DIR/about.png and the icon as DIR/icon.png, then end without saving "
-                     "the settings."),
+      QStringLiteral("Save every tab as DIR/tab1.png ... tab12.png, the About form as "
+                     "DIR/about.png, the window with a program and its File menu as "
+                     "DIR/program.png, the drawing after a thread and a groove as "
+                     "DIR/preview-thread-groove.png and the icon as DIR/icon.png, then end "
+                     "without saving the settings."),
       QStringLiteral("DIR"));
   parser.addOption(homeOption);
   parser.addOption(screenshotOption);
+  parser.addPositionalArgument(QStringLiteral("FILE"),
+                               QStringLiteral("Program file to open, as File > Open would."),
+                               QStringLiteral("[FILE]"));
   parser.process(application);
+  const QStringList files = parser.positionalArguments();
+  if (files.size() > 1) {
+    std::fprintf(stderr, "turnbrix: one FILE at most\n");
+    return 2;
+  }
 
   const QByteArray home = parser.value(homeOption).toLocal8Bit();
   const std::string firstRun = tbx::SetUpFirstRun(
@@ -207,6 +217,7 @@ int main(int argc, char** argv) {
   // A failed start-up has shown its messages and unloaded the main form.
   if (!tbx::EzMain(app)) return 1;
   window.Install();
+  if (!files.isEmpty()) window.OpenFile(files.first());
   if (auto* main = qobject_cast<QMainWindow*>(form.Window(tbx::kMainForm)); main && !firstRun.empty())
     main->statusBar()->showMessage(QString::fromStdString(firstRun));
   if (screenshots) return SaveScreenshots(form, window, parser.value(screenshotOption)) ? 0 : 1;

@@ -675,7 +675,7 @@ class QtFormTest : public QObject {
     QVERIFY(window.started);
     QWidget* client = window.W(id::kTabs)->parentWidget();
     MultiRowTabs* tabs = window.Tabs();
-    for (int tab = 1; tab <= 9; ++tab) {
+    for (int tab = 1; tab <= tabs->count(); ++tab) {
       window.Tab(tab);
       // Every tab caption fits its tab, and the tabs end above the page's controls.
       for (int i = 0; i < tabs->count(); ++i) {
@@ -740,6 +740,37 @@ class QtFormTest : public QObject {
                                   .arg(shown[i]->objectName(), frame->objectName())));
         }
       }
+    }
+  }
+
+  // Tab from a tab's first field reaches every field it may take before the tab's OK.
+  void tabKeyReachesEveryFieldBeforeOk() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    for (int tab = 2; tab <= window.Tabs()->count(); ++tab) {
+      if (tab == 8) continue;  // Calc stands above the drill list it fills
+      window.Tab(tab);
+      std::vector<QWidget*> fields;
+      QWidget* ok = nullptr;
+      for (const ControlSpec& c : Catalogue()) {
+        QWidget* w = window.W(c.id);
+        if (c.layer != tab || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus) continue;
+        if (c.kind == ControlKind::Button && c.text == "OK") ok = w;
+        else if (c.kind == ControlKind::TextBox || c.kind == ControlKind::CheckBox ||
+                 c.kind == ControlKind::ComboBox)
+          fields.push_back(w);
+      }
+      QVERIFY(ok && !fields.empty());
+      fields.front()->setFocus();
+      std::vector<QWidget*> visited;
+      for (int presses = 0; presses < 100 && QApplication::focusWidget() != ok; ++presses) {
+        visited.push_back(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      }
+      QCOMPARE(QApplication::focusWidget(), ok);
+      for (QWidget* field : fields)
+        QVERIFY2(std::find(visited.begin(), visited.end(), field) != visited.end(),
+                 qPrintable(QStringLiteral("tab %1: %2 comes after OK").arg(tab).arg(field->objectName())));
     }
   }
 
@@ -853,6 +884,37 @@ class QtFormTest : public QObject {
     QCOMPARE(ReadFile(dir.filePath(QStringLiteral("part.nc")).toStdString()), program);
     QVERIFY(window.main()->isWindowModified());
     QCOMPARE(window.main()->windowTitle(), QStringLiteral("part.nc[*] - Turnbrix V2.5"));
+  }
+
+  // `turnbrix FILE`: the name as typed in the folder turnbrix started in; a file the window
+  // cannot take is refused with a message and the box stays as it was.
+  void aFileNamedAtStartIsOpened() {
+    QTemporaryDir dir;
+    const std::string program = "%\r\nN10 G0 X1. Z.1\nN40 M30\r\n";
+    std::ofstream(fs::path(dir.path().toStdString()) / "start.nc", std::ios::binary) << program;
+    std::ofstream(fs::path(dir.path().toStdString()) / "chips.bin", std::ios::binary)
+        << std::string("N10\0\x01\x02", 6);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    QVERIFY(!window.program->OpenFile(QStringLiteral("chips.bin")));
+    QVERIFY(window.program->OpenFile(QStringLiteral("start.nc")));
+    QDir::setCurrent(before);
+    QCOMPARE(window.boxes.seen,
+             std::vector<std::string>{"[Open Program] Cannot open " +
+                                      dir.filePath(QStringLiteral("chips.bin")).toStdString() +
+                                      ": it is not a text file"});
+    const std::string opened = "%\r\nN10 G0 X1. Z.1\r\nN40 M30\r\n";
+    QCOMPARE(window.Text(id::kOutput), opened);
+    QCOMPARE(window.main()->windowTitle(), QStringLiteral("start.nc[*] - Turnbrix V2.5"));
+    QVERIFY(!window.main()->isWindowModified());
+    QVERIFY(!window.W(id::kUndo)->isEnabled());
+    QCOMPARE(window.program->RecentFiles(), QStringList{dir.filePath(QStringLiteral("start.nc"))});
+    QCOMPARE(window.program->Toolpath()->Path().moves.size(), std::size_t(1));
+    window.Tab(5);
+    window.Click(id::kReamOk);
+    QCOMPARE(window.Text(id::kOutput).substr(opened.size(), 4), std::string("N50 "));
   }
 
   void unsavedChangesAreAskedAbout_data() {
@@ -1213,6 +1275,7 @@ class QtFormTest : public QObject {
     const QString file = dir.filePath(QStringLiteral("part.ngc"));
     const QString nowhere = dir.filePath(QStringLiteral("none/part.ngc"));
     QString units;
+    bool fileFocused = false;
     int step = 0;
     QTimer driver;
     driver.setInterval(20);
@@ -1220,6 +1283,10 @@ class QtFormTest : public QObject {
       auto* dialog = dynamic_cast<ExportDialog*>(QApplication::activeModalWidget());
       if (!dialog) return;
       units = dialog->Units()->text();
+      if (step == 0) {
+        QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier);  // the File label's mnemonic
+        fileFocused = QApplication::focusWidget() == dialog->File();
+      }
       const int linuxCnc = dialog->Dialect()->findText(QStringLiteral("LinuxCNC"));
       dialog->Dialect()->setCurrentIndex(linuxCnc);
       dialog->File()->setText(step == 0 ? nowhere : file);
@@ -1231,6 +1298,7 @@ class QtFormTest : public QObject {
     QTest::keyClick(window.main(), Qt::Key_E, Qt::ControlModifier);
     driver.stop();
     QVERIFY(units.startsWith(QStringLiteral("inch")));
+    QVERIFY(fileFocused);
     QCOMPARE(window.boxes.seen.size(), std::size_t(1));
     QVERIFY2(window.boxes.seen[0].rfind("[Export Program] Cannot export to " + nowhere.toStdString() + ": ", 0) == 0,
              window.boxes.seen[0].c_str());
