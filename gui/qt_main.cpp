@@ -9,7 +9,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QWheelEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSettings>
@@ -77,23 +76,6 @@ QImage PreviewAfterThreadAndGroove(tbx::QtForm& form, tbx::ProgramWindow& window
   plunge.clearSelection();
   box->setTextCursor(plunge);
   main->grab();  // lays the window out at its new size first
-  QApplication::processEvents();
-  // The part dragged to the middle and four notches of the wheel there, as the user brings
-  // it up close.
-  tbx::ToolpathPreview* preview = window.Toolpath()->Preview();
-  const QPointF part = preview->View().map(QPointF(-0.5, 0.3));
-  const QPointF middle = QRectF(preview->rect()).center();
-  auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButtons held) {
-    QMouseEvent event(type, at, preview->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
-    QApplication::sendEvent(preview, &event);
-  };
-  mouse(QEvent::MouseButtonPress, part, Qt::LeftButton);
-  mouse(QEvent::MouseMove, (part + middle) / 2, Qt::LeftButton);
-  mouse(QEvent::MouseMove, middle, Qt::LeftButton);
-  mouse(QEvent::MouseButtonRelease, middle, Qt::NoButton);
-  QWheelEvent wheel(middle, preview->mapToGlobal(middle), QPoint(), QPoint(0, 4 * 120),
-                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(preview, &wheel);
   QApplication::processEvents();
   QWidget* area = form.ProgramArea();
   const QPoint from = area->mapTo(main, QPoint(0, 0));

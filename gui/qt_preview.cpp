@@ -95,11 +95,20 @@ void ToolpathPreview::SetToolpath(const toolpath::Toolpath& path) {
     bottom = std::min(bottom, p.y());
     top = std::max(top, p.y());
   };
+  // The part is what the user wants to see: the cuts, not the long way to the tool-change
+  // position. A program without cuts fits everything it moves.
   for (const Segment& s : segments_) {
+    if (s.kind == MoveKind::Rapid) continue;
     include(s.a);
     include(s.b);
   }
-  for (QPointF p : toolChanges_) include(p);
+  if (first) {
+    for (const Segment& s : segments_) {
+      include(s.a);
+      include(s.b);
+    }
+    for (QPointF p : toolChanges_) include(p);
+  }
   const QRectF bounds(QPointF(left, bottom), QPointF(right, top));
   bounds_ = bounds;
   // A view the user zoomed or panned stays as it is while the program is redrawn.

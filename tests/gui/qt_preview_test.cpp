@@ -32,16 +32,22 @@ class PreviewTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void zoomToFitShowsEveryMoveAndTheCentreLine() {
+  // Fitting shows the cuts and the centre line, large; the way to a far tool-change position
+  // may leave the view. Without cuts, every move is in view.
+  void zoomToFitShowsTheCutsAndTheCentreLine() {
     ToolpathPreview preview;
     preview.resize(400, 300);
-    preview.SetToolpath(Expand("G0 X2. Z.1\nG1 Z-3. F.01\nG0 X4. Z6.\n"));
     const QRect inside = preview.rect();
-    for (QPointF p : {QPointF(-3, 0), QPointF(6, 2), QPointF(0.1, 1), QPointF(6, 0)}) {
-      const QPointF at = preview.View().map(p);
-      QVERIFY2(inside.contains(at.toPoint()),
-               qPrintable(QString("(%1, %2) drawn at (%3, %4)").arg(p.x()).arg(p.y()).arg(at.x()).arg(at.y())));
-    }
+    auto inView = [&](QPointF p) { return inside.contains(preview.View().map(p).toPoint()); };
+    preview.SetToolpath(Expand("G0 X2. Z.1\nG1 Z-3. F.01\nG0 X40. Z60.\n"));
+    for (QPointF p : {QPointF(-3, 0), QPointF(-3, 1), QPointF(0.1, 1), QPointF(0.1, 0)})
+      QVERIFY2(inView(p), qPrintable(QString("(%1, %2) not in view").arg(p.x()).arg(p.y())));
+    QVERIFY(!inView(QPointF(60, 20)));
+    QVERIFY(preview.View().map(QPointF(0.1, 0)).x() > 0.9 * inside.width());  // the cut spans it
+
+    preview.SetToolpath(Expand("G0 X2. Z.1\nG0 X4. Z6.\n"));
+    for (QPointF p : {QPointF(0.1, 1), QPointF(6, 2), QPointF(6, 0)})
+      QVERIFY2(inView(p), qPrintable(QString("(%1, %2) not in view").arg(p.x()).arg(p.y())));
   }
 
   void clickReportsTheLineOfTheMoveDragOnlyPans() {
