@@ -271,13 +271,14 @@ TEST(MovesOnlyExport, EveryJobInBothUnitsReadsBackToTheSameMovesWithoutCycles) {
   }
 }
 
-// Golden exports, one job per tab; regenerate with
+// Golden exports, one job per tab (the whole part for Face, Turn and Part-off); regenerate with
 // `build/turnbrix-cli --home resources --export DIALECT tests/export/golden/NAME.DIALECT tests/jobs/NAME.job`.
 // As written is the job's own output, byte for byte.
 TEST(ExportGolden, OneJobPerTabInEachDialect) {
   const fs::path golden = fs::path(TURNBRIX_JOBS).parent_path() / "export" / "golden";
   for (const char* name : {"thread_ot_inch", "drill_csink_center", "drill_deep_pecks", "drill_ream_metric",
-                           "tap_g84_then_left_hand_g32", "groove_inside_radius_chamfer"}) {
+                           "tap_g84_then_left_hand_g32", "groove_inside_radius_chamfer",
+                           "whole_part_inch"}) {
     const fs::path job = fs::path(TURNBRIX_JOBS) / (std::string(name) + ".job");
     const JobProgram program = RunJob(job, false);
     for (const DialectName& d : Dialects()) {
