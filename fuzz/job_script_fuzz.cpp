@@ -1,34 +1,81 @@
 // The job-script reader and everything a script can reach: start-up on the shipped data,
-// then the script, with no window.
+// then the script, with no window. It runs in a scratch folder of its own; `open` and `save`
+// may name files there only, so that no input can read or replace a file elsewhere.
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <string_view>
 
 #include "gui/job_runner.h"
 
 namespace {
-// A copy of the shipped files: "close" and Settings OK write default.txt back.
-std::filesystem::path Home() {
-  namespace fs = std::filesystem;
-  const fs::path home = fs::temp_directory_path() / "turnbrix-fuzz-home";
-  fs::create_directories(home);
-  for (const char* name : {"default.txt", "data.txt"})
-    fs::copy_file(fs::path(TURNBRIX_RESOURCES) / name, home / name,
-                  fs::copy_options::overwrite_existing);
-  return home;
+
+namespace fs = std::filesystem;
+
+std::string ReadShipped(const char* name) {
+  std::ifstream in(fs::path(TURNBRIX_RESOURCES) / name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+// Written through a stream rather than copied: a file copy may be cut short by the fuzzer's
+// own timer signal.
+void Write(const fs::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+struct Scratch {
+  fs::path home;
+  std::string defaults, data;
+};
+
+const Scratch& ScratchFolder() {
+  static const Scratch scratch = [] {
+    Scratch s{fs::temp_directory_path() / "turnbrix-fuzz-home", ReadShipped("default.txt"),
+              ReadShipped("data.txt")};
+    fs::create_directories(s.home);
+    fs::current_path(s.home);
+    return s;
+  }();
+  return scratch;
+}
+
+// `open` and `save` of a plain file name in the scratch folder, nothing else.
+bool StaysInScratch(std::string_view script) {
+  std::size_t start = 0;
+  while (start <= script.size()) {
+    std::size_t end = script.find('\n', start);
+    if (end == std::string_view::npos) end = script.size();
+    const std::string_view line = script.substr(start, end - start);
+    if (line.starts_with("open") || line.starts_with("save")) {
+      const std::string_view path = line.size() > 5 ? line.substr(5) : std::string_view();
+      if (path.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos ||
+          path.starts_with(".."))
+        return false;
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::filesystem::path home = Home();
-  std::filesystem::copy_file(std::filesystem::path(TURNBRIX_RESOURCES) / "default.txt",
-                             home / "default.txt",
-                             std::filesystem::copy_options::overwrite_existing);
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  if (!StaysInScratch(text)) return -1;  // not kept in the corpus
+  const Scratch& scratch = ScratchFolder();
+  // "close" and Settings OK write the settings back; every input starts from the shipped ones.
+  Write(scratch.home / "default.txt", scratch.defaults);
+  Write(scratch.home / "data.txt", scratch.data);
+  std::error_code ignored;
+  fs::remove(scratch.home / "toolpath.txt", ignored);
   std::ostringstream out, err;
-  tbx::JobRunner runner(home, out, err);
+  tbx::JobRunner runner(scratch.home, out, err);
   if (!runner.Start()) return 0;
-  std::istringstream script(std::string(reinterpret_cast<const char*>(data), size));
+  std::istringstream script(text);
   runner.RunScript(script);
   return 0;
 }
