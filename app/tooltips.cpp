@@ -148,33 +148,6 @@ constexpr FieldHelp kHelp[] = {
     {kOutput, "Program", "the program; it may be edited here", U::None},
 };
 
-// Whole text is one plain number: blanks, sign, digits with at most one point, an optional
-// exponent, blanks.
-bool WhollyANumber(std::string_view t) {
-  std::size_t i = 0;
-  auto skipBlanks = [&] { while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i; };
-  auto digits = [&] {
-    std::size_t from = i;
-    while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
-    return i - from;
-  };
-  skipBlanks();
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-  std::size_t count = digits();
-  if (i < t.size() && t[i] == '.') {
-    ++i;
-    count += digits();
-  }
-  if (count == 0) return false;
-  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
-    ++i;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-    if (digits() == 0) return false;
-  }
-  skipBlanks();
-  return i == t.size();
-}
-
 }  // namespace
 
 std::span<const FieldHelp> FieldHelps() { return kHelp; }
@@ -210,7 +183,7 @@ std::string Tooltip(ControlId id, bool metric) {
 }
 
 std::string ReadingNote(ControlId id, std::string_view typed, std::string_view shown) {
-  const bool number = WhollyANumber(typed);
+  const bool number = IsNumberSyntax(typed);
   const bool finite = IsPlainNumber(shown);
   if (number && finite) return "";
   const FieldHelp* help = FindFieldHelp(id);
@@ -229,8 +202,9 @@ ControlId FieldNamedIn(std::string_view message, int layer) {
   for (const FieldHelp& h : kHelp) {
     if (message.substr(0, h.name.size()) != h.name) continue;
     if (message.size() > h.name.size() && message[h.name.size()] != ' ') continue;
-    const ControlSpec* spec = FindControl(h.id);
-    const int rank = !spec ? 2 : spec->layer == layer ? 0 : spec->layer == 0 ? 1 : 2;
+    // A field of the tab shown first, then one always visible, then any other.
+    const ControlSpec* field = FindControl(h.id);
+    const int rank = !field ? 2 : field->layer == layer ? 0 : field->layer == 0 ? 1 : 2;
     if (rank < bestRank || (rank == bestRank && h.name.size() > bestLength)) {
       best = h.id;
       bestLength = h.name.size();

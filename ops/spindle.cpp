@@ -47,9 +47,6 @@ void SpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameter
   op.Block(" G97" + op.WholeWord('S', SpindleSpeed(ctx, spm, diameter)) + std::string(direction));
 }
 
-}  // namespace tbx
-
-namespace tbx {
 
 void TurningSpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameterCaption,
                          float diameter, const SurfaceSpeedMode& mode, std::string_view direction) {

@@ -262,6 +262,10 @@ std::string BoxText(std::string_view text) {
 }
 
 bool IsNumberText(std::string_view text) {
+  return IsNumberSyntax(text) && std::isfinite(ToSingle(TextToNumber(text)));
+}
+
+bool IsNumberSyntax(std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return false;
   text = text.substr(first, text.find_last_not_of(' ') - first + 1);
@@ -275,7 +279,7 @@ bool IsNumberText(std::string_view text) {
     while (i < text.size() && IsDigit(text[i])) ++i;
     if (i == digits) return false;
   }
-  return i == text.size() && std::isfinite(ToSingle(TextToNumber(text)));
+  return i == text.size();
 }
 
 bool IsPlainNumber(std::string_view text) {
@@ -284,9 +288,6 @@ bool IsPlainNumber(std::string_view text) {
          digit;
 }
 
-}  // namespace tbx
-
-namespace tbx {
 
 std::string PlainDecimal(double value, int maxPlaces) {
   if (std::isnan(value)) return "nan";

@@ -35,6 +35,8 @@ std::string BoxText(std::string_view text);
 // True when the whole text (blanks around it aside) is one number in TextToNumber's decimal
 // syntax whose value fits single precision: "4", " -.5 ", "1.5E2"; not "", "abc", "4x", "1e999".
 bool IsNumberText(std::string_view text);
+// The same, whatever the size of the value: "1e40" is one number, "abc" and "4x" are not.
+bool IsNumberSyntax(std::string_view text);
 
 // True for a word that is plain digits with an optional sign and point ("-.0625", "2.", "0"),
 // false for exponent forms, "inf", "nan" and empty text.
