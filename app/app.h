@@ -9,6 +9,7 @@
 #include "app/controls.h"
 #include "app/form_model.h"
 #include "app/machine_settings.h"
+#include "app/operation.h"
 #include "app/program_box.h"
 #include "data/tables.h"
 #include "program/numbers.h"
@@ -18,7 +19,9 @@
 namespace tbx {
 
 struct App {
-  App(FormModel& form, std::filesystem::path homeFolder) : ui(form), home(std::move(homeFolder)) {}
+  App(FormModel& form, std::filesystem::path homeFolder,
+      const Operations& ops = StandardOperations())
+      : ui(form), home(std::move(homeFolder)), operations(ops) {}
 
   FormModel& ui;
   std::filesystem::path home;  // folder of default.txt and data.txt
@@ -28,7 +31,8 @@ struct App {
   MaterialTable materials{};
   std::vector<DrillRecord> drills;  // as the drill lists show them
   int threadCount = 0, materialCount = 0;  // records loaded into the tables
-  double pi = 0;  // set at start-up
+  const Operations& operations;  // what the form is built from
+  std::string tabCaptions;       // the tab row's items, kept for the form's lifetime
   MachineFacts machine;  // toolpath.txt, shown on the Settings tab
 
   // The main form's controls, read and written at the moment they are needed.
@@ -42,6 +46,8 @@ struct App {
   void Disable(ControlId id) { ui.Disable(kMainForm, id); }
   bool Metric() const { return Checked(id::kMetric); }
   void Error(std::string_view text) { ui.MessageBox(text, "TBX Error", MessageIcon::Exclamation); }
+  // A "TBX Error" box saying why, then the caret in the field it blames.
+  void Refuse(const Refusal& refusal);
 };
 
 }  // namespace tbx

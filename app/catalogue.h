@@ -1,49 +1,52 @@
 #pragma once
-// The control catalogue of the main form, as data: every control, the radio groups, the
-// initial checks, selections and disabling, and the default texts of each unit system.
-#include <span>
+// The form as the operation descriptors make it: the controls of each page, the field a
+// control belongs to, the field a key names, and the form built with its start-up state.
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/form_model.h"
+#include "app/operation.h"
 
 namespace tbx {
+struct App;
 
-struct RadioGroup {
-  std::span<const ControlId> members;
-  ControlId checkedAtStart;
+// A field found: its operation, its page (0: always visible) and the field; `choice` when a
+// radio button of an option group was asked for.
+struct FieldRef {
+  const OperationDescriptor* op = nullptr;
+  const Field* field = nullptr;
+  int page = 0;
+  const Choice* choice = nullptr;
+  explicit operator bool() const { return field != nullptr; }
 };
 
-struct UnitDefault {
-  ControlId id;
-  std::string_view inch;
-  std::string_view metric;
-};
+// The controls of one page in creation order: each field, then its label; an option group's
+// frame, then its buttons.
+std::vector<ControlSpec> ControlsOf(const OperationDescriptor& op, int page);
+// The field a control belongs to: the field itself, its label, its frame or one of its buttons.
+FieldRef FindField(const Operations& ops, ControlId id);
+// The field or choice a key names: "thread.major_dia", "thread.code_type.g32_code". A choice's
+// tail may be shortened to a leading part of its words that no other choice shares ("g32").
+FieldRef FindKey(const Operations& ops, std::string_view key);
+// The choice of an option group a text names, as FindKey reads a choice's tail; null if none.
+const Choice* FindChoice(const Field& options, std::string_view text);
+// The caption a refusal's "{key}" stands for: a field's or a choice's.
+std::string CaptionOfKey(const Operations& ops, std::string_view key);
 
-struct StartSelection {
-  ControlId id;
-  int inchIndex;
-  int metricIndex;
-};
+// The place among its choices of the chosen button of the option group `field` (its frame, or
+// any of its buttons for a group without one); -1 when none is chosen.
+int ChosenIndex(const App& app, ControlId field);
 
-// Controls of TBXMAIN in creation order (layers 1 to 12, then layer 0, the tab control last).
-std::span<const ControlSpec> Catalogue();
-const ControlSpec* FindControl(ControlId id);
-std::span<const RadioGroup> RadioGroups();
-// The radio group a control belongs to, or nullptr.
-const RadioGroup* GroupOf(ControlId id);
-// Check boxes checked at creation.
-std::span<const ControlId> InitialChecks();
-// Fixed-list selections made at creation.
-std::span<const StartSelection> FixedSelections();
-// Disabled at start-up, in this order.
-std::span<const ControlId> InitiallyDisabled();
-// Texts written after the data files are loaded, in this order.
-std::span<const UnitDefault> UnitDefaults();
-// Data-file list selections made after the unit texts, in this order.
-std::span<const StartSelection> DataListSelections();
+int TabCount(const Operations& ops);
+// "Material|Thread|...": the tab row's captions in page order.
+std::string TabCaptions(const Operations& ops);
 
-// Builds every control of TBXMAIN with its initial checks, selections, visible layer, icon
-// and disabling.
-void BuildMainForm(FormModel& ui);
+// Builds every control of the main form with its start-up checks, selections and enabling.
+void BuildMainForm(App& app);
+// The texts and data-list selections of the unit system the Metric box now holds.
+void ApplyUnitDefaults(App& app);
+// An operation's enabling rule applied to the form as it stands.
+void ApplyEnabling(App& app, const OperationDescriptor& op);
 
 }  // namespace tbx

@@ -6,14 +6,14 @@
 namespace tbx {
 struct App;
 
-// Every user event arrives here: (form, control, message, value). Anything outside the
-// dispatch table is ignored.
-void EzEvents(App& app, std::string_view form, ControlId control, int message, int value);
+// Every user event arrives here: (form, control, message, value). The routes follow from the
+// operation descriptors: OK runs the generator, leaving a box reformats it, a click applies
+// the tab's enabling rule, and a tab's own actions run on their controls.
+void DispatchEvent(App& app, std::string_view form, ControlId control, int message, int value);
 
 // Rewrites a numeric box in the program's number form (4 places) when the user leaves it.
 void NormalizeField(App& app, ControlId id);
-// Tabs 1 Material ... 9 Settings, 10 Face, 11 Turn, 12 Part-off.
-inline constexpr int kTabCount = 12;
+// The page shown and the spindle speed its operation asks for; tabs count from 1.
 void TabChanged(App& app, int tab);
 // Events of the About form: its OK button hides it.
 void AboutEvent(App& app, ControlId control, int message);

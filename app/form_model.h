@@ -6,14 +6,16 @@
 #include <string_view>
 #include <vector>
 
-namespace tbx {
+#include "app/operation.h"
 
-using ControlId = int;
+namespace tbx {
 
 inline constexpr std::string_view kMainForm = "TBXMAIN";
 inline constexpr std::string_view kAboutForm = "ABOUT";
 
-enum class ControlKind { Label, TextBox, Button, Radio, CheckBox, ComboBox, ListBox, Frame, TabControl };
+enum class ControlKind {
+  Label, TextBox, Button, Toggle, Radio, CheckBox, ComboBox, ListBox, Frame, TabControl
+};
 
 enum class MessageIcon { None, Exclamation };
 
@@ -22,14 +24,13 @@ enum Message : int { kMsgClose = 0, kMsgClick = 1, kMsgLeave = 4, kMsgChange = 6
 
 inline constexpr ControlId kAboutMenu = 533;
 
-// A control as created: place and size in character-grid units.
+// A control as created: its page of the main form (0: always visible), its caption, initial
+// text, or "|"-separated items. A binding lays controls out itself.
 struct ControlSpec {
   ControlId id;
   ControlKind kind;
-  int layer;
-  std::string_view text;  // caption, initial text, or "|"-separated items
-  std::string_view style;
-  double column, row, width, height;
+  int page;
+  std::string_view text;
 };
 
 // The items of a fixed list as the catalogue gives them: one text, items separated by "|".
@@ -47,24 +48,20 @@ class FormModel {
  public:
   virtual ~FormModel() = default;
 
-  virtual void CreateForm(std::string_view name, std::string_view parent, std::string_view caption,
-                          double column, double row, double width, double height,
-                          std::string_view style) = 0;
-  virtual void ResizeForm(std::string_view name, double column, double row, double width,
-                          double height, int flag) = 0;
+  virtual void CreateForm(std::string_view name, std::string_view parent,
+                          std::string_view caption) = 0;
   virtual void ShowForm(std::string_view name) = 0;
   virtual void HideForm(std::string_view name) = 0;
   virtual void UnloadForm(std::string_view name) = 0;
   virtual bool IsLoaded(std::string_view name) const = 0;
 
   virtual void DefineMainMenu(int menuId, std::string_view caption) = 0;
-  virtual void SetLayer(int layer) = 0;
-  // Creates a control on the form named, in the layer last set.
   virtual void CreateControl(std::string_view form, const ControlSpec& desc) = 0;
-  virtual void DefineFont(int slot, std::string_view face, int points, std::string_view style) = 0;
-  virtual void UseFont(int slot) = 0;
-  virtual void SetColor(int foreground, int background) = 0;
-  virtual void DisplayLayer(std::string_view form, int layer, int flag) = 0;
+  // Creates every control of one page of the main form (0: the always-visible part) from its
+  // operation's descriptor. Bindings that lay pages out override it; the others get the
+  // controls one by one, in the descriptor's order.
+  virtual void AddPage(std::string_view form, int page, const OperationDescriptor& op);
+  virtual void ShowPage(std::string_view form, int page) = 0;
   virtual void SetFormIcon(std::string_view form, std::string_view iconFile) = 0;
 
   virtual std::string GetText(std::string_view form, ControlId id) const = 0;
@@ -96,6 +93,8 @@ class FormModel {
   virtual void SetClipboard(std::string_view text) = 0;
   // Modal, one OK button.
   virtual void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+  // After a refusal that blames a field: the control to put the caret in.
+  virtual void FocusField(std::string_view /*form*/, ControlId /*id*/) {}
   // What a numeric box left just now was read as, when that was not what it held; empty when
   // it held a number. A window shows it and marks the box; nothing else needs it.
   virtual void FieldNote(std::string_view /*form*/, ControlId /*id*/, std::string_view /*note*/) {}

@@ -2,7 +2,7 @@
 
 #include "app/app.h"
 #include "app/home_files.h"
-#include "app/tooltips.h"
+#include "app/field_help.h"
 #include "program/numbers.h"
 
 namespace tbx {
@@ -30,11 +30,6 @@ constexpr MachineBox kBoxes[] = {
 
 const char* NameOf(const MachineBox& box, bool metric) { return metric ? box.metric : box.inch; }
 
-std::string FieldName(ControlId id) {
-  const FieldHelp* help = FindFieldHelp(id);
-  return help ? std::string(help->name) : "Field " + std::to_string(id);
-}
-
 }  // namespace
 
 void ShowMachineSettings(App& app) {
@@ -55,7 +50,7 @@ MachineSettings MachineFromBoxes(const App& app, std::string* refusal) {
     if (refusal && refusal->empty()) {
       double low = 0, high = 0;
       MachineSettingRange(name, low, high);
-      *refusal = FieldName(box.id) + " must be a number from " + PlainDecimal(low, 6) + " to " +
+      *refusal = FieldCaption(app.operations, box.id) + " must be a number from " + PlainDecimal(low, 6) + " to " +
                  PlainDecimal(high, 6);
     }
   }

@@ -1,13 +1,14 @@
 #include "app/program_box.h"
 
 #include "app/app.h"
+#include "app/catalogue.h"
 
 namespace tbx {
 
 OpContext ContextOf(const App& app) {
   ToolChange toolChange{app.Text(id::kTool), app.Text(id::kOffset), app.Checked(id::kCoolant),
                         app.Text(id::kXToolChange), app.Text(id::kZToolChange)};
-  return OpContext{app.Metric(), app.pi, app.program.rapidMode, app.Single(id::kSpm),
+  return OpContext{app.Metric(), kPi, app.program.rapidMode, app.Single(id::kSpm),
                    std::move(toolChange)};
 }
 
@@ -17,9 +18,9 @@ std::uint64_t BoxRevision(const App& app) { return app.ui.Revision(kMainForm, id
 
 bool WriteOperation(App& app, const Operation& op) {
   const ToolChange toolChange = ContextOf(app).toolChange;
-  const std::string refusal = WriteRefusal(op, toolChange);
+  const Refusal refusal = WriteRefusal(op, toolChange);
   if (!refusal.empty()) {
-    app.Error(refusal);
+    app.Refuse(refusal);
     return false;
   }
   SaveUndo(app);
@@ -62,5 +63,17 @@ const std::string* KnownProgram(const App& app) {
 }
 
 void CopyProgram(App& app) { app.ui.SetClipboard(app.Text(id::kOutput)); }
+
+}  // namespace tbx
+
+namespace tbx {
+
+void App::Refuse(const Refusal& refusal) {
+  Error(RefusalMessage(refusal, [this](std::string_view key) { return CaptionOfKey(operations, key); }));
+  if (const FieldRef ref = FindKey(operations, refusal.field)) {
+    const ControlId id = ref.choice ? ref.choice->id : ref.field->id ? ref.field->id : ref.field->choices.front().id;
+    ui.FocusField(kMainForm, id);
+  }
+}
 
 }  // namespace tbx

@@ -31,28 +31,11 @@ void SettingsOk(App& app) {
   SaveMachineBoxes(app);
 }
 
-void ApplyTabSpeed(App& app, int tab) {
-  switch (tab) {
-    case 1:  // Material
-    case 3:  // C'Sink/Drill
-    case 4:  // Deep Drill
-    case 5:  // Ream
-    case 7:  // Groove
-    case 10:  // Face
-    case 11:  // Turn
-    case 12:  // Part-off
-      ApplyMaterialSpeed(app, SpeedSet::Turning);
-      break;
-    case 2:  // Thread
-    case 6:  // Tap
-      ApplyMaterialSpeed(app, SpeedSet::Threading);
-      break;
-    case 8:  // Drill + Tap Data
-    case 9:  // Settings
-      app.SetText(id::kSpm, "");
-      break;
-    default:
-      break;
+void ApplyTabSpeed(App& app, SpindleRule rule) {
+  switch (rule) {
+    case SpindleRule::Turning: ApplyMaterialSpeed(app, SpeedSet::Turning); break;
+    case SpindleRule::Threading: ApplyMaterialSpeed(app, SpeedSet::Threading); break;
+    case SpindleRule::Empty: app.SetText(id::kSpm, ""); break;
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Tool, unit system and surface speed as the always-visible controls and the Settings tab
 // handle them.
+#include "app/operation.h"
 #include "data/settings.h"
 
 namespace tbx {
@@ -10,8 +11,7 @@ void ApplyMaterialSpeed(App& app, SpeedSet set);
 void ToolSelected(App& app);
 void MetricClicked(App& app);
 void SettingsOk(App& app);
-// SPM after a tab change: threading on Thread and Tap, turning on the machining tabs and
-// Material, empty on Drill + Tap Data and Settings.
-void ApplyTabSpeed(App& app, int tab);
+// SPM after a tab change, as the tab's operation asks.
+void ApplyTabSpeed(App& app, SpindleRule rule);
 
 }  // namespace tbx

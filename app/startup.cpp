@@ -7,7 +7,6 @@
 #include "app/events.h"
 #include "app/home_files.h"
 #include "app/tap_data.h"
-#include "data/settings.h"
 
 namespace tbx {
 
@@ -18,49 +17,38 @@ constexpr ControlId kAboutOk = 2;
 constexpr ControlId kAboutFacts = 4;
 
 constexpr ControlSpec kAboutControls[] = {
-    {kAboutTitle, ControlKind::Label, 0, kProgramTitle, "C", 2, 2, 26, 1.5},
-    {3, ControlKind::Label, 0, "G-code for two-axis lathes", "C", 2, 4, 26, 1.5},
-    {kAboutFacts, ControlKind::Label, 0, "", "L", 2, 6.5, 26, 10},
-    {kAboutOk, ControlKind::Button, 0, "OK", "T", 10, 18, 10, 1.5},
+    {kAboutTitle, ControlKind::Label, 0, kProgramTitle},
+    {3, ControlKind::Label, 0, "G-code for two-axis lathes"},
+    {kAboutFacts, ControlKind::Label, 0, ""},
+    {kAboutOk, ControlKind::Button, 0, "OK"},
 };
-
-// The unit system was read from default.txt into the Metric box just before.
-void ApplyUnitDefaults(App& app) {
-  const bool metric = app.ui.GetCheck(kMainForm, id::kMetric) == 1;
-  for (const UnitDefault& d : UnitDefaults()) app.SetText(d.id, metric ? d.metric : d.inch);
-  for (const StartSelection& s : DataListSelections())
-    app.ui.SelectItem(kMainForm, s.id, metric ? s.metricIndex : s.inchIndex);
-}
 
 }  // namespace
 
-bool EzDesignWindow(App& app, std::string_view form) {
+bool BuildWindow(App& app, std::string_view form) {
   if (form == kAboutForm) {
-    app.ui.SetLayer(0);
     for (const ControlSpec& desc : kAboutControls) app.ui.CreateControl(kAboutForm, desc);
     return true;
   }
-  BuildMainForm(app.ui);
+  BuildMainForm(app);
   if (!LoadData(app)) return false;
-  app.pi = kPi;
+  // The unit system was read from default.txt into the Metric box just now.
   ApplyUnitDefaults(app);
   ShowMachineSettings(app);
   ShowNearestDrills(app);
   return true;
 }
 
-bool EzMain(App& app) {
+bool StartUp(App& app) {
   FormModel& ui = app.ui;
   ui.DefineMainMenu(kAboutMenu, "About");
-  ui.SetColor(-1, -1);
-  ui.CreateForm(kMainForm, "", kProgramTitle, 0, 0, 1, 1, "C");
-  if (!EzDesignWindow(app, kMainForm)) return false;
+  ui.CreateForm(kMainForm, "", kProgramTitle);
+  if (!BuildWindow(app, kMainForm)) return false;
   ui.HideForm(kMainForm);
-  ui.ResizeForm(kMainForm, 0, 0, 76, 29, 1);
   app.program = ProgramState{};
   app.undo = UndoHistory{};
-  ui.CreateForm(kAboutForm, kMainForm, "About", 0, 0, 30, 21.5, "CN");
-  EzDesignWindow(app, kAboutForm);
+  ui.CreateForm(kAboutForm, kMainForm, "About");
+  BuildWindow(app, kAboutForm);
   ui.SetText(kAboutForm, kAboutFacts, AboutFacts(app));
   ui.ShowForm(kMainForm);
   return true;

@@ -59,12 +59,9 @@ void ShowNearestDrills(App& app) {
 }
 
 void CalculateTapDrill(App& app) {
-  TapDrillCalculator(app);
-  ShowNearestDrills(app);
-}
-
-void TapDataSizePicked(App& app) {
-  TapSizePicked(app);
+  const TapDrillInputs in{app.Single(id::kTapDia), app.Single(id::kDataPitch),
+                          app.Number(id::kPercentThread), app.Checked(id::kStandardTap)};
+  app.SetText(id::kTapDrillResult, TapDrillText(in));
   ShowNearestDrills(app);
 }
 

@@ -31,8 +31,8 @@ std::string NearestDrillsText(const NearestDrills& nearest);
 
 // The nearest drills to the result the label shows now.
 void ShowNearestDrills(App& app);
-// The calculator's result, then the nearest drills under it.
+// The calculator's result from Tap Dia, Pitch, Percent of Thread and the tap kind, then the
+// nearest drills under it.
 void CalculateTapDrill(App& app);
-void TapDataSizePicked(App& app);
 
 }  // namespace tbx

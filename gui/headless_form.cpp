@@ -11,8 +11,7 @@ bool HasItems(ControlKind kind) {
 }
 }  // namespace
 
-void HeadlessForm::CreateForm(std::string_view name, std::string_view, std::string_view caption,
-                              double, double, double, double, std::string_view) {
+void HeadlessForm::CreateForm(std::string_view name, std::string_view, std::string_view caption) {
   HeadlessFormState& form = forms_[std::string(name)];
   form = HeadlessFormState{};
   form.caption = caption;
@@ -45,7 +44,7 @@ void HeadlessForm::CreateControl(std::string_view form, const ControlSpec& desc)
   if (it == forms_.end()) return;
   HeadlessControl control;
   control.desc = desc;
-  control.layer = layer_;
+  control.layer = desc.page;
   control.revision = ++revisions_;
   if (HasItems(desc.kind)) {
     if (!desc.text.empty()) {
@@ -58,8 +57,8 @@ void HeadlessForm::CreateControl(std::string_view form, const ControlSpec& desc)
   it->second.controls[desc.id] = std::move(control);
 }
 
-void HeadlessForm::DisplayLayer(std::string_view form, int layer, int) {
-  if (auto it = forms_.find(form); it != forms_.end()) it->second.visibleLayer = layer;
+void HeadlessForm::ShowPage(std::string_view form, int page) {
+  if (auto it = forms_.find(form); it != forms_.end()) it->second.visibleLayer = page;
 }
 
 void HeadlessForm::SetFormIcon(std::string_view form, std::string_view iconFile) {
@@ -168,7 +167,6 @@ bool HeadlessForm::IsVisible(std::string_view form, ControlId id) const {
   const HeadlessFormState* f = Form(form);
   const HeadlessControl* c = Control(form, id);
   if (!f || !c || !f->shown) return false;
-  if (c->desc.column >= 1000) return false;  // placed outside the form
   return c->layer == 0 || c->layer == f->visibleLayer;
 }
 

@@ -37,21 +37,14 @@ class HeadlessForm : public FormModel {
   // Every message box is passed here (title, text) and answered OK.
   std::function<void(std::string_view title, std::string_view text)> onMessage;
 
-  void CreateForm(std::string_view name, std::string_view parent, std::string_view caption,
-                  double column, double row, double width, double height,
-                  std::string_view style) override;
-  void ResizeForm(std::string_view, double, double, double, double, int) override {}
+  void CreateForm(std::string_view name, std::string_view parent, std::string_view caption) override;
   void ShowForm(std::string_view name) override;
   void HideForm(std::string_view name) override;
   void UnloadForm(std::string_view name) override;
   bool IsLoaded(std::string_view name) const override;
   void DefineMainMenu(int menuId, std::string_view caption) override;
-  void SetLayer(int layer) override { layer_ = layer; }
   void CreateControl(std::string_view form, const ControlSpec& desc) override;
-  void DefineFont(int, std::string_view, int, std::string_view) override {}
-  void UseFont(int) override {}
-  void SetColor(int, int) override {}
-  void DisplayLayer(std::string_view form, int layer, int flag) override;
+  void ShowPage(std::string_view form, int page) override;
   void SetFormIcon(std::string_view form, std::string_view iconFile) override;
 
   std::string GetText(std::string_view form, ControlId id) const override;
@@ -81,7 +74,6 @@ class HeadlessForm : public FormModel {
 
  private:
   std::map<std::string, HeadlessFormState, std::less<>> forms_;
-  int layer_ = 0;
   std::uint64_t revisions_ = 0;  // the last revision handed out
   std::string clipboard_;
   std::string menuCaption_;

@@ -5,13 +5,15 @@
 #include <ostream>
 
 #include "app/catalogue.h"
+#include "app/operation.h"
 #include "app/events.h"
 #include "app/startup.h"
 
 namespace tbx {
 
-JobRunner::JobRunner(std::filesystem::path home, std::ostream& out, std::ostream& err)
-    : out_(out), err_(err), app_(form_, std::move(home)) {
+JobRunner::JobRunner(std::filesystem::path home, std::ostream& out, std::ostream& err,
+                     const Operations& operations)
+    : out_(out), err_(err), app_(form_, std::move(home), operations) {
   form_.onMessage = [this](std::string_view title, std::string_view text) {
     std::string line = "[" + std::string(title) + "] " + std::string(text);
     err_ << line << '\n';
@@ -19,7 +21,7 @@ JobRunner::JobRunner(std::filesystem::path home, std::ostream& out, std::ostream
   };
 }
 
-bool JobRunner::Start() { return EzMain(app_); }
+bool JobRunner::Start() { return StartUp(app_); }
 
 bool JobRunner::Usable(ControlId id, std::string_view action) {
   const HeadlessControl* c = form_.Control(kMainForm, id);
@@ -36,14 +38,14 @@ bool JobRunner::Set(ControlId id, std::string_view text) {
 
 bool JobRunner::Leave(ControlId id) {
   if (!Usable(id, "leave")) return false;
-  EzEvents(app_, kMainForm, id, kMsgLeave, 0);
+  DispatchEvent(app_, kMainForm, id, kMsgLeave, 0);
   return true;
 }
 
 bool JobRunner::Type(ControlId id, std::string_view text) {
   if (!Usable(id, "type")) return false;
   form_.SetText(kMainForm, id, text);
-  EzEvents(app_, kMainForm, id, kMsgLeave, 0);
+  DispatchEvent(app_, kMainForm, id, kMsgLeave, 0);
   return true;
 }
 
@@ -51,33 +53,32 @@ bool JobRunner::Click(ControlId id) {
   if (!Usable(id, "click")) return false;
   HeadlessControl* c = form_.Control(kMainForm, id);
   if (c->desc.kind == ControlKind::Radio) {
-    if (const RadioGroup* g = GroupOf(id)) {
-      for (ControlId member : g->members) form_.SetCheck(kMainForm, member, 0);
+    if (const FieldRef ref = FindField(app_.operations, id); ref.choice) {
+      for (const Choice& other : ref.field->choices) form_.SetCheck(kMainForm, other.id, 0);
     }
     c->check = 1;
-  } else if (c->desc.kind == ControlKind::CheckBox ||
-             (c->desc.kind == ControlKind::Button && c->desc.style.find('X') != std::string_view::npos)) {
+  } else if (c->desc.kind == ControlKind::CheckBox || c->desc.kind == ControlKind::Toggle) {
     c->check = c->check ? 0 : 1;
   }
-  EzEvents(app_, kMainForm, id, kMsgClick, 0);
+  DispatchEvent(app_, kMainForm, id, kMsgClick, 0);
   return true;
 }
 
 bool JobRunner::Pick(ControlId id, int index) {
   if (!Usable(id, "pick")) return false;
   form_.SelectItem(kMainForm, id, index);
-  EzEvents(app_, kMainForm, id, kMsgChange, 0);
+  DispatchEvent(app_, kMainForm, id, kMsgChange, 0);
   return true;
 }
 
 void JobRunner::Tab(int tab) {
   form_.SelectItem(kMainForm, id::kTabs, tab - 1);
-  EzEvents(app_, kMainForm, id::kTabs, kMsgChange, tab);
+  DispatchEvent(app_, kMainForm, id::kTabs, kMsgChange, tab);
 }
 
-void JobRunner::Menu() { EzEvents(app_, kMainForm, kAboutMenu, kMsgClick, 0); }
+void JobRunner::Menu() { DispatchEvent(app_, kMainForm, kAboutMenu, kMsgClick, 0); }
 
-void JobRunner::Close() { EzEvents(app_, kMainForm, 0, kMsgClose, 0); }
+void JobRunner::Close() { DispatchEvent(app_, kMainForm, 0, kMsgClose, 0); }
 
 void JobRunner::New() {
   if (file_.Modified(app_)) err_ << "note: new: unsaved changes discarded (no window to ask)\n";
@@ -143,9 +144,12 @@ int JobRunner::RunScript(std::istream& script) {
       continue;
     }
     if (command == "tab") {
+      const int count = TabCount(app_.operations);
       int tab = 0;
-      if (!ParseInt(rest, tab) || tab < 1 || tab > kTabCount)
-        return fail("tab needs a number from 1 to " + std::to_string(kTabCount));
+      for (int page = 1; page <= count; ++page)
+        if (app_.operations.pages[static_cast<std::size_t>(page - 1)]->name == rest) tab = page;
+      if (tab == 0 && (!ParseInt(rest, tab) || tab < 1 || tab > count))
+        return fail("tab needs a number from 1 to " + std::to_string(count) + " or an operation's name");
       Tab(tab);
       continue;
     }
@@ -156,7 +160,25 @@ int JobRunner::RunScript(std::istream& script) {
     auto [idText, argument] = Split(rest);
     int id = id::kOutput;
     if (!(command == "print" && rest.empty())) {
-      if (!ParseInt(idText, id)) return fail("'" + std::string(idText) + "' is not a control id");
+      if (!ParseInt(idText, id)) {
+        // A field named by its key; an option group takes its choice as the argument.
+        const FieldRef ref = FindKey(app_.operations, idText);
+        if (!ref) return fail("'" + std::string(idText) + "' is neither a control id nor a field key");
+        if (ref.field->kind == FieldKind::Options && !ref.choice) {
+          if (command == "print") {
+            const int chosen = ChosenIndex(app_, ref.field->choices.front().id);
+            for (const Choice& c : ref.field->choices)
+              if (!c.heading && chosen >= 0 && app_.Checked(c.id)) printed += ChoiceKey(c);
+            anyPrint = true;
+            continue;
+          }
+          const Choice* choice = FindChoice(*ref.field, argument);
+          if (!choice) return fail("'" + std::string(argument) + "' is no choice of " + std::string(idText));
+          Click(choice->id);
+          continue;
+        }
+        id = ref.choice ? ref.choice->id : ref.field->id;
+      }
       const HeadlessControl* c = form_.Control(kMainForm, id);
       if (!c) return fail("unknown control id " + std::to_string(id));
       const ControlKind kind = c->desc.kind;
@@ -164,7 +186,8 @@ int JobRunner::RunScript(std::istream& script) {
       const bool list = kind == ControlKind::ComboBox || kind == ControlKind::ListBox;
       if ((command == "set" || command == "type" || command == "leave") && !textBox)
         return fail("control " + std::to_string(id) + " is not a text box");
-      if (command == "click" && kind != ControlKind::Button && kind != ControlKind::Radio &&
+      if (command == "click" && kind != ControlKind::Button && kind != ControlKind::Toggle &&
+          kind != ControlKind::Radio &&
           kind != ControlKind::CheckBox)
         return fail("control " + std::to_string(id) + " cannot be clicked");
       if ((command == "leave" || command == "click" || command == "print") && !argument.empty())

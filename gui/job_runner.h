@@ -15,7 +15,9 @@ namespace tbx {
 class JobRunner {
  public:
   // Message boxes go to `err` as "[TITLE] TEXT" lines and are kept in Messages().
-  JobRunner(std::filesystem::path home, std::ostream& out, std::ostream& err);
+  // The window is built from `operations` (Turnbrix's own unless a test brings others).
+  JobRunner(std::filesystem::path home, std::ostream& out, std::ostream& err,
+            const Operations& operations = StandardOperations());
 
   // Runs start-up; false when it failed (missing file, data-file overflow).
   bool Start();

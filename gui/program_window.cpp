@@ -156,7 +156,7 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
       settings_.sync();
     }
   }
-  EzEvents(app_, form, control, message, value);
+  DispatchEvent(app_, form, control, message, value);
   if (form_.IsLoaded(kMainForm)) {
     UpdateTitle();
     if (toolpath_) toolpath_->Refresh();

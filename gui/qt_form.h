@@ -31,7 +31,7 @@ class QtForm : public QObject, public FormModel {
   QtForm();
   ~QtForm() override;
 
-  // Where user events go (normally EzEvents). An event raised while another is being handled
+  // Where user events go (normally DispatchEvent). An event raised while another is being handled
   // (a modal box runs its own loop) waits until that handler has finished.
   void SetEventSink(EventSink sink) { sink_ = std::move(sink); }
   // Unattended runs (screenshots) pass message boxes here instead of waiting for a click.

@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
   }
 
   // A failed start-up has shown its messages and unloaded the main form.
-  if (!tbx::EzMain(app)) return 1;
+  if (!tbx::StartUp(app)) return 1;
   window.Install();
   if (!files.isEmpty()) window.OpenFile(files.first());
   if (auto* main = qobject_cast<QMainWindow*>(form.Window(tbx::kMainForm)); main && !firstRun.empty())

@@ -43,10 +43,10 @@ TEST(Dispatch, IgnoresEventsOutsideTheTable) {
   App& app = s.runner.app();
   s.runner.Set(id::kThreadMajorDia, "0.50");
   // A change instead of the end of editing, another form, an unknown control, a label.
-  EzEvents(app, kMainForm, id::kThreadMajorDia, kMsgChange, 0);
-  EzEvents(app, "OTHER", id::kThreadMajorDia, kMsgLeave, 0);
-  EzEvents(app, kMainForm, 9999, kMsgClick, 0);
-  EzEvents(app, kMainForm, 150, kMsgClick, 0);
+  DispatchEvent(app, kMainForm, id::kThreadMajorDia, kMsgChange, 0);
+  DispatchEvent(app, "OTHER", id::kThreadMajorDia, kMsgLeave, 0);
+  DispatchEvent(app, kMainForm, 9999, kMsgClick, 0);
+  DispatchEvent(app, kMainForm, 150, kMsgClick, 0);
   EXPECT_EQ(s.Text(id::kThreadMajorDia), "0.50");
   s.runner.Pick(id::kOffset, 5);  // the offset is only read when an operation is written
   EXPECT_EQ(s.Text(id::kOffset), "06");
@@ -59,7 +59,7 @@ TEST(Dispatch, AboutMenuShowsTheAboutFormAndItsOkHidesIt) {
   Session s;
   s.runner.Menu();
   EXPECT_TRUE(s.runner.form().Form(kAboutForm)->shown);
-  EzEvents(s.runner.app(), kAboutForm, 2, kMsgClick, 0);
+  DispatchEvent(s.runner.app(), kAboutForm, 2, kMsgClick, 0);
   EXPECT_FALSE(s.runner.form().Form(kAboutForm)->shown);
   EXPECT_TRUE(s.runner.Running());
 }
@@ -76,7 +76,7 @@ TEST(TabChange, ShowsTheLayerAndSetsTheSurfaceSpeed) {
   s.runner.Tab(3);
   EXPECT_FALSE(s.Text(id::kSpm).empty());
   // A tab number outside 1..12 changes nothing.
-  EzEvents(app, kMainForm, id::kTabs, kMsgChange, 13);
+  DispatchEvent(app, kMainForm, id::kTabs, kMsgChange, 13);
   EXPECT_EQ(s.runner.form().Form(kMainForm)->visibleLayer, 3);
 }
 

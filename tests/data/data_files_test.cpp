@@ -311,7 +311,7 @@ TEST(LoadData, MissingFiles) {
     if (c.data) test::WriteFile(home.path() / "data.txt", kExampleData);
     IconForm form;
     App app(form, home.path());
-    EXPECT_FALSE(EzMain(app)) << c.why;
+    EXPECT_FALSE(StartUp(app)) << c.why;
     EXPECT_FALSE(form.IsLoaded(kMainForm)) << c.why;
     std::vector<std::string> expected;
     for (std::string box : c.boxes) {
@@ -333,7 +333,7 @@ TEST(LoadData, OverflowMessageHasNoIcon) {
   test::WriteFile(home.path() / "data.txt", Repeat("1/4,.25\r\n", 251));
   IconForm form;
   App app(form, home.path());
-  EXPECT_FALSE(EzMain(app));
+  EXPECT_FALSE(StartUp(app));
   EXPECT_EQ(form.boxes, std::vector<std::string>{"[File Error] Error Reading Drill Data"});
 }
 

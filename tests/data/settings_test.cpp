@@ -120,7 +120,7 @@ TEST(UnitChange, MessageHasNoIcon) {
   test::WriteFile(home.path() / "data.txt", kData);
   IconForm form;
   App app(form, home.path());
-  ASSERT_TRUE(EzMain(app));
+  ASSERT_TRUE(StartUp(app));
   app.SetCheck(id::kMetric, true);
   MetricClicked(app);
   EXPECT_EQ(form.icons, std::vector<MessageIcon>{MessageIcon::None});

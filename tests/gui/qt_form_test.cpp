@@ -148,10 +148,10 @@ class Window {
       if (program) {
         program->Event(name, control, message, value);
       } else {
-        EzEvents(app, name, control, message, value);
+        DispatchEvent(app, name, control, message, value);
       }
     });
-    started = EzMain(app);
+    started = StartUp(app);
     if (started && program) program->Install();
     if (started) {
       main()->activateWindow();
@@ -1058,7 +1058,7 @@ class QtFormTest : public QObject {
     App app(form, home);
     QSettings settings(dir.filePath(QStringLiteral("s.conf")), QSettings::IniFormat);
     ProgramWindow program(form, app, settings);
-    QVERIFY(EzMain(app));
+    QVERIFY(StartUp(app));
     program.Install();
     QVERIFY(form.Widget(kMainForm, id::kThreadMajorDia)->toolTip().endsWith(QStringLiteral("(mm)")));
     QVERIFY(form.Widget(kMainForm, id::kReamFeed)->toolTip().endsWith(QStringLiteral("(mm/rev)")));
