@@ -1,4 +1,5 @@
 #include "test_support.h"
+#include "app/program_box.h"
 
 namespace tbx {
 namespace {
@@ -11,7 +12,7 @@ TEST(StartUp, SettingsComeFromTheDefaultFileInNumberForm) {
   ASSERT_TRUE(s.started);
   EXPECT_EQ(s.Text(id::kXToolChange), "4.");
   EXPECT_EQ(s.Text(id::kZToolChange), "7.5");
-  EXPECT_EQ(s.runner.app().pi, 3.141592654);
+  EXPECT_EQ(ContextOf(s.runner.app()).pi, 3.141592654);
   EXPECT_EQ(s.runner.app().program.blockNumber, 10);
   EXPECT_TRUE(s.runner.form().Form(kMainForm)->shown);
 }
