@@ -37,7 +37,7 @@ TEST(ProgramFile, OpenMakesLineEndsCrLfAndContinuesAfterTheHighestBlock) {
     EXPECT_EQ(s.Output(), c.box);
     EXPECT_EQ(s.runner.app().program.blockNumber, c.next) << c.content;
     EXPECT_FALSE(s.runner.form().Control(kMainForm, id::kUndo)->enabled);
-    EXPECT_EQ(s.runner.app().undo.undoCount, 0);
+    EXPECT_EQ(s.runner.app().undo.Count(), 0);
     EXPECT_FALSE(s.runner.file().Modified(s.runner.app()));
     EXPECT_EQ(s.runner.file().DisplayName(), "in.nc");
   }

@@ -39,7 +39,7 @@ TEST(Undo, RestoreWithAnEmptyHistoryChangesNothing) {
   RestoreUndo(app);
   EXPECT_EQ(s.Output(), "typed\r\n");
   EXPECT_EQ(app.program.blockNumber, 70);
-  EXPECT_EQ(app.undo.undoCount, 0);
+  EXPECT_EQ(app.undo.Count(), 0);
   EXPECT_FALSE(UndoEnabled(s));
 }
 
@@ -160,7 +160,7 @@ TEST(Undo, RandomRunsMatchAHistoryOfWholeCopies) {
       }
       ASSERT_EQ(s.Output(), ref.box);
       ASSERT_EQ(app.program.blockNumber, ref.blockNumber);
-      ASSERT_EQ(app.undo.undoCount, static_cast<int>(ref.entries.size()));
+      ASSERT_EQ(app.undo.Count(), static_cast<int>(ref.entries.size()));
       ASSERT_EQ(UndoEnabled(s), !ref.entries.empty());
       ASSERT_EQ(s.runner.file().Modified(app), ref.box != ref.saved);
     }
