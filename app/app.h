@@ -30,6 +30,7 @@ struct App {
   int threadCount = 0, materialCount = 0;  // records loaded into the tables
   double pi = 0;  // set at start-up
   MachineFacts machine;  // toolpath.txt, shown on the Settings tab
+  int failedSaves = 0;   // writes of default.txt or toolpath.txt that failed
 
   // The main form's controls, read and written at the moment they are needed.
   std::string Text(ControlId id) const { return ui.GetText(kMainForm, id); }
