@@ -1,5 +1,6 @@
 #include "app/program_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -130,7 +131,7 @@ void ProgramFile::New(App& app) {
   savedText_.clear();
 }
 
-bool ProgramFile::Open(App& app, const fs::path& path) {
+bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress) {
   auto refuse = [&](const std::string& why) {
     app.ui.MessageBox("Cannot open " + path.string() + ": " + why, kOpenTitle,
                       MessageIcon::Exclamation);
@@ -144,10 +145,12 @@ bool ProgramFile::Open(App& app, const fs::path& path) {
   // one costs its own size.
   std::string content;
   std::array<char, 1 << 16> chunk;
+  const std::uintmax_t size = fs::file_size(path, ec);
   while (content.size() <= kMaxProgramFileBytes) {
     in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     content.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
     if (!in) break;
+    if (progress && !ec && size > 0) progress(std::min(1.0, static_cast<double>(content.size()) / static_cast<double>(size)));
   }
   if (in.bad()) return refuse(Reason(errno));
   if (content.size() > kMaxProgramFileBytes) return refuse("it is larger than 16 MB");

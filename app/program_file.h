@@ -36,7 +36,9 @@ class ProgramFile {
   void New(App& app);
   // Reads PATH into the box. A file that cannot be read, is not text or is larger than
   // kMaxProgramFileBytes is refused with a message and nothing changes. Returns whether opened.
-  bool Open(App& app, const std::filesystem::path& path);
+  // `progress` (when given) hears the share of the file read so far, from 0 to 1.
+  using Progress = std::function<void(double share)>;
+  bool Open(App& app, const std::filesystem::path& path, const Progress& progress = {});
   // Asked whether a read-only file may be replaced, with the refusal ("Cannot save PATH: it
   // is read-only"); true overwrites it.
   using ReadOnlyQuestion = std::function<bool(const std::string& refusal)>;
