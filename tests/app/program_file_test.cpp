@@ -293,9 +293,21 @@ TEST(SafeSaving, EveryFileIsTheOldOrTheWholeNewOne) {
     bool tmpfs = false;  // the home folder on a full tmpfs
   };
   const Case cases[] = {
-      {"a plain file keeps its mode",
-       [](const fs::path&, const fs::path& file) { chmod(file.c_str(), 0640); }, "",
-       [](const fs::path&, const fs::path& file) { EXPECT_EQ(Mode(file), 0640u); }},
+      {"a plain file keeps its mode, and its owner where we may give files away",
+       [](const fs::path&, const fs::path& file) {
+         chmod(file.c_str(), 0640);
+         if (geteuid() == 0) (void)!chown(file.c_str(), 4321, 4321);
+       },
+       "",
+       [](const fs::path&, const fs::path& file) {
+         struct stat st {};
+         stat(file.c_str(), &st);
+         EXPECT_EQ(st.st_mode & 07777, 0640u);
+         if (geteuid() == 0) {
+           EXPECT_EQ(st.st_uid, 4321u);
+           EXPECT_EQ(st.st_gid, 4321u);
+         }
+       }},
       {"a file of the user's named FILE.new stays",
        [](const fs::path&, const fs::path& file) { WriteFile(file.string() + ".new", "mine"); }, "",
        [](const fs::path&, const fs::path& file) { EXPECT_EQ(ReadFile(file.string() + ".new"), "mine"); }},
