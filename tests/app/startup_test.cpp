@@ -37,7 +37,7 @@ TEST(ShutDown, ExitAndCloseSaveTheSettings) {
   };
   const Case cases[] = {
       {"close after typing", false, false, "4.25\r\n6.\r\n0.\r\n"},
-      {"exit with metric ticked", true, true, "4.25\r\n6.\r\n1.\r\n"},
+      {"exit with metric ticked: the position in mm", true, true, "107.95\r\n152.4\r\n1.\r\n"},
   };
   for (const Case& c : cases) {
     Session s;

@@ -219,8 +219,9 @@ TEST(JobRunner, MachineSettingsAreSavedBesideDefaultsAndReadBack) {
                              (cli.home.path() / "toolpath.txt").string() + " was not saved\n");
   fs::create_directory(cli.home.path() / "toolpath.txt");
   CliRun failed = cli.Script("tab 9\ntype 1505 9000\nclose\n");
-  EXPECT_EQ(failed.status, 0);
-  EXPECT_EQ(failed.err, "[TBX Error] Error Writing Data File " + (cli.home.path() / "toolpath.txt").string() + "\n");
+  EXPECT_EQ(failed.status, 4);
+  EXPECT_EQ(failed.err, "[TBX Error] Error Writing Data File " + (cli.home.path() / "toolpath.txt").string() +
+                            ": Is a directory\n");
   EXPECT_EQ(ReadFile(cli.home.path() / "default.txt"), shippedDefaults);
 }
 

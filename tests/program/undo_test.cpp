@@ -155,8 +155,10 @@ TEST(Undo, RandomRunsMatchAHistoryOfWholeCopies) {
         s.runner.New();
         ref.Restart("");
       } else {
-        ASSERT_TRUE(s.runner.Save(saved));
-        ref.saved = ref.box;
+        // A cut through a multi-byte character is no text Open would take back: not saved.
+        const bool text = IsProgramText(ref.box);
+        ASSERT_EQ(s.runner.Save(saved), text);
+        if (text) ref.saved = ref.box;
       }
       ASSERT_EQ(s.Output(), ref.box);
       ASSERT_EQ(app.program.blockNumber, ref.blockNumber);
