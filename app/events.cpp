@@ -3,7 +3,7 @@
 #include "app/app.h"
 #include "app/catalogue.h"
 #include "app/field_help.h"
-#include "app/settings.h"
+#include "app/speeds_and_units.h"
 #include "app/startup.h"
 #include "app/tab_reader.h"
 

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "app/app.h"
-#include "app/machine_settings.h"
+#include "app/machine_boxes.h"
 #include "data/data_files.h"
 #include "data/safe_save.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // What every generator needs besides its own tab's inputs: the values of the always-visible
 // part of the window and the state the program text carries from one operation to the next.
-#include "data/settings.h"
+#include "program/numbers.h"
 #include "program/program_text.h"
 
 namespace tbx {
