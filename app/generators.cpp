@@ -23,19 +23,19 @@ namespace tbx {
 namespace {
 
 // Reads the boxes of a tab. A box holding a value beyond single range refuses the operation,
-// naming the box, before the generator sees it.
+// blaming the box (by its key), before the generator sees it.
 class TabReader {
  public:
   explicit TabReader(App& app) : app_(app) {}
 
-  float Single(ControlId id, std::string_view name) {
+  float Single(ControlId id, FieldKey field) {
     const float value = app_.Single(id);
-    if (!std::isfinite(value)) OutOfRange(name);
+    if (!std::isfinite(value)) OutOfRange(field);
     return value;
   }
-  double Number(ControlId id, std::string_view name) {
+  double Number(ControlId id, FieldKey field) {
     const double value = app_.Number(id);
-    if (!std::isfinite(ToSingle(value))) OutOfRange(name);
+    if (!std::isfinite(ToSingle(value))) OutOfRange(field);
     return value;
   }
   std::string Text(ControlId id) const { return app_.Text(id); }
@@ -44,7 +44,7 @@ class TabReader {
   // The context, with the SPM box checked like the others.
   OpContext Context() {
     OpContext ctx = ContextOf(app_);
-    if (!std::isfinite(ctx.surfaceSpeed)) OutOfRange("SPM");
+    if (!std::isfinite(ctx.surfaceSpeed)) OutOfRange(key::kSpm);
     return ctx;
   }
 
@@ -52,19 +52,19 @@ class TabReader {
   template <typename Generate>
   void Write(const OpContext& ctx, Generate generate) {
     if (!refusal_.empty()) {
-      app_.Error(refusal_);
+      ShowRefusal(app_, refusal_);
       return;
     }
     WriteOperation(app_, generate(ctx));
   }
 
  private:
-  void OutOfRange(std::string_view name) {
-    if (refusal_.empty()) refusal_ = std::string(name) + " is out of range";
+  void OutOfRange(FieldKey field) {
+    if (refusal_.empty()) refusal_ = {std::string(field), "{} is out of range"};
   }
 
   App& app_;
-  std::string refusal_;
+  Refusal refusal_;
 };
 
 template <typename T>
@@ -105,9 +105,10 @@ constexpr std::array<RadioChoice<TapCode>, 3> kTapCodes{{{id::kG84, TapCode::G84
                                                         {id::kTapG33, TapCode::G33}}};
 
 // Constant Surface Speed and its Max RPM; the cap is read only when the box is ticked.
-SurfaceSpeedMode SurfaceSpeedOf(TabReader& r, ControlId constant, ControlId maxRpm) {
+SurfaceSpeedMode SurfaceSpeedOf(TabReader& r, ControlId constant, ControlId maxRpm,
+                                FieldKey maxRpmField) {
   SurfaceSpeedMode mode{r.Checked(constant), 0};
-  if (mode.constant) mode.maxRpm = r.Single(maxRpm, "Max RPM");
+  if (mode.constant) mode.maxRpm = r.Single(maxRpm, maxRpmField);
   return mode;
 }
 
@@ -120,18 +121,18 @@ void ThreadGenerator(App& app) {
   in.comment = r.Text(kThreadComment);
   in.inside = r.Checked(kThreadInside);
   in.code = Choice(r, kThreadCodes);
-  in.majorDia = r.Single(kThreadMajorDia, "Major Dia");
-  in.pitch = r.Single(kThreadPitch, "Pitch");
-  in.zStart = r.Single(kThreadZStart, "Z Start");
-  in.zEnd = r.Single(kThreadZEnd, "Z End");
-  in.xClearance = r.Single(kThreadXClearance, "X Clearance");
-  in.dwellPasses = r.Single(kDwellPasses, "Dwell Passes");
-  in.leads = r.Single(kLeads, "Leads");
-  in.maxSpm = r.Single(kMaxSpm, "Max SPM");
+  in.majorDia = r.Single(kThreadMajorDia, key::kThreadMajorDia);
+  in.pitch = r.Single(kThreadPitch, key::kThreadPitch);
+  in.zStart = r.Single(kThreadZStart, key::kThreadZStart);
+  in.zEnd = r.Single(kThreadZEnd, key::kThreadZEnd);
+  in.xClearance = r.Single(kThreadXClearance, key::kThreadXClearance);
+  in.dwellPasses = r.Single(kDwellPasses, key::kDwellPasses);
+  in.leads = r.Single(kLeads, key::kLeads);
+  in.maxSpm = r.Single(kMaxSpm, key::kMaxSpm);
   if (in.code == ThreadCode::G32 || in.code == ThreadCode::G33)
-    in.passes = r.Single(kThreadPasses, "Thread Passes");
+    in.passes = r.Single(kThreadPasses, key::kThreadPasses);
   in.pipe = r.Checked(kPipeThread);
-  in.taperAngle = r.Single(kTaperAngle, "Taper Angle");
+  in.taperAngle = r.Single(kTaperAngle, key::kTaperAngle);
   in.chamfer45 = r.Checked(kChamfer45);
   in.toolAngle = Choice(r, kToolAngles);
   r.Write(r.Context(), [&](const OpContext& ctx) { return ThreadOperation(in, ctx); });
@@ -142,15 +143,15 @@ void CSinkDrillGenerator(App& app) {
   TabReader r(app);
   CSinkDrillInputs in;
   in.comment = r.Text(kCSinkComment);
-  in.csinkDia = r.Single(kCSinkDia, "C'Sink Dia.");
-  in.zStart = r.Single(kCSinkZStart, "Z Start");
-  in.clearance = r.Single(kCSinkClearance, "Clearance");
-  in.dwellSeconds = r.Single(kCSinkDwell, "Dwell Seconds");
-  in.feed = r.Single(kCSinkFeed, "Feedrate");
+  in.csinkDia = r.Single(kCSinkDia, key::kCSinkDia);
+  in.zStart = r.Single(kCSinkZStart, key::kCSinkZStart);
+  in.clearance = r.Single(kCSinkClearance, key::kCSinkClearance);
+  in.dwellSeconds = r.Single(kCSinkDwell, key::kCSinkDwell);
+  in.feed = r.Single(kCSinkFeed, key::kCSinkFeed);
   in.centerDrill = r.Checked(kCenterDrill60);
   in.point = Choice(r, kCSinkPoints);
   if (in.centerDrill) {
-    in.drillDia = r.Single(kCSinkDrillDia, "Drill Diameter");
+    in.drillDia = r.Single(kCSinkDrillDia, key::kCSinkDrillDia);
     in.centerDrillSize = std::max(0, CheckedCenterDrill(app));
   }
   r.Write(r.Context(), [&](const OpContext& ctx) { return CSinkDrillOperation(in, ctx); });
@@ -163,17 +164,17 @@ void DeepDrillGenerator(App& app) {
   in.comment = r.Text(kDeepComment);
   in.mode = Choice(r, kPeckModes);
   in.point = Choice(r, kDeepPoints);
-  in.drillDia = r.Single(kDeepDrillDia, "Drill Diameter");
-  in.zStart = r.Single(kDeepStart, "Start");
-  in.depth = r.Single(kDeepDepth, "Depth");
-  in.zClearance = r.Single(kDeepZClearance, "Z ABS Clearance");
-  in.peckMax = r.Single(kPeckMax, "Peck Value (Max)");
-  in.dwellSeconds = r.Single(kDeepDwell, "Dwell Seconds");
-  in.feed = r.Single(kDeepFeed, "Feedrate");
-  if (in.mode != PeckMode::G83) in.rapidClearance = r.Single(kRapidClearance, "Rapid Clearance");
+  in.drillDia = r.Single(kDeepDrillDia, key::kDeepDrillDia);
+  in.zStart = r.Single(kDeepStart, key::kDeepStart);
+  in.depth = r.Single(kDeepDepth, key::kDeepDepth);
+  in.zClearance = r.Single(kDeepZClearance, key::kDeepZClearance);
+  in.peckMax = r.Single(kPeckMax, key::kPeckMax);
+  in.dwellSeconds = r.Single(kDeepDwell, key::kDeepDwell);
+  in.feed = r.Single(kDeepFeed, key::kDeepFeed);
+  if (in.mode != PeckMode::G83) in.rapidClearance = r.Single(kRapidClearance, key::kRapidClearance);
   if (in.mode == PeckMode::Percent) {
-    in.peckMin = r.Single(kPeckMin, "Peck Value (Min)");
-    in.percentPeck = r.Number(kPercentPeck, "Percent Peck");
+    in.peckMin = r.Single(kPeckMin, key::kPeckMin);
+    in.percentPeck = r.Number(kPercentPeck, key::kPercentPeck);
   }
   r.Write(r.Context(), [&](const OpContext& ctx) { return DeepDrillOperation(in, ctx); });
 }
@@ -182,11 +183,11 @@ void ReamGenerator(App& app) {
   using namespace id;
   TabReader r(app);
   const ReamInputs in{r.Text(kReamComment),
-                      r.Single(kReamerDia, "Reamer Diameter"),
-                      r.Single(kReamZStart, "Z Start"),
-                      r.Single(kReamDepth, "Z Hole Depth"),
-                      r.Single(kReamRapidClearance, "Rapid Clearance"),
-                      r.Single(kReamFeed, "Feedrate"),
+                      r.Single(kReamerDia, key::kReamerDia),
+                      r.Single(kReamZStart, key::kReamZStart),
+                      r.Single(kReamDepth, key::kReamDepth),
+                      r.Single(kReamRapidClearance, key::kReamRapidClearance),
+                      r.Single(kReamFeed, key::kReamFeed),
                       r.Checked(kFeedOut)};
   r.Write(r.Context(), [&](const OpContext& ctx) { return ReamOperation(in, ctx); });
 }
@@ -196,11 +197,11 @@ void TapGenerator(App& app) {
   TabReader r(app);
   TapInputs in;
   in.comment = r.Text(kTapComment);
-  in.majorDia = r.Single(kTapMajorDia, "Major Diameter");
-  in.pitch = r.Single(kTapPitch, "Pitch");
-  in.zStart = r.Single(kTapZStart, "Z Start");
-  in.depth = r.Single(kTapDepth, "Tap Depth");
-  in.clearance = r.Single(kTapClearance, "Clearance");
+  in.majorDia = r.Single(kTapMajorDia, key::kTapMajorDia);
+  in.pitch = r.Single(kTapPitch, key::kTapPitch);
+  in.zStart = r.Single(kTapZStart, key::kTapZStart);
+  in.depth = r.Single(kTapDepth, key::kTapDepth);
+  in.clearance = r.Single(kTapClearance, key::kTapClearance);
   in.leftHand = r.Checked(kLeftHand);
   in.code = Choice(r, kTapCodes);
   r.Write(r.Context(), [&](const OpContext& ctx) { return TapOperation(in, ctx); });
@@ -212,21 +213,21 @@ void GrooveGenerator(App& app) {
   GrooveInputs in;
   in.comment = r.Text(kGrooveComment);
   in.inside = r.Checked(kGrooveInside);
-  in.majorDia = r.Single(kGrooveMajorDia, "Major Dia");
-  in.minorDia = r.Single(kGrooveMinorDia, "Minor Dia");
-  in.zStart = r.Single(kGrooveZStart, "Z Start");
-  if (in.inside) in.zAbsClr = r.Single(kZAbsClr, "Z ABS Clr");
-  in.xIncClr = r.Single(kXIncClr, "X INC Clr");
-  in.grooveWidth = r.Single(kGrooveWidth, "Groove Width");
-  in.toolWidth = r.Single(kToolWidth, "Tool Width");
-  in.percentStep = r.Single(kPercentStep, "% Step");
-  in.feed = r.Single(kGrooveFeed, "Feedrate");
-  in.bottomStock = r.Single(kXBottomStock, "X Bottom Stock");
-  in.wallStock = r.Single(kZWallStock, "Z Wall Stock");
+  in.majorDia = r.Single(kGrooveMajorDia, key::kGrooveMajorDia);
+  in.minorDia = r.Single(kGrooveMinorDia, key::kGrooveMinorDia);
+  in.zStart = r.Single(kGrooveZStart, key::kGrooveZStart);
+  if (in.inside) in.zAbsClr = r.Single(kZAbsClr, key::kZAbsClr);
+  in.xIncClr = r.Single(kXIncClr, key::kXIncClr);
+  in.grooveWidth = r.Single(kGrooveWidth, key::kGrooveWidth);
+  in.toolWidth = r.Single(kToolWidth, key::kToolWidth);
+  in.percentStep = r.Single(kPercentStep, key::kPercentStep);
+  in.feed = r.Single(kGrooveFeed, key::kGrooveFeed);
+  in.bottomStock = r.Single(kXBottomStock, key::kXBottomStock);
+  in.wallStock = r.Single(kZWallStock, key::kZWallStock);
   in.finishPass = r.Checked(kFinishPass);
   if (in.finishPass) {
-    in.rightSize = r.Single(kRightSize, "Right");
-    in.leftSize = r.Single(kLeftSize, "Left");
+    in.rightSize = r.Single(kRightSize, key::kRightSize);
+    in.leftSize = r.Single(kLeftSize, key::kLeftSize);
     in.rightRadius = r.Checked(kRightToggle);
     in.leftRadius = r.Checked(kLeftToggle);
   }
@@ -237,17 +238,17 @@ void FaceGenerator(App& app) {
   using namespace id;
   TabReader r(app);
   const FaceInputs in{r.Text(kFaceComment),
-                      r.Single(kFaceStockDia, "Stock Dia"),
-                      r.Single(kFaceEndDia, "End Dia"),
-                      r.Single(kFaceZStart, "Z Start"),
-                      r.Single(kFaceZFinal, "Z Final"),
-                      r.Single(kFaceDepthOfCut, "Depth of Cut"),
-                      r.Single(kFaceFinishAllowance, "Finish Allowance"),
-                      r.Single(kFaceRoughFeed, "Rough Feed"),
-                      r.Single(kFaceFinishFeed, "Finish Feed"),
-                      r.Single(kFaceXClearance, "X Clearance"),
-                      r.Single(kFaceZClearance, "Z Clearance"),
-                      SurfaceSpeedOf(r, kFaceCss, kFaceMaxRpm)};
+                      r.Single(kFaceStockDia, key::kFaceStockDia),
+                      r.Single(kFaceEndDia, key::kFaceEndDia),
+                      r.Single(kFaceZStart, key::kFaceZStart),
+                      r.Single(kFaceZFinal, key::kFaceZFinal),
+                      r.Single(kFaceDepthOfCut, key::kFaceDepthOfCut),
+                      r.Single(kFaceFinishAllowance, key::kFaceFinishAllowance),
+                      r.Single(kFaceRoughFeed, key::kFaceRoughFeed),
+                      r.Single(kFaceFinishFeed, key::kFaceFinishFeed),
+                      r.Single(kFaceXClearance, key::kFaceXClearance),
+                      r.Single(kFaceZClearance, key::kFaceZClearance),
+                      SurfaceSpeedOf(r, kFaceCss, kFaceMaxRpm, key::kFaceMaxRpm)};
   r.Write(r.Context(), [&](const OpContext& ctx) { return FaceOperation(in, ctx); });
 }
 
@@ -256,18 +257,18 @@ void TurnGenerator(App& app) {
   TabReader r(app);
   const TurnInputs in{r.Text(kTurnComment),
                       r.Checked(kTurnInside),
-                      r.Single(kTurnStartDia, "Start Dia"),
-                      r.Single(kTurnFinalDia, "Final Dia"),
-                      r.Single(kTurnZStart, "Z Start"),
-                      r.Single(kTurnZEnd, "Z End"),
-                      r.Single(kTurnDepthOfCut, "Depth of Cut"),
-                      r.Single(kTurnFinishAllowanceX, "Finish Allowance X"),
-                      r.Single(kTurnFinishAllowanceZ, "Finish Allowance Z"),
-                      r.Single(kTurnRoughFeed, "Rough Feed"),
-                      r.Single(kTurnFinishFeed, "Finish Feed"),
-                      r.Single(kTurnChamfer, "Chamfer"),
-                      r.Single(kTurnClearance, "Clearance"),
-                      SurfaceSpeedOf(r, kTurnCss, kTurnMaxRpm)};
+                      r.Single(kTurnStartDia, key::kTurnStartDia),
+                      r.Single(kTurnFinalDia, key::kTurnFinalDia),
+                      r.Single(kTurnZStart, key::kTurnZStart),
+                      r.Single(kTurnZEnd, key::kTurnZEnd),
+                      r.Single(kTurnDepthOfCut, key::kTurnDepthOfCut),
+                      r.Single(kTurnFinishAllowanceX, key::kTurnFinishAllowanceX),
+                      r.Single(kTurnFinishAllowanceZ, key::kTurnFinishAllowanceZ),
+                      r.Single(kTurnRoughFeed, key::kTurnRoughFeed),
+                      r.Single(kTurnFinishFeed, key::kTurnFinishFeed),
+                      r.Single(kTurnChamfer, key::kTurnChamfer),
+                      r.Single(kTurnClearance, key::kTurnClearance),
+                      SurfaceSpeedOf(r, kTurnCss, kTurnMaxRpm, key::kTurnMaxRpm)};
   r.Write(r.Context(), [&](const OpContext& ctx) { return TurnOperation(in, ctx); });
 }
 
@@ -275,17 +276,17 @@ void PartOffGenerator(App& app) {
   using namespace id;
   TabReader r(app);
   const PartOffInputs in{r.Text(kPartComment),
-                         r.Single(kPartStockDia, "Stock Dia"),
-                         r.Single(kPartEndDia, "End Dia"),
-                         r.Single(kPartZPosition, "Z Position"),
-                         r.Single(kPartToolWidth, "Tool Width"),
-                         r.Single(kPartPeck, "Peck"),
-                         r.Single(kPartFeed, "Feed"),
-                         r.Single(kPartReducedFeedDia, "Reduced Feed Dia"),
-                         r.Single(kPartReducedFeed, "Reduced Feed"),
-                         r.Single(kPartChamfer, "Chamfer"),
-                         r.Single(kPartClearance, "Clearance"),
-                         SurfaceSpeedOf(r, kPartCss, kPartMaxRpm)};
+                         r.Single(kPartStockDia, key::kPartStockDia),
+                         r.Single(kPartEndDia, key::kPartEndDia),
+                         r.Single(kPartZPosition, key::kPartZPosition),
+                         r.Single(kPartToolWidth, key::kPartToolWidth),
+                         r.Single(kPartPeck, key::kPartPeck),
+                         r.Single(kPartFeed, key::kPartFeed),
+                         r.Single(kPartReducedFeedDia, key::kPartReducedFeedDia),
+                         r.Single(kPartReducedFeed, key::kPartReducedFeed),
+                         r.Single(kPartChamfer, key::kPartChamfer),
+                         r.Single(kPartClearance, key::kPartClearance),
+                         SurfaceSpeedOf(r, kPartCss, kPartMaxRpm, key::kPartMaxRpm)};
   r.Write(r.Context(), [&](const OpContext& ctx) { return PartOffOperation(in, ctx); });
 }
 

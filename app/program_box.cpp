@@ -1,6 +1,7 @@
 #include "app/program_box.h"
 
 #include "app/app.h"
+#include "app/tooltips.h"
 
 namespace tbx {
 
@@ -17,9 +18,9 @@ std::uint64_t BoxRevision(const App& app) { return app.ui.Revision(kMainForm, id
 
 bool WriteOperation(App& app, const Operation& op) {
   const ToolChange toolChange = ContextOf(app).toolChange;
-  const std::string refusal = WriteRefusal(op, toolChange);
+  const Refusal refusal = WriteRefusal(op, toolChange);
   if (!refusal.empty()) {
-    app.Error(refusal);
+    ShowRefusal(app, refusal);
     return false;
   }
   SaveUndo(app);
@@ -32,6 +33,10 @@ bool WriteOperation(App& app, const Operation& op) {
   app.ui.AppendText(kMainForm, id::kOutput, text);
   app.undo.Append(text, BoxRevision(app));
   return true;
+}
+
+void ShowRefusal(App& app, const Refusal& refusal) {
+  app.Error(RefusalMessage(refusal, CaptionOfKey));
 }
 
 void SaveUndo(App& app) {

@@ -15,6 +15,8 @@ OpContext ContextOf(const App& app);
 // left it, return, appended to the program box. A refused operation shows its reason in a
 // "TBX Error" box instead and writes nothing. Returns whether it was written.
 bool WriteOperation(App& app, const Operation& op);
+// The "TBX Error" box of a refusal, its captions looked up by key.
+void ShowRefusal(App& app, const Refusal& refusal);
 
 // Keeps the box as it stands and the block number an operation starts from; enables Undo.
 // Reads the box only when something other than the history changed it since.

@@ -1,6 +1,7 @@
 #include "app/tooltips.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "app/catalogue.h"
 #include "app/controls.h"
@@ -193,6 +194,55 @@ std::string ReadingNote(ControlId id, std::string_view typed, std::string_view s
   const std::string name = help ? std::string(help->name) : "Field " + std::to_string(id);
   const char* what = number ? "is beyond single precision" : "is not a number";
   return name + ": \"" + std::string(typed) + "\" " + what + " and reads as " + value;
+}
+
+namespace {
+// Operation short names by catalogue layer.
+constexpr std::string_view kLayerKeys[] = {"shared", "material", "thread", "csink_drill",
+                                           "deep_drill", "ream", "tap", "groove", "tap_data",
+                                           "settings", "face", "turn", "part_off"};
+
+std::string KeyOf(std::string_view prefix, std::string_view caption) {
+  std::string key(prefix);
+  key += '.';
+  bool gap = false;
+  for (char c : caption) {
+    const bool word = std::isalnum(static_cast<unsigned char>(c));
+    if (!word) {
+      gap = true;
+      continue;
+    }
+    if (gap && key.back() != '.') key += '_';
+    gap = false;
+    key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return key;
+}
+
+std::string KeyOf(const ControlSpec& c, std::string_view caption) {
+  if (c.kind == ControlKind::Radio) {
+    // A choice is named under the frame it stands in.
+    for (const ControlSpec& f : Catalogue()) {
+      if (f.kind == ControlKind::Frame && f.layer == c.layer && c.column >= f.column &&
+          c.column < f.column + f.width && c.row >= f.row && c.row < f.row + f.height)
+        return KeyOf(KeyOf(kLayerKeys[f.layer], f.text), caption);
+    }
+  }
+  return KeyOf(kLayerKeys[c.layer], caption);
+}
+}  // namespace
+
+std::string CaptionOfKey(std::string_view key) {
+  for (const ControlSpec& c : Catalogue()) {
+    const bool captioned = c.kind == ControlKind::Label || c.kind == ControlKind::Frame ||
+                           c.kind == ControlKind::CheckBox || c.kind == ControlKind::Radio;
+    if (captioned && KeyOf(c, c.text) == key) return std::string(c.text);
+  }
+  for (const FieldHelp& h : kHelp) {
+    const ControlSpec* c = FindControl(h.id);
+    if (c && KeyOf(*c, h.name) == key) return std::string(h.name);
+  }
+  return std::string(key);
 }
 
 ControlId FieldNamedIn(std::string_view message, int layer) {

@@ -31,6 +31,11 @@ std::string Tooltip(ControlId id, bool metric);
 // as 0`. `shown` is the box's text after it was reformatted. Empty when the text was a number.
 std::string ReadingNote(ControlId id, std::string_view typed, std::string_view shown);
 
+// The caption of the field (or choice) a refusal names by key ("thread.major_dia" gives
+// "Major Dia"): labels, frames and check boxes of the catalogue, the names of this table for
+// boxes, radios under their frame's key. The key itself when no field has it.
+std::string CaptionOfKey(std::string_view key);
+
 // The field a refusal message names ("Major Dia must be greater than 0"), looked for among the
 // fields of `layer` and of the always-visible layer first, then everywhere; 0 when none.
 ControlId FieldNamedIn(std::string_view message, int layer);

@@ -6,6 +6,10 @@
 
 namespace tbx {
 
+namespace key {
+inline constexpr FieldKey kSpm = "shared.spm";
+}  // namespace key
+
 struct OpContext {
   bool metric = false;
   double pi = kPi;

@@ -28,19 +28,19 @@ void ManualPeckBlocks(const DeepDrillInputs& in, Operation& op, const Hole& hole
   float minPeck = hole.maxPeck;
   if (in.mode == PeckMode::Percent) {
     const std::optional<int> percent = WholeNumber16(in.percentPeck, Rounding::HalfEven);
-    if (!percent) op.Refuse("Percent Peck must be between -32768 and 32767");
+    if (!percent) op.Refuse(key::kPercentPeck, "{} must be between -32768 and 32767");
     factor = static_cast<float>(percent.value_or(100)) / 100.0f;
     minPeck = in.peckMin;
   }
-  if (!(hole.maxPeck > 0)) op.Refuse("Peck Value (Max) must be greater than 0");
+  if (!(hole.maxPeck > 0)) op.Refuse(key::kPeckMax, "{} must be greater than 0");
   if (factor < 1 && !(minPeck > 0))
-    op.Refuse("Peck Value (Min) must be greater than 0 when Percent Peck is below 100");
+    op.Refuse(key::kPeckMin, "{} must be greater than 0 when {deep_drill.percent_peck} is below 100");
   if (!op.Refusal().empty()) return;
   const auto pecks = PeckDepths(hole.start, hole.finalZ, hole.maxPeck, minPeck, factor,
                                 static_cast<std::size_t>((kMaxOperationBlocks - fixedBlocks) / 3));
   if (!pecks) {
-    op.Refuse(std::string(factor < 1 ? "Peck Value (Min)" : "Peck Value (Max)") +
-              " is too small: the operation would write more than 9,999 blocks");
+    op.Refuse(factor < 1 ? key::kPeckMin : key::kPeckMax,
+              "{} is too small: the operation would write more than 9,999 blocks");
     return;
   }
 
@@ -82,10 +82,10 @@ Operation DeepDrillOperation(const DeepDrillInputs& in, const OpContext& ctx) {
   hole.finalZ = ToSingle(hole.start + in.depth - PointDepth(in.point, in.drillDia, ctx.pi));
   hole.maxPeck = in.peckMax;
   hole.feed = in.feed;
-  hole.dwellMs = CheckedDwell(in.dwellSeconds, op);
+  hole.dwellMs = CheckedDwell(in.dwellSeconds, key::kDeepDwell, op);
 
   op.Comment(in.comment);
-  SpindleBlock(ctx, op, "Drill Diameter", in.drillDia, true);
+  SpindleBlock(ctx, op, key::kDeepDrillDia, in.drillDia, true);
   op.Block(" G0" + op.Axis('Z', hole.retract));
   op.Block(" X0");
   if (in.mode == PeckMode::G83) {

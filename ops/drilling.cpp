@@ -24,10 +24,10 @@ double DwellMilliseconds(float seconds) {
   return std::trunc(TextToNumber(FormatValue(ms, 4)));
 }
 
-double CheckedDwell(float seconds, Operation& op) {
+double CheckedDwell(float seconds, FieldKey field, Operation& op) {
   const double ms = DwellMilliseconds(seconds);
   // Ten million milliseconds and more print in exponent form.
-  if (!(std::fabs(ms) < 1e7)) op.Refuse("Dwell Seconds must be less than 10000");
+  if (!(std::fabs(ms) < 1e7)) op.Refuse(field, "{} must be less than 10000");
   return ms;
 }
 

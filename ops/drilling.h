@@ -14,7 +14,8 @@ double PointDepth(DrillPoint point, float diameter, double pi);
 // single-precision 1000 × seconds, so that .251 s (250.99998 in single precision) gives 251.
 // 0 means no dwell is written.
 double DwellMilliseconds(float seconds);
-// The milliseconds of a Dwell Seconds value; refuses a dwell too long to print as digits.
-double CheckedDwell(float seconds, Operation& op);
+// The milliseconds of the Dwell Seconds box `field`; refuses a dwell too long to print as
+// digits.
+double CheckedDwell(float seconds, FieldKey field, Operation& op);
 
 }  // namespace tbx

@@ -10,22 +10,22 @@ namespace tbx {
 namespace {
 
 void Refusals(const FaceInputs& in, Operation& op) {
-  RequireNumbers(op, {{"Stock Dia", in.stockDia}, {"End Dia", in.endDia},
-                      {"Z Start", in.zStart}, {"Z Final", in.zFinal},
-                      {"Depth of Cut", in.depthOfCut}, {"Finish Allowance", in.finishAllowance},
-                      {"Rough Feed", in.roughFeed}, {"Finish Feed", in.finishFeed},
-                      {"X Clearance", in.xClearance}, {"Z Clearance", in.zClearance}});
-  Require(op, in.endDia >= 0, "End Dia must be 0 or more");
-  Require(op, in.endDia <= in.stockDia, "End Dia must not be above Stock Dia");
-  Require(op, in.zFinal <= in.zStart, "Z Final must not be above Z Start");
-  Require(op, in.depthOfCut > 0, "Depth of Cut must be greater than 0");
-  Require(op, in.finishAllowance >= 0, "Finish Allowance must be 0 or more");
+  RequireNumbers(op, {{key::kFaceStockDia, in.stockDia}, {key::kFaceEndDia, in.endDia},
+                      {key::kFaceZStart, in.zStart}, {key::kFaceZFinal, in.zFinal},
+                      {key::kFaceDepthOfCut, in.depthOfCut}, {key::kFaceFinishAllowance, in.finishAllowance},
+                      {key::kFaceRoughFeed, in.roughFeed}, {key::kFaceFinishFeed, in.finishFeed},
+                      {key::kFaceXClearance, in.xClearance}, {key::kFaceZClearance, in.zClearance}});
+  Require(op, in.endDia >= 0, key::kFaceEndDia, "{} must be 0 or more");
+  Require(op, in.endDia <= in.stockDia, key::kFaceEndDia, "{} must not be above {face.stock_dia}");
+  Require(op, in.zFinal <= in.zStart, key::kFaceZFinal, "{} must not be above {face.z_start}");
+  Require(op, in.depthOfCut > 0, key::kFaceDepthOfCut, "{} must be greater than 0");
+  Require(op, in.finishAllowance >= 0, key::kFaceFinishAllowance, "{} must be 0 or more");
   Require(op, in.finishAllowance <= in.depthOfCut,
-          "Finish Allowance must not be more than Depth of Cut");
-  Require(op, in.roughFeed > 0, "Rough Feed must be greater than 0");
-  Require(op, in.finishFeed > 0, "Finish Feed must be greater than 0");
-  Require(op, in.xClearance > 0, "X Clearance must be greater than 0");
-  Require(op, in.zClearance > 0, "Z Clearance must be greater than 0");
+          key::kFaceFinishAllowance, "{} must not be more than {face.depth_of_cut}");
+  Require(op, in.roughFeed > 0, key::kFaceRoughFeed, "{} must be greater than 0");
+  Require(op, in.finishFeed > 0, key::kFaceFinishFeed, "{} must be greater than 0");
+  Require(op, in.xClearance > 0, key::kFaceXClearance, "{} must be greater than 0");
+  Require(op, in.zClearance > 0, key::kFaceZClearance, "{} must be greater than 0");
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ Operation FaceOperation(const FaceInputs& in, const OpContext& ctx) {
   const std::vector<double> roughZ = PassLevels(op, in.zStart, zRough, in.depthOfCut);
 
   op.Comment(in.comment);
-  TurningSpindleBlock(ctx, op, "Stock Dia", in.stockDia, in.spindle);
+  TurningSpindleBlock(ctx, op, key::kFaceStockDia, in.stockDia, in.spindle, key::kFaceMaxRpm);
   LathePath path(op);
   // Each pass: down beside the stock, across the face to End Dia, off the face, back out.
   auto pass = [&](double z, double feed) {

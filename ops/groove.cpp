@@ -88,20 +88,24 @@ Operation GrooveOperation(const GrooveInputs& in, const OpContext& ctx) {
   const std::string endZ = op.Axis('Z', g.zLast);
   const std::string startZ = op.Axis('Z', g.z1);
   if (g.z1 > g.zLast && !(in.percentStep > 0 && in.toolWidth > 0)) {
-    op.Refuse("% Step and Tool Width must be greater than 0");
+    op.Refuse(key::kPercentStep, "{} and {groove.tool_width} must be greater than 0");
   }
   std::vector<float> plunges;
   if (op.Refusal().empty()) {
     plunges = PlungePositions(g.z1, g.zLast, g.step);
     if (plunges.empty()) {
       // Same words as the exact count that WriteOperation makes for rows that nearly fit.
-      op.Refuse(g.step > 0 ? kTooManyBlocks : "% Step and Tool Width must be greater than 0");
+      if (g.step > 0) {
+        op.Refuse({}, kTooManyBlocks);
+      } else {
+        op.Refuse(key::kPercentStep, "{} and {groove.tool_width} must be greater than 0");
+      }
     }
   }
   if (!op.Refusal().empty()) return op;
 
   op.Comment(in.comment);
-  SpindleBlock(ctx, op, "Major Dia", in.majorDia, true);
+  SpindleBlock(ctx, op, key::kGrooveMajorDia, in.majorDia, true);
   if (in.inside) {
     op.Block(" G0" + op.Axis('Z', in.zAbsClr));
     op.Block(op.Axis('X', g.xClear));

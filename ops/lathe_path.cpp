@@ -37,7 +37,7 @@ std::vector<double> PassLevels(Operation& op, double from, double to, double max
   // A step that divides the distance up to single-precision noise takes no extra pass.
   const double count = std::ceil(distance / maxStep - 1e-6);
   if (!(count <= kMaxOperationBlocks)) {
-    op.Refuse(kTooManyBlocks);
+    op.Refuse({}, kTooManyBlocks);
     return {};
   }
   std::vector<double> levels;
@@ -54,7 +54,7 @@ namespace tbx {
 
 void RequireNumbers(Operation& op, std::initializer_list<NamedValue> boxes) {
   for (const NamedValue& box : boxes) {
-    if (!std::isfinite(box.value)) op.Refuse(std::string(box.caption) + " must be a number");
+    if (!std::isfinite(box.value)) op.Refuse(box.field, "{} must be a number");
   }
 }
 

@@ -36,13 +36,13 @@ std::vector<double> PassLevels(Operation& op, double from, double to, double max
 }  // namespace tbx
 
 namespace tbx {
-// Refuses the operation with `message` unless `ok`.
-inline void Require(Operation& op, bool ok, const char* message) {
-  if (!ok) op.Refuse(message);
+// Refuses the operation, blaming `field`, unless `ok`.
+inline void Require(Operation& op, bool ok, FieldKey field, const char* text) {
+  if (!ok) op.Refuse(field, text);
 }
 
 struct NamedValue {
-  const char* caption;
+  FieldKey field;
   float value;
 };
 // Refuses the first box that does not hold a finite number ("INF." in a box): "Z Start must

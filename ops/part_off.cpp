@@ -9,21 +9,21 @@ namespace tbx {
 namespace {
 
 void Refusals(const PartOffInputs& in, Operation& op) {
-  RequireNumbers(op, {{"Stock Dia", in.stockDia}, {"End Dia", in.endDia},
-                      {"Z Position", in.zPosition}, {"Tool Width", in.toolWidth},
-                      {"Peck", in.peck}, {"Feed", in.feed},
-                      {"Reduced Feed Dia", in.reducedFeedDia}, {"Reduced Feed", in.reducedFeed},
-                      {"Chamfer", in.chamfer}, {"Clearance", in.clearance}});
-  Require(op, in.endDia >= 0, "End Dia must be 0 or more");
-  Require(op, in.endDia <= in.stockDia, "End Dia must not be above Stock Dia");
-  Require(op, in.toolWidth > 0, "Tool Width must be greater than 0");
-  Require(op, in.peck >= 0, "Peck must be 0 or more");
-  Require(op, in.feed > 0, "Feed must be greater than 0");
-  Require(op, in.reducedFeed > 0, "Reduced Feed must be greater than 0");
-  Require(op, in.chamfer >= 0, "Chamfer must be 0 or more");
+  RequireNumbers(op, {{key::kPartStockDia, in.stockDia}, {key::kPartEndDia, in.endDia},
+                      {key::kPartZPosition, in.zPosition}, {key::kPartToolWidth, in.toolWidth},
+                      {key::kPartPeck, in.peck}, {key::kPartFeed, in.feed},
+                      {key::kPartReducedFeedDia, in.reducedFeedDia}, {key::kPartReducedFeed, in.reducedFeed},
+                      {key::kPartChamfer, in.chamfer}, {key::kPartClearance, in.clearance}});
+  Require(op, in.endDia >= 0, key::kPartEndDia, "{} must be 0 or more");
+  Require(op, in.endDia <= in.stockDia, key::kPartEndDia, "{} must not be above {part_off.stock_dia}");
+  Require(op, in.toolWidth > 0, key::kPartToolWidth, "{} must be greater than 0");
+  Require(op, in.peck >= 0, key::kPartPeck, "{} must be 0 or more");
+  Require(op, in.feed > 0, key::kPartFeed, "{} must be greater than 0");
+  Require(op, in.reducedFeed > 0, key::kPartReducedFeed, "{} must be greater than 0");
+  Require(op, in.chamfer >= 0, key::kPartChamfer, "{} must be 0 or more");
   Require(op, 2.0 * in.chamfer <= double(in.stockDia) - in.endDia,
-          "Chamfer must not be more than half of Stock Dia - End Dia");
-  Require(op, in.clearance > 0, "Clearance must be greater than 0");
+          key::kPartChamfer, "{} must not be more than half of {part_off.stock_dia} - {part_off.end_dia}");
+  Require(op, in.clearance > 0, key::kPartClearance, "{} must be greater than 0");
 }
 
 }  // namespace
@@ -42,7 +42,7 @@ Operation PartOffOperation(const PartOffInputs& in, const OpContext& ctx) {
   auto feedAt = [&](double dia) { return dia < in.reducedFeedDia ? in.reducedFeed : in.feed; };
 
   op.Comment(in.comment);
-  TurningSpindleBlock(ctx, op, "Stock Dia", in.stockDia, in.spindle);
+  TurningSpindleBlock(ctx, op, key::kPartStockDia, in.stockDia, in.spindle, key::kPartMaxRpm);
   LathePath path(op);
   // The plunge changes to Reduced Feed where it crosses Reduced Feed Dia.
   double at = xClear;

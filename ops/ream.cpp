@@ -11,7 +11,7 @@ Operation ReamOperation(const ReamInputs& in, const OpContext& ctx) {
   Operation op(ctx.rapidMode);
 
   op.Comment(in.comment);
-  SpindleBlock(ctx, op, "Reamer Diameter", in.reamerDia, true);
+  SpindleBlock(ctx, op, key::kReamerDia, in.reamerDia, true);
   op.Block(" G0" + op.Axis('Z', approach));
   op.Block(" X0");
   op.Block(" G1" + op.Axis('Z', bottom) + op.Feed(in.feed));

@@ -11,7 +11,7 @@ Operation TapOperation(const TapInputs& in, const OpContext& ctx) {
   const float zDepth = in.depth - in.zStart;
   const float zClear = in.clearance + in.zStart;
   op.Comment(in.comment);
-  SpindleBlock(ctx, op, "Major Diameter", in.majorDia, true, in.leftHand ? " M4" : " M3");
+  SpindleBlock(ctx, op, key::kTapMajorDia, in.majorDia, true, in.leftHand ? " M4" : " M3");
   op.Block(" G0" + op.Axis('Z', zClear));
   op.Block(" X0");
   if (in.code == TapCode::G84) {

@@ -67,34 +67,34 @@ bool ReadThread(const ThreadInputs& in, const OpContext& ctx, Operation& op, Thr
   t.spm = ctx.surfaceSpeed;
 
   if (!(t.majorDia > 0)) {
-    op.Refuse("Major Dia must be greater than 0");
+    op.Refuse(key::kThreadMajorDia, "{} must be greater than 0");
     return false;
   }
   if (!std::isfinite(t.majorDia)) {
-    op.Refuse("Major Dia is too large");
+    op.Refuse(key::kThreadMajorDia, "{} is too large");
     return false;
   }
   if (t.pitch == 0) {
-    op.Refuse("Pitch must not be 0");
+    op.Refuse(key::kThreadPitch, "{} must not be 0");
     return false;
   }
   if (t.zEnd == t.zStart) {
-    op.Refuse("Z End must differ from Z Start");
+    op.Refuse(key::kThreadZEnd, "{} must differ from {thread.z_start}");
     return false;
   }
   if (!(in.leads >= 1)) {
-    op.Refuse("Leads must be at least 1");
+    op.Refuse(key::kLeads, "{} must be at least 1");
     return false;
   }
   const std::optional<int> leads = WholeNumber16(in.leads, Rounding::Down);
   if (!leads) {
-    op.Refuse("Leads must be at most 32767");
+    op.Refuse(key::kLeads, "{} must be at most 32767");
     return false;
   }
   t.leads = *leads;
   const std::optional<int> maxSpm = WholeNumber16(in.maxSpm, Rounding::Down);
   if (!maxSpm) {
-    op.Refuse("Max SPM must be from -32768 to 32767");
+    op.Refuse(key::kMaxSpm, "{} must be from -32768 to 32767");
     return false;
   }
   t.maxSpm = *maxSpm;
@@ -119,23 +119,27 @@ bool CappedSpindleSpeed(const OpContext& ctx, Operation& op, const Thread& t, do
   // The surface speed at which the spindle turns Max SPM / lead revolutions a minute.
   const float perLead = 1.0f / t.lead;
   if (!std::isfinite(perLead)) {
-    op.Refuse("Pitch must not be 0");
+    op.Refuse(key::kThreadPitch, "{} must not be 0");
     return false;
   }
   const double cap = std::floor(ctx.pi * t.majorDia * perLead * t.maxSpm / 12);
   if (cap < 0) {
-    op.Refuse(t.maxSpm < 0 ? "Max SPM must not be negative" : "Pitch must not be negative");
+    if (t.maxSpm < 0) {
+      op.Refuse(key::kMaxSpm, "{} must not be negative");
+    } else {
+      op.Refuse(key::kThreadPitch, "{} must not be negative");
+    }
     return false;
   }
   if (!(cap <= kShortMax)) {
-    op.Refuse("Max SPM must be lower: the speed cap it gives for this thread must be at most 32767");
+    op.Refuse(key::kMaxSpm, "{} must be lower: the speed cap it gives for this thread must be at most 32767");
     return false;
   }
   const int wholeCap = static_cast<int>(cap);
   float surface = t.spm;
   if (static_cast<float>(wholeCap) < surface) surface = static_cast<float>(wholeCap);
   if (surface < 0) {
-    op.Refuse("SPM must not be negative");
+    op.Refuse(key::kSpm, "{} must not be negative");
     return false;
   }
   speed = SpindleSpeed(ctx, surface, t.majorDia);
@@ -158,7 +162,7 @@ bool CycleTaper(const OpContext& ctx, const Thread& t, float startZ, float& tape
 bool OtPField(Operation& op, const Thread& t, std::string& field) {
   std::string dwell = WholeText(t.dwellPasses);
   if (!IsPlainNumber(dwell)) {
-    op.Refuse("Dwell Passes must be from -9999999 to 9999999");
+    op.Refuse(key::kDwellPasses, "{} must be from -9999999 to 9999999");
     return false;
   }
   // Negative passes mean no repeats, as in the G32/G33 form; "-1" is no two-digit count.
@@ -171,7 +175,7 @@ bool OtPField(Operation& op, const Thread& t, std::string& field) {
     const float fifths = 5.0f * hundredths;
     const float value = std::floor(std::fmin(99.0f, fifths));
     if (!(value >= 0)) {
-      op.Refuse("Pitch must be greater than 0 for a 45 Degrees chamfer exit");
+      op.Refuse(key::kThreadPitch, "{} must be greater than 0 for a {thread.chamfer_exit.45_degrees} chamfer exit");
       return false;
     }
     chamfer = "0" + WholeText(value);
@@ -187,7 +191,7 @@ bool CheckBlockCount(Operation& op, std::int64_t perStart, std::int64_t tail, co
   const std::int64_t head = t.comment.empty() ? 1 : 2;
   const std::int64_t total = kFrameBlocks + head + perStart * t.leads + tail;
   if (total <= kMaxOperationBlocks) return true;
-  op.Refuse(message);
+  op.Refuse(key::kLeads, message);
   return false;
 }
 
@@ -201,14 +205,14 @@ std::string CycleStart(const OpContext& ctx, Operation& op, const Thread& t, int
 }
 
 void OtCycle(const OpContext& ctx, Operation& op, const Thread& t) {
-  if (!CheckBlockCount(op, 4, 0, t, "Leads must give at most 9999 blocks: an OT thread writes 4 blocks per lead")) {
+  if (!CheckBlockCount(op, 4, 0, t, "{} must give at most 9999 blocks: an OT thread writes 4 blocks per lead")) {
     return;
   }
   std::string pField;
   if (!OtPField(op, t, pField)) return;
   const double heightWord = std::floor(t.height * (t.metric ? 1000.0f : 10000.0f));
   if (!WholeNumber16(heightWord, Rounding::Down)) {
-    op.Refuse("Pitch must give a thread height word from -32768 to 32767");
+    op.Refuse(key::kThreadPitch, "{} must give a thread height word from -32768 to 32767");
     return;
   }
   const std::string firstCycle = " G76 P" + pField + (t.metric ? " Q100 R0.02" : " Q30 R10");
@@ -224,7 +228,7 @@ void OtCycle(const OpContext& ctx, Operation& op, const Thread& t) {
 }
 
 void SixTCycle(const OpContext& ctx, Operation& op, const Thread& t) {
-  if (!CheckBlockCount(op, 3, 0, t, "Leads must give at most 9999 blocks: a 6T thread writes 3 blocks per lead")) {
+  if (!CheckBlockCount(op, 3, 0, t, "{} must give at most 9999 blocks: a 6T thread writes 3 blocks per lead")) {
     return;
   }
   const float diameter = t.inside ? t.majorDia : t.minorDia;
@@ -249,14 +253,14 @@ std::int64_t DwellRepeats(float dwellPasses) {
 void PassCycle(const OpContext& ctx, Operation& op, const Thread& t, const ThreadInputs& in) {
   const std::optional<int> passesField = WholeNumber16(in.passes, Rounding::Down);
   if (!passesField) {
-    op.Refuse("Thread Passes must be from -32768 to 32767");
+    op.Refuse(key::kThreadPasses, "{} must be from -32768 to 32767");
     return;
   }
   const int passes = *passesField;
   const std::int64_t repeats = passes >= 1 ? DwellRepeats(t.dwellPasses) : 0;
   const std::int64_t passesPerStart = passes >= 1 ? passes + repeats : 0;
   if (!CheckBlockCount(op, 4 * passesPerStart, 1, t,
-                       "Leads, Thread Passes and Dwell Passes must give at most 9999 blocks: "
+                       "{}, {thread.thread_passes} and {thread.dwell_passes} must give at most 9999 blocks: "
                        "each pass of each lead writes 4")) {
     return;
   }

@@ -10,37 +10,38 @@ namespace tbx {
 namespace {
 
 void Refusals(const TurnInputs& in, Operation& op) {
-  RequireNumbers(op, {{"Start Dia", in.startDia}, {"Final Dia", in.finalDia},
-                      {"Z Start", in.zStart}, {"Z End", in.zEnd},
-                      {"Depth of Cut", in.depthOfCut},
-                      {"Finish Allowance X", in.finishAllowanceX},
-                      {"Finish Allowance Z", in.finishAllowanceZ},
-                      {"Rough Feed", in.roughFeed}, {"Finish Feed", in.finishFeed},
-                      {"Chamfer", in.chamfer}, {"Clearance", in.clearance}});
+  RequireNumbers(op, {{key::kTurnStartDia, in.startDia}, {key::kTurnFinalDia, in.finalDia},
+                      {key::kTurnZStart, in.zStart}, {key::kTurnZEnd, in.zEnd},
+                      {key::kTurnDepthOfCut, in.depthOfCut},
+                      {key::kTurnFinishAllowanceX, in.finishAllowanceX},
+                      {key::kTurnFinishAllowanceZ, in.finishAllowanceZ},
+                      {key::kTurnRoughFeed, in.roughFeed}, {key::kTurnFinishFeed, in.finishFeed},
+                      {key::kTurnChamfer, in.chamfer}, {key::kTurnClearance, in.clearance}});
   if (in.inside) {
-    Require(op, in.startDia > 0, "Start Dia must be greater than 0");
-    Require(op, in.finalDia >= in.startDia, "Final Dia must not be below Start Dia");
+    Require(op, in.startDia > 0, key::kTurnStartDia, "{} must be greater than 0");
+    Require(op, in.finalDia >= in.startDia, key::kTurnFinalDia, "{} must not be below {turn.start_dia}");
   } else {
-    Require(op, in.finalDia >= 0, "Final Dia must be 0 or more");
-    Require(op, in.finalDia <= in.startDia, "Final Dia must not be above Start Dia");
+    Require(op, in.finalDia >= 0, key::kTurnFinalDia, "{} must be 0 or more");
+    Require(op, in.finalDia <= in.startDia, key::kTurnFinalDia, "{} must not be above {turn.start_dia}");
   }
-  Require(op, in.zEnd <= in.zStart, "Z End must not be above Z Start");
-  Require(op, in.depthOfCut > 0, "Depth of Cut must be greater than 0");
-  Require(op, in.finishAllowanceX >= 0, "Finish Allowance X must be 0 or more");
+  Require(op, in.zEnd <= in.zStart, key::kTurnZEnd, "{} must not be above {turn.z_start}");
+  Require(op, in.depthOfCut > 0, key::kTurnDepthOfCut, "{} must be greater than 0");
+  Require(op, in.finishAllowanceX >= 0, key::kTurnFinishAllowanceX, "{} must be 0 or more");
   Require(op, in.finishAllowanceX <= in.depthOfCut,
-          "Finish Allowance X must not be more than Depth of Cut");
-  Require(op, in.finishAllowanceZ >= 0, "Finish Allowance Z must be 0 or more");
+          key::kTurnFinishAllowanceX, "{} must not be more than {turn.depth_of_cut}");
+  Require(op, in.finishAllowanceZ >= 0, key::kTurnFinishAllowanceZ, "{} must be 0 or more");
   Require(op, in.finishAllowanceZ <= in.depthOfCut,
-          "Finish Allowance Z must not be more than Depth of Cut");
-  Require(op, in.roughFeed > 0, "Rough Feed must be greater than 0");
-  Require(op, in.finishFeed > 0, "Finish Feed must be greater than 0");
-  Require(op, in.chamfer >= 0, "Chamfer must be 0 or more");
+          key::kTurnFinishAllowanceZ, "{} must not be more than {turn.depth_of_cut}");
+  Require(op, in.roughFeed > 0, key::kTurnRoughFeed, "{} must be greater than 0");
+  Require(op, in.finishFeed > 0, key::kTurnFinishFeed, "{} must be greater than 0");
+  Require(op, in.chamfer >= 0, key::kTurnChamfer, "{} must be 0 or more");
   // The chamfer and the shoulder's allowance must both fit the turned length.
   Require(op, double(in.chamfer) + in.finishAllowanceZ <= double(in.zStart) - in.zEnd,
-          "Chamfer and Finish Allowance Z must fit between Z Start and Z End");
+          key::kTurnChamfer,
+          "{} and {turn.finish_allowance_z} must fit between {turn.z_start} and {turn.z_end}");
   Require(op, in.inside || 2.0 * in.chamfer <= in.finalDia,
-          "Chamfer must not be more than half of Final Dia");
-  Require(op, in.clearance > 0, "Clearance must be greater than 0");
+          key::kTurnChamfer, "{} must not be more than half of {turn.final_dia}");
+  Require(op, in.clearance > 0, key::kTurnClearance, "{} must be greater than 0");
 }
 
 }  // namespace
@@ -66,8 +67,8 @@ Operation TurnOperation(const TurnInputs& in, const OpContext& ctx) {
       PassLevels(op, roughDia, roughDia - side * 2.0 * in.chamfer, step);
 
   op.Comment(in.comment);
-  TurningSpindleBlock(ctx, op, in.inside ? "Final Dia" : "Start Dia",
-                      in.inside ? in.finalDia : in.startDia, in.spindle);
+  TurningSpindleBlock(ctx, op, in.inside ? key::kTurnFinalDia : key::kTurnStartDia,
+                      in.inside ? in.finalDia : in.startDia, in.spindle, key::kTurnMaxRpm);
   LathePath path(op);
   path.Rapid(xClear, std::nullopt);
   path.Rapid(std::nullopt, zApproach);

@@ -23,7 +23,7 @@ std::string Operation::Word(char letter, WordClass wordClass, double value) {
   if (!IsPlainNumber(number)) {
     std::string shown = number;
     if (shown.back() == '.') shown.pop_back();
-    Refuse(std::string("The ") + letter + " word is out of range (" + shown + ")");
+    Refuse({}, std::string("The ") + letter + " word is out of range (" + shown + ")");
   }
   // Others keep the point FormatValue gives every plain number it prints (its 7-digit text
   // of a value is whole or has a fraction).
@@ -43,22 +43,41 @@ void Operation::Comment(std::string_view text) {
   if (!text.empty()) Block(" ( " + std::string(text) + " ) ");
 }
 
-void Operation::Refuse(std::string message) {
-  if (refusal_.empty()) refusal_ = std::move(message);
+void Operation::Refuse(FieldKey field, std::string text) {
+  if (refusal_.empty()) refusal_ = {std::string(field), std::move(text)};
 }
 
-std::string WriteRefusal(const Operation& op, const ToolChange& toolChange) {
+std::string RefusalMessage(const Refusal& refusal,
+                           const std::function<std::string(std::string_view key)>& captionOf) {
+  const std::string_view text = refusal.text;
+  std::string message;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t open = text.find('{', at);
+    const std::size_t close = open == std::string_view::npos ? open : text.find('}', open);
+    if (close == std::string_view::npos) {
+      message += text.substr(at);
+      break;
+    }
+    message += text.substr(at, open - at);
+    const std::string_view key = text.substr(open + 1, close - open - 1);
+    message += captionOf(key.empty() ? std::string_view(refusal.field) : key);
+    at = close + 1;
+  }
+  return message;
+}
+
+Refusal WriteRefusal(const Operation& op, const ToolChange& toolChange) {
   if (!op.Refusal().empty()) return op.Refusal();
   // The return block writes the tool-change texts as they stand, so they must be plain numbers.
-  for (const auto& [text, name] : {std::pair{&toolChange.x, "X Axis Tool Change"},
-                                   std::pair{&toolChange.z, "Z Axis Tool Change"}}) {
-    if (!IsPlainNumber(*text)) return std::string(name) + " must be a number";
+  for (const auto& [text, field] : {std::pair{&toolChange.x, key::kXToolChange},
+                                    std::pair{&toolChange.z, key::kZToolChange}}) {
+    if (!IsPlainNumber(*text)) return {std::string(field), "{} must be a number"};
     if (text->find('.') == std::string::npos)
-      return std::string(name) + " must be written with a decimal point";
+      return {std::string(field), "{} must be written with a decimal point"};
   }
   if (op.Blocks().size() + kFrameBlocks > static_cast<std::size_t>(kMaxOperationBlocks))
-    return kTooManyBlocks;
-  return "";
+    return {"", kTooManyBlocks};
+  return {};
 }
 
 namespace {

@@ -2,11 +2,36 @@
 // The text of one operation: block numbering, the blocks that open and close every operation,
 // and the operation's own blocks gathered and checked before anything is written.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tbx {
+
+// The stable name of a field of a tab: the operation's short name, a point and the field's
+// caption in lower case with every run of other characters one '_' ("thread.major_dia");
+// "shared" for the always-visible controls. Option groups are named after their frame, their
+// choices after it and the choice ("thread.code_type.g32_code").
+using FieldKey = std::string_view;
+
+namespace key {
+inline constexpr FieldKey kXToolChange = "settings.x_axis_tool_change";
+inline constexpr FieldKey kZToolChange = "settings.z_axis_tool_change";
+}  // namespace key
+
+// Why an operation cannot be written: the field to blame (empty when no one field is at
+// fault) and a message template in which "{}" stands for that field's caption and "{key}" for
+// the caption of another field; all else stands verbatim.
+struct Refusal {
+  std::string field;
+  std::string text;
+  bool empty() const { return text.empty(); }
+};
+
+// The message a refusal shows, its captions looked up by key.
+std::string RefusalMessage(const Refusal& refusal,
+                           const std::function<std::string(std::string_view key)>& captionOf);
 
 // What the program text carries from one operation to the next.
 struct ProgramState {
@@ -62,24 +87,24 @@ class Operation {
   void Block(std::string words);
   // "( text )" block, written only when the text is not empty.
   void Comment(std::string_view text);
-  // Refuses the operation with the message shown to the user (the first reason is kept).
-  void Refuse(std::string message);
+  // Refuses the operation, blaming `field` (the first reason is kept).
+  void Refuse(FieldKey field, std::string text);
 
   int& RapidMode() { return rapidMode_; }
   int RapidMode() const { return rapidMode_; }
   const std::vector<std::string>& Blocks() const { return blocks_; }
-  const std::string& Refusal() const { return refusal_; }
+  const struct Refusal& Refusal() const { return refusal_; }
 
  private:
   int rapidMode_;
   std::vector<std::string> blocks_;
-  std::string refusal_;
+  struct Refusal refusal_;
 };
 
-// Why the operation cannot be written with this tool change, or "" when it can: the
+// Why the operation cannot be written with this tool change, empty when it can: the
 // operation's own refusal first, then tool-change texts that are no plain numbers, then too
 // many blocks.
-std::string WriteRefusal(const Operation& op, const ToolChange& toolChange);
+Refusal WriteRefusal(const Operation& op, const ToolChange& toolChange);
 
 // Appends the whole operation to `text`: tool change, the operation's blocks, the return;
 // numbers the blocks from `state` and leaves RapidMode as the operation and the return left it.
