@@ -1,6 +1,9 @@
 #pragma once
 // What every generator needs besides its own tab's inputs: the values of the always-visible
 // part of the window and the state the program text carries from one operation to the next.
+#include <cmath>
+#include <initializer_list>
+
 #include "data/settings.h"
 #include "program/program_text.h"
 
@@ -17,5 +20,22 @@ struct OpContext {
   float surfaceSpeed = 0;    // the SPM box in single precision
   ToolChange toolChange;     // the tool and the position the operation returns to
 };
+
+// Refuses the operation, blaming `field`, unless `ok`.
+inline void Require(Operation& op, bool ok, FieldKey field, const char* text) {
+  if (!ok) op.Refuse(field, text);
+}
+
+struct NamedValue {
+  FieldKey field;
+  float value;
+};
+// Refuses the first box that does not hold a finite number ("INF." in a box): "Z Start must
+// be a number".
+inline void RequireNumbers(Operation& op, std::initializer_list<NamedValue> boxes) {
+  for (const NamedValue& box : boxes) {
+    if (!std::isfinite(box.value)) op.Refuse(box.field, "{} must be a number");
+  }
+}
 
 }  // namespace tbx

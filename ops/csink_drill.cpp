@@ -3,6 +3,7 @@
 #include <array>
 
 #include "ops/spindle.h"
+#include "program/block_writer.h"
 #include "program/numbers.h"
 
 namespace tbx {
@@ -49,15 +50,16 @@ Operation CSinkDrillOperation(const CSinkDrillInputs& in, const OpContext& ctx) 
   const float approach = in.zStart + in.clearance;
   const double dwellMs = CheckedDwell(in.dwellSeconds, key::kCSinkDwell, op);
 
-  op.Comment(in.comment);
+  op.Comment(key::kCSinkComment, in.comment);
   SpindleBlock(ctx, op, key::kCSinkDia, in.csinkDia, false);
   const float depth = ConeDepth(in, ctx, op);
-  op.Block(" G0" + op.Axis('Z', approach));
-  op.Block(" X0");
-  op.Block(" G1" + op.Axis('Z', in.zStart - depth) + op.Feed(in.feed));
-  if (dwellMs != 0) op.Block(" G4" + op.WholeWord('P', dwellMs));
-  op.Block(" G0" + op.Axis('Z', approach));
-  op.RapidMode() = 1;
+  BlockWriter path(op);
+  StartDrilling(path, approach);
+  path.Feed({.z = in.zStart - depth}, in.feed);
+  path.Dwell(dwellMs);
+  path.Rapid({.z = approach});
+  path.Finish();
+  RequireSafeDrilling(op, {{key::kCSinkClearance, in.clearance}}, {key::kCSinkFeed, in.feed});
   return op;
 }
 

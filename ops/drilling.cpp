@@ -17,6 +17,19 @@ double PointDepth(DrillPoint point, float diameter, double pi) {
   return diameter / 2.0 * std::tan((90 - halfAngle) * pi / 180);
 }
 
+void StartDrilling(BlockWriter& path, float z) {
+  path.StateCode();
+  path.Rapid({.z = z});
+  path.RapidToCentre();
+}
+
+void RequireSafeDrilling(Operation& op, std::initializer_list<NamedValue> clearances,
+                         NamedValue feed) {
+  for (const NamedValue& clearance : clearances)
+    Require(op, clearance.value >= 0, clearance.field, "{} must be 0 or more");
+  Require(op, feed.value > 0, feed.field, "{} must be greater than 0");
+}
+
 double DwellMilliseconds(float seconds) {
   const float ms = 1000.0f * seconds;
   // Not finite: handed on as it is so that the P word refuses the operation.

@@ -1,9 +1,9 @@
 #include "ops/face.h"
 
 #include <algorithm>
-#include <optional>
 
-#include "ops/lathe_path.h"
+#include "ops/pass_levels.h"
+#include "program/block_writer.h"
 
 namespace tbx {
 
@@ -38,17 +38,17 @@ Operation FaceOperation(const FaceInputs& in, const OpContext& ctx) {
   const double zRough = std::min<double>(in.zStart, in.zFinal + double(in.finishAllowance));
   const std::vector<double> roughZ = PassLevels(op, in.zStart, zRough, in.depthOfCut);
 
-  op.Comment(in.comment);
+  op.Comment(key::kFaceComment, in.comment);
   TurningSpindleBlock(ctx, op, key::kFaceStockDia, in.stockDia, in.spindle, key::kFaceMaxRpm);
-  LathePath path(op);
+  BlockWriter path(op);
   // Each pass: down beside the stock, across the face to End Dia, off the face, back out.
   auto pass = [&](double z, double feed) {
-    path.Rapid(std::nullopt, z);
-    path.Feed(in.endDia, std::nullopt, feed);
-    path.Rapid(std::nullopt, z + in.zClearance);
-    path.Rapid(xClear, std::nullopt);
+    path.Rapid({.z = z});
+    path.Feed({.x = in.endDia}, feed);
+    path.Rapid({.z = z + in.zClearance});
+    path.Rapid({.x = xClear});
   };
-  path.Rapid(xClear, std::nullopt);
+  path.Rapid({.x = xClear});
   for (double z : roughZ) pass(z, in.roughFeed);
   pass(in.zFinal, in.finishFeed);
   path.Finish();

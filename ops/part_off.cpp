@@ -1,8 +1,8 @@
 #include "ops/part_off.h"
 
-#include <optional>
 
-#include "ops/lathe_path.h"
+#include "ops/pass_levels.h"
+#include "program/block_writer.h"
 
 namespace tbx {
 
@@ -41,35 +41,35 @@ Operation PartOffOperation(const PartOffInputs& in, const OpContext& ctx) {
   const double chipBreak = in.peck;
   auto feedAt = [&](double dia) { return dia < in.reducedFeedDia ? in.reducedFeed : in.feed; };
 
-  op.Comment(in.comment);
+  op.Comment(key::kPartComment, in.comment);
   TurningSpindleBlock(ctx, op, key::kPartStockDia, in.stockDia, in.spindle, key::kPartMaxRpm);
-  LathePath path(op);
+  BlockWriter path(op);
   // The plunge changes to Reduced Feed where it crosses Reduced Feed Dia.
   double at = xClear;
   auto plungeTo = [&](double dia) {
     if (at > in.reducedFeedDia && in.reducedFeedDia > dia) {
-      path.Feed(in.reducedFeedDia, std::nullopt, in.feed);
+      path.Feed({.x = in.reducedFeedDia}, in.feed);
     }
-    path.Feed(dia, std::nullopt, feedAt(dia));
+    path.Feed({.x = dia}, feedAt(dia));
     at = dia;
   };
-  path.Rapid(xClear, std::nullopt);
+  path.Rapid({.x = xClear});
   if (in.chamfer > 0) {
     // Down the chamfer's line from outside the stock, the blade's part-side corner leading.
-    path.Rapid(std::nullopt, double(in.zPosition) + in.chamfer + in.clearance);
-    path.Feed(surface, in.zPosition, feedAt(surface));
+    path.Rapid({.z = double(in.zPosition) + in.chamfer + in.clearance});
+    path.Feed({surface, in.zPosition}, feedAt(surface));
     at = surface;
   } else {
-    path.Rapid(std::nullopt, in.zPosition);
+    path.Rapid({.z = in.zPosition});
   }
   for (std::size_t k = 0; k < pecks.size(); ++k) {
     plungeTo(pecks[k]);
     if (k + 1 < pecks.size()) {
-      path.Rapid(pecks[k] + chipBreak, std::nullopt);
+      path.Rapid({.x = pecks[k] + chipBreak});
       at = pecks[k] + chipBreak;
     }
   }
-  path.Rapid(xClear, std::nullopt);
+  path.Rapid({.x = xClear});
   path.Finish();
   return op;
 }

@@ -33,6 +33,17 @@ std::optional<int> WholeSurfaceSpeed(const OpContext& ctx, Operation& op) {
   return whole;
 }
 
+void RequireTurning(Operation& op, double speed, FieldKey field) {
+  const std::string word = op.WholeWord('S', speed);
+  if (word == " S0" || word == " S-0") op.Refuse(field, "{} is too low: the spindle speed would be S0");
+}
+
+void SpeedBlock(Operation& op, std::string_view code, double speed, FieldKey field,
+                std::string_view direction) {
+  RequireTurning(op, speed, field);
+  op.Block(std::string(code) + op.WholeWord('S', speed) + std::string(direction));
+}
+
 void SpindleBlock(const OpContext& ctx, Operation& op, FieldKey diameterField,
                   float diameter, bool wholeSpm, std::string_view direction) {
   if (!(diameter > 0)) op.Refuse(diameterField, "{} must be greater than 0");
@@ -44,7 +55,7 @@ void SpindleBlock(const OpContext& ctx, Operation& op, FieldKey diameterField,
   }
   if (spm < 0) op.Refuse(key::kSpm, "{} must be 0 or more");
   if (!op.Refusal().empty()) return;
-  op.Block(" G97" + op.WholeWord('S', SpindleSpeed(ctx, spm, diameter)) + std::string(direction));
+  SpeedBlock(op, " G97", SpindleSpeed(ctx, spm, diameter), key::kSpm, direction);
 }
 
 
@@ -65,7 +76,7 @@ void TurningSpindleBlock(const OpContext& ctx, Operation& op, FieldKey diameterF
   }
   if (!spm || !op.Refusal().empty()) return;
   op.Block(" G50" + op.WholeWord('S', *maxRpm));
-  op.Block(" G96" + op.WholeWord('S', *spm) + std::string(direction));
+  SpeedBlock(op, " G96", *spm, key::kSpm, direction);
 }
 
 }  // namespace tbx

@@ -20,6 +20,14 @@ std::optional<int> WholeNumber16(double value, Rounding rounding);
 // SPM as a whole number from 0 to 32767, or a refusal of the operation.
 std::optional<int> WholeSurfaceSpeed(const OpContext& ctx, Operation& op);
 
+// Refuses, blaming `field`, a speed whose S word is 0: the feed-per-revolution moves after it
+// would never move.
+void RequireTurning(Operation& op, double speed, FieldKey field);
+// The speed block, " G97 S<speed>" or " G96 S<speed>", and the direction word, under
+// RequireTurning.
+void SpeedBlock(Operation& op, std::string_view code, double speed, FieldKey field,
+                std::string_view direction);
+
 // Refuses a diameter of 0 or less (blaming `diameterField`) and a negative or (wholeSpm)
 // out-of-range SPM; otherwise appends the spindle block " G97 S.." and the direction word.
 void SpindleBlock(const OpContext& ctx, Operation& op, FieldKey diameterField,

@@ -1,9 +1,9 @@
 #include "ops/turn.h"
 
 #include <algorithm>
-#include <optional>
 
-#include "ops/lathe_path.h"
+#include "ops/pass_levels.h"
+#include "program/block_writer.h"
 
 namespace tbx {
 
@@ -66,40 +66,40 @@ Operation TurnOperation(const TurnInputs& in, const OpContext& ctx) {
   const std::vector<double> intoChamfer =
       PassLevels(op, roughDia, roughDia - side * 2.0 * in.chamfer, step);
 
-  op.Comment(in.comment);
+  op.Comment(key::kTurnComment, in.comment);
   TurningSpindleBlock(ctx, op, in.inside ? key::kTurnFinalDia : key::kTurnStartDia,
                       in.inside ? in.finalDia : in.startDia, in.spindle, key::kTurnMaxRpm);
-  LathePath path(op);
-  path.Rapid(xClear, std::nullopt);
-  path.Rapid(std::nullopt, zApproach);
+  BlockWriter path(op);
+  path.Rapid({.x = xClear});
+  path.Rapid({.z = zApproach});
   // Rough passes along -Z to Finish Allowance Z short of the shoulder, each pulled off the
   // wall at 45 degrees before the rapid back.
   for (double d : fullLength) {
-    path.Rapid(d, std::nullopt);
-    path.Feed(std::nullopt, zRoughEnd, in.roughFeed);
-    path.Feed(d + off, zRoughEnd + in.clearance, in.roughFeed);
-    path.Rapid(std::nullopt, zApproach);
+    path.Rapid({.x = d});
+    path.Feed({.z = zRoughEnd}, in.roughFeed);
+    path.Feed({d + off, zRoughEnd + in.clearance}, in.roughFeed);
+    path.Rapid({.z = zApproach});
   }
   // The chamfer's material below the last full pass, in slices that each end on the offset
   // chamfer and follow it back up to the slice before.
   double previous = roughDia;
   for (double d : intoChamfer) {
-    path.Rapid(d, std::nullopt);
-    path.Feed(std::nullopt, chamferZ(d), in.roughFeed);
-    path.Feed(previous, chamferZ(previous), in.roughFeed);
-    path.Feed(previous + off, chamferZ(previous) + in.clearance, in.roughFeed);
-    path.Rapid(std::nullopt, zApproach);
+    path.Rapid({.x = d});
+    path.Feed({.z = chamferZ(d)}, in.roughFeed);
+    path.Feed({previous, chamferZ(previous)}, in.roughFeed);
+    path.Feed({previous + off, chamferZ(previous) + in.clearance}, in.roughFeed);
+    path.Rapid({.z = zApproach});
     previous = d;
   }
   // Finish along the profile: the chamfer, Final Dia to Z End, the shoulder out past Start Dia.
-  path.Rapid(in.finalDia - side * 2.0 * in.chamfer, std::nullopt);
+  path.Rapid({.x = in.finalDia - side * 2.0 * in.chamfer});
   if (in.chamfer > 0) {
-    path.Feed(std::nullopt, in.zStart, in.finishFeed);
-    path.Feed(in.finalDia, chamferStart, in.finishFeed);
+    path.Feed({.z = in.zStart}, in.finishFeed);
+    path.Feed({in.finalDia, chamferStart}, in.finishFeed);
   }
-  path.Feed(std::nullopt, in.zEnd, in.finishFeed);
-  path.Feed(xClear, std::nullopt, in.finishFeed);
-  path.Rapid(std::nullopt, zApproach);
+  path.Feed({.z = in.zEnd}, in.finishFeed);
+  path.Feed({.x = xClear}, in.finishFeed);
+  path.Rapid({.z = zApproach});
   path.Finish();
   return op;
 }

@@ -10,7 +10,7 @@ using test::Session;
 // A stand-in operation: a comment and four blocks, leaving RapidMode as given.
 bool SmallOperation(App& app, int rapidAfter, std::string_view comment = "TAP") {
   Operation op(app.program.rapidMode);
-  op.Comment(comment);
+  op.Comment({}, comment);
   op.Block(op.Axis('S', 3310));
   op.Block(" G0" + op.Axis('Z', .3));
   op.Block(op.Axis('X', 0));
