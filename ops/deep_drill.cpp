@@ -34,7 +34,8 @@ void ManualPeckBlocks(const DeepDrillInputs& in, Operation& op, BlockWriter& pat
   }
   if (!(hole.maxPeck > 0)) op.Refuse(key::kPeckMax, "{} must be greater than 0");
   if (factor < 1 && !(minPeck > 0))
-    op.Refuse(key::kPeckMin, "{} must be greater than 0 when {deep_drill.percent_peck} is below 100");
+    op.Refuse(key::kPeckMin,
+              "{} must be greater than 0 when {deep_drill.percent_peck} is below 100");
   if (!op.Refusal().empty()) return;
   const auto pecks = PeckDepths(hole.start, hole.finalZ, hole.maxPeck, minPeck, factor,
                                 static_cast<std::size_t>((kMaxOperationBlocks - fixedBlocks) / 3));
@@ -99,8 +100,11 @@ Operation DeepDrillOperation(const DeepDrillInputs& in, const OpContext& ctx) {
     ManualPeckBlocks(in, op, path, hole, fixedBlocks);
   }
   path.Finish();
-  Require(op, in.depth < 0, key::kDeepDepth, "{} must be below 0: the hole goes down from {deep_drill.start}");
-  RequireSafeDrilling(op, {{key::kDeepZClearance, in.zClearance}, {key::kRapidClearance, in.rapidClearance}},
+  Require(op, in.depth < 0, key::kDeepDepth,
+          "{} must be below 0: the hole goes down from {deep_drill.start}");
+  RequireSafeDrilling(op,
+                      {{key::kDeepZClearance, in.zClearance},
+                       {key::kRapidClearance, in.rapidClearance}},
                       {key::kDeepFeed, in.feed});
   return op;
 }

@@ -12,9 +12,11 @@ namespace {
 void Refusals(const FaceInputs& in, Operation& op) {
   RequireNumbers(op, {{key::kFaceStockDia, in.stockDia}, {key::kFaceEndDia, in.endDia},
                       {key::kFaceZStart, in.zStart}, {key::kFaceZFinal, in.zFinal},
-                      {key::kFaceDepthOfCut, in.depthOfCut}, {key::kFaceFinishAllowance, in.finishAllowance},
+                      {key::kFaceDepthOfCut, in.depthOfCut},
+                      {key::kFaceFinishAllowance, in.finishAllowance},
                       {key::kFaceRoughFeed, in.roughFeed}, {key::kFaceFinishFeed, in.finishFeed},
-                      {key::kFaceXClearance, in.xClearance}, {key::kFaceZClearance, in.zClearance}});
+                      {key::kFaceXClearance, in.xClearance},
+                      {key::kFaceZClearance, in.zClearance}});
   Require(op, in.endDia >= 0, key::kFaceEndDia, "{} must be 0 or more");
   Require(op, in.endDia <= in.stockDia, key::kFaceEndDia, "{} must not be above {face.stock_dia}");
   Require(op, in.zFinal <= in.zStart, key::kFaceZFinal, "{} must not be above {face.z_start}");

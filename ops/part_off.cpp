@@ -12,17 +12,20 @@ void Refusals(const PartOffInputs& in, Operation& op) {
   RequireNumbers(op, {{key::kPartStockDia, in.stockDia}, {key::kPartEndDia, in.endDia},
                       {key::kPartZPosition, in.zPosition}, {key::kPartToolWidth, in.toolWidth},
                       {key::kPartPeck, in.peck}, {key::kPartFeed, in.feed},
-                      {key::kPartReducedFeedDia, in.reducedFeedDia}, {key::kPartReducedFeed, in.reducedFeed},
+                      {key::kPartReducedFeedDia, in.reducedFeedDia},
+                      {key::kPartReducedFeed, in.reducedFeed},
                       {key::kPartChamfer, in.chamfer}, {key::kPartClearance, in.clearance}});
   Require(op, in.endDia >= 0, key::kPartEndDia, "{} must be 0 or more");
-  Require(op, in.endDia <= in.stockDia, key::kPartEndDia, "{} must not be above {part_off.stock_dia}");
+  Require(op, in.endDia <= in.stockDia, key::kPartEndDia,
+          "{} must not be above {part_off.stock_dia}");
   Require(op, in.toolWidth > 0, key::kPartToolWidth, "{} must be greater than 0");
   Require(op, in.peck >= 0, key::kPartPeck, "{} must be 0 or more");
   Require(op, in.feed > 0, key::kPartFeed, "{} must be greater than 0");
   Require(op, in.reducedFeed > 0, key::kPartReducedFeed, "{} must be greater than 0");
   Require(op, in.chamfer >= 0, key::kPartChamfer, "{} must be 0 or more");
   Require(op, 2.0 * in.chamfer <= double(in.stockDia) - in.endDia,
-          key::kPartChamfer, "{} must not be more than half of {part_off.stock_dia} - {part_off.end_dia}");
+          key::kPartChamfer,
+          "{} must not be more than half of {part_off.stock_dia} - {part_off.end_dia}");
   Require(op, in.clearance > 0, key::kPartClearance, "{} must be greater than 0");
 }
 

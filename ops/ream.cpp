@@ -22,7 +22,8 @@ Operation ReamOperation(const ReamInputs& in, const OpContext& ctx) {
     path.Rapid({.z = approach});
   }
   path.Finish();
-  RequireSafeDrilling(op, {{key::kReamRapidClearance, in.rapidClearance}}, {key::kReamFeed, in.feed});
+  RequireSafeDrilling(op, {{key::kReamRapidClearance, in.rapidClearance}},
+                      {key::kReamFeed, in.feed});
   return op;
 }
 

@@ -35,7 +35,8 @@ std::optional<int> WholeSurfaceSpeed(const OpContext& ctx, Operation& op) {
 
 void RequireTurning(Operation& op, double speed, FieldKey field) {
   const std::string word = op.WholeWord('S', speed);
-  if (word == " S0" || word == " S-0") op.Refuse(field, "{} is too low: the spindle speed would be S0");
+  if (word == " S0" || word == " S-0")
+    op.Refuse(field, "{} is too low: the spindle speed would be S0");
 }
 
 void SpeedBlock(Operation& op, std::string_view code, double speed, FieldKey field,

@@ -139,7 +139,8 @@ bool CappedSpindleSpeed(const OpContext& ctx, Operation& op, const Thread& t, do
     return false;
   }
   if (!(cap <= kShortMax)) {
-    op.Refuse(key::kMaxSpm, "{} must be lower: the speed cap it gives for this thread must be at most 32767");
+    op.Refuse(key::kMaxSpm,
+              "{} must be lower: the speed cap it gives for this thread must be at most 32767");
     return false;
   }
   const int wholeCap = static_cast<int>(cap);
@@ -186,7 +187,8 @@ bool OtPField(Operation& op, const Thread& t, std::string& field) {
     const float fifths = 5.0f * hundredths;
     const float value = std::floor(std::fmin(99.0f, fifths));
     if (!(value >= 0)) {
-      op.Refuse(key::kThreadPitch, "{} must be greater than 0 for a {thread.chamfer_exit.45_degrees} chamfer exit");
+      op.Refuse(key::kThreadPitch,
+                "{} must be greater than 0 for a {thread.chamfer_exit.45_degrees} chamfer exit");
       return false;
     }
     chamfer = "0" + WholeText(value);
@@ -276,7 +278,8 @@ void PassCycle(const OpContext& ctx, Operation& op, BlockWriter& path, const Thr
   const std::int64_t repeats = passes >= 1 ? DwellRepeats(t.dwellPasses) : 0;
   const std::int64_t passesPerStart = passes >= 1 ? passes + repeats : 0;
   if (!CheckBlockCount(op, 4 * passesPerStart, 1, t,
-                       "{}, {thread.thread_passes} and {thread.dwell_passes} must give at most 9999 blocks: "
+                       "{}, {thread.thread_passes} and {thread.dwell_passes} must give at most "
+                       "9999 blocks: "
                        "each pass of each lead writes 4")) {
     return;
   }

@@ -19,10 +19,12 @@ void Refusals(const TurnInputs& in, Operation& op) {
                       {key::kTurnChamfer, in.chamfer}, {key::kTurnClearance, in.clearance}});
   if (in.inside) {
     Require(op, in.startDia > 0, key::kTurnStartDia, "{} must be greater than 0");
-    Require(op, in.finalDia >= in.startDia, key::kTurnFinalDia, "{} must not be below {turn.start_dia}");
+    Require(op, in.finalDia >= in.startDia, key::kTurnFinalDia,
+            "{} must not be below {turn.start_dia}");
   } else {
     Require(op, in.finalDia >= 0, key::kTurnFinalDia, "{} must be 0 or more");
-    Require(op, in.finalDia <= in.startDia, key::kTurnFinalDia, "{} must not be above {turn.start_dia}");
+    Require(op, in.finalDia <= in.startDia, key::kTurnFinalDia,
+            "{} must not be above {turn.start_dia}");
   }
   Require(op, in.zEnd <= in.zStart, key::kTurnZEnd, "{} must not be above {turn.z_start}");
   Require(op, in.depthOfCut > 0, key::kTurnDepthOfCut, "{} must be greater than 0");

@@ -33,8 +33,7 @@ void BlockWriter::Feed(const Point& to, double feed) {
   op_.Block(words + FeedWord(feed, WordClass::Feed));
 }
 
-void BlockWriter::Thread(const Point& to, double lead, WordClass leadClass,
-                         std::string_view code) {
+void BlockWriter::Thread(const Point& to, double lead, WordClass leadClass, std::string_view code) {
   std::string words = Words(Motion::Other, code, to);
   op_.Block(words + FeedWord(lead, leadClass));
 }

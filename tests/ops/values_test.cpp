@@ -32,25 +32,38 @@ struct WriterCase {
 void PrintTo(const WriterCase& c, std::ostream* os) { *os << c.name; }
 
 const WriterCase kWriterCases[] = {
-    {"G0 in force from the operation before", 1,
-     [](BlockWriter& w) { w.Rapid({1.5, -.25}); }, {" X1.5 Z-.25"}, 1},
-    {"G0 stated when the operation before fed", 0,
-     [](BlockWriter& w) { w.Rapid({.x = 1.5}); }, {" G0 X1.5"}, 1},
-    {"feeds: G1 and F once, F again when it changes", 1,
+    {"G0 in force from the operation before",
+     1,
+     [](BlockWriter& w) {
+       w.Rapid({1.5, -.25});
+     },
+     {" X1.5 Z-.25"},
+     1},
+    {"G0 stated when the operation before fed",
+     0,
+     [](BlockWriter& w) { w.Rapid({.x = 1.5}); },
+     {" G0 X1.5"},
+     1},
+    {"feeds: G1 and F once, F again when it changes",
+     1,
      [](BlockWriter& w) {
        w.Feed({.z = -1}, .01);
        w.Feed({.x = 2}, .01);
        w.Feed({.z = -2}, .005);
      },
-     {" G1 Z-1. F.01", " X2.", " Z-2. F.005"}, 0},
-    {"a rapid after a feed states G0, the next feed G1 but not the same F", 1,
+     {" G1 Z-1. F.01", " X2.", " Z-2. F.005"},
+     0},
+    {"a rapid after a feed states G0, the next feed G1 but not the same F",
+     1,
      [](BlockWriter& w) {
        w.Feed({.z = -1}, .01);
        w.Rapid({.z = .1});
        w.Feed({.z = -1}, .01);
      },
-     {" G1 Z-1. F.01", " G0 Z.1", " G1 Z-1."}, 0},
-    {"codes and F stated on request", 1,
+     {" G1 Z-1. F.01", " G0 Z.1", " G1 Z-1."},
+     0},
+    {"codes and F stated on request",
+     1,
      [](BlockWriter& w) {
        w.StateCode();
        w.Rapid({.z = .1});
@@ -59,16 +72,20 @@ const WriterCase kWriterCases[] = {
        w.StateFeed();
        w.Feed({.z = -2}, .01);
      },
-     {" G0 Z.1", " G1 Z-1. F.01", " G1 Z-2. F.01"}, 0},
-    {"threading and arcs state their code every time, the lead only when it changes", 1,
+     {" G0 Z.1", " G1 Z-1. F.01", " G1 Z-2. F.01"},
+     0},
+    {"threading and arcs state their code every time, the lead only when it changes",
+     1,
      [](BlockWriter& w) {
        w.Thread({.z = -1}, .0625, WordClass::Lead, " G32");
        w.Thread({.3, -1.5}, .0625, WordClass::Lead, " G32");
        w.Arc(true, {.9, -.2}, .05, .0625);
        w.Arc(false, {.8, -.3}, -.05, .003);
      },
-     {" G32 Z-1. F.0625", " G32 X.3 Z-1.5", " G2 X.9 Z-.2 I.05", " G3 X.8 Z-.3 I-.05 F.003"}, 0},
-    {"the centre, dwells, and a cycle after which G0 and F are stated again", 1,
+     {" G32 Z-1. F.0625", " G32 X.3 Z-1.5", " G2 X.9 Z-.2 I.05", " G3 X.8 Z-.3 I-.05 F.003"},
+     0},
+    {"the centre, dwells, and a cycle after which G0 and F are stated again",
+     1,
      [](BlockWriter& w) {
        w.RapidToCentre();
        w.Dwell(0);
@@ -77,16 +94,22 @@ const WriterCase kWriterCases[] = {
        w.Rapid({.z = .1}, " M4");
        w.Feed({.z = -1}, .005);
      },
-     {" X0", " G4 P250", " G83 Z-1. Q.3 F.005", " G0 Z.1 M4", " G1 Z-1. F.005"}, 0},
-    {"a cancelled cycle leaves G0 in force", 0,
+     {" X0", " G4 P250", " G83 Z-1. Q.3 F.005", " G0 Z.1 M4", " G1 Z-1. F.005"},
+     0},
+    {"a cancelled cycle leaves G0 in force",
+     0,
      [](BlockWriter& w) {
        w.Cycle(" G84 Z-1. F.0625");
        w.CancelCycle({.z = .3});
        w.Rapid({.x = 4});
      },
-     {" G84 Z-1. F.0625", " G80 Z.3", " X4."}, 1},
-    {"a cycle leaves no motion known", 1, [](BlockWriter& w) { w.Cycle(" G76 X.3 Z-1."); },
-     {" G76 X.3 Z-1."}, 0},
+     {" G84 Z-1. F.0625", " G80 Z.3", " X4."},
+     1},
+    {"a cycle leaves no motion known",
+     1,
+     [](BlockWriter& w) { w.Cycle(" G76 X.3 Z-1."); },
+     {" G76 X.3 Z-1."},
+     0},
 };
 
 class BlockWriterMoves : public ::testing::TestWithParam<WriterCase> {};
@@ -112,10 +135,10 @@ TEST(PassLevels, EqualStepsEndingOnSize) {
     std::vector<double> levels;
   } cases[] = {
       {2, 1.5, .1, {1.9, 1.8, 1.7, 1.6, 1.5}},
-      {2, 1.5, .3, {1.75, 1.5}},     // two equal passes, never a sliver
-      {.05, .005, .05, {.005}},      // one pass reaches it
-      {1, 1, .1, {}},                // nothing to cut
-      {0, .3, .1, {.1, .2, .3}},     // upward (inside) as well
+      {2, 1.5, .3, {1.75, 1.5}},  // two equal passes, never a sliver
+      {.05, .005, .05, {.005}},   // one pass reaches it
+      {1, 1, .1, {}},             // nothing to cut
+      {0, .3, .1, {.1, .2, .3}},  // upward (inside) as well
       {1, 0, .1 + 1e-9, {.9, .8, .7, .6, .5, .4, .3, .2, .1, 0}},  // noise takes no extra pass
   };
   for (const auto& c : cases) {
@@ -181,6 +204,18 @@ std::string ProgramOf(const Operation& op, const OpContext& ctx) {
   return text;
 }
 
+// The generator on its tab's defaults, changed by `change`.
+template <typename Inputs>
+std::function<Operation()> With(Inputs (*defaults)(),
+                                Operation (*generate)(const Inputs&, const OpContext&),
+                                std::function<void(Inputs&)> change, float spm = 325) {
+  return [=] {
+    Inputs in = defaults();
+    change(in);
+    return generate(in, Inch(spm));
+  };
+}
+
 struct GeneratorCase {
   const char* name;
   std::function<Operation()> run;
@@ -193,107 +228,125 @@ TEST_P(Generators, WriteWholePrograms) {
   EXPECT_TRUE(SameProgram(ProgramOf(GetParam().run(), Inch()), GetParam().program));
 }
 
-// The programs of the tabs' defaults are those the window writes for them (tests/jobs).
+// The programs of the tabs' defaults are those the window writes for them (tests/jobs); a
+// refusal shows as "refused KEY: TEMPLATE".
 const GeneratorCase kThreadCases[] = {
+    {"MajorDiaZero",
+     With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto& in) { in.majorDia = 0; }),
+     "refused thread.major_dia: {} must be greater than 0"},
+    {"ZEndAtZStart",
+     With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto& in) { in.zEnd = 0; }),
+     "refused thread.z_end: {} must differ from {thread.z_start}"},
     {"Ot", [] { return ThreadOperation(ThreadDefaults(), Inch()); },
      Program({"N10 T0101 M8", "N20 ( Thread ) ", "N30 G97 S1996 M3", "N40 G0 Z0.", "N50 X.475",
               "N60 G76 P010000 Q30 R10", "N70 G76 X.2969 Z-1. P390 Q30 F.0625", "N80 G0 X4.",
               "N90 Z6. M9", "N100 M1"})},
     {"G32TwoStartsTwoPasses",
-     [] {
-       ThreadInputs in = ThreadDefaults();
-       in.code = ThreadCode::G32, in.leads = 2, in.passes = 2, in.dwellPasses = 0;
-       return ThreadOperation(in, Inch());
-     },
-     Program({"N10 T0101 M8", "N20 ( Thread ) ", "N30 G97 S998 M3", "N40 G0 Z0.", "N50 X.3326",
-              "N60 G32 Z-1. F.125", "N70 G0 X.475", "N80 Z0.", "N90 X.2969", "N100 G32 Z-1.",
-              "N110 G0 X.475", "N120 Z.0625", "N130 X.3326", "N140 G32 Z-1. F.125",
-              "N150 G0 X.475", "N160 Z.0625", "N170 X.2969", "N180 G32 Z-1.", "N190 G0 X.475",
-              "N200 Z0.", "N210 X4.", "N220 Z6. M9", "N230 M1"})},
+     With<ThreadInputs>(ThreadDefaults, ThreadOperation,
+                        [](auto& in) {
+                          in.code = ThreadCode::G32, in.leads = 2, in.passes = 2,
+                          in.dwellPasses = 0;
+                        }),
+     Program({"N10 T0101 M8", "N20 ( Thread ) ",     "N30 G97 S998 M3", "N40 G0 Z0.",
+              "N50 X.3326",   "N60 G32 Z-1. F.125",  "N70 G0 X.475",    "N80 Z0.",
+              "N90 X.2969",   "N100 G32 Z-1.",       "N110 G0 X.475",   "N120 Z.0625",
+              "N130 X.3326",  "N140 G32 Z-1. F.125", "N150 G0 X.475",   "N160 Z.0625",
+              "N170 X.2969",  "N180 G32 Z-1.",       "N190 G0 X.475",   "N200 Z0.",
+              "N210 X4.",     "N220 Z6. M9",         "N230 M1"})},
 };
 INSTANTIATE_TEST_SUITE_P(Thread, Generators, ::testing::ValuesIn(kThreadCases));
 
 const GeneratorCase kDrillingCases[] = {
+    {"PercentPeckWithoutMinimum",
+     With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation,
+                           [](auto& in) { in.mode = PeckMode::Percent, in.peckMin = 0; }),
+     "refused deep_drill.peck_value_min: {} must be greater than 0 when {deep_drill.percent_peck} "
+     "is below 100"},
+    {"DwellTooLong",
+     With<CSinkDrillInputs>(CSinkDefaults, CSinkDrillOperation,
+                            [](auto& in) { in.dwellSeconds = 10000; }),
+     "refused csink_drill.dwell_seconds: {} must be less than 10000"},
     {"CSink", [] { return CSinkDrillOperation(CSinkDefaults(), Inch()); },
-     Program({"N10 T0101 M8", "N20 ( START DRILL ) ", "N30 G97 S3310 M3", "N40 G0 Z.1",
-              "N50 X0", "N60 G1 Z-.1875 F.005", "N70 G0 Z.1", "N80 X4.", "N90 Z6. M9",
-              "N100 M1"})},
+     Program({"N10 T0101 M8", "N20 ( START DRILL ) ", "N30 G97 S3310 M3", "N40 G0 Z.1", "N50 X0",
+              "N60 G1 Z-.1875 F.005", "N70 G0 Z.1", "N80 X4.", "N90 Z6. M9", "N100 M1"})},
     {"DeepG83", [] { return DeepDrillOperation(DeepDefaults(), Inch()); },
      Program({"N10 T0101 M8", "N20 ( DRILL ) ", "N30 G97 S2483 M3", "N40 G0 Z.1", "N50 X0",
               "N60 G83 Z-1.1502 Q.3 F.005", "N70 G80 Z.1", "N80 X4.", "N90 Z6. M9", "N100 M1"})},
     {"DeepEqualPecksWithDwell",
-     [] {
-       DeepDrillInputs in = DeepDefaults();
-       in.mode = PeckMode::Equal, in.peckMax = .6f, in.dwellSeconds = .25f;
-       return DeepDrillOperation(in, Inch());
-     },
+     With<DeepDrillInputs>(
+         DeepDefaults, DeepDrillOperation,
+         [](auto& in) { in.mode = PeckMode::Equal, in.peckMax = .6f, in.dwellSeconds = .25f; }),
      Program({"N10 T0101 M8", "N20 ( DRILL ) ", "N30 G97 S2483 M3", "N40 G0 Z.1", "N50 X0",
               "N60 Z.025", "N70 G1 Z-.6 F.005", "N80 G0 Z.1", "N90 Z-.575", "N100 G1 Z-1.1502",
               "N110 G4 P250", "N120 G0 Z.1", "N130 X4.", "N140 Z6. M9", "N150 M1"})},
     {"ReamFedOut",
-     [] {
-       ReamInputs in = ReamDefaults();
-       in.feedOut = true;
-       return ReamOperation(in, Inch());
-     },
+     With<ReamInputs>(ReamDefaults, ReamOperation, [](auto& in) { in.feedOut = true; }),
      Program({"N10 T0101 M8", "N20 ( REAM ) ", "N30 G97 S2483 M3", "N40 G0 Z.1", "N50 X0",
               "N60 G1 Z-1.1 F.005", "N70 Z.1", "N80 G0 X4.", "N90 Z6. M9", "N100 M1"})},
     {"TapG84", [] { return TapOperation(TapDefaults(), Inch()); },
      Program({"N10 T0101 M8", "N20 ( TAP ) ", "N30 G97 S3310 M3", "N40 G0 Z.3", "N50 X0",
               "N60 G84 Z-1. F.0625", "N70 G80 Z.3", "N80 G0 X4.", "N90 Z6. M9", "N100 M1"})},
     {"TapLeftHandG32",
-     [] {
-       TapInputs in = TapDefaults();
-       in.leftHand = true, in.code = TapCode::G32;
-       return TapOperation(in, Inch());
-     },
+     With<TapInputs>(TapDefaults, TapOperation,
+                     [](auto& in) { in.leftHand = true, in.code = TapCode::G32; }),
      Program({"N10 T0101 M8", "N20 ( TAP ) ", "N30 G97 S3310 M4", "N40 G0 Z.3", "N50 X0",
-              "N60 G32 Z-1. F.0625", "N70 G0 M3", "N80 G32 Z.3 F.0625", "N90 G0 X4.",
-              "N100 Z6. M9", "N110 M1"})},
+              "N60 G32 Z-1. F.0625", "N70 G0 M3", "N80 G32 Z.3 F.0625", "N90 G0 X4.", "N100 Z6. M9",
+              "N110 M1"})},
 };
 INSTANTIATE_TEST_SUITE_P(Drilling, Generators, ::testing::ValuesIn(kDrillingCases));
 
 const GeneratorCase kGrooveCases[] = {
+    {"StepZero",
+     With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.percentStep = 0; }),
+     "refused groove.step: {} and {groove.tool_width} must be greater than 0"},
     {"OutsideWithFinish",
-     [] {
-       GrooveInputs in = GrooveDefaults();
-       in.grooveWidth = .3f;
-       return GrooveOperation(in, Inch());
-     },
-     Program({"N10 T0101 M8", "N20 ( GROOVE ) ", "N30 G97 S1241 M3", "N40 G0 Z-.13", "N50 X1.1",
-              "N60 G1 X.52 F.005", "N70 G0 X1.1", "N80 Z-.23", "N90 G1 X.52", "N100 G0 X1.1",
-              "N110 Z-.295", "N120 G1 X.52", "N130 G0 X1.1", "N140 ( FINISH PASS )",
-              "N150 Z-.125", "N160 G1 X.5", "N170 Z-.295", "N180 G0 X1.1", "N190 Z-.3",
-              "N200 G1 X.5", "N210 Z-.295", "N220 G0 X1.1", "N230 X4.", "N240 Z6. M9",
+     With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.grooveWidth = .3f; }),
+     Program({"N10 T0101 M8", "N20 ( GROOVE ) ",      "N30 G97 S1241 M3", "N40 G0 Z-.13",
+              "N50 X1.1",     "N60 G1 X.52 F.005",    "N70 G0 X1.1",      "N80 Z-.23",
+              "N90 G1 X.52",  "N100 G0 X1.1",         "N110 Z-.295",      "N120 G1 X.52",
+              "N130 G0 X1.1", "N140 ( FINISH PASS )", "N150 Z-.125",      "N160 G1 X.5",
+              "N170 Z-.295",  "N180 G0 X1.1",         "N190 Z-.3",        "N200 G1 X.5",
+              "N210 Z-.295",  "N220 G0 X1.1",         "N230 X4.",         "N240 Z6. M9",
               "N250 M1"})},
     {"InsideRadiusAndChamfer",
-     [] {
-       GrooveInputs in = GrooveDefaults();
-       in.inside = true, in.grooveWidth = .3f, in.rightSize = .03f, in.rightRadius = true;
-       in.leftSize = .02f;
-       return GrooveOperation(in, Inch());
-     },
-     Program({"N10 T0101 M8", "N20 ( GROOVE ) ", "N30 G97 S1241 M3", "N40 G0 Z.1", "N50 X.4",
-              "N60 Z-.13", "N70 G1 X.98 F.005", "N80 G0 X.4", "N90 Z-.23", "N100 G1 X.98",
-              "N110 G0 X.4", "N120 Z-.295", "N130 G1 X.98", "N140 G0 X.4",
-              "N150 ( FINISH PASS )", "N160 G0 Z-.095", "N170 G1 X.5", "N180 G2 X.56 Z-.125 I.03",
-              "N190 G1 X1.", "N200 Z-.295", "N210 G0 X.4", "N220 Z-.37", "N230 G1 X.54 Z-.3",
-              "N240 G1 X1.", "N250 Z-.295", "N260 G0 X.4", "N270 Z.1", "N280 X4.", "N290 Z6. M9",
-              "N300 M1"})},
+     With<GrooveInputs>(GrooveDefaults, GrooveOperation,
+                        [](auto& in) {
+                          in.inside = true, in.grooveWidth = .3f, in.rightSize = .03f,
+                          in.rightRadius = true;
+                          in.leftSize = .02f;
+                        }),
+     Program({"N10 T0101 M8",      "N20 ( GROOVE ) ",   "N30 G97 S1241 M3",
+              "N40 G0 Z.1",        "N50 X.4",           "N60 Z-.13",
+              "N70 G1 X.98 F.005", "N80 G0 X.4",        "N90 Z-.23",
+              "N100 G1 X.98",      "N110 G0 X.4",       "N120 Z-.295",
+              "N130 G1 X.98",      "N140 G0 X.4",       "N150 ( FINISH PASS )",
+              "N160 G0 Z-.095",    "N170 G1 X.5",       "N180 G2 X.56 Z-.125 I.03",
+              "N190 G1 X1.",       "N200 Z-.295",       "N210 G0 X.4",
+              "N220 Z-.37",        "N230 G1 X.54 Z-.3", "N240 G1 X1.",
+              "N250 Z-.295",       "N260 G0 X.4",       "N270 Z.1",
+              "N280 X4.",          "N290 Z6. M9",       "N300 M1"})},
 };
 INSTANTIATE_TEST_SUITE_P(Groove, Generators, ::testing::ValuesIn(kGrooveCases));
 
 const GeneratorCase kTurningCases[] = {
+    {"FaceEndDiaAboveStock",
+     With<FaceInputs>(FaceDefaults, FaceOperation, [](auto& in) { in.endDia = 3; }),
+     "refused face.end_dia: {} must not be above {face.stock_dia}"},
+    {"TurnMaxRpmZero",
+     With<TurnInputs>(TurnDefaults, TurnOperation,
+                      [](auto& in) {
+                        in.spindle = {true, 0};
+                      }),
+     "refused turn.max_rpm: {} must be greater than 0"},
     {"Face", [] { return FaceOperation(FaceDefaults(), Inch()); },
      Program({"N10 T0101 M8", "N20 ( FACE ) ", "N30 G97 S621 M3", "N40 G0 X2.2", "N50 Z.005",
               "N60 G1 X0. F.01", "N70 G0 Z.055", "N80 X2.2", "N90 Z0.", "N100 G1 X0. F.005",
               "N110 G0 Z.05", "N120 X2.2", "N130 X4.", "N140 Z6. M9", "N150 M1"})},
     {"PartOffUnderConstantSurfaceSpeed",
-     [] {
-       PartOffInputs in = PartOffDefaults();
-       in.spindle = {true, 3000};
-       return PartOffOperation(in, Inch());
-     },
+     With<PartOffInputs>(PartOffDefaults, PartOffOperation,
+                         [](auto& in) {
+                           in.spindle = {true, 3000};
+                         }),
      Program({"N10 T0101 M8", "N20 ( PART OFF ) ", "N30 G50 S3000", "N40 G96 S325 M3",
               "N50 G0 X2.1", "N60 Z-1.", "N70 G1 X.25 F.003", "N80 X0. F.0015", "N90 G0 X2.1",
               "N100 X4.", "N110 Z6. M9", "N120 M1"})},
@@ -310,16 +363,6 @@ struct HazardCase {
 };
 void PrintTo(const HazardCase& c, std::ostream* os) { *os << c.name; }
 
-template <typename Inputs>
-std::function<Operation()> With(Inputs (*defaults)(), Operation (*generate)(const Inputs&, const OpContext&),
-                                std::function<void(Inputs&)> change, float spm = 325) {
-  return [=] {
-    Inputs in = defaults();
-    change(in);
-    return generate(in, Inch(spm));
-  };
-}
-
 constexpr const char* kCommentText = "{} must not hold \"(\", \")\" or a control character";
 constexpr const char* kNotBelowZero = "{} must be 0 or more";
 constexpr const char* kAboveZero = "{} must be greater than 0";
@@ -330,95 +373,138 @@ constexpr const char* kRootPastCentre =
 const HazardCase kHazards[] = {
     // 1. A comment that closes itself lets the control run the rest as code.
     {"TurnCommentClosesItself",
-     With<TurnInputs>(TurnDefaults, TurnOperation, [](auto& in) { in.comment = "TURN) G0 X0. Z-1. ("; }),
+     With<TurnInputs>(TurnDefaults, TurnOperation,
+                      [](auto& in) { in.comment = "TURN) G0 X0. Z-1. ("; }),
      {"turn.comment", kCommentText}},
-    {"ThreadCommentOpens", With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto& in) { in.comment = "M8 (x"; }),
+    {"ThreadCommentOpens",
+     With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto& in) { in.comment = "M8 (x"; }),
      {"thread.comment", kCommentText}},
     {"CSinkCommentWithLineEnd",
-     With<CSinkDrillInputs>(CSinkDefaults, CSinkDrillOperation, [](auto& in) { in.comment = "A\r\nG0 X0"; }),
+     With<CSinkDrillInputs>(CSinkDefaults, CSinkDrillOperation,
+                            [](auto& in) { in.comment = "A\r\nG0 X0"; }),
      {"csink_drill.comment", kCommentText}},
-    {"DeepCommentWithTab", With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation, [](auto& in) { in.comment = "A\tB"; }),
+    {"DeepCommentWithTab",
+     With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation, [](auto& in) { in.comment = "A\tB"; }),
      {"deep_drill.comment", kCommentText}},
-    {"ReamComment", With<ReamInputs>(ReamDefaults, ReamOperation, [](auto& in) { in.comment = ")"; }),
+    {"ReamComment",
+     With<ReamInputs>(ReamDefaults, ReamOperation, [](auto& in) { in.comment = ")"; }),
      {"ream.comment", kCommentText}},
-    {"TapComment", With<TapInputs>(TapDefaults, TapOperation, [](auto& in) { in.comment = "("; }),
+    {"TapComment",
+     With<TapInputs>(TapDefaults, TapOperation, [](auto& in) { in.comment = "("; }),
      {"tap.comment", kCommentText}},
-    {"GrooveComment", With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.comment = "a)b"; }),
+    {"GrooveComment",
+     With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.comment = "a)b"; }),
      {"groove.comment", kCommentText}},
-    {"FaceComment", With<FaceInputs>(FaceDefaults, FaceOperation, [](auto& in) { in.comment = "\x7f"; }),
+    {"FaceComment",
+     With<FaceInputs>(FaceDefaults, FaceOperation, [](auto& in) { in.comment = "\x7f"; }),
      {"face.comment", kCommentText}},
-    {"PartOffComment", With<PartOffInputs>(PartOffDefaults, PartOffOperation, [](auto& in) { in.comment = "(X)"; }),
+    {"PartOffComment",
+     With<PartOffInputs>(PartOffDefaults, PartOffOperation, [](auto& in) { in.comment = "(X)"; }),
      {"part_off.comment", kCommentText}},
     // 2. Feeds of 0 or less.
-    {"DeepFeedNegative", With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation, [](auto& in) { in.feed = -.005f; }),
+    {"DeepFeedNegative",
+     With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation, [](auto& in) { in.feed = -.005f; }),
      {"deep_drill.feedrate", kAboveZero}},
     {"DeepEqualFeedZero",
-     With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation, [](auto& in) { in.mode = PeckMode::Equal, in.feed = 0; }),
+     With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation,
+                           [](auto& in) { in.mode = PeckMode::Equal, in.feed = 0; }),
      {"deep_drill.feedrate", kAboveZero}},
-    {"GrooveFeedNegative", With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.feed = -.003f; }),
+    {"GrooveFeedNegative",
+     With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.feed = -.003f; }),
      {"groove.feedrate", kAboveZero}},
-    {"CSinkFeedZero", With<CSinkDrillInputs>(CSinkDefaults, CSinkDrillOperation, [](auto& in) { in.feed = 0; }),
+    {"CSinkFeedZero",
+     With<CSinkDrillInputs>(CSinkDefaults, CSinkDrillOperation, [](auto& in) { in.feed = 0; }),
      {"csink_drill.feedrate", kAboveZero}},
-    {"ReamFeedNegative", With<ReamInputs>(ReamDefaults, ReamOperation, [](auto& in) { in.feed = -.005f; }),
+    {"ReamFeedNegative",
+     With<ReamInputs>(ReamDefaults, ReamOperation, [](auto& in) { in.feed = -.005f; }),
      {"ream.feedrate", kAboveZero}},
-    {"TapPitchZero", With<TapInputs>(TapDefaults, TapOperation, [](auto& in) { in.pitch = 0; }),
+    {"TapPitchZero",
+     With<TapInputs>(TapDefaults, TapOperation, [](auto& in) { in.pitch = 0; }),
      {"tap.pitch", kAboveZero}},
     {"TapG32PitchNegative",
-     With<TapInputs>(TapDefaults, TapOperation, [](auto& in) { in.code = TapCode::G32, in.pitch = -.0625f; }),
+     With<TapInputs>(TapDefaults, TapOperation,
+                     [](auto& in) { in.code = TapCode::G32, in.pitch = -.0625f; }),
      {"tap.pitch", kAboveZero}},
     {"ThreadLeadNegative",
-     With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto& in) { in.pitch = -.0625f, in.maxSpm = 0; }),
+     With<ThreadInputs>(ThreadDefaults, ThreadOperation,
+                        [](auto& in) { in.pitch = -.0625f, in.maxSpm = 0; }),
      {"thread.pitch", "{} must not be negative"}},
     // 3. Clearances below 0 rapid into the work.
     {"CSinkClearanceNegative",
-     With<CSinkDrillInputs>(CSinkDefaults, CSinkDrillOperation, [](auto& in) { in.clearance = -.05f; }),
+     With<CSinkDrillInputs>(CSinkDefaults, CSinkDrillOperation,
+                            [](auto& in) { in.clearance = -.05f; }),
      {"csink_drill.clearance", kNotBelowZero}},
-    {"GrooveXIncClrNegative", With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.xIncClr = -.05f; }),
+    {"GrooveXIncClrNegative",
+     With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.xIncClr = -.05f; }),
      {"groove.x_inc_clr", kNotBelowZero}},
     {"InsideGrooveZAbsClrNegative",
-     With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.inside = true, in.zAbsClr = -.1f; }),
+     With<GrooveInputs>(GrooveDefaults, GrooveOperation,
+                        [](auto& in) { in.inside = true, in.zAbsClr = -.1f; }),
      {"groove.z_abs_clr", kNotBelowZero}},
     {"ThreadXClearanceNegative",
      With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto& in) { in.xClearance = -.05f; }),
      {"thread.x_clearance", kNotBelowZero}},
     {"DeepZClearanceNegative",
-     With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation, [](auto& in) { in.zClearance = -.1f; }),
+     With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation,
+                           [](auto& in) { in.zClearance = -.1f; }),
      {"deep_drill.z_abs_clearance", kNotBelowZero}},
     {"DeepRapidClearanceNegative",
      With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation,
                            [](auto& in) { in.mode = PeckMode::Equal, in.rapidClearance = -.01f; }),
      {"deep_drill.rapid_clearance", kNotBelowZero}},
-    {"ReamClearanceNegative", With<ReamInputs>(ReamDefaults, ReamOperation, [](auto& in) { in.rapidClearance = -.1f; }),
+    {"ReamClearanceNegative",
+     With<ReamInputs>(ReamDefaults, ReamOperation, [](auto& in) { in.rapidClearance = -.1f; }),
      {"ream.rapid_clearance", kNotBelowZero}},
-    {"TapClearanceNegative", With<TapInputs>(TapDefaults, TapOperation, [](auto& in) { in.clearance = -.1f; }),
+    {"TapClearanceNegative",
+     With<TapInputs>(TapDefaults, TapOperation, [](auto& in) { in.clearance = -.1f; }),
      {"tap.clearance", kNotBelowZero}},
     // 4. A spindle that never turns.
-    {"ReamSpmZero", With<ReamInputs>(ReamDefaults, ReamOperation, [](auto&) {}, 0), {"shared.spm", kStillSpindle}},
-    {"TapSpmRoundingToZero", With<TapInputs>(TapDefaults, TapOperation, [](auto&) {}, -.5f),
+    {"ReamSpmZero",
+     With<ReamInputs>(
+         ReamDefaults, ReamOperation, [](auto&) {}, 0),
      {"shared.spm", kStillSpindle}},
-    {"CSinkSpmZero", With<CSinkDrillInputs>(CSinkDefaults, CSinkDrillOperation, [](auto&) {}, 0),
+    {"TapSpmRoundingToZero",
+     With<TapInputs>(
+         TapDefaults, TapOperation, [](auto&) {}, -.5f),
+     {"shared.spm", kStillSpindle}},
+    {"CSinkSpmZero",
+     With<CSinkDrillInputs>(
+         CSinkDefaults, CSinkDrillOperation, [](auto&) {}, 0),
      {"shared.spm", kStillSpindle}},
     {"TurnConstantSurfaceSpeedZero",
-     With<TurnInputs>(TurnDefaults, TurnOperation, [](auto& in) { in.spindle = {true, 3000}; }, 0),
+     With<TurnInputs>(
+         TurnDefaults, TurnOperation,
+         [](auto& in) {
+           in.spindle = {true, 3000};
+         },
+         0),
      {"shared.spm", kStillSpindle}},
-    {"ThreadSpmZero", With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto&) {}, 0),
+    {"ThreadSpmZero",
+     With<ThreadInputs>(
+         ThreadDefaults, ThreadOperation, [](auto&) {}, 0),
      {"shared.spm", kStillSpindle}},
-    {"ThreadMaxSpmZero", With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto& in) { in.maxSpm = 0; }),
+    {"ThreadMaxSpmZero",
+     With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto& in) { in.maxSpm = 0; }),
      {"thread.max_spm", kStillSpindle}},
     // 5. A thread whose root lies past the centre.
-    {"ThreadRootPastCentre", With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto& in) { in.pitch = .5f; }),
+    {"ThreadRootPastCentre",
+     With<ThreadInputs>(ThreadDefaults, ThreadOperation, [](auto& in) { in.pitch = .5f; }),
      {"thread.pitch", kRootPastCentre}},
     {"InsideG32MinorPastCentre",
-     With<ThreadInputs>(ThreadDefaults, ThreadOperation,
-                        [](auto& in) { in.inside = true, in.code = ThreadCode::G32, in.pitch = .5f; }),
+     With<ThreadInputs>(
+         ThreadDefaults, ThreadOperation,
+         [](auto& in) { in.inside = true, in.code = ThreadCode::G32, in.pitch = .5f; }),
      {"thread.pitch", kRootPastCentre}},
     // 6. A groove narrower than its tool.
-    {"GrooveNarrowerThanTool", With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.grooveWidth = .1f; }),
+    {"GrooveNarrowerThanTool",
+     With<GrooveInputs>(GrooveDefaults, GrooveOperation, [](auto& in) { in.grooveWidth = .1f; }),
      {"groove.tool_width", "{} must not be more than {groove.groove_width}"}},
     // 7. A G83 that never reaches the bottom, and a hole above its start.
-    {"G83PeckZero", With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation, [](auto& in) { in.peckMax = 0; }),
+    {"G83PeckZero",
+     With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation, [](auto& in) { in.peckMax = 0; }),
      {"deep_drill.peck_value_max", kAboveZero}},
-    {"DeepDepthAboveStart", With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation, [](auto& in) { in.depth = 1; }),
+    {"DeepDepthAboveStart",
+     With<DeepDrillInputs>(DeepDefaults, DeepDrillOperation, [](auto& in) { in.depth = 1; }),
      {"deep_drill.depth", "{} must be below 0: the hole goes down from {deep_drill.start}"}},
 };
 
@@ -441,11 +527,19 @@ TEST(Hazards, AreRefusedInTheWindowWithNothingWritten) {
     ControlId ok;
     const char* message;
   } cases[] = {
-      {11, {{id::kTurnComment, "TURN) G0 X0. Z-1. ("}}, id::kTurnOk,
+      {11,
+       {{id::kTurnComment, "TURN) G0 X0. Z-1. ("}},
+       id::kTurnOk,
        "Comment must not hold \"(\", \")\" or a control character"},
       {4, {{id::kDeepFeed, "-.005"}}, id::kDeepOk, "Feedrate must be greater than 0"},
-      {2, {{id::kMaxSpm, "abc"}}, id::kThreadOk, "Max SPM is too low: the spindle speed would be S0"},
-      {7, {{id::kGrooveWidth, ".1"}}, id::kGrooveOk, "Tool Width must not be more than Groove Width"},
+      {2,
+       {{id::kMaxSpm, "abc"}},
+       id::kThreadOk,
+       "Max SPM is too low: the spindle speed would be S0"},
+      {7,
+       {{id::kGrooveWidth, ".1"}},
+       id::kGrooveOk,
+       "Tool Width must not be more than Groove Width"},
   };
   for (const auto& c : cases) {
     Session s;
