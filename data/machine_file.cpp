@@ -183,6 +183,9 @@ std::string MachineSettingsText(const MachineSettings& s, const std::string& ori
   std::vector<std::string_view> written;
   std::string_view lineEnd = "\n";
   ForEachLine(original, [&](std::string_view line, std::string_view end) {
+    // A lone CR closing the file ends no line for the reader: settings added after it would
+    // run on in the same line and be lost.
+    if (end.find('\n') == std::string_view::npos) end = {};
     if (!end.empty()) lineEnd = end;
     const ParsedLine p = ParseLine(line);
     if (!p.taken) {

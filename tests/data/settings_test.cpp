@@ -188,3 +188,29 @@ TEST(UnitChange, MessageHasNoIcon) {
 
 }  // namespace
 }  // namespace tbx
+
+namespace tbx {
+namespace {
+
+// toolpath.txt written back over itself reads the same settings and keeps its other lines,
+// whatever its line ends, the last line's included.
+TEST(MachineFile, WrittenBackOverItselfItReadsTheSame) {
+  const char* files[] = {
+      "#80#8\r\nv;\ng76_finish_mm=016\r",  // a lone CR closing the file
+      "# shop\nmax_rpm = 2500",           // no line end at all after the last setting
+      "max_rpm = 2500\r\n\r\n# left\r\n",
+      "",
+  };
+  for (const std::string original : files) {
+    const MachineSettings read = ParseMachineSettings(original);
+    const std::string written = MachineSettingsText(read, original);
+    EXPECT_EQ(MachineSettingsText(ParseMachineSettings(written)), MachineSettingsText(read)) << original;
+    const std::size_t comment = original.find('#');
+    if (comment != std::string::npos)
+      EXPECT_NE(written.find(original.substr(comment, original.find_first_of("\r\n", comment) - comment)),
+                std::string::npos) << original;
+  }
+}
+
+}  // namespace
+}  // namespace tbx
