@@ -75,6 +75,7 @@ class ProgramWindow : public QObject {
   void UpdateTitle();
   void ClickIfEnabled(ControlId id);
   void PressCurrentOk();
+  void ShowTooltips();
 
   QtForm& form_;
   App& app_;
@@ -90,6 +91,7 @@ class ProgramWindow : public QObject {
   ToolpathPane* toolpath_ = nullptr;
   QPointer<QMenu> viewMenu_;
   std::function<QString(const QString&)> exportChooser_;
+  bool tooltipsMetric_ = false;  // the unit system the tooltips name
 };
 
 }  // namespace tbx
