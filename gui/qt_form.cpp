@@ -118,13 +118,13 @@ void EditEnd(QPlainTextEdit* box, int cut, const QString& added) {
 // A box marked as having held no number: tinted until it holds one again.
 const QColor kMarkedBase(255, 214, 214);
 
-// A number box as wide as a number of ten digits, not as wide as the column.
+// A number box as wide as a number of nine digits, not as wide as the column.
 class NumberEdit : public QLineEdit {
  public:
   using QLineEdit::QLineEdit;
   QSize sizeHint() const override {
     QSize hint = QLineEdit::sizeHint();
-    hint.setWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 10 +
+    hint.setWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 9 +
                   QLineEdit::minimumSizeHint().width());
     return hint;
   }
@@ -1033,12 +1033,14 @@ void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
   }
   choices->addStretch(1);
   grid->addLayout(boxes, 0, 0);
-  grid->addLayout(choices, 0, 1);
-  grid->setColumnStretch(growing ? 0 : 2, 1);
+  // The two columns stand apart by a line's height, so the groups do not crowd the boxes.
+  grid->setColumnMinimumWidth(1, host->fontMetrics().height());
+  grid->addLayout(choices, 0, 2);
+  grid->setColumnStretch(growing ? 0 : 3, 1);
   grid->setRowStretch(growing ? 0 : 1, 1);
   if (foot) {
     for (const Field& f : op.fields)
-      if (f.id == foot) grid->addWidget(make(f.id, f), 2, 0, 1, 3, Qt::AlignRight);
+      if (f.id == foot) grid->addWidget(make(f.id, f), 2, 0, 1, -1, Qt::AlignRight);
   }
 }
 
