@@ -459,7 +459,6 @@ class TabsControl : public Control {
   TabsControl(const ControlSpec& spec, MultiRowTabs* tabs) : Control(spec.id, spec.kind, spec.page, tabs) {
     if (!spec.text.empty()) AddItems(SplitItems(spec.text));
   }
-  ~TabsControl() override { tabs()->onUserChoice = nullptr; }
   MultiRowTabs* tabs() const { return static_cast<MultiRowTabs*>(widget); }
   std::string Text() const override {
     return tabs()->currentIndex() >= 0 ? FromQt(tabs()->tabText(tabs()->currentIndex())) : "";
@@ -576,7 +575,9 @@ QtForm::~QtForm() {
   for (auto& [name, form] : forms_) {
     if (form->window && !form->window->parentWidget()) topLevel.push_back(form->window);
   }
-  for (auto& [name, form] : forms_) form->controls.clear();
+  for (auto& [name, form] : forms_)
+    if (form->tabs) form->tabs->onUserChoice = nullptr;
+  // The controls outlive their widgets, whose last signals they may still receive.
   for (auto& window : topLevel) delete window.data();
 }
 
@@ -660,7 +661,6 @@ void QtForm::FitOnScreen(QWidget* window) {
 
 void QtForm::CreateForm(std::string_view name, std::string_view parent, std::string_view caption) {
   if (auto it = forms_.find(name); it != forms_.end()) {
-    it->second->controls.clear();
     delete it->second->window.data();
     forms_.erase(it);
   }
@@ -796,9 +796,11 @@ QtForm::Control& QtForm::Add(Form& form, const ControlSpec& entry, const Field* 
   Form* f = &form;
   c->Connect(
       [this, f, c](int message, int value) {
-        if (c->widget->isEnabled()) Raise(*f, c->id, message, value);
+        if (!closing_ && c->widget->isEnabled()) Raise(*f, c->id, message, value);
       },
-      [this, c] { c->revision = ++revisions_; });
+      [this, c] {
+        if (!closing_) c->revision = ++revisions_;
+      });
   if (entry.kind == ControlKind::TabControl) {
     auto* tabs = form.tabs;
     auto* next = new QShortcut(QKeySequence::NextChild, form.window);
@@ -817,10 +819,9 @@ void QtForm::Remove(Form& form, ControlId id) {
   auto old = form.controls.find(id);
   if (old == form.controls.end()) return;
   form.order.erase(std::find(form.order.begin(), form.order.end(), old->second.get()));
-  QWidget* widget = old->second->widget;
-  const bool tabs = old->second->kind == ControlKind::TabControl;
+  // The widget goes first: its last signals still find their control. The tab row is the form's.
+  if (old->second->kind != ControlKind::TabControl) delete old->second->widget;
   form.controls.erase(old);
-  if (!tabs) delete widget;  // the tab row is the form's own
 }
 
 void QtForm::CreateControl(std::string_view formName, const ControlSpec& entry) {
