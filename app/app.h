@@ -34,6 +34,7 @@ struct App {
   const Operations& operations;  // what the form is built from
   std::string tabCaptions;       // the tab row's items, kept for the form's lifetime
   MachineFacts machine;  // toolpath.txt, shown on the Settings tab
+  int failedSaves = 0;   // writes of default.txt or toolpath.txt that failed
 
   // The main form's controls, read and written at the moment they are needed.
   std::string Text(ControlId id) const { return ui.GetText(kMainForm, id); }

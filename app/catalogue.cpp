@@ -184,6 +184,29 @@ std::string TabCaptions(const Operations& ops) {
   return captions;
 }
 
+std::string KeysTable(const Operations& ops) {
+  std::string text;
+  EachPage(ops, [&](const OperationDescriptor& op, int page) {
+    text += "\n#### `" + std::string(op.name) + "`";
+    text += page ? " (tab " + std::to_string(page) + ", " + std::string(op.caption) + ")\n\n"
+                 : " (always visible)\n\n";
+    text += "| key | control | caption |\n|---|---|---|\n";
+    for (const Field& f : op.fields) {
+      if (f.kind == FieldKind::Note && f.key.empty()) continue;
+      text += "| `" + KeyOfField(op, f) + "` | " + (f.id ? std::to_string(f.id) : "") + " | " +
+              std::string(f.caption);
+      if (f.kind == FieldKind::Options) {
+        text += ":";
+        for (const Choice& c : f.choices)
+          if (!c.heading) text += " `" + ChoiceKey(c) + "` (" + std::to_string(c.id) + ")";
+      }
+      text += " |\n";
+    }
+    return false;
+  });
+  return text;
+}
+
 void FormModel::AddPage(std::string_view form, int page, const OperationDescriptor& op) {
   for (const ControlSpec& c : ControlsOf(op, page)) CreateControl(form, c);
 }

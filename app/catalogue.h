@@ -42,6 +42,9 @@ int TabCount(const Operations& ops);
 // "Material|Thread|...": the tab row's captions in page order.
 std::string TabCaptions(const Operations& ops);
 
+// The field keys of every page as Markdown tables, for the README and `turnbrix-cli --keys`.
+std::string KeysTable(const Operations& ops);
+
 // Builds every control of the main form with its start-up checks, selections and enabling.
 void BuildMainForm(App& app);
 // The texts and data-list selections of the unit system the Metric box now holds.

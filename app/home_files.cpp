@@ -5,7 +5,9 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "app/machine_settings.h"
 #include "data/data_files.h"
+#include "data/safe_save.h"
 
 namespace tbx {
 
@@ -44,7 +46,7 @@ void LoadDefaults(App& app, const std::filesystem::path& path, const std::string
 }
 
 // False after an overflow (message shown).
-bool LoadSections(App& app, const std::string& content) {
+bool LoadSections(App& app, const std::filesystem::path& path, const std::string& content) {
   DataTables t = ReadDataTables(content, app.Metric());
   for (const std::string& item : t.drillItems)
     AddToLists(app, {id::kCSinkDrillSize, id::kDeepDrillSize, id::kDataDrillList}, item);
@@ -57,7 +59,13 @@ bool LoadSections(App& app, const std::string& content) {
   app.threadCount = static_cast<int>(t.threadNames.size());
   app.materialCount = static_cast<int>(t.materialNames.size());
   if (t.overflow.empty()) return true;
-  app.ui.MessageBox("Error Reading " + t.overflow + " Data", "File Error", MessageIcon::None);
+  const std::string plural = t.overflow == "Thread" ? "threads" : t.overflow == "Drill" ? "drills" : "materials";
+  const std::string why = t.overflowLine == 0 ? ": the file ends before the section's eof record"
+                                              : " line " + std::to_string(t.overflowLine) + ": more than " +
+                                                    std::to_string(t.overflowLimit) + " " + plural +
+                                                    " before the section's eof record";
+  app.ui.MessageBox("Error Reading " + t.overflow + " Data: " + path.string() + why, "File Error",
+                    MessageIcon::None);
   return false;
 }
 
@@ -79,7 +87,7 @@ bool LoadData(App& app) {
 
   const auto data = DataFilePath(app);
   if (auto content = ReadWholeFile(data)) {
-    if (!LoadSections(app, *content)) {
+    if (!LoadSections(app, data, *content)) {
       app.ui.UnloadForm(kMainForm);
       return false;
     }
@@ -111,9 +119,27 @@ void SaveDefaults(App& app) {
       return;
     }
   }
-  const std::string content =
-      DefaultsText(app.Number(id::kXToolChange), app.Number(id::kZToolChange), app.Metric());
-  if (!ReplaceFile(path, content)) app.Error("Error Writing Data File " + path.string());
+  // The boxes hold the position in the units of the start; the file holds it in the units it
+  // names, so a change of the Metric box converts it.
+  const double factor = UnitFactor(app.machine.metricBoxes, app.Metric());
+  const double x = app.Number(id::kXToolChange) * factor, z = app.Number(id::kZToolChange) * factor;
+  const auto old = ReadWholeFile(path);
+  const bool wasMetric = old ? ReadDefaults(*old).metric : app.machine.metricBoxes;
+  if (const SafeSaveResult saved = SafeSave(path, DefaultsText(x, z, app.Metric())); !saved) {
+    app.Error("Error Writing Data File " + path.string() + ": " + saved.error);
+    ++app.failedSaves;
+    return;
+  }
+  if (wasMetric == app.Metric()) return;
+  const auto position = [](double xValue, double zValue, bool metric) {
+    return "X" + PlainDecimal(xValue, 4) + " Z" + PlainDecimal(zValue, 4) + (metric ? " mm" : " in");
+  };
+  const double back = UnitFactor(app.Metric(), wasMetric);
+  app.ui.MessageBox("The tool-change position " + position(x * back, z * back, wasMetric) + " is saved as " +
+                        position(x, z, app.Metric()) + " in " + path.string() +
+                        ", and the G76 and G83 lengths of toolpath.txt are converted with it. Until the "
+                        "restart the program is read in " + (app.machine.metricBoxes ? "mm" : "inches") + ".",
+                    app.Metric() ? "Changing to Metric Settings" : "Changing to Inch Settings", MessageIcon::None);
 }
 
 }  // namespace tbx

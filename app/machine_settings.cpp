@@ -1,5 +1,7 @@
 #include "app/machine_settings.h"
 
+#include <cmath>
+
 #include "app/app.h"
 #include "app/home_files.h"
 #include "app/field_help.h"
@@ -30,15 +32,41 @@ constexpr MachineBox kBoxes[] = {
 
 const char* NameOf(const MachineBox& box, bool metric) { return metric ? box.metric : box.inch; }
 
+// What the box showed for a value: a box still showing it keeps the value exactly, so that a
+// value finer than the box's places is not lost by a save.
+std::string Shown(double value) { return BoxText(PlainDecimal(value, 6)); }
+
+constexpr std::size_t kProblemsListed = 20;
+
 }  // namespace
 
+double UnitFactor(bool fromMetric, bool toMetric) {
+  if (fromMetric == toMetric) return 1;
+  return toMetric ? 25.4 : 1 / 25.4;
+}
+
+std::string UnitsNote(const App& app) {
+  if (app.Metric() == app.machine.metricBoxes) return {};
+  return std::string("Metric is ") + (app.Metric() ? "ticked" : "cleared") + ": until the restart the program is read in " +
+         (app.machine.metricBoxes ? "mm" : "inches");
+}
+
 void ShowMachineSettings(App& app) {
-  app.machine.loaded = LoadMachineSettings(MachineSettingsPath(app.home));
+  const auto path = MachineSettingsPath(app.home);
+  const MachineSettingsFile file = ReadMachineSettingsFile(path);
+  app.machine.loaded = file.settings;
   app.machine.metricBoxes = app.Metric();
-  for (const MachineBox& box : kBoxes) {
-    const double value = MachineSetting(app.machine.loaded, NameOf(box, app.machine.metricBoxes));
-    app.SetText(box.id, BoxText(PlainDecimal(value, 6)));
+  for (const MachineBox& box : kBoxes)
+    app.SetText(box.id, Shown(MachineSetting(app.machine.loaded, NameOf(box, app.machine.metricBoxes))));
+  if (file.problems.empty()) return;
+  std::string text = "Error Reading Data File " + path.string() + ": lines left out, their values as before:";
+  for (std::size_t i = 0; i < file.problems.size() && i < kProblemsListed; ++i) {
+    const MachineSettingsProblem& p = file.problems[i];
+    text += "\nline " + std::to_string(p.line) + ": \"" + p.text + "\": " + p.why;
   }
+  if (file.problems.size() > kProblemsListed)
+    text += "\nand " + std::to_string(file.problems.size() - kProblemsListed) + " more";
+  app.ui.MessageBox(text, "File Error", MessageIcon::None);
 }
 
 MachineSettings MachineFromBoxes(const App& app, std::string* refusal) {
@@ -46,6 +74,7 @@ MachineSettings MachineFromBoxes(const App& app, std::string* refusal) {
   for (const MachineBox& box : kBoxes) {
     const std::string name = NameOf(box, app.machine.metricBoxes);
     const std::string text = app.Text(box.id);
+    if (text == Shown(MachineSetting(app.machine.loaded, name))) continue;
     if (IsNumberText(text) && SetMachineSetting(s, name, app.Number(box.id))) continue;
     if (refusal && refusal->empty()) {
       double low = 0, high = 0;
@@ -60,15 +89,24 @@ MachineSettings MachineFromBoxes(const App& app, std::string* refusal) {
 void SaveMachineBoxes(App& app) {
   const auto path = MachineSettingsPath(app.home);
   std::string refusal;
-  const MachineSettings s = MachineFromBoxes(app, &refusal);
+  MachineSettings s = MachineFromBoxes(app, &refusal);
   if (!refusal.empty()) {
     app.Error(refusal + ": " + path.string() + " was not saved");
     return;
   }
+  // After a change of the Metric box the next start reads the other system's lengths: they
+  // take the boxes' values converted (rounded to a millionth, as no length needs more).
+  const double factor = UnitFactor(app.machine.metricBoxes, app.Metric());
+  for (const MachineBox& box : kBoxes) {
+    if (factor == 1 || std::string_view(box.inch) == box.metric) continue;
+    const double value = MachineSetting(s, NameOf(box, app.machine.metricBoxes)) * factor;
+    SetMachineSetting(s, NameOf(box, app.Metric()), std::round(value * 1e6) / 1e6);
+  }
   // An untouched Settings tab writes nothing, so no file appears that nobody asked for.
   if (MachineSettingsText(s) == MachineSettingsText(app.machine.loaded)) return;
-  if (!SaveMachineSettings(path, s)) {
-    app.Error("Error Writing Data File " + path.string());
+  if (const SafeSaveResult saved = SaveMachineSettings(path, s); !saved) {
+    app.Error("Error Writing Data File " + path.string() + ": " + saved.error);
+    ++app.failedSaves;
     return;
   }
   app.machine.loaded = s;
@@ -76,7 +114,7 @@ void SaveMachineBoxes(App& app) {
 
 toolpath::ToolpathSettings ProgramToolpathSettings(const App& app) {
   toolpath::ToolpathSettings settings;
-  settings.metric = app.Metric();
+  settings.metric = app.machine.metricBoxes;
   settings.toolChange = {app.Number(id::kXToolChange), app.Number(id::kZToolChange)};
   settings.machine = MachineFromBoxes(app);
   return settings;

@@ -55,7 +55,7 @@ void RestoreUndo(App& app) {
       break;
   }
   app.undo.Track(BoxRevision(app));
-  if (app.undo.undoCount == 0) app.Disable(id::kUndo);
+  if (app.undo.Count() == 0) app.Disable(id::kUndo);
 }
 
 const std::string* KnownProgram(const App& app) {

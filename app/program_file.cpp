@@ -1,5 +1,6 @@
 #include "app/program_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -8,6 +9,7 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "data/safe_save.h"
 
 namespace tbx {
 
@@ -41,32 +43,38 @@ std::size_t Utf8Length(std::string_view s, std::size_t i) {
   return n;
 }
 
-// The file a symbolic link finally names, so that saving replaces the target, not the link.
-fs::path FinalTarget(fs::path path) {
-  std::error_code ec;
-  for (int hops = 0; hops < 40 && fs::is_symlink(path, ec); ++hops) {
-    fs::path next = fs::read_symlink(path, ec);
-    if (ec) break;
-    path = next.is_absolute() ? next : path.parent_path() / next;
-  }
-  return path;
-}
-
 }  // namespace
 
-std::string ToCrLf(std::string_view text) {
+namespace {
+// Every line end (LF, CR or CR LF) made `lineEnd`.
+std::string Rejoin(std::string_view text, std::string_view lineEnd) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '\r' || c == '\n') {
-      out += "\r\n";
+      out += lineEnd;
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
     } else {
       out += c;
     }
   }
   return out;
+}
+}  // namespace
+
+std::string ToCrLf(std::string_view text) { return Rejoin(text, "\r\n"); }
+
+std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
+  // The box holds CR LF already; written as it stands, what the user typed stays byte for byte.
+  return lineEnd == "\r\n" ? std::string(text) : Rejoin(text, lineEnd);
+}
+
+std::string FirstLineEnd(std::string_view content) {
+  const std::size_t end = content.find_first_of("\r\n");
+  if (end == std::string_view::npos) return "\r\n";
+  if (content[end] == '\n') return "\n";
+  return end + 1 < content.size() && content[end + 1] == '\n' ? "\r\n" : "\r";
 }
 
 bool IsProgramText(std::string_view content) {
@@ -118,11 +126,12 @@ void Restart(App& app, const std::string& text, std::int64_t next) {
 
 void ProgramFile::New(App& app) {
   Restart(app, "", 10);
+  lineEnd_ = "\r\n";
   path_.clear();
   savedText_.clear();
 }
 
-bool ProgramFile::Open(App& app, const fs::path& path) {
+bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress) {
   auto refuse = [&](const std::string& why) {
     app.ui.MessageBox("Cannot open " + path.string() + ": " + why, kOpenTitle,
                       MessageIcon::Exclamation);
@@ -136,10 +145,12 @@ bool ProgramFile::Open(App& app, const fs::path& path) {
   // one costs its own size.
   std::string content;
   std::array<char, 1 << 16> chunk;
+  const std::uintmax_t size = fs::file_size(path, ec);
   while (content.size() <= kMaxProgramFileBytes) {
     in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     content.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
     if (!in) break;
+    if (progress && !ec && size > 0) progress(std::min(1.0, static_cast<double>(content.size()) / static_cast<double>(size)));
   }
   if (in.bad()) return refuse(Reason(errno));
   if (content.size() > kMaxProgramFileBytes) return refuse("it is larger than 16 MB");
@@ -147,45 +158,28 @@ bool ProgramFile::Open(App& app, const fs::path& path) {
 
   std::string text = ToCrLf(content);
   Restart(app, text, NextBlockNumber(text));
+  lineEnd_ = FirstLineEnd(content);
   path_ = path;
   savedText_ = std::move(text);
   return true;
 }
 
-std::string WriteTextFile(const fs::path& path, std::string_view text) {
-  const fs::path target = FinalTarget(path);
-  fs::path fresh = target;
-  fresh += ".new";
-  std::string why;
-  {
-    std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      why = Reason(errno);
-    } else {
-      out << text;
-      out.close();
-      if (!out) why = Reason(errno);
-    }
-  }
-  std::error_code ec;
-  if (why.empty()) {
-    // The new file takes the old one's permissions, as an edit in place would keep them.
-    if (auto old = fs::status(target, ec); !ec && fs::exists(old))
-      fs::permissions(fresh, old.permissions(), ec);
-    fs::rename(fresh, target, ec);
-    if (ec) why = ec.message();
-  }
-  if (!why.empty()) fs::remove(fresh, ec);
-  return why;
-}
-
-bool ProgramFile::Save(App& app, const fs::path& path) {
+bool ProgramFile::Save(App& app, const fs::path& path, const ReadOnlyQuestion& overwrite) {
   const std::string text = app.Text(id::kOutput);
-  if (const std::string why = WriteTextFile(path, text); !why.empty()) {
-    app.ui.MessageBox("Cannot save " + path.string() + ": " + why, kSaveTitle,
-                      MessageIcon::Exclamation);
+  const std::string message = "Cannot save " + path.string() + ": ";
+  auto refuse = [&](const std::string& why) {
+    app.ui.MessageBox(message + why, kSaveTitle, MessageIcon::Exclamation);
     return false;
-  }
+  };
+  const std::string content = WithLineEnds(text, lineEnd_);
+  // What Open would refuse is never written, so every file saved opens again.
+  if (content.size() > kMaxProgramFileBytes)
+    return refuse("it would be larger than 16 MB, which cannot be opened again");
+  if (!IsProgramText(content)) return refuse("it holds a character a text file may not hold");
+  SafeSaveResult saved = SafeSave(path, content);
+  if (saved.readOnly && overwrite && overwrite(message + saved.error))
+    saved = SafeSave(path, content, {.overwriteReadOnly = true});
+  if (!saved) return refuse(saved.error);
   path_ = path;
   savedText_ = text;
   return true;

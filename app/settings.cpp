@@ -21,7 +21,8 @@ void ToolSelected(App& app) {
 }
 
 void MetricClicked(App& app) {
-  // Nothing is converted: lists, tables and default texts follow the units of the next start.
+  // Nothing changes now: lists, tables and default texts follow the units of the next start,
+  // and the saves of default.txt and toolpath.txt convert their lengths to the new units.
   std::string_view title = app.Metric() ? "Changing to Metric Settings" : "Changing to Inch Settings";
   app.ui.MessageBox("Exit and Restart Program for Unit Change", title, MessageIcon::None);
 }

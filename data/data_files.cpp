@@ -28,13 +28,18 @@ enum class SectionEnd { Terminator, Overflow };
 // Reads records of `fieldCount` fields up to the "eof" record; `store(counter, fields)` takes
 // each record. The terminator is looked for before the limit, so a full section followed by
 // "eof" loads; only a record beyond the limit is an overflow.
+// `line` is where the record too many starts, 0 when the file ended before the terminator.
 template <typename Store>
-SectionEnd ReadSection(FieldReader& reader, int fieldCount, int limit, Store store) {
+SectionEnd ReadSection(FieldReader& reader, int fieldCount, int limit, int& line, Store store) {
   std::vector<std::string> fields(static_cast<std::size_t>(fieldCount));
   for (int counter = 1;; ++counter) {
+    const std::size_t start = reader.Position();
     for (auto& field : fields) field = reader.Next();
     if (fields[0] == "eof") return SectionEnd::Terminator;
-    if (counter > limit) return SectionEnd::Overflow;
+    if (counter > limit) {
+      line = reader.AtEnd(start) ? 0 : reader.LineOf(start);
+      return SectionEnd::Overflow;
+    }
     store(counter, fields);
   }
 }
@@ -96,6 +101,15 @@ std::string FieldReader::Next() {
   return field;
 }
 
+int FieldReader::LineOf(std::size_t position) const {
+  int line = 1;
+  const std::size_t end = std::min(position, text_.size());
+  for (std::size_t i = 0; i < end; ++i) {
+    if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n'))) ++line;
+  }
+  return line;
+}
+
 std::string DrillItemText(std::string_view name, float diameter) {
   std::string t = FormatNumber(NumberToText(diameter, 7), 4);
   // Exponent forms and infinities stand as they are.
@@ -134,16 +148,17 @@ DataTables ReadDataTables(const std::string& content, bool metric) {
   FieldReader reader(content);
   const double inchTo = metric ? 25.4 : 1.0;
 
-  if (ReadSection(reader, 2, kMaxDrills, [&](int, const std::vector<std::string>& f) {
+  if (ReadSection(reader, 2, kMaxDrills, t.overflowLine, [&](int, const std::vector<std::string>& f) {
         const float diameter = ToSingle(TextToNumber(f[1]) * inchTo);
         t.drillItems.push_back(DrillItemText(f[0], diameter));
         t.drills.push_back({f[0], diameter});
       }) == SectionEnd::Overflow) {
     t.overflow = "Drill";
+    t.overflowLimit = kMaxDrills;
     return t;
   }
 
-  if (ReadSection(reader, 3, kMaxThreads, [&](int n, const std::vector<std::string>& f) {
+  if (ReadSection(reader, 3, kMaxThreads, t.overflowLine, [&](int n, const std::vector<std::string>& f) {
         t.threadNames.push_back(f[0]);
         double tpi = TextToNumber(f[2]);
         // No usable pitch from 0 threads per inch: the record keeps pitch 0.
@@ -151,10 +166,11 @@ DataTables ReadDataTables(const std::string& content, bool metric) {
         t.threads[n] = {ToSingle(TextToNumber(f[1]) * inchTo), ToSingle(pitch)};
       }) == SectionEnd::Overflow) {
     t.overflow = "Thread";
+    t.overflowLimit = kMaxThreads;
     return t;
   }
 
-  if (ReadSection(reader, 5, kMaxMaterials, [&](int n, const std::vector<std::string>& f) {
+  if (ReadSection(reader, 5, kMaxMaterials, t.overflowLine, [&](int n, const std::vector<std::string>& f) {
         t.materialNames.push_back(f[0]);
         auto speed = [&](int i) {
           double sfm = TextToNumber(f[static_cast<std::size_t>(i)]);
@@ -163,6 +179,7 @@ DataTables ReadDataTables(const std::string& content, bool metric) {
         t.materials[n] = {speed(1), speed(2), speed(3), speed(4)};
       }) == SectionEnd::Overflow) {
     t.overflow = "Material";
+    t.overflowLimit = kMaxMaterials;
   }
   return t;
 }
@@ -175,28 +192,6 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
   std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return std::nullopt;
   return content;
-}
-
-bool ReplaceFile(const std::filesystem::path& path, std::string_view content) {
-  std::error_code ec;
-  // Renaming over a symbolic link would replace the link itself.
-  const std::filesystem::path target = std::filesystem::canonical(path, ec);
-  if (ec) return false;
-  auto fresh = target;
-  fresh += ".new";
-  bool written = false;
-  {
-    std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-    out << content;
-    out.close();
-    written = static_cast<bool>(out);
-  }
-  if (written) std::filesystem::rename(fresh, target, ec);
-  if (!written || ec) {
-    std::filesystem::remove(fresh, ec);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace tbx

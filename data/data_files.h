@@ -1,6 +1,6 @@
 #pragma once
-// default.txt and data.txt: the field reader, reading both files into values and writing
-// default.txt back.
+// default.txt and data.txt: the field reader, reading both files into values and the text
+// default.txt is written as.
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +17,11 @@ class FieldReader {
   explicit FieldReader(std::string content) : text_(std::move(content)) {}
   // The next field; empty text once the file has ended.
   std::string Next();
+  // Where the next field starts, and the line (from 1; CR LF, CR or LF end one) of a place.
+  std::size_t Position() const { return pos_; }
+  int LineOf(std::size_t position) const;
+  // Whether only blanks follow a place.
+  bool AtEnd(std::size_t position) const { return text_.find_first_not_of(' ', position) == std::string::npos; }
 
  private:
   std::string text_;
@@ -40,21 +45,19 @@ Defaults ReadDefaults(const std::string& content);
 std::string DefaultsText(double xToolChange, double zToolChange, bool metric);
 
 // data.txt in the unit system given: list items and tables, or the name of the section that
-// held more records than its table ("Drill", "Thread", "Material").
+// held more records than its table ("Drill", "Thread", "Material"), the line of the first record
+// too many (0 when the file ended before the terminator) and the table's size.
 struct DataTables {
   std::vector<std::string> drillItems, threadNames, materialNames;
   std::vector<DrillRecord> drills;  // as the drill items show them
   ThreadTable threads{};
   MaterialTable materials{};
   std::string overflow;
+  int overflowLine = 0, overflowLimit = 0;
 };
 DataTables ReadDataTables(const std::string& content, bool metric);
 
 // The whole file, or nothing when it does not exist or cannot be read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
-// Replaces an existing file: written beside it and renamed over it, so a crash never leaves
-// half a file; a symbolic link is followed and its target replaced. False when it failed
-// (the old file is kept).
-bool ReplaceFile(const std::filesystem::path& path, std::string_view content);
 
 }  // namespace tbx

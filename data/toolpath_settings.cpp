@@ -1,6 +1,8 @@
 #include "data/toolpath_settings.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -49,26 +51,81 @@ std::string ReadWhole(const std::filesystem::path& file, bool& found) {
   return s.str();
 }
 
+// The shortest plain decimal that reads back as the same double: a value is never rounded
+// away on its way through the file.
+std::string ExactDecimal(double value) {
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  std::string text(buffer, result.ptr);
+  return text == "-0" ? "0" : text;
+}
+
+// One line of the file: a comment or blank line (no name), a setting taken (taken), or one
+// that is not (why says what is wrong with it).
+struct ParsedLine {
+  std::string_view name;
+  double value = 0;
+  bool taken = false;
+  std::string why;
+};
+
+ParsedLine ParseLine(std::string_view line) {
+  ParsedLine p;
+  const std::string_view view = Trim(line);
+  if (view.empty() || view.front() == '#') return p;
+  const std::size_t eq = view.find('=');
+  if (eq == std::string_view::npos) {
+    p.why = "it is not \"name = value\"";
+    return p;
+  }
+  p.name = Trim(view.substr(0, eq));
+  const std::string_view number = Trim(view.substr(eq + 1));
+  double low = 0, high = 0;
+  if (!MachineSettingRange(p.name, low, high)) {
+    p.why = "no setting is called \"" + std::string(p.name) + "\"";
+  } else if (!IsPlainNumber(number)) {
+    p.why = "the value is not a plain number";
+  } else {
+    p.value = TextToNumber(number);
+    MachineSettings probe;
+    p.taken = SetMachineSetting(probe, p.name, p.value);
+    if (!p.taken)
+      p.why = "the value must be " + std::string(p.name == kFinishPasses ? "a whole number " : "") + "from " +
+              PlainDecimal(low, 6) + " to " + PlainDecimal(high, 6);
+  }
+  return p;
+}
+
+// The lines of a text with their line ends ("" for a last line without one).
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    end = end == std::string_view::npos ? text.size() : end + 1;
+    std::string_view line = text.substr(start, end - start);
+    std::size_t body = line.size();
+    if (body > 0 && line[body - 1] == '\n') --body;
+    if (body > 0 && line[body - 1] == '\r') --body;
+    visit(line.substr(0, body), line.substr(body));
+    start = end;
+  }
+}
+
 }  // namespace
 
 std::filesystem::path MachineSettingsPath(const std::filesystem::path& home) {
   return home / "toolpath.txt";
 }
 
-MachineSettings ParseMachineSettings(const std::string& text) {
+MachineSettings ParseMachineSettings(const std::string& text, std::vector<MachineSettingsProblem>* problems) {
   MachineSettings s;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::string_view view = Trim(line);
-    if (view.empty() || view.front() == '#') continue;
-    const std::size_t eq = view.find('=');
-    if (eq == std::string_view::npos) continue;
-    const std::string_view name = Trim(view.substr(0, eq));
-    const std::string_view number = Trim(view.substr(eq + 1));
-    if (!IsPlainNumber(number)) continue;
-    SetMachineSetting(s, name, TextToNumber(number));
-  }
+  int number = 0;
+  ForEachLine(text, [&](std::string_view line, std::string_view) {
+    ++number;
+    const ParsedLine p = ParseLine(line);
+    if (p.taken) SetMachineSetting(s, p.name, p.value);
+    if (!p.why.empty() && problems) problems->push_back({number, std::string(Trim(line)), p.why});
+  });
   return s;
 }
 
@@ -109,34 +166,51 @@ double MachineSetting(const MachineSettings& s, std::string_view name) {
 }
 
 MachineSettings LoadMachineSettings(const std::filesystem::path& file) {
-  bool found = false;
-  return ParseMachineSettings(ReadWhole(file, found));
+  return ReadMachineSettingsFile(file).settings;
 }
 
-std::string MachineSettingsText(const MachineSettings& s) {
-  std::string text = "# Machine facts for the toolpath preview and run time (mm, seconds, rpm)\n";
-  for (const Field& f : kFields) text += std::string(f.name) + " = " + PlainDecimal(s.*f.value, 6) + "\n";
-  text += std::string(kFinishPasses) + " = " + std::to_string(s.g76FinishPasses) + "\n";
+MachineSettingsFile ReadMachineSettingsFile(const std::filesystem::path& file) {
+  MachineSettingsFile f;
+  f.text = ReadWhole(file, f.found);
+  f.settings = ParseMachineSettings(f.text, &f.problems);
+  return f;
+}
+
+std::string MachineSettingsText(const MachineSettings& s) { return MachineSettingsText(s, ""); }
+
+std::string MachineSettingsText(const MachineSettings& s, const std::string& original) {
+  std::string text;
+  std::vector<std::string_view> written;
+  std::string_view lineEnd = "\n";
+  ForEachLine(original, [&](std::string_view line, std::string_view end) {
+    if (!end.empty()) lineEnd = end;
+    const ParsedLine p = ParseLine(line);
+    if (!p.taken) {
+      text.append(line).append(end);  // comments, blank lines and lines not read stay as they are
+      return;
+    }
+    // The name and what stands before the value keep their spacing.
+    const std::size_t eq = line.find('=');
+    std::size_t valueAt = eq + 1;
+    while (valueAt < line.size() && (line[valueAt] == ' ' || line[valueAt] == '\t')) ++valueAt;
+    text.append(line.substr(0, valueAt)).append(ExactDecimal(MachineSetting(s, p.name))).append(end);
+    written.push_back(p.name);
+  });
+  if (original.empty()) text = "# Machine facts for the toolpath preview and run time (mm, seconds, rpm)\n";
+  auto add = [&](std::string_view name) {
+    if (std::find(written.begin(), written.end(), name) != written.end()) return;
+    if (!text.empty() && text.back() != '\n') text.append(lineEnd);
+    text.append(name).append(" = ").append(ExactDecimal(MachineSetting(s, name))).append(lineEnd);
+  };
+  for (const Field& f : kFields) add(f.name);
+  add(kFinishPasses);
   return text;
 }
 
-bool SaveMachineSettings(const std::filesystem::path& file, const MachineSettings& s) {
-  auto fresh = file;
-  fresh += ".new";
-  bool written = false;
-  {
-    std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-    out << MachineSettingsText(s);
-    out.close();
-    written = static_cast<bool>(out);
-  }
-  std::error_code ec;
-  if (written) std::filesystem::rename(fresh, file, ec);
-  if (!written || ec) {
-    std::filesystem::remove(fresh, ec);
-    return false;
-  }
-  return true;
+SafeSaveResult SaveMachineSettings(const std::filesystem::path& file, const MachineSettings& s) {
+  bool found = false;
+  const std::string original = ReadWhole(file, found);
+  return SafeSave(file, MachineSettingsText(s, original));
 }
 
 DefaultValues ReadDefaultValues(const std::filesystem::path& defaultFile) {

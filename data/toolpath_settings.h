@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "data/safe_save.h"
 
 namespace tbx {
 
@@ -33,11 +36,29 @@ struct MachineSettings {
 // toolpath.txt in the folder of default.txt.
 std::filesystem::path MachineSettingsPath(const std::filesystem::path& home);
 
-// "name = value" lines; unknown names, unreadable or out-of-range values and a missing file
-// leave the defaults.
-MachineSettings ParseMachineSettings(const std::string& text);
+// A line of toolpath.txt that was not taken: its number, its text and why.
+struct MachineSettingsProblem {
+  int line = 0;
+  std::string text, why;
+};
+
+// "name = value" lines, "#" comments; unknown names, unreadable or out-of-range values and a
+// missing file leave the defaults, and each line not taken is listed in `problems`.
+MachineSettings ParseMachineSettings(const std::string& text,
+                                     std::vector<MachineSettingsProblem>* problems = nullptr);
 MachineSettings LoadMachineSettings(const std::filesystem::path& file);
+struct MachineSettingsFile {
+  bool found = false;
+  std::string text;  // as read
+  MachineSettings settings;
+  std::vector<MachineSettingsProblem> problems;
+};
+MachineSettingsFile ReadMachineSettingsFile(const std::filesystem::path& file);
+// The text of a new file; with the text of an existing one, that text with each setting's
+// value replaced in place (comments, unknown and unreadable lines, spacing and line ends kept)
+// and the settings it lacks added at its end. Values carry the digits that read back the same.
 std::string MachineSettingsText(const MachineSettings& s);
+std::string MachineSettingsText(const MachineSettings& s, const std::string& original);
 
 // One setting by its name in the file ("rapid_x_mm_per_min", "g76_finish_passes", ...).
 // Setting refuses (false, nothing changed) an unknown name or a value out of the setting's
@@ -45,8 +66,9 @@ std::string MachineSettingsText(const MachineSettings& s);
 bool MachineSettingRange(std::string_view name, double& low, double& high);
 bool SetMachineSetting(MachineSettings& s, std::string_view name, double value);
 double MachineSetting(const MachineSettings& s, std::string_view name);
-// Written beside the file and renamed over it; false (old file kept) when writing failed.
-bool SaveMachineSettings(const std::filesystem::path& file, const MachineSettings& s);
+// The file as it stands updated with `s` (MachineSettingsText), written by SafeSave; a symbolic
+// link is followed. On failure the old file is kept and the result says why.
+SafeSaveResult SaveMachineSettings(const std::filesystem::path& file, const MachineSettings& s);
 
 // The three values of default.txt read without the window: tool-change X and Z and the unit
 // system (a third value rounding to 1 means metric). found is false when there is no file.

@@ -1,9 +1,11 @@
-// data.txt and default.txt readers on any content, in both unit systems.
+// data.txt and default.txt readers on any content, in both unit systems; toolpath.txt read,
+// written back over itself and read again gives the same settings.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "data/data_files.h"
+#include "data/toolpath_settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string content(reinterpret_cast<const char*>(data), size);
@@ -16,5 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (item.size() < 9 || item[8] != ' ') std::abort();
   }
   tbx::ReadDefaults(content);
+  const tbx::MachineSettings read = tbx::ParseMachineSettings(content);
+  const tbx::MachineSettings again = tbx::ParseMachineSettings(tbx::MachineSettingsText(read, content));
+  if (tbx::MachineSettingsText(again) != tbx::MachineSettingsText(read)) std::abort();
   return 0;
 }

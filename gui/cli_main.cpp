@@ -10,6 +10,7 @@
 #include "app/first_run.h"
 #include "app/machine_settings.h"
 #include "app/startup.h"
+#include "data/safe_save.h"
 #include "data/toolpath_settings.h"
 #include "gui/job_runner.h"
 #include "turnbrix_build.h"
@@ -49,7 +50,8 @@ constexpr const char* kUsage =
     "  --help         show this text\n"
     "  --version      show the version\n"
     "\n"
-    "Exit status: 0 done, 1 start-up failed, 2 a script line could not run.\n"
+    "Exit status: 0 done, 1 start-up failed, 2 a script line could not run,\n"
+    "4 default.txt or toolpath.txt could not be saved.\n"
     "\n"
     "usage: turnbrix-cli [--home DIR] --check PROGRAM [--metric | --inch]\n"
     "Reads the program file PROGRAM (not a job script) in the units of DIR/default.txt\n"
@@ -136,11 +138,9 @@ bool WriteExport(tbx::App& app, const char* dialectId, const char* file) {
     std::cerr << "warning: line " << f.line << ": " << f.text << '\n';
   }
   if (result.text.empty() && !result.findings.empty()) return false;
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << result.text;
-  out.close();
-  if (out) return true;
-  std::cerr << "turnbrix-cli: cannot write " << file << '\n';
+  const tbx::SafeSaveResult saved = tbx::SafeSave(file, result.text);
+  if (saved) return true;
+  std::cerr << "turnbrix-cli: cannot write " << file << ": " << saved.error << '\n';
   return false;
 }
 

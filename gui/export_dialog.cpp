@@ -12,7 +12,7 @@
 
 #include "app/app.h"
 #include "app/machine_settings.h"
-#include "app/program_file.h"
+#include "data/safe_save.h"
 #include "toolpath/export.h"
 
 namespace tbx {
@@ -40,8 +40,8 @@ ExportDialog::ExportDialog(App& app, const QString& suggestedFile, QWidget* pare
   dialect_ = new QComboBox;
   for (const toolpath::DialectName& d : toolpath::Dialects())
     dialect_->addItem(QString::fromLatin1(d.display), QString::fromLatin1(d.id));
-  units_ = new QLabel(QStringLiteral("%1, as the Metric box of the Settings tab says")
-                          .arg(QLatin1String(toolpath::UnitSystemName(app_.Metric()))));
+  units_ = new QLabel(QStringLiteral("%1, the unit system the program was started in")
+                          .arg(QLatin1String(toolpath::UnitSystemName(app_.machine.metricBoxes))));
   file_ = new QLineEdit(suggestedFile);
   file_->setMinimumWidth(file_->fontMetrics().averageCharWidth() * 48);
   auto* browse = new QPushButton(QStringLiteral("&Browse…"));
@@ -89,8 +89,8 @@ bool ExportDialog::Export() {
                        kExportTitle, MessageIcon::Exclamation);
     return false;
   }
-  if (const std::string why = WriteTextFile(path, result.text); !why.empty()) {
-    app_.ui.MessageBox("Cannot export to " + path + ": " + why, kExportTitle,
+  if (const SafeSaveResult saved = SafeSave(path, result.text); !saved) {
+    app_.ui.MessageBox("Cannot export to " + path + ": " + saved.error, kExportTitle,
                        MessageIcon::Exclamation);
     return false;
   }

@@ -61,6 +61,10 @@ void HeadlessForm::ShowPage(std::string_view form, int page) {
   if (auto it = forms_.find(form); it != forms_.end()) it->second.visibleLayer = page;
 }
 
+void HeadlessForm::FocusField(std::string_view form, ControlId id) {
+  if (auto it = forms_.find(form); it != forms_.end()) it->second.focused = id;
+}
+
 void HeadlessForm::SetFormIcon(std::string_view form, std::string_view iconFile) {
   if (auto it = forms_.find(form); it != forms_.end()) it->second.icon = iconFile;
 }

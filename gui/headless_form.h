@@ -30,6 +30,7 @@ struct HeadlessFormState {
   std::string icon;
   std::map<ControlId, HeadlessControl> controls;
   std::vector<ControlId> order;  // creation order
+  ControlId focused = 0;         // where the caret was put last
 };
 
 class HeadlessForm : public FormModel {
@@ -62,6 +63,7 @@ class HeadlessForm : public FormModel {
   int FindNext(std::string_view form, ControlId id, std::string_view text) const override;
   void SetClipboard(std::string_view text) override { clipboard_ = text; }
   void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+  void FocusField(std::string_view form, ControlId id) override;
 
   // Inspection, for the runner and the tests.
   const HeadlessFormState* Form(std::string_view name) const;
@@ -69,6 +71,7 @@ class HeadlessForm : public FormModel {
   HeadlessControl* Control(std::string_view form, ControlId id);
   // Whether a control can be seen: layer 0, or the form's visible layer.
   bool IsVisible(std::string_view form, ControlId id) const;
+  ControlId Focused(std::string_view form) const { return Form(form) ? Form(form)->focused : 0; }
   const std::string& Clipboard() const { return clipboard_; }
   std::string MenuCaption() const { return menuCaption_; }
 

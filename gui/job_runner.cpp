@@ -212,7 +212,8 @@ int JobRunner::RunScript(std::istream& script) {
   }
   if (!anyPrint) printed = Output();
   out_ << printed;
-  return 0;
+  // The program is printed all the same; the status tells a batch that settings were lost.
+  return app_.failedSaves > 0 ? 4 : 0;
 }
 
 }  // namespace tbx

@@ -38,7 +38,7 @@ class JobRunner {
   bool Save(const std::filesystem::path& path);
 
   // Runs a whole script (after Start) and returns the exit status: 0, 1 start-up failed,
-  // 2 a line that cannot run.
+  // 2 a line that cannot run, 4 default.txt or toolpath.txt could not be saved.
   int RunScript(std::istream& script);
 
   App& app() { return app_; }

@@ -4,11 +4,13 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
@@ -19,6 +21,7 @@
 #include "app/app.h"
 #include "app/catalogue.h"
 #include "app/events.h"
+#include "app/machine_settings.h"
 #include "app/startup.h"
 #include "app/field_help.h"
 #include "gui/export_dialog.h"
@@ -54,6 +57,15 @@ ProgramWindow::ProgramWindow(QtForm& form, App& app, QSettings& settings)
       default:
         return Answer::Cancel;
     }
+  };
+  readOnlyPrompt_ = [this](const std::string& refusal) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Save Program"),
+                    QString::fromStdString(refusal) + QStringLiteral(".\nOverwrite it all the same?"),
+                    QMessageBox::Cancel, form_.MainWindow());
+    QPushButton* overwrite = box.addButton(QStringLiteral("&Overwrite"), QMessageBox::AcceptRole);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == overwrite;
   };
   chooser_ = [this](bool forSaving, const QString& current) {
     return forSaving
@@ -125,6 +137,11 @@ void ProgramWindow::Install() {
   connect(typing, &QTimer::timeout, this, [this] { UpdateTitle(); });
   connect(box, &QPlainTextEdit::textChanged, typing, qOverload<>(&QTimer::start));
 
+  unitsNote_ = new QLabel;
+  unitsNote_->setObjectName(QStringLiteral("unitsNote"));
+  window->statusBar()->addPermanentWidget(unitsNote_);
+  ShowUnitsNote();
+
   if (settings_.contains(kSizeKey) && settings_.contains(kPlaceKey)) {
     window->resize(settings_.value(kSizeKey).toSize());
     window->move(settings_.value(kPlaceKey).toPoint());
@@ -151,8 +168,16 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
   if (form_.IsLoaded(kMainForm)) {
     if (app_.Metric() != tooltipsMetric_) ShowTooltips();
     UpdateTitle();
+    ShowUnitsNote();
     if (toolpath_) toolpath_->Refresh();
   }
+}
+
+void ProgramWindow::ShowUnitsNote() {
+  if (!unitsNote_) return;
+  const QString note = QString::fromStdString(tbx::UnitsNote(app_));
+  unitsNote_->setText(note);
+  unitsNote_->setVisible(!note.isEmpty());
 }
 
 bool ProgramWindow::MayDropChanges() {
@@ -184,16 +209,29 @@ void ProgramWindow::OpenProgram() {
 bool ProgramWindow::OpenFile(const QString& name) {
   // A name given on the command line is relative to where turnbrix was started.
   const QString path = QFileInfo(name).absoluteFilePath();
-  const bool opened = file_.Open(app_, path.toStdString());
+  // Shown only for an open that takes more than half a second: reading the file, then laying
+  // it out in the box and reading it back.
+  QProgressDialog progress(QStringLiteral("Opening %1…").arg(QFileInfo(path).fileName()), QString(), 0, 100,
+                           form_.MainWindow());
+  progress.setWindowTitle(QStringLiteral("Open Program"));
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(500);
+  progress.setCancelButton(nullptr);
+  progress.setValue(0);
+  const bool opened =
+      file_.Open(app_, path.toStdString(), [&](double share) { progress.setValue(static_cast<int>(share * 40)); });
+  progress.setValue(50);
   if (opened) AddRecent(path);
   UpdateTitle();
+  progress.setValue(70);
   if (toolpath_) toolpath_->Refresh();
+  progress.setValue(100);
   return opened;
 }
 
 bool ProgramWindow::Save() {
   if (file_.Path().empty()) return SaveAs();
-  const bool saved = file_.Save(app_, file_.Path());
+  const bool saved = file_.Save(app_, file_.Path(), readOnlyPrompt_);
   if (saved) AddRecent(QString::fromStdString(file_.Path().string()));
   UpdateTitle();
   return saved;
@@ -202,7 +240,7 @@ bool ProgramWindow::Save() {
 bool ProgramWindow::SaveAs() {
   const QString path = chooser_(true, QString::fromStdString(file_.Path().string()));
   if (path.isEmpty()) return false;
-  const bool saved = file_.Save(app_, path.toStdString());
+  const bool saved = file_.Save(app_, path.toStdString(), readOnlyPrompt_);
   if (saved) AddRecent(path);
   UpdateTitle();
   return saved;

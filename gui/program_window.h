@@ -2,6 +2,7 @@
 // The main window around the form: the File menu and program files, the title, the question
 // before unsaved changes are lost, keyboard shortcuts, tooltips, program colouring, and the
 // window's size and place kept between runs.
+#include <QLabel>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -42,6 +43,10 @@ class ProgramWindow : public QObject {
   void Event(std::string_view form, ControlId control, int message, int value);
 
   void SetPrompt(Prompt prompt) { prompt_ = std::move(prompt); }
+  // Asked, with the refusal, whether a read-only file may be overwritten; the tests answer it.
+  void SetReadOnlyPrompt(ProgramFile::ReadOnlyQuestion prompt) { readOnlyPrompt_ = std::move(prompt); }
+  // The status bar's note while the program is read in other units than the Metric box says.
+  QLabel* UnitsNote() const { return unitsNote_; }
   void SetFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
 
   // The menu commands.
@@ -73,6 +78,7 @@ class ProgramWindow : public QObject {
   void AddRecent(const QString& path);
   void ShowRecent();
   void UpdateTitle();
+  void ShowUnitsNote();
   void ClickIfEnabled(ControlId id);
   void PressCurrentOk();
   void ShowTooltips();
@@ -82,7 +88,9 @@ class ProgramWindow : public QObject {
   QSettings& settings_;
   ProgramFile file_;
   Prompt prompt_;
+  ProgramFile::ReadOnlyQuestion readOnlyPrompt_;
   FileChooser chooser_;
+  QPointer<QLabel> unitsNote_;
   QPointer<QMenu> fileMenu_;
   QPointer<QAction> exportPlace_;
   QPointer<QAction> recentPlace_;

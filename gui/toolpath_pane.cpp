@@ -116,6 +116,12 @@ void ToolpathPane::Refresh() {
   if (drawn_ && key == drawnKey_) return;
   typing_->stop();
   path_ = toolpath::ExpandProgram(text, settings);
+  // A program of unreadable lines would list millions: the first ones and a count do.
+  unlisted_ = path_.diagnostics.size() > kMaxKeptDiagnostics ? path_.diagnostics.size() - kMaxKeptDiagnostics : 0;
+  if (unlisted_ > 0) {
+    path_.diagnostics.resize(kMaxKeptDiagnostics);
+    path_.diagnostics.shrink_to_fit();
+  }
   drawnKey_ = std::move(key);
   drawn_ = true;
   preview_->SetToolpath(path_);
@@ -129,7 +135,7 @@ void ToolpathPane::ShowStatus() {
   runTime_->setToolTip(QStringLiteral("%1 s at the machine settings of the Settings tab")
                            .arg(QString::fromStdString(PlainDecimal(path_.seconds, 1))));
   operations_->setText(Counted(path_.operations.size(), "operation", "operations"));
-  const std::size_t count = path_.warnings.size() + path_.diagnostics.size();
+  const std::size_t count = path_.warnings.size() + path_.diagnostics.size() + unlisted_;
   warnings_->setText(count == 0 ? QStringLiteral("No warnings") : Counted(count, "warning", "warnings"));
 }
 
@@ -166,6 +172,11 @@ void ToolpathPane::FillWarnings() {
     if (f.column > 0) text += QStringLiteral("column %1: ").arg(f.column);
     auto* item = new QListWidgetItem(text + QString::fromStdString(f.text), list_);
     item->setData(Qt::UserRole, f.line);
+  }
+  if (unlisted_ > 0) {
+    auto* item = new QListWidgetItem(
+        QStringLiteral("… and %1 more blocks that cannot be read").arg(unlisted_), list_);
+    item->setFlags(Qt::NoItemFlags);
   }
   if (list_->count() == 0) {
     auto* item = new QListWidgetItem(QStringLiteral("The program reads back without warnings."), list_);

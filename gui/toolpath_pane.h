@@ -7,6 +7,7 @@
 #include <QString>
 #include <string>
 
+#include "data/limits.h"
 #include "toolpath/toolpath.h"
 
 class QDialog;
@@ -65,7 +66,8 @@ class ToolpathPane : public QObject {
   QToolButton* warnings_ = nullptr;
   QPointer<QDialog> dialog_;
   QListWidget* list_ = nullptr;
-  toolpath::Toolpath path_;
+  toolpath::Toolpath path_;  // its diagnostics cut to the first kMaxKeptDiagnostics
+  std::size_t unlisted_ = 0;  // diagnostics beyond those
   std::string drawnKey_;
   bool drawn_ = false;
   bool userSplit_ = false;

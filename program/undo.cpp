@@ -12,13 +12,13 @@ void UndoHistory::Rebase(std::string text, std::uint64_t revision) {
 }
 
 void UndoHistory::Save(std::int64_t blockNumber) {
-  entries_[undoCount] = Entry{box_, box_->size(), blockNumber};
-  undoCount += 1;
-  if (undoCount == static_cast<int>(entries_.size())) {
+  entries_[count_] = Entry{box_, box_->size(), blockNumber};
+  count_ += 1;
+  if (count_ == static_cast<int>(entries_.size())) {
     // The tenth entry pushes out the oldest: nine are kept.
     std::move(entries_.begin() + 1, entries_.end(), entries_.begin());
     entries_.back() = Entry{};
-    undoCount -= 1;
+    count_ -= 1;
   }
 }
 
@@ -28,9 +28,9 @@ void UndoHistory::Append(std::string_view text, std::uint64_t revision) {
 }
 
 UndoHistory::Restored UndoHistory::Restore(std::uint64_t revision, std::int64_t& blockNumber) {
-  if (undoCount <= 0) return Restored::Nothing;
-  undoCount -= 1;
-  Entry entry = std::exchange(entries_[undoCount], Entry{});
+  if (count_ <= 0) return Restored::Nothing;
+  count_ -= 1;
+  Entry entry = std::exchange(entries_[count_], Entry{});
   const bool cut = Knows(revision) && entry.text == box_;
   // Entries below that share this text were saved while it was no longer than this one's
   // length (it only grows between them), so cutting it keeps them whole.

@@ -21,7 +21,8 @@ struct UndoHistory {
   // How a restore reaches the box.
   enum class Restored { Nothing, Cut, Whole };
 
-  int undoCount = 0;  // entries in use
+  // Entries in use.
+  int Count() const { return count_; }
 
   // Whether the box, now at `revision`, still holds Box(): nothing but this history has
   // changed it since Rebase, Append or Track.
@@ -44,6 +45,7 @@ struct UndoHistory {
 
  private:
   std::array<Entry, 10> entries_;
+  int count_ = 0;
   std::shared_ptr<std::string> box_;
   std::uint64_t revision_ = 0;
 };

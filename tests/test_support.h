@@ -82,7 +82,7 @@ struct Trace {
 
 inline Trace TraceOf(Session& s) {
   const App& app = s.runner.app();
-  return {s.Output(), app.program.blockNumber, app.undo.undoCount,
+  return {s.Output(), app.program.blockNumber, app.undo.Count(),
           s.runner.form().Control(kMainForm, id::kUndo)->enabled, s.runner.Messages().size()};
 }
 

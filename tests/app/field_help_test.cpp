@@ -2,7 +2,7 @@
 
 #include "app/catalogue.h"
 #include "app/tap_data.h"
-#include "app/tooltips.h"
+#include "app/field_help.h"
 #include "test_support.h"
 
 namespace tbx {
@@ -11,24 +11,22 @@ namespace {
 using test::Session;
 
 TEST(FieldHelp, EveryFieldSaysWhatItMeasuresInTheUnitsOfTheSystem) {
-  std::set<ControlId> seen;
-  for (const FieldHelp& h : FieldHelps()) {
-    EXPECT_TRUE(seen.insert(h.id).second) << h.id;
-    EXPECT_NE(FindControl(h.id), nullptr) << h.id;
+  const Operations& ops = StandardOperations();
+  Session s;
+  for (const auto& [id, control] : s.runner.form().Form(kMainForm)->controls) {
+    const FieldRef ref = FindField(ops, id);
+    const bool field = ref && ref.field->id == id &&
+                       (control.desc.kind == ControlKind::TextBox ||
+                        control.desc.kind == ControlKind::ComboBox ||
+                        control.desc.kind == ControlKind::ListBox);
+    if (field) EXPECT_FALSE(Tooltip(ops, id, false).empty()) << "no help for " << id;
   }
-  for (const ControlSpec& c : Catalogue()) {
-    const bool field = c.kind == ControlKind::TextBox || c.kind == ControlKind::ComboBox ||
-                       c.kind == ControlKind::ListBox;
-    if (field && c.id != id::kScratch) {
-      EXPECT_TRUE(seen.count(c.id)) << "no help for " << c.id;
-    }
-  }
-  EXPECT_EQ(Tooltip(id::kThreadMajorDia, false), "Major Dia: outside diameter of the thread (in)");
-  EXPECT_EQ(Tooltip(id::kThreadMajorDia, true), "Major Dia: outside diameter of the thread (mm)");
-  EXPECT_EQ(Tooltip(id::kGrooveFeed, true), "Feedrate: feed per spindle revolution (mm/rev)");
-  EXPECT_EQ(Tooltip(id::kSpm, false).substr(Tooltip(id::kSpm, false).size() - 8), "(ft/min)");
-  EXPECT_EQ(Tooltip(id::kLeads, true), "Leads: number of starts of the thread (whole number)");
-  EXPECT_EQ(Tooltip(id::kThreadOk, false), "");
+  EXPECT_EQ(Tooltip(ops, id::kThreadMajorDia, false), "Major Dia: outside diameter of the thread (in)");
+  EXPECT_EQ(Tooltip(ops, id::kThreadMajorDia, true), "Major Dia: outside diameter of the thread (mm)");
+  EXPECT_EQ(Tooltip(ops, id::kGrooveFeed, true), "Feedrate: feed per spindle revolution (mm/rev)");
+  EXPECT_EQ(Tooltip(ops, id::kSpm, false).substr(Tooltip(ops, id::kSpm, false).size() - 8), "(ft/min)");
+  EXPECT_EQ(Tooltip(ops, id::kLeads, true), "Leads: number of starts of the thread (whole number)");
+  EXPECT_EQ(Tooltip(ops, id::kThreadOk, false), "");
 }
 
 TEST(FieldHelp, LeavingABoxThatHeldNoNumberSaysWhatItReadsAs) {
@@ -50,30 +48,32 @@ TEST(FieldHelp, LeavingABoxThatHeldNoNumberSaysWhatItReadsAs) {
   for (const Case& c : cases) {
     Session s;
     ASSERT_TRUE(s.started);
-    s.runner.Tab(FindControl(c.id)->layer);
+    s.runner.Tab(FindField(StandardOperations(), c.id).page);
     s.runner.Type(c.id, c.typed);
-    EXPECT_EQ(ReadingNote(c.id, c.typed, s.Text(c.id)), c.note) << c.typed;
+    EXPECT_EQ(ReadingNote(StandardOperations(), c.id, c.typed, s.Text(c.id)), c.note) << c.typed;
   }
 }
 
-TEST(FieldHelp, ARefusalLeadsToTheFieldItNames) {
+// A refusal names its field by key: the caret goes there, on whichever tab is shown.
+TEST(FieldHelp, ARefusalLeadsToTheFieldItBlames) {
   struct Case {
-    const char* message;
-    int layer;
+    const char* script;
     ControlId field;
   };
   const Case cases[] = {
-      {"Major Dia must be greater than 0", 2, id::kThreadMajorDia},
-      {"Major Dia must be greater than 0", 7, id::kGrooveMajorDia},
-      {"Major Diameter must be greater than 0", 6, id::kTapMajorDia},
-      {"Peck Value (Min) must be greater than 0 when Percent Peck is below 100", 4, id::kPeckMin},
-      {"X Axis Tool Change must be a number", 3, id::kXToolChange},
-      {"SPM must be at most 32767", 2, id::kSpm},
-      {"Max SPM must be from -32768 to 32767", 2, id::kMaxSpm},
-      {"Dwell Seconds must be less than 10000", 3, id::kCSinkDwell},
-      {"The X word is out of range (INF)", 2, 0},
+      {"tab 2\ntype 130 0\nclick 305\n", id::kThreadMajorDia},
+      {"tab 7\ntype 825 0\ntype 830 0\nclick 965\n", id::kGrooveMajorDia},
+      {"tab 3\nset 1010 abc\nclick 470\n", id::kXToolChange},
+      {"tab 2\ntype 190 1e40\nclick 305\n", id::kMaxSpm},
+      {"tab 10\ntype 1205 1,5\nclick 1260\n", id::kFaceStockDia},
   };
-  for (const Case& c : cases) EXPECT_EQ(FieldNamedIn(c.message, c.layer), c.field) << c.message;
+  for (const Case& c : cases) {
+    Session s;
+    std::istringstream script(c.script);
+    ASSERT_EQ(s.runner.RunScript(script), 0) << c.script;
+    ASSERT_EQ(s.runner.Messages().size(), 1u) << c.script;
+    EXPECT_EQ(s.runner.form().Focused(kMainForm), c.field) << s.runner.Messages().back();
+  }
 }
 
 TEST(TapData, TheNearestDrillsOnEitherSideWithTheirThread) {

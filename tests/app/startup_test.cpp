@@ -1,4 +1,5 @@
 #include "test_support.h"
+#include "app/program_box.h"
 
 namespace tbx {
 namespace {
@@ -11,7 +12,7 @@ TEST(StartUp, SettingsComeFromTheDefaultFileInNumberForm) {
   ASSERT_TRUE(s.started);
   EXPECT_EQ(s.Text(id::kXToolChange), "4.");
   EXPECT_EQ(s.Text(id::kZToolChange), "7.5");
-  EXPECT_EQ(s.runner.app().pi, 3.141592654);
+  EXPECT_EQ(ContextOf(s.runner.app()).pi, 3.141592654);
   EXPECT_EQ(s.runner.app().program.blockNumber, 10);
   EXPECT_TRUE(s.runner.form().Form(kMainForm)->shown);
 }
@@ -36,7 +37,7 @@ TEST(ShutDown, ExitAndCloseSaveTheSettings) {
   };
   const Case cases[] = {
       {"close after typing", false, false, "4.25\r\n6.\r\n0.\r\n"},
-      {"exit with metric ticked", true, true, "4.25\r\n6.\r\n1.\r\n"},
+      {"exit with metric ticked: the position in mm", true, true, "107.95\r\n152.4\r\n1.\r\n"},
   };
   for (const Case& c : cases) {
     Session s;

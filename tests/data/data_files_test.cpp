@@ -246,29 +246,35 @@ TEST(LoadData, SectionLimits) {
   struct Case {
     const char* why;
     std::string data;
-    std::vector<std::string> messages;
+    std::string message;  // after "[File Error] Error Reading "; the path follows "Data: "
   };
   const std::string drill = "1/4,.25\r\n", thread = "1/4-20,.25,20\r\n",
                     material = "Steel,400,90,200,40\r\n";
   const std::string oneDrill = drill + "eof,0\r\n";
   const Case cases[] = {
-      {"250 drills fit", Repeat(drill, 250) + "eof,0\r\n" + kOneThread + kOneMaterial, {}},
+      {"250 drills fit", Repeat(drill, 250) + "eof,0\r\n" + kOneThread + kOneMaterial, ""},
       {"251 drills do not", Repeat(drill, 251) + "eof,0\r\n" + kOneThread + kOneMaterial,
-       {"[File Error] Error Reading Drill Data"}},
-      {"200 threads fit", oneDrill + Repeat(thread, 200) + kNoThreads + kOneMaterial, {}},
+       "Drill Data: | line 251: more than 250 drills before the section's eof record"},
+      {"200 threads fit", oneDrill + Repeat(thread, 200) + kNoThreads + kOneMaterial, ""},
       {"201 threads do not", oneDrill + Repeat(thread, 201) + kNoThreads + kOneMaterial,
-       {"[File Error] Error Reading Thread Data"}},
-      {"150 materials fit", oneDrill + kOneThread + Repeat(material, 150) + kNoMaterials, {}},
+       "Thread Data: | line 203: more than 200 threads before the section's eof record"},
+      {"150 materials fit", oneDrill + kOneThread + Repeat(material, 150) + kNoMaterials, ""},
       {"151 materials do not", oneDrill + kOneThread + Repeat(material, 151) + kNoMaterials,
-       {"[File Error] Error Reading Material Data"}},
+       "Material Data: | line 155: more than 150 materials before the section's eof record"},
       {"a missing terminator runs past the end into the limit", oneDrill + kOneThread + material,
-       {"[File Error] Error Reading Material Data"}},
+       "Material Data: |: the file ends before the section's eof record"},
   };
   for (const Case& c : cases) {
     Session s(test::kInchDefaults, c.data);
-    EXPECT_EQ(s.runner.Messages(), c.messages) << c.why;
-    EXPECT_EQ(s.started, c.messages.empty()) << c.why;
-    EXPECT_EQ(s.runner.Running(), c.messages.empty()) << c.why;
+    std::vector<std::string> expected;
+    if (!c.message.empty()) {
+      const std::string m = c.message;
+      expected.push_back("[File Error] Error Reading " + m.substr(0, m.find('|')) +
+                         (s.home.path() / "data.txt").string() + m.substr(m.find('|') + 1));
+    }
+    EXPECT_EQ(s.runner.Messages(), expected) << c.why;
+    EXPECT_EQ(s.started, expected.empty()) << c.why;
+    EXPECT_EQ(s.runner.Running(), expected.empty()) << c.why;
   }
 }
 
@@ -334,7 +340,9 @@ TEST(LoadData, OverflowMessageHasNoIcon) {
   IconForm form;
   App app(form, home.path());
   EXPECT_FALSE(StartUp(app));
-  EXPECT_EQ(form.boxes, std::vector<std::string>{"[File Error] Error Reading Drill Data"});
+  ASSERT_EQ(form.boxes.size(), 1u);
+  EXPECT_EQ(form.boxes[0].rfind("[File Error] Error Reading Drill Data: ", 0), 0u) << form.boxes[0];
+  EXPECT_EQ(form.boxes[0].find("(!)"), std::string::npos);
 }
 
 // --- Saving ---------------------------------------------------------------------------------
@@ -376,12 +384,12 @@ TEST(SaveDefaults, WritesTheSettingsBack) {
        "\r\n6.\r\n0.\r\n"},
       {"metric settings on Exit", "100.\r\n150.\r\n1.\r\n", [](JobRunner& r) { r.Click(id::kExit); },
        "100.\r\n150.\r\n1.\r\n"},
-      {"Metric ticked, then Settings OK", test::kInchDefaults,
+      {"Metric ticked, then Settings OK: the position in mm", test::kInchDefaults,
        [](JobRunner& r) {
          r.Click(id::kMetric);
          r.Click(id::kSettingsOk);
        },
-       "4.\r\n6.\r\n1.\r\n"},
+       "101.6\r\n152.4\r\n1.\r\n"},
       {"an odd unit value read is saved as inch", "4.\r\n6.\r\n2.\r\n",
        [](JobRunner& r) { r.Close(); }, "4.\r\n6.\r\n0.\r\n"},
   };

@@ -3,12 +3,16 @@
 #include <sstream>
 #include <vector>
 
+#include "app/machine_settings.h"
 #include "app/startup.h"
+#include "data/toolpath_settings.h"
 #include "test_support.h"
+#include "toolpath/expander.h"
 
 namespace tbx {
 namespace {
 
+namespace fs = std::filesystem;
 using test::Session;
 
 // Material 2 has no HSS speeds, material 3 a fractional carbide threading speed. With only
@@ -104,6 +108,62 @@ TEST(UnitChange, NothingIsConverted) {
   s.runner.Click(id::kCarbide);
   EXPECT_EQ(s.Text(id::kSpm), " 400");
   EXPECT_EQ(s.runner.form().Control(kMainForm, id::kCSinkDrillSize)->items[0], "1/4      0.2500");
+}
+
+// The save that switches units converts what the next start reads in the new units; until
+// the restart the program is still read in the units it was started in.
+TEST(UnitChange, TheSaveThatSwitchesUnitsConvertsTheLengths) {
+  struct Case {
+    std::string defaults;
+    const char* saved;      // default.txt after Settings OK
+    const char* notice;     // its message
+    const char* note;       // the status bar's
+    const char* g76MinCut;  // the box after the restart
+    double g83Clearance;    // the other system's value in toolpath.txt
+  };
+  const Case cases[] = {
+      {test::kInchDefaults, "101.6\r\n152.4\r\n1.\r\n",
+       "[Changing to Metric Settings] The tool-change position X4 Z6 in is saved as X101.6 Z152.4 mm in ",
+       "Metric is ticked: until the restart the program is read in inches", ".0254", 0.254},
+      {test::kMetricShopDefaults, "3.937\r\n5.9055\r\n0.\r\n",
+       "[Changing to Inch Settings] The tool-change position X100 Z150 mm is saved as X3.937 Z5.9055 in in ",
+       "Metric is cleared: until the restart the program is read in mm", ".001", 0.25 / 25.4},
+  };
+  for (const Case& c : cases) {
+    Session s(c.defaults);
+    s.runner.Tab(2);
+    s.runner.Click(id::kThreadOk);
+    const App& app = s.runner.app();
+    const toolpath::ToolpathSettings before = ProgramToolpathSettings(app);
+    const double seconds = toolpath::ExpandProgram(s.Output(), before).seconds;
+    s.runner.Click(id::kMetric);
+    const toolpath::ToolpathSettings after = ProgramToolpathSettings(app);
+    EXPECT_EQ(after.metric, before.metric) << c.saved;
+    EXPECT_EQ(toolpath::ExpandProgram(s.Output(), after).seconds, seconds) << c.saved;
+    EXPECT_EQ(UnitsNote(app), c.note);
+
+    s.runner.Click(id::kSettingsOk);
+    s.runner.Click(id::kSettingsOk);  // the flag is saved already: no second notice
+    const fs::path home = s.home.path();
+    EXPECT_EQ(test::ReadFile(home / "default.txt"), c.saved);
+    ASSERT_EQ(s.runner.Messages().size(), 2u);
+    EXPECT_EQ(s.runner.Messages()[1].rfind(c.notice + (home / "default.txt").string(), 0), 0u)
+        << s.runner.Messages()[1];
+    const MachineSettings saved = LoadMachineSettings(home / "toolpath.txt");
+    EXPECT_NEAR(before.metric ? saved.g83ClearanceInch : saved.g83ClearanceMm, c.g83Clearance, 1e-6);
+
+    // The next start: the position where the machine has it, the thread retracts to it.
+    std::ostringstream out, err;
+    JobRunner again(home, out, err);
+    ASSERT_TRUE(again.Start());
+    EXPECT_EQ(again.app().Text(id::kG76MinCut), c.g76MinCut);
+    const std::string x = again.app().Text(id::kXToolChange), z = again.app().Text(id::kZToolChange);
+    EXPECT_EQ(x + "\r\n" + z + "\r\n", std::string(c.saved).substr(0, x.size() + z.size() + 4));
+    again.Tab(2);
+    again.Click(id::kThreadOk);
+    EXPECT_NE(again.Output().find("G0 X" + x + "\r\nN90 Z" + z + " M9"), std::string::npos) << again.Output();
+    EXPECT_EQ(UnitsNote(again.app()), "");
+  }
 }
 
 class IconForm : public HeadlessForm {

@@ -107,8 +107,8 @@ TEST(JobRunner, BadLinesStopWithStatusTwoAndNoOutput) {
       {"pick 1040 12\n", "line 1: no item 12 in list 1040"},
       {"pick 1040 x\n", "line 1: no item x in list 1040"},
       {"pick 130 1\n", "line 1: control 130 is not a list"},
-      {"tab 13\n", "line 1: tab needs a number from 1 to 12"},
-      {"type abc 1\n", "line 1: 'abc' is not a control id"},
+      {"tab 13\n", "line 1: tab needs a number from 1 to 12 or an operation's name"},
+      {"type abc 1\n", "line 1: 'abc' is neither a control id nor a field key"},
       {"type 305 1\n", "line 1: control 305 is not a text box"},
       {"click 130\n", "line 1: control 130 cannot be clicked"},
   };
@@ -219,8 +219,9 @@ TEST(JobRunner, MachineSettingsAreSavedBesideDefaultsAndReadBack) {
                              (cli.home.path() / "toolpath.txt").string() + " was not saved\n");
   fs::create_directory(cli.home.path() / "toolpath.txt");
   CliRun failed = cli.Script("tab 9\ntype 1505 9000\nclose\n");
-  EXPECT_EQ(failed.status, 0);
-  EXPECT_EQ(failed.err, "[TBX Error] Error Writing Data File " + (cli.home.path() / "toolpath.txt").string() + "\n");
+  EXPECT_EQ(failed.status, 4);
+  EXPECT_EQ(failed.err, "[TBX Error] Error Writing Data File " + (cli.home.path() / "toolpath.txt").string() +
+                            ": Is a directory\n");
   EXPECT_EQ(ReadFile(cli.home.path() / "default.txt"), shippedDefaults);
 }
 

@@ -357,7 +357,7 @@ TEST(ThreadHandlers, ThreadSizeFallsBackToFirstEntry) {
   // A text that names no entry reads record 0, which holds zeros.
   s.runner.Set(id::kThreadSize, "no such size");
   s.runner.app().SetText(id::kThreadMajorDia, "1.");
-  ThreadSizePicked(s.runner.app());
+  FillFromThreadSize(s.runner.app(), id::kThreadSize, id::kThreadMajorDia, id::kThreadPitch);
   EXPECT_EQ(s.Text(id::kThreadMajorDia), ".06");
   EXPECT_EQ(s.Text(id::kThreadPitch), ".0125");
 }

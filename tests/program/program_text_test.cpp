@@ -25,7 +25,6 @@ TEST(ProgramText, OperationIsFramedByToolChangeAndReturn) {
                                  "N50 X0.", "N60 G84 Z-1. F.0625", "N70 X4.", "N80 Z6. M9",
                                  "N90 M1"}));
   EXPECT_EQ(s.runner.app().program.blockNumber, 100);
-  EXPECT_EQ(s.Text(id::kScratch), "");
 }
 
 TEST(ProgramText, ReturnWritesG0OnlyAfterAFeedMove) {

@@ -39,7 +39,7 @@ TEST(Undo, RestoreWithAnEmptyHistoryChangesNothing) {
   RestoreUndo(app);
   EXPECT_EQ(s.Output(), "typed\r\n");
   EXPECT_EQ(app.program.blockNumber, 70);
-  EXPECT_EQ(app.undo.undoCount, 0);
+  EXPECT_EQ(app.undo.Count(), 0);
   EXPECT_FALSE(UndoEnabled(s));
 }
 
@@ -155,12 +155,14 @@ TEST(Undo, RandomRunsMatchAHistoryOfWholeCopies) {
         s.runner.New();
         ref.Restart("");
       } else {
-        ASSERT_TRUE(s.runner.Save(saved));
-        ref.saved = ref.box;
+        // A cut through a multi-byte character is no text Open would take back: not saved.
+        const bool text = IsProgramText(ref.box);
+        ASSERT_EQ(s.runner.Save(saved), text);
+        if (text) ref.saved = ref.box;
       }
       ASSERT_EQ(s.Output(), ref.box);
       ASSERT_EQ(app.program.blockNumber, ref.blockNumber);
-      ASSERT_EQ(app.undo.undoCount, static_cast<int>(ref.entries.size()));
+      ASSERT_EQ(app.undo.Count(), static_cast<int>(ref.entries.size()));
       ASSERT_EQ(UndoEnabled(s), !ref.entries.empty());
       ASSERT_EQ(s.runner.file().Modified(app), ref.box != ref.saved);
     }
