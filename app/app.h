@@ -8,7 +8,7 @@
 
 #include "app/controls.h"
 #include "app/form_model.h"
-#include "app/machine_settings.h"
+#include "app/machine_boxes.h"
 #include "app/operation.h"
 #include "app/program_box.h"
 #include "data/tables.h"

@@ -3,7 +3,7 @@
 #include "app/app.h"
 #include "app/catalogue.h"
 #include "app/field_help.h"
-#include "app/settings.h"
+#include "app/speeds_and_units.h"
 #include "app/startup.h"
 #include "app/tab_reader.h"
 
@@ -58,6 +58,10 @@ void DispatchEvent(App& app, std::string_view form, ControlId control, int messa
 
 void NormalizeField(App& app, ControlId id) {
   const std::string typed = app.Text(id);
+  if (HasDecimalComma(typed)) {
+    app.ui.FieldNote(kMainForm, id, ReadingNote(app.operations, id, typed, typed));
+    return;
+  }
   const std::string shown = BoxText(typed);
   app.SetText(id, shown);
   app.ui.FieldNote(kMainForm, id, ReadingNote(app.operations, id, typed, shown));

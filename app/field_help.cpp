@@ -34,8 +34,17 @@ std::string FieldCaption(const Operations& ops, ControlId id) {
   return ref ? std::string(ref.field->caption) : "Field " + std::to_string(id);
 }
 
+bool HasDecimalComma(std::string_view text) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string_view::npos || comma + 1 >= text.size()) return false;
+  const char next = text[comma + 1];
+  return IsNumberSyntax(text.substr(0, comma)) && next >= '0' && next <= '9';
+}
+
 std::string ReadingNote(const Operations& ops, ControlId id, std::string_view typed,
                         std::string_view shown) {
+  if (HasDecimalComma(typed))
+    return FieldCaption(ops, id) + ": \"" + std::string(typed) + "\" holds a decimal comma: use a point for decimals";
   const bool number = IsNumberSyntax(typed);
   const bool finite = IsPlainNumber(shown);
   if (number && finite) return "";

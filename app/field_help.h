@@ -19,6 +19,10 @@ std::string FieldCaption(const Operations& ops, ControlId id);
 // When a numeric box is left holding `typed` that is not wholly a number, or a number beyond
 // single precision, what it was read as: `X Axis Tool Change: "abc" is not a number and reads
 // as 0`. `shown` is the box's text after it was reformatted. Empty when the text was a number.
+// "1,5": a number written with a decimal comma, which the box rules would read as 1. Someone
+// used to a comma-decimal locale means 1.5, so it is neither reformatted nor used.
+bool HasDecimalComma(std::string_view text);
+
 std::string ReadingNote(const Operations& ops, ControlId id, std::string_view typed,
                         std::string_view shown);
 

@@ -5,7 +5,8 @@
 #include <system_error>
 
 #include "app/app.h"
-#include "app/machine_settings.h"
+#include "app/field_help.h"
+#include "app/machine_boxes.h"
 #include "data/data_files.h"
 #include "data/safe_save.h"
 
@@ -22,24 +23,17 @@ void AddToLists(App& app, std::initializer_list<ControlId> lists, std::string_vi
   for (ControlId list : lists) app.ui.AddItems(kMainForm, list, item, /*splitItems=*/false);
 }
 
-struct ToolChangeBox {
-  ControlId id;
-  const char* name;
-};
-constexpr ToolChangeBox kToolChangeBoxes[] = {{id::kXToolChange, "X Axis Tool Change"},
-                                              {id::kZToolChange, "Z Axis Tool Change"}};
-
 // The tool-change texts show as leaving their boxes would show them; one that is no number
 // stays as read, so that operations refuse it, and is reported rather than taken as 0.
 void LoadDefaults(App& app, const std::filesystem::path& path, const std::string& content) {
   const Defaults d = ReadDefaults(content);
-  for (const auto& [box, text] : {std::pair{kToolChangeBoxes[0], &d.xToolChange},
-                                  std::pair{kToolChangeBoxes[1], &d.zToolChange}}) {
+  for (const auto& [box, text] : {std::pair{id::kXToolChange, &d.xToolChange},
+                                  std::pair{id::kZToolChange, &d.zToolChange}}) {
     if (IsNumberText(*text)) {
-      app.SetText(box.id, BoxText(*text));
+      app.SetText(box, BoxText(*text));
     } else {
-      app.SetText(box.id, *text);
-      app.Error(std::string(box.name) + " in " + path.string() + " is not a number");
+      app.SetText(box, *text);
+      app.Error(FieldCaption(app.operations, box) + " in " + path.string() + " is not a number");
     }
   }
   app.SetCheck(id::kMetric, d.metric);
@@ -113,9 +107,9 @@ void SaveDefaults(App& app) {
     return;
   }
   // Saved as a number, a text that is none would come back as a position of 0.
-  for (const ToolChangeBox& box : kToolChangeBoxes) {
-    if (!IsNumberText(app.Text(box.id))) {
-      app.Error(std::string(box.name) + " must be a number: " + path.string() + " was not saved");
+  for (ControlId box : {id::kXToolChange, id::kZToolChange}) {
+    if (!IsNumberText(app.Text(box))) {
+      app.Error(FieldCaption(app.operations, box) + " must be a number: " + path.string() + " was not saved");
       return;
     }
   }

@@ -1,7 +1,7 @@
 #pragma once
 // Fills shared by several tabs: a thread size or a drill picked from a data-file list.
 #include "app/form_model.h"
-#include "app/settings.h"
+#include "app/speeds_and_units.h"
 
 namespace tbx {
 struct App;

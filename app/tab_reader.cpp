@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "app/catalogue.h"
+#include "app/field_help.h"
 #include "app/program_box.h"
 #include "program/numbers.h"
 
@@ -25,10 +26,7 @@ float TabReader::Single(ControlId id) {
 
 double TabReader::Number(ControlId id) {
   const std::string text = app_.Text(id);
-  // "1,5" reads as 1 by the box rules; someone used to a decimal comma means 1.5.
-  if (IsNumberSyntax(text.substr(0, text.find(','))) && text.find(',') != std::string::npos &&
-      text.find_first_of("0123456789", text.find(',')) != std::string::npos)
-    Blame(id, "{} holds a decimal comma: use a point for decimals");
+  if (HasDecimalComma(text)) Blame(id, "{} holds a decimal comma: use a point for decimals");
   const double value = BoxNumber(text);
   if (!std::isfinite(ToSingle(value))) Blame(id, "{} is out of range");
   return value;

@@ -138,6 +138,18 @@ Defaults ReadDefaults(const std::string& content) {
   return d;
 }
 
+DefaultValues ReadDefaultValues(const std::filesystem::path& defaultFile) {
+  DefaultValues v;
+  const std::optional<std::string> content = ReadWholeFile(defaultFile);
+  v.found = content.has_value();
+  if (!v.found) return v;
+  const Defaults d = ReadDefaults(*content);
+  v.xToolChange = TextToNumber(d.xToolChange);
+  v.zToolChange = TextToNumber(d.zToolChange);
+  v.metric = d.metric;
+  return v;
+}
+
 std::string DefaultsText(double xToolChange, double zToolChange, bool metric) {
   auto line = [](double value) { return FormatNumber(NumberToText(value, 15), 4) + "\r\n"; };
   return line(xToolChange) + line(zToolChange) + line(metric ? 1 : 0);

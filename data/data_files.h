@@ -41,6 +41,15 @@ struct Defaults {
   bool metric = false;
 };
 Defaults ReadDefaults(const std::string& content);
+// The three values of default.txt read without the window: tool-change X and Z and the unit
+// system (a third value rounding to 1 means metric). found is false when there is no file.
+struct DefaultValues {
+  bool found = false;
+  double xToolChange = 4;
+  double zToolChange = 6;
+  bool metric = false;
+};
+DefaultValues ReadDefaultValues(const std::filesystem::path& defaultFile);
 // The text default.txt is saved as.
 std::string DefaultsText(double xToolChange, double zToolChange, bool metric);
 

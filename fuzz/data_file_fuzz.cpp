@@ -5,7 +5,7 @@
 #include <string>
 
 #include "data/data_files.h"
-#include "data/toolpath_settings.h"
+#include "data/machine_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string content(reinterpret_cast<const char*>(data), size);

@@ -8,10 +8,11 @@
 #include <string>
 
 #include "app/first_run.h"
-#include "app/machine_settings.h"
+#include "app/machine_boxes.h"
 #include "app/startup.h"
+#include "data/data_files.h"
 #include "data/safe_save.h"
-#include "data/toolpath_settings.h"
+#include "data/machine_file.h"
 #include "gui/job_runner.h"
 #include "turnbrix_build.h"
 #include "program/numbers.h"

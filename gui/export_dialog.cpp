@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/machine_settings.h"
+#include "app/machine_boxes.h"
 #include "data/safe_save.h"
 #include "toolpath/export.h"
 

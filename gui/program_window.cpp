@@ -21,7 +21,7 @@
 #include "app/app.h"
 #include "app/catalogue.h"
 #include "app/events.h"
-#include "app/machine_settings.h"
+#include "app/machine_boxes.h"
 #include "app/startup.h"
 #include "app/field_help.h"
 #include "gui/export_dialog.h"

@@ -18,7 +18,7 @@
 
 #include "app/app.h"
 #include "app/catalogue.h"
-#include "app/machine_settings.h"
+#include "app/machine_boxes.h"
 #include "gui/qt_form.h"
 #include "gui/qt_preview.h"
 #include "program/numbers.h"

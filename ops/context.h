@@ -1,10 +1,17 @@
 #pragma once
 // What every generator needs besides its own tab's inputs: the values of the always-visible
 // part of the window and the state the program text carries from one operation to the next.
-#include "data/settings.h"
+#include <cmath>
+#include <initializer_list>
+
+#include "program/numbers.h"
 #include "program/program_text.h"
 
 namespace tbx {
+
+namespace key {
+inline constexpr FieldKey kSpm = "shared.spm";
+}  // namespace key
 
 struct OpContext {
   bool metric = false;
@@ -13,5 +20,22 @@ struct OpContext {
   float surfaceSpeed = 0;    // the SPM box in single precision
   ToolChange toolChange;     // the tool and the position the operation returns to
 };
+
+// Refuses the operation, blaming `field`, unless `ok`.
+inline void Require(Operation& op, bool ok, FieldKey field, const char* text) {
+  if (!ok) op.Refuse(field, text);
+}
+
+struct NamedValue {
+  FieldKey field;
+  float value;
+};
+// Refuses the first box that does not hold a finite number ("INF." in a box): "Z Start must
+// be a number".
+inline void RequireNumbers(Operation& op, std::initializer_list<NamedValue> boxes) {
+  for (const NamedValue& box : boxes) {
+    if (!std::isfinite(box.value)) op.Refuse(box.field, "{} must be a number");
+  }
+}
 
 }  // namespace tbx

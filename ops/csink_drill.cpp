@@ -3,6 +3,7 @@
 #include <array>
 
 #include "ops/spindle.h"
+#include "program/block_writer.h"
 #include "program/numbers.h"
 
 namespace tbx {
@@ -31,7 +32,7 @@ float CenterDrillDepth(const CenterDrillSize& size, float body) {
 // Depth of the cone below Z Start for the chosen tool.
 float ConeDepth(const CSinkDrillInputs& in, const OpContext& ctx, Operation& op) {
   if (!in.centerDrill) return ToSingle(PointDepth(in.point, in.csinkDia, ctx.pi));
-  if (!(in.drillDia > 0)) op.Refuse("Drill Diameter must be greater than 0");
+  if (!(in.drillDia > 0)) op.Refuse(key::kCSinkDrillDia, "{} must be greater than 0");
   const CenterDrillSize& size = CenterDrill(in.centerDrillSize);
   // The pilot and length exist in inches only: metric work is converted through them.
   if (ctx.metric) return ToSingle(25.4 * CenterDrillDepth(size, ToSingle(in.drillDia / 25.4)));
@@ -47,17 +48,18 @@ const CenterDrillSize& CenterDrill(int size) {
 Operation CSinkDrillOperation(const CSinkDrillInputs& in, const OpContext& ctx) {
   Operation op(ctx.rapidMode);
   const float approach = in.zStart + in.clearance;
-  const double dwellMs = CheckedDwell(in.dwellSeconds, op);
+  const double dwellMs = CheckedDwell(in.dwellSeconds, key::kCSinkDwell, op);
 
-  op.Comment(in.comment);
-  SpindleBlock(ctx, op, "C'Sink Dia.", in.csinkDia, false);
+  op.Comment(key::kCSinkComment, in.comment);
+  SpindleBlock(ctx, op, key::kCSinkDia, in.csinkDia, false);
   const float depth = ConeDepth(in, ctx, op);
-  op.Block(" G0" + op.Axis('Z', approach));
-  op.Block(" X0");
-  op.Block(" G1" + op.Axis('Z', in.zStart - depth) + op.Feed(in.feed));
-  if (dwellMs != 0) op.Block(" G4" + op.WholeWord('P', dwellMs));
-  op.Block(" G0" + op.Axis('Z', approach));
-  op.RapidMode() = 1;
+  BlockWriter path(op);
+  StartDrilling(path, approach);
+  path.Feed({.z = in.zStart - depth}, in.feed);
+  path.Dwell(dwellMs);
+  path.Rapid({.z = approach});
+  path.Finish();
+  RequireSafeDrilling(op, {{key::kCSinkClearance, in.clearance}}, {key::kCSinkFeed, in.feed});
   return op;
 }
 

@@ -8,6 +8,16 @@
 
 namespace tbx {
 
+namespace key {
+inline constexpr FieldKey kCSinkComment = "csink_drill.comment";
+inline constexpr FieldKey kCSinkDrillDia = "csink_drill.drill_diameter";
+inline constexpr FieldKey kCSinkDia = "csink_drill.c_sink_dia";
+inline constexpr FieldKey kCSinkZStart = "csink_drill.z_start";
+inline constexpr FieldKey kCSinkClearance = "csink_drill.clearance";
+inline constexpr FieldKey kCSinkDwell = "csink_drill.dwell_seconds";
+inline constexpr FieldKey kCSinkFeed = "csink_drill.feedrate";
+}  // namespace key
+
 // One standard combined centre drill (#0 to #8): the texts shown for it and the pilot
 // diameter P and pilot length L (tip to the start of the 60 degree cone) in inches.
 struct CenterDrillSize {

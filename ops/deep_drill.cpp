@@ -1,9 +1,9 @@
 #include "ops/deep_drill.h"
 
 #include <string>
-#include <utility>
 
 #include "ops/spindle.h"
+#include "program/block_writer.h"
 #include "program/numbers.h"
 
 namespace tbx {
@@ -22,38 +22,38 @@ struct Hole {
 
 // Equal Peck: every peck is the first one. % Peck: each a share of the one before, down to
 // the minimum.
-void ManualPeckBlocks(const DeepDrillInputs& in, Operation& op, const Hole& hole,
-                      int fixedBlocks) {
+void ManualPeckBlocks(const DeepDrillInputs& in, Operation& op, BlockWriter& path,
+                      const Hole& hole, int fixedBlocks) {
   float factor = 1;
   float minPeck = hole.maxPeck;
   if (in.mode == PeckMode::Percent) {
     const std::optional<int> percent = WholeNumber16(in.percentPeck, Rounding::HalfEven);
-    if (!percent) op.Refuse("Percent Peck must be between -32768 and 32767");
+    if (!percent) op.Refuse(key::kPercentPeck, "{} must be between -32768 and 32767");
     factor = static_cast<float>(percent.value_or(100)) / 100.0f;
     minPeck = in.peckMin;
   }
-  if (!(hole.maxPeck > 0)) op.Refuse("Peck Value (Max) must be greater than 0");
+  if (!(hole.maxPeck > 0)) op.Refuse(key::kPeckMax, "{} must be greater than 0");
   if (factor < 1 && !(minPeck > 0))
-    op.Refuse("Peck Value (Min) must be greater than 0 when Percent Peck is below 100");
+    op.Refuse(key::kPeckMin,
+              "{} must be greater than 0 when {deep_drill.percent_peck} is below 100");
   if (!op.Refusal().empty()) return;
   const auto pecks = PeckDepths(hole.start, hole.finalZ, hole.maxPeck, minPeck, factor,
                                 static_cast<std::size_t>((kMaxOperationBlocks - fixedBlocks) / 3));
   if (!pecks) {
-    op.Refuse(std::string(factor < 1 ? "Peck Value (Min)" : "Peck Value (Max)") +
-              " is too small: the operation would write more than 9,999 blocks");
+    op.Refuse(factor < 1 ? key::kPeckMin : key::kPeckMax,
+              "{} is too small: the operation would write more than 9,999 blocks");
     return;
   }
 
-  std::string feedWord = op.Feed(hole.feed);  // on the first G1 block only
-  op.Block(op.Axis('Z', hole.start + in.rapidClearance));
+  path.Rapid({.z = hole.start + in.rapidClearance});
   for (float z : *pecks) {
-    op.Block(" G1" + op.Axis('Z', z) + std::exchange(feedWord, ""));
-    op.Block(" G0" + op.Axis('Z', hole.retract));
-    op.Block(op.Axis('Z', z + in.rapidClearance));
+    path.Feed({.z = z}, hole.feed);
+    path.Rapid({.z = hole.retract});
+    path.Rapid({.z = z + in.rapidClearance});
   }
-  op.Block(" G1" + op.Axis('Z', hole.finalZ) + feedWord);
-  if (hole.dwellMs != 0) op.Block(" G4" + op.WholeWord('P', hole.dwellMs));
-  op.Block(" G0" + op.Axis('Z', hole.retract));
+  path.Feed({.z = hole.finalZ}, hole.feed);
+  path.Dwell(hole.dwellMs);
+  path.Rapid({.z = hole.retract});
 }
 
 }  // namespace
@@ -82,23 +82,30 @@ Operation DeepDrillOperation(const DeepDrillInputs& in, const OpContext& ctx) {
   hole.finalZ = ToSingle(hole.start + in.depth - PointDepth(in.point, in.drillDia, ctx.pi));
   hole.maxPeck = in.peckMax;
   hole.feed = in.feed;
-  hole.dwellMs = CheckedDwell(in.dwellSeconds, op);
+  hole.dwellMs = CheckedDwell(in.dwellSeconds, key::kDeepDwell, op);
 
-  op.Comment(in.comment);
-  SpindleBlock(ctx, op, "Drill Diameter", in.drillDia, true);
-  op.Block(" G0" + op.Axis('Z', hole.retract));
-  op.Block(" X0");
+  op.Comment(key::kDeepComment, in.comment);
+  SpindleBlock(ctx, op, key::kDeepDrillDia, in.drillDia, true);
+  BlockWriter path(op);
+  StartDrilling(path, hole.retract);
   if (in.mode == PeckMode::G83) {
-    op.Block(" G83" + op.Axis('Z', hole.finalZ) + op.Axis('Q', hole.maxPeck) +
-             (hole.dwellMs != 0 ? op.WholeWord('P', hole.dwellMs) : "") +
-             op.Feed(hole.feed));
-    op.Block(" G80" + op.Axis('Z', hole.retract));
+    path.Cycle(" G83" + op.Axis('Z', hole.finalZ) + op.Axis('Q', hole.maxPeck) +
+               (hole.dwellMs != 0 ? op.WholeWord('P', hole.dwellMs) : "") + op.Feed(hole.feed));
+    path.CancelCycle({.z = hole.retract});
+    // A peck of 0 never reaches the bottom (the manual modes refuse it as they count pecks).
+    Require(op, hole.maxPeck > 0, key::kPeckMax, "{} must be greater than 0");
   } else {
     const int fixedBlocks =
         kFixedManualBlocks + (in.comment.empty() ? 0 : 1) + (hole.dwellMs != 0 ? 1 : 0);
-    ManualPeckBlocks(in, op, hole, fixedBlocks);
+    ManualPeckBlocks(in, op, path, hole, fixedBlocks);
   }
-  op.RapidMode() = 1;
+  path.Finish();
+  Require(op, in.depth < 0, key::kDeepDepth,
+          "{} must be below 0: the hole goes down from {deep_drill.start}");
+  RequireSafeDrilling(op,
+                      {{key::kDeepZClearance, in.zClearance},
+                       {key::kRapidClearance, in.rapidClearance}},
+                      {key::kDeepFeed, in.feed});
   return op;
 }
 

@@ -9,6 +9,20 @@
 
 namespace tbx {
 
+namespace key {
+inline constexpr FieldKey kDeepComment = "deep_drill.comment";
+inline constexpr FieldKey kDeepDrillDia = "deep_drill.drill_diameter";
+inline constexpr FieldKey kDeepStart = "deep_drill.start";
+inline constexpr FieldKey kDeepDepth = "deep_drill.depth";
+inline constexpr FieldKey kDeepZClearance = "deep_drill.z_abs_clearance";
+inline constexpr FieldKey kRapidClearance = "deep_drill.rapid_clearance";
+inline constexpr FieldKey kPeckMax = "deep_drill.peck_value_max";
+inline constexpr FieldKey kPeckMin = "deep_drill.peck_value_min";
+inline constexpr FieldKey kPercentPeck = "deep_drill.percent_peck";
+inline constexpr FieldKey kDeepDwell = "deep_drill.dwell_seconds";
+inline constexpr FieldKey kDeepFeed = "deep_drill.feedrate";
+}  // namespace key
+
 enum class PeckMode { G83, Equal, Percent };
 
 struct DeepDrillInputs {

@@ -17,6 +17,19 @@ double PointDepth(DrillPoint point, float diameter, double pi) {
   return diameter / 2.0 * std::tan((90 - halfAngle) * pi / 180);
 }
 
+void StartDrilling(BlockWriter& path, float z) {
+  path.StateCode();
+  path.Rapid({.z = z});
+  path.RapidToCentre();
+}
+
+void RequireSafeDrilling(Operation& op, std::initializer_list<NamedValue> clearances,
+                         NamedValue feed) {
+  for (const NamedValue& clearance : clearances)
+    Require(op, clearance.value >= 0, clearance.field, "{} must be 0 or more");
+  Require(op, feed.value > 0, feed.field, "{} must be greater than 0");
+}
+
 double DwellMilliseconds(float seconds) {
   const float ms = 1000.0f * seconds;
   // Not finite: handed on as it is so that the P word refuses the operation.
@@ -24,10 +37,10 @@ double DwellMilliseconds(float seconds) {
   return std::trunc(TextToNumber(FormatValue(ms, 4)));
 }
 
-double CheckedDwell(float seconds, Operation& op) {
+double CheckedDwell(float seconds, FieldKey field, Operation& op) {
   const double ms = DwellMilliseconds(seconds);
   // Ten million milliseconds and more print in exponent form.
-  if (!(std::fabs(ms) < 1e7)) op.Refuse("Dwell Seconds must be less than 10000");
+  if (!(std::fabs(ms) < 1e7)) op.Refuse(field, "{} must be less than 10000");
   return ms;
 }
 

@@ -1,31 +1,33 @@
 #include "ops/face.h"
 
 #include <algorithm>
-#include <optional>
 
-#include "ops/lathe_path.h"
+#include "ops/pass_levels.h"
+#include "program/block_writer.h"
 
 namespace tbx {
 
 namespace {
 
 void Refusals(const FaceInputs& in, Operation& op) {
-  RequireNumbers(op, {{"Stock Dia", in.stockDia}, {"End Dia", in.endDia},
-                      {"Z Start", in.zStart}, {"Z Final", in.zFinal},
-                      {"Depth of Cut", in.depthOfCut}, {"Finish Allowance", in.finishAllowance},
-                      {"Rough Feed", in.roughFeed}, {"Finish Feed", in.finishFeed},
-                      {"X Clearance", in.xClearance}, {"Z Clearance", in.zClearance}});
-  Require(op, in.endDia >= 0, "End Dia must be 0 or more");
-  Require(op, in.endDia <= in.stockDia, "End Dia must not be above Stock Dia");
-  Require(op, in.zFinal <= in.zStart, "Z Final must not be above Z Start");
-  Require(op, in.depthOfCut > 0, "Depth of Cut must be greater than 0");
-  Require(op, in.finishAllowance >= 0, "Finish Allowance must be 0 or more");
+  RequireNumbers(op, {{key::kFaceStockDia, in.stockDia}, {key::kFaceEndDia, in.endDia},
+                      {key::kFaceZStart, in.zStart}, {key::kFaceZFinal, in.zFinal},
+                      {key::kFaceDepthOfCut, in.depthOfCut},
+                      {key::kFaceFinishAllowance, in.finishAllowance},
+                      {key::kFaceRoughFeed, in.roughFeed}, {key::kFaceFinishFeed, in.finishFeed},
+                      {key::kFaceXClearance, in.xClearance},
+                      {key::kFaceZClearance, in.zClearance}});
+  Require(op, in.endDia >= 0, key::kFaceEndDia, "{} must be 0 or more");
+  Require(op, in.endDia <= in.stockDia, key::kFaceEndDia, "{} must not be above {face.stock_dia}");
+  Require(op, in.zFinal <= in.zStart, key::kFaceZFinal, "{} must not be above {face.z_start}");
+  Require(op, in.depthOfCut > 0, key::kFaceDepthOfCut, "{} must be greater than 0");
+  Require(op, in.finishAllowance >= 0, key::kFaceFinishAllowance, "{} must be 0 or more");
   Require(op, in.finishAllowance <= in.depthOfCut,
-          "Finish Allowance must not be more than Depth of Cut");
-  Require(op, in.roughFeed > 0, "Rough Feed must be greater than 0");
-  Require(op, in.finishFeed > 0, "Finish Feed must be greater than 0");
-  Require(op, in.xClearance > 0, "X Clearance must be greater than 0");
-  Require(op, in.zClearance > 0, "Z Clearance must be greater than 0");
+          key::kFaceFinishAllowance, "{} must not be more than {face.depth_of_cut}");
+  Require(op, in.roughFeed > 0, key::kFaceRoughFeed, "{} must be greater than 0");
+  Require(op, in.finishFeed > 0, key::kFaceFinishFeed, "{} must be greater than 0");
+  Require(op, in.xClearance > 0, key::kFaceXClearance, "{} must be greater than 0");
+  Require(op, in.zClearance > 0, key::kFaceZClearance, "{} must be greater than 0");
 }
 
 }  // namespace
@@ -38,17 +40,17 @@ Operation FaceOperation(const FaceInputs& in, const OpContext& ctx) {
   const double zRough = std::min<double>(in.zStart, in.zFinal + double(in.finishAllowance));
   const std::vector<double> roughZ = PassLevels(op, in.zStart, zRough, in.depthOfCut);
 
-  op.Comment(in.comment);
-  TurningSpindleBlock(ctx, op, "Stock Dia", in.stockDia, in.spindle);
-  LathePath path(op);
+  op.Comment(key::kFaceComment, in.comment);
+  TurningSpindleBlock(ctx, op, key::kFaceStockDia, in.stockDia, in.spindle, key::kFaceMaxRpm);
+  BlockWriter path(op);
   // Each pass: down beside the stock, across the face to End Dia, off the face, back out.
   auto pass = [&](double z, double feed) {
-    path.Rapid(std::nullopt, z);
-    path.Feed(in.endDia, std::nullopt, feed);
-    path.Rapid(std::nullopt, z + in.zClearance);
-    path.Rapid(xClear, std::nullopt);
+    path.Rapid({.z = z});
+    path.Feed({.x = in.endDia}, feed);
+    path.Rapid({.z = z + in.zClearance});
+    path.Rapid({.x = xClear});
   };
-  path.Rapid(xClear, std::nullopt);
+  path.Rapid({.x = xClear});
   for (double z : roughZ) pass(z, in.roughFeed);
   pass(in.zFinal, in.finishFeed);
   path.Finish();

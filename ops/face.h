@@ -7,6 +7,21 @@
 
 namespace tbx {
 
+namespace key {
+inline constexpr FieldKey kFaceComment = "face.comment";
+inline constexpr FieldKey kFaceStockDia = "face.stock_dia";
+inline constexpr FieldKey kFaceEndDia = "face.end_dia";
+inline constexpr FieldKey kFaceZStart = "face.z_start";
+inline constexpr FieldKey kFaceZFinal = "face.z_final";
+inline constexpr FieldKey kFaceDepthOfCut = "face.depth_of_cut";
+inline constexpr FieldKey kFaceFinishAllowance = "face.finish_allowance";
+inline constexpr FieldKey kFaceRoughFeed = "face.rough_feed";
+inline constexpr FieldKey kFaceFinishFeed = "face.finish_feed";
+inline constexpr FieldKey kFaceXClearance = "face.x_clearance";
+inline constexpr FieldKey kFaceZClearance = "face.z_clearance";
+inline constexpr FieldKey kFaceMaxRpm = "face.max_rpm";
+}  // namespace key
+
 // The ring or disc from Stock Dia to End Dia between Z Start (the stock face) and Z Final.
 struct FaceInputs {
   std::string comment;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ops/spindle.h"
+#include "program/block_writer.h"
 
 namespace tbx {
 
@@ -39,24 +40,35 @@ struct Geometry {
 // One wall of the finish pass, from above the corner down to the bottom and along it to the
 // last plunge. The corner is broken by a chamfer or a radius of `size`; outside, the right
 // wall's arc turns counter-clockwise (G3) into the wall and inside clockwise; the left wall
-// mirrors both.
-void FinishWall(Operation& op, const Geometry& g, float xIncClr, bool right, float size,
-                bool radius, const std::string& endZ) {
+// mirrors both. The breaks state the codes their moves have always carried.
+void FinishWall(BlockWriter& path, const Geometry& g, const GrooveInputs& in, bool right,
+                float size, bool radius) {
   const float zWall = right ? g.zR : g.zL;
   if (size == 0) {
-    op.Block(op.Axis('Z', zWall));
+    path.Rapid({.z = zWall});
   } else if (!radius) {
-    op.Block(op.Axis('Z', right ? g.zR + xIncClr + size : g.zL - (xIncClr + size)));
-    op.Block(" G1" + op.Axis('X', g.XBreak(size)) + op.Axis('Z', zWall));
+    path.Rapid({.z = right ? g.zR + in.xIncClr + size : g.zL - (in.xIncClr + size)});
+    path.Feed({g.XBreak(size), zWall}, in.feed);
+    path.StateCode();
   } else {
-    op.Block(" G0" + op.Axis('Z', right ? zWall + size : zWall - size));
-    op.Block(" G1" + op.Axis('X', g.xTop));
-    op.Block((right == g.inside ? " G2" : " G3") + op.Axis('X', g.XBreak(size)) +
-             op.Axis('Z', zWall) + op.Axis('I', g.inside ? size : -size));
+    path.StateCode();
+    path.Rapid({.z = right ? zWall + size : zWall - size});
+    path.Feed({.x = g.xTop}, in.feed);
+    path.Arc(right == g.inside, {g.XBreak(size), zWall}, g.inside ? size : -size, in.feed);
   }
-  op.Block(" G1" + op.Axis('X', g.xBottom));
-  op.Block(endZ);
-  op.Block(" G0" + op.Axis('X', g.xClear));
+  path.Feed({.x = g.xBottom}, in.feed);
+  path.Feed({.z = g.zLast}, in.feed);
+  path.Rapid({.x = g.xClear});
+}
+
+// Refusals of what the groove would run into, checked once its blocks are built so that the
+// refusals before keep their words.
+void RequireSafeGroove(Operation& op, const GrooveInputs& in) {
+  Require(op, in.xIncClr >= 0, key::kXIncClr, "{} must be 0 or more");
+  Require(op, !in.inside || in.zAbsClr >= 0, key::kZAbsClr, "{} must be 0 or more");
+  Require(op, in.feed > 0, key::kGrooveFeed, "{} must be greater than 0");
+  Require(op, in.toolWidth <= in.grooveWidth, key::kToolWidth,
+          "{} must not be more than {groove.groove_width}");
 }
 
 }  // namespace
@@ -85,48 +97,55 @@ Operation GrooveOperation(const GrooveInputs& in, const OpContext& ctx) {
 
   // The plunge row must be able to reach zLast before any block is built: a row that never
   // ends would otherwise hang, a huge one build millions of blocks only to be refused.
-  const std::string endZ = op.Axis('Z', g.zLast);
-  const std::string startZ = op.Axis('Z', g.z1);
+  // (The words of its ends are formed first, so that one out of range is named first.)
+  op.Axis('Z', g.zLast);
+  op.Axis('Z', g.z1);
   if (g.z1 > g.zLast && !(in.percentStep > 0 && in.toolWidth > 0)) {
-    op.Refuse("% Step and Tool Width must be greater than 0");
+    op.Refuse(key::kPercentStep, "{} and {groove.tool_width} must be greater than 0");
   }
   std::vector<float> plunges;
   if (op.Refusal().empty()) {
     plunges = PlungePositions(g.z1, g.zLast, g.step);
     if (plunges.empty()) {
       // Same words as the exact count that WriteOperation makes for rows that nearly fit.
-      op.Refuse(g.step > 0 ? kTooManyBlocks : "% Step and Tool Width must be greater than 0");
+      if (g.step > 0) {
+        op.Refuse({}, kTooManyBlocks);
+      } else {
+        op.Refuse(key::kPercentStep, "{} and {groove.tool_width} must be greater than 0");
+      }
     }
   }
   if (!op.Refusal().empty()) return op;
 
-  op.Comment(in.comment);
-  SpindleBlock(ctx, op, "Major Dia", in.majorDia, true);
+  op.Comment(key::kGrooveComment, in.comment);
+  SpindleBlock(ctx, op, key::kGrooveMajorDia, in.majorDia, true);
+  BlockWriter path(op);
+  path.StateCode();
   if (in.inside) {
-    op.Block(" G0" + op.Axis('Z', in.zAbsClr));
-    op.Block(op.Axis('X', g.xClear));
-    op.Block(startZ);
+    path.Rapid({.z = in.zAbsClr});
+    path.Rapid({.x = g.xClear});
+    path.Rapid({.z = g.z1});
   } else {
-    op.Block(" G0" + startZ);
-    op.Block(op.Axis('X', g.xClear));
+    path.Rapid({.z = g.z1});
+    path.Rapid({.x = g.xClear});
   }
 
-  // Only the first plunge carries the feed; it stays modal for the rest.
   for (std::size_t i = 0; i < plunges.size(); ++i) {
-    if (i > 0) op.Block(op.Axis('Z', plunges[i]));
-    std::string feedWord = i == 0 && in.feed != 0 ? op.Feed(in.feed) : "";
-    op.Block(" G1" + op.Axis('X', g.xRough) + feedWord);
-    op.Block(" G0" + op.Axis('X', g.xClear));
+    if (i > 0) path.Rapid({.z = plunges[i]});
+    path.Feed({.x = g.xRough}, in.feed);
+    path.Rapid({.x = g.xClear});
   }
 
   if (in.finishPass) {
     op.Block(" ( FINISH PASS )");
-    FinishWall(op, g, in.xIncClr, true, in.rightSize, in.rightRadius, endZ);
-    FinishWall(op, g, in.xIncClr, false, in.leftSize, in.leftRadius, endZ);
-    op.RapidMode() = 1;
+    FinishWall(path, g, in, true, in.rightSize, in.rightRadius);
+    FinishWall(path, g, in, false, in.leftSize, in.leftRadius);
   }
 
-  if (in.inside) op.Block(op.Axis('Z', in.zAbsClr));
+  if (in.inside) path.Rapid({.z = in.zAbsClr});
+  // Without a finish pass the return keeps the rapid rule as the operation found it.
+  if (in.finishPass) path.Finish();
+  RequireSafeGroove(op, in);
   return op;
 }
 

@@ -6,6 +6,25 @@
 
 namespace tbx {
 
+namespace key {
+inline constexpr FieldKey kGrooveComment = "groove.comment";
+inline constexpr FieldKey kGrooveMajorDia = "groove.major_dia";
+inline constexpr FieldKey kGrooveMinorDia = "groove.minor_dia";
+inline constexpr FieldKey kGrooveZStart = "groove.z_start";
+inline constexpr FieldKey kZAbsClr = "groove.z_abs_clr";
+inline constexpr FieldKey kXIncClr = "groove.x_inc_clr";
+inline constexpr FieldKey kGrooveWidth = "groove.groove_width";
+inline constexpr FieldKey kToolWidth = "groove.tool_width";
+inline constexpr FieldKey kPercentStep = "groove.step";
+inline constexpr FieldKey kGrooveFeed = "groove.feedrate";
+inline constexpr FieldKey kXBottomStock = "groove.x_bottom_stock";
+inline constexpr FieldKey kZWallStock = "groove.z_wall_stock";
+inline constexpr FieldKey kRightSize = "groove.right";
+inline constexpr FieldKey kLeftSize = "groove.left";
+inline constexpr FieldKey kRightToggle = "groove.right_radius";
+inline constexpr FieldKey kLeftToggle = "groove.left_radius";
+}  // namespace key
+
 struct GrooveInputs {
   std::string comment;
   bool inside = false;

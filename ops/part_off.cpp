@@ -1,29 +1,32 @@
 #include "ops/part_off.h"
 
-#include <optional>
 
-#include "ops/lathe_path.h"
+#include "ops/pass_levels.h"
+#include "program/block_writer.h"
 
 namespace tbx {
 
 namespace {
 
 void Refusals(const PartOffInputs& in, Operation& op) {
-  RequireNumbers(op, {{"Stock Dia", in.stockDia}, {"End Dia", in.endDia},
-                      {"Z Position", in.zPosition}, {"Tool Width", in.toolWidth},
-                      {"Peck", in.peck}, {"Feed", in.feed},
-                      {"Reduced Feed Dia", in.reducedFeedDia}, {"Reduced Feed", in.reducedFeed},
-                      {"Chamfer", in.chamfer}, {"Clearance", in.clearance}});
-  Require(op, in.endDia >= 0, "End Dia must be 0 or more");
-  Require(op, in.endDia <= in.stockDia, "End Dia must not be above Stock Dia");
-  Require(op, in.toolWidth > 0, "Tool Width must be greater than 0");
-  Require(op, in.peck >= 0, "Peck must be 0 or more");
-  Require(op, in.feed > 0, "Feed must be greater than 0");
-  Require(op, in.reducedFeed > 0, "Reduced Feed must be greater than 0");
-  Require(op, in.chamfer >= 0, "Chamfer must be 0 or more");
+  RequireNumbers(op, {{key::kPartStockDia, in.stockDia}, {key::kPartEndDia, in.endDia},
+                      {key::kPartZPosition, in.zPosition}, {key::kPartToolWidth, in.toolWidth},
+                      {key::kPartPeck, in.peck}, {key::kPartFeed, in.feed},
+                      {key::kPartReducedFeedDia, in.reducedFeedDia},
+                      {key::kPartReducedFeed, in.reducedFeed},
+                      {key::kPartChamfer, in.chamfer}, {key::kPartClearance, in.clearance}});
+  Require(op, in.endDia >= 0, key::kPartEndDia, "{} must be 0 or more");
+  Require(op, in.endDia <= in.stockDia, key::kPartEndDia,
+          "{} must not be above {part_off.stock_dia}");
+  Require(op, in.toolWidth > 0, key::kPartToolWidth, "{} must be greater than 0");
+  Require(op, in.peck >= 0, key::kPartPeck, "{} must be 0 or more");
+  Require(op, in.feed > 0, key::kPartFeed, "{} must be greater than 0");
+  Require(op, in.reducedFeed > 0, key::kPartReducedFeed, "{} must be greater than 0");
+  Require(op, in.chamfer >= 0, key::kPartChamfer, "{} must be 0 or more");
   Require(op, 2.0 * in.chamfer <= double(in.stockDia) - in.endDia,
-          "Chamfer must not be more than half of Stock Dia - End Dia");
-  Require(op, in.clearance > 0, "Clearance must be greater than 0");
+          key::kPartChamfer,
+          "{} must not be more than half of {part_off.stock_dia} - {part_off.end_dia}");
+  Require(op, in.clearance > 0, key::kPartClearance, "{} must be greater than 0");
 }
 
 }  // namespace
@@ -41,35 +44,35 @@ Operation PartOffOperation(const PartOffInputs& in, const OpContext& ctx) {
   const double chipBreak = in.peck;
   auto feedAt = [&](double dia) { return dia < in.reducedFeedDia ? in.reducedFeed : in.feed; };
 
-  op.Comment(in.comment);
-  TurningSpindleBlock(ctx, op, "Stock Dia", in.stockDia, in.spindle);
-  LathePath path(op);
+  op.Comment(key::kPartComment, in.comment);
+  TurningSpindleBlock(ctx, op, key::kPartStockDia, in.stockDia, in.spindle, key::kPartMaxRpm);
+  BlockWriter path(op);
   // The plunge changes to Reduced Feed where it crosses Reduced Feed Dia.
   double at = xClear;
   auto plungeTo = [&](double dia) {
     if (at > in.reducedFeedDia && in.reducedFeedDia > dia) {
-      path.Feed(in.reducedFeedDia, std::nullopt, in.feed);
+      path.Feed({.x = in.reducedFeedDia}, in.feed);
     }
-    path.Feed(dia, std::nullopt, feedAt(dia));
+    path.Feed({.x = dia}, feedAt(dia));
     at = dia;
   };
-  path.Rapid(xClear, std::nullopt);
+  path.Rapid({.x = xClear});
   if (in.chamfer > 0) {
     // Down the chamfer's line from outside the stock, the blade's part-side corner leading.
-    path.Rapid(std::nullopt, double(in.zPosition) + in.chamfer + in.clearance);
-    path.Feed(surface, in.zPosition, feedAt(surface));
+    path.Rapid({.z = double(in.zPosition) + in.chamfer + in.clearance});
+    path.Feed({surface, in.zPosition}, feedAt(surface));
     at = surface;
   } else {
-    path.Rapid(std::nullopt, in.zPosition);
+    path.Rapid({.z = in.zPosition});
   }
   for (std::size_t k = 0; k < pecks.size(); ++k) {
     plungeTo(pecks[k]);
     if (k + 1 < pecks.size()) {
-      path.Rapid(pecks[k] + chipBreak, std::nullopt);
+      path.Rapid({.x = pecks[k] + chipBreak});
       at = pecks[k] + chipBreak;
     }
   }
-  path.Rapid(xClear, std::nullopt);
+  path.Rapid({.x = xClear});
   path.Finish();
   return op;
 }

@@ -7,6 +7,21 @@
 
 namespace tbx {
 
+namespace key {
+inline constexpr FieldKey kPartComment = "part_off.comment";
+inline constexpr FieldKey kPartStockDia = "part_off.stock_dia";
+inline constexpr FieldKey kPartEndDia = "part_off.end_dia";
+inline constexpr FieldKey kPartZPosition = "part_off.z_position";
+inline constexpr FieldKey kPartToolWidth = "part_off.tool_width";
+inline constexpr FieldKey kPartPeck = "part_off.peck";
+inline constexpr FieldKey kPartFeed = "part_off.feed";
+inline constexpr FieldKey kPartReducedFeedDia = "part_off.reduced_feed_dia";
+inline constexpr FieldKey kPartReducedFeed = "part_off.reduced_feed";
+inline constexpr FieldKey kPartChamfer = "part_off.chamfer";
+inline constexpr FieldKey kPartClearance = "part_off.clearance";
+inline constexpr FieldKey kPartMaxRpm = "part_off.max_rpm";
+}  // namespace key
+
 // Z Position is the Z of the finished part's back face and the programmed Z: the blade's edge
 // on the part's side, its width lying toward the chuck.
 struct PartOffInputs {

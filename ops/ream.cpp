@@ -1,5 +1,6 @@
 #include "ops/ream.h"
 
+#include "ops/drilling.h"
 #include "ops/spindle.h"
 
 namespace tbx {
@@ -10,18 +11,19 @@ Operation ReamOperation(const ReamInputs& in, const OpContext& ctx) {
   const float bottom = in.depth - in.rapidClearance;
   Operation op(ctx.rapidMode);
 
-  op.Comment(in.comment);
-  SpindleBlock(ctx, op, "Reamer Diameter", in.reamerDia, true);
-  op.Block(" G0" + op.Axis('Z', approach));
-  op.Block(" X0");
-  op.Block(" G1" + op.Axis('Z', bottom) + op.Feed(in.feed));
+  op.Comment(key::kReamComment, in.comment);
+  SpindleBlock(ctx, op, key::kReamerDia, in.reamerDia, true);
+  BlockWriter path(op);
+  StartDrilling(path, approach);
+  path.Feed({.z = bottom}, in.feed);
   if (in.feedOut) {
-    op.Block(op.Axis('Z', approach));  // still G1: withdrawn at feed
-    op.RapidMode() = 0;
+    path.Feed({.z = approach}, in.feed);
   } else {
-    op.Block(" G0" + op.Axis('Z', approach));
-    op.RapidMode() = 1;
+    path.Rapid({.z = approach});
   }
+  path.Finish();
+  RequireSafeDrilling(op, {{key::kReamRapidClearance, in.rapidClearance}},
+                      {key::kReamFeed, in.feed});
   return op;
 }
 

@@ -6,6 +6,15 @@
 
 namespace tbx {
 
+namespace key {
+inline constexpr FieldKey kReamComment = "ream.comment";
+inline constexpr FieldKey kReamerDia = "ream.reamer_diameter";
+inline constexpr FieldKey kReamZStart = "ream.z_start";
+inline constexpr FieldKey kReamDepth = "ream.z_hole_depth";
+inline constexpr FieldKey kReamRapidClearance = "ream.rapid_clearance";
+inline constexpr FieldKey kReamFeed = "ream.feedrate";
+}  // namespace key
+
 struct ReamInputs {
   std::string comment;
   float reamerDia = 0;

@@ -20,9 +20,17 @@ std::optional<int> WholeNumber16(double value, Rounding rounding);
 // SPM as a whole number from 0 to 32767, or a refusal of the operation.
 std::optional<int> WholeSurfaceSpeed(const OpContext& ctx, Operation& op);
 
-// Refuses a diameter of 0 or less (named by its caption) and a negative or (wholeSpm)
+// Refuses, blaming `field`, a speed whose S word is 0: the feed-per-revolution moves after it
+// would never move.
+void RequireTurning(Operation& op, double speed, FieldKey field);
+// The speed block, " G97 S<speed>" or " G96 S<speed>", and the direction word, under
+// RequireTurning.
+void SpeedBlock(Operation& op, std::string_view code, double speed, FieldKey field,
+                std::string_view direction);
+
+// Refuses a diameter of 0 or less (blaming `diameterField`) and a negative or (wholeSpm)
 // out-of-range SPM; otherwise appends the spindle block " G97 S.." and the direction word.
-void SpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameterCaption,
+void SpindleBlock(const OpContext& ctx, Operation& op, FieldKey diameterField,
                   float diameter, bool wholeSpm, std::string_view direction = " M3");
 
 }  // namespace tbx
@@ -36,10 +44,11 @@ struct SurfaceSpeedMode {
 };
 
 // Refuses what SpindleBlock refuses (SPM taken as a whole number). Fixed rpm: SpindleBlock at
-// the largest diameter the operation cuts. Constant Surface Speed: the cap first, so that the
-// spindle never runs past it, then the speed: " G50 S<Max RPM>", " G96 S<SPM>" and direction.
-void TurningSpindleBlock(const OpContext& ctx, Operation& op, std::string_view diameterCaption,
-                         float diameter, const SurfaceSpeedMode& mode,
+// the largest diameter the operation cuts. Constant Surface Speed: the cap (the tab's Max RPM,
+// `maxRpmField`) first, so that the spindle never runs past it, then the speed:
+// " G50 S<Max RPM>", " G96 S<SPM>" and direction.
+void TurningSpindleBlock(const OpContext& ctx, Operation& op, FieldKey diameterField,
+                         float diameter, const SurfaceSpeedMode& mode, FieldKey maxRpmField,
                          std::string_view direction = " M3");
 
 }  // namespace tbx

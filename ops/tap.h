@@ -6,6 +6,15 @@
 
 namespace tbx {
 
+namespace key {
+inline constexpr FieldKey kTapComment = "tap.comment";
+inline constexpr FieldKey kTapMajorDia = "tap.major_diameter";
+inline constexpr FieldKey kTapPitch = "tap.pitch";
+inline constexpr FieldKey kTapZStart = "tap.z_start";
+inline constexpr FieldKey kTapDepth = "tap.tap_depth";
+inline constexpr FieldKey kTapClearance = "tap.clearance";
+}  // namespace key
+
 // G84 canned cycle, or the tap fed in and backed out with G32 or G33.
 enum class TapCode { G84, G32, G33 };
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ops/spindle.h"
+#include "program/block_writer.h"
 #include "program/numbers.h"
 
 namespace tbx {
@@ -37,6 +38,11 @@ struct Thread {
   float approachX = 0;
   // Further starts begin one pitch farther from the cut.
   float startSign = 1;
+
+  // Inside threads cut pass by pass go to a shallower depth from an untruncated major
+  // diameter.
+  float PassDepth() const { return inside ? vHeight * 0.56f : depth; }
+  float PassMinorDia() const { return inside ? majorDia - 2 * PassDepth() : minorDia; }
 };
 
 // A value as FormatNumber prints it with 0 places, without the point: the digits of the OT
@@ -67,34 +73,34 @@ bool ReadThread(const ThreadInputs& in, const OpContext& ctx, Operation& op, Thr
   t.spm = ctx.surfaceSpeed;
 
   if (!(t.majorDia > 0)) {
-    op.Refuse("Major Dia must be greater than 0");
+    op.Refuse(key::kThreadMajorDia, "{} must be greater than 0");
     return false;
   }
   if (!std::isfinite(t.majorDia)) {
-    op.Refuse("Major Dia is too large");
+    op.Refuse(key::kThreadMajorDia, "{} is too large");
     return false;
   }
   if (t.pitch == 0) {
-    op.Refuse("Pitch must not be 0");
+    op.Refuse(key::kThreadPitch, "{} must not be 0");
     return false;
   }
   if (t.zEnd == t.zStart) {
-    op.Refuse("Z End must differ from Z Start");
+    op.Refuse(key::kThreadZEnd, "{} must differ from {thread.z_start}");
     return false;
   }
   if (!(in.leads >= 1)) {
-    op.Refuse("Leads must be at least 1");
+    op.Refuse(key::kLeads, "{} must be at least 1");
     return false;
   }
   const std::optional<int> leads = WholeNumber16(in.leads, Rounding::Down);
   if (!leads) {
-    op.Refuse("Leads must be at most 32767");
+    op.Refuse(key::kLeads, "{} must be at most 32767");
     return false;
   }
   t.leads = *leads;
   const std::optional<int> maxSpm = WholeNumber16(in.maxSpm, Rounding::Down);
   if (!maxSpm) {
-    op.Refuse("Max SPM must be from -32768 to 32767");
+    op.Refuse(key::kMaxSpm, "{} must be from -32768 to 32767");
     return false;
   }
   t.maxSpm = *maxSpm;
@@ -113,29 +119,39 @@ bool ReadThread(const ThreadInputs& in, const OpContext& ctx, Operation& op, Thr
   return true;
 }
 
-// The speed block's S value, or a refusal when the cap or the speed leaves what a spindle can
-// be told.
-bool CappedSpindleSpeed(const OpContext& ctx, Operation& op, const Thread& t, double& speed) {
+// The speed block's S value and the box that set it (Max SPM when its cap is the lower), or a
+// refusal when the cap or the speed leaves what a spindle can be told.
+bool CappedSpindleSpeed(const OpContext& ctx, Operation& op, const Thread& t, double& speed,
+                        FieldKey& speedField) {
   // The surface speed at which the spindle turns Max SPM / lead revolutions a minute.
   const float perLead = 1.0f / t.lead;
   if (!std::isfinite(perLead)) {
-    op.Refuse("Pitch must not be 0");
+    op.Refuse(key::kThreadPitch, "{} must not be 0");
     return false;
   }
   const double cap = std::floor(ctx.pi * t.majorDia * perLead * t.maxSpm / 12);
   if (cap < 0) {
-    op.Refuse(t.maxSpm < 0 ? "Max SPM must not be negative" : "Pitch must not be negative");
+    if (t.maxSpm < 0) {
+      op.Refuse(key::kMaxSpm, "{} must not be negative");
+    } else {
+      op.Refuse(key::kThreadPitch, "{} must not be negative");
+    }
     return false;
   }
   if (!(cap <= kShortMax)) {
-    op.Refuse("Max SPM must be lower: the speed cap it gives for this thread must be at most 32767");
+    op.Refuse(key::kMaxSpm,
+              "{} must be lower: the speed cap it gives for this thread must be at most 32767");
     return false;
   }
   const int wholeCap = static_cast<int>(cap);
   float surface = t.spm;
-  if (static_cast<float>(wholeCap) < surface) surface = static_cast<float>(wholeCap);
+  speedField = key::kSpm;
+  if (static_cast<float>(wholeCap) < surface) {
+    surface = static_cast<float>(wholeCap);
+    speedField = key::kMaxSpm;
+  }
   if (surface < 0) {
-    op.Refuse("SPM must not be negative");
+    op.Refuse(key::kSpm, "{} must not be negative");
     return false;
   }
   speed = SpindleSpeed(ctx, surface, t.majorDia);
@@ -158,7 +174,7 @@ bool CycleTaper(const OpContext& ctx, const Thread& t, float startZ, float& tape
 bool OtPField(Operation& op, const Thread& t, std::string& field) {
   std::string dwell = WholeText(t.dwellPasses);
   if (!IsPlainNumber(dwell)) {
-    op.Refuse("Dwell Passes must be from -9999999 to 9999999");
+    op.Refuse(key::kDwellPasses, "{} must be from -9999999 to 9999999");
     return false;
   }
   // Negative passes mean no repeats, as in the G32/G33 form; "-1" is no two-digit count.
@@ -171,7 +187,8 @@ bool OtPField(Operation& op, const Thread& t, std::string& field) {
     const float fifths = 5.0f * hundredths;
     const float value = std::floor(std::fmin(99.0f, fifths));
     if (!(value >= 0)) {
-      op.Refuse("Pitch must be greater than 0 for a 45 Degrees chamfer exit");
+      op.Refuse(key::kThreadPitch,
+                "{} must be greater than 0 for a {thread.chamfer_exit.45_degrees} chamfer exit");
       return false;
     }
     chamfer = "0" + WholeText(value);
@@ -187,50 +204,54 @@ bool CheckBlockCount(Operation& op, std::int64_t perStart, std::int64_t tail, co
   const std::int64_t head = t.comment.empty() ? 1 : 2;
   const std::int64_t total = kFrameBlocks + head + perStart * t.leads + tail;
   if (total <= kMaxOperationBlocks) return true;
-  op.Refuse(message);
+  op.Refuse(key::kLeads, message);
   return false;
 }
 
-// The rapid to start k of a canned cycle (OT, 6T); returns its taper word, empty when straight.
-std::string CycleStart(const OpContext& ctx, Operation& op, const Thread& t, int k, char taperLetter) {
+// The rapid to start k of a canned cycle (OT, 6T), its G0 stated; returns its taper word,
+// empty when straight.
+std::string CycleStart(const OpContext& ctx, Operation& op, BlockWriter& path, const Thread& t,
+                       int k, char taperLetter) {
   const float startZ = t.zStart + t.startSign * (static_cast<float>(k - 1) * t.pitch);
-  op.Block(" G0" + op.Axis('Z', startZ));
-  op.Block(op.Axis('X', t.approachX));
+  path.StateCode();
+  path.Rapid({.z = startZ});
+  path.Rapid({.x = t.approachX});
   float taper = 0;
   return CycleTaper(ctx, t, startZ, taper) ? op.Axis(taperLetter, taper) : "";
 }
 
-void OtCycle(const OpContext& ctx, Operation& op, const Thread& t) {
-  if (!CheckBlockCount(op, 4, 0, t, "Leads must give at most 9999 blocks: an OT thread writes 4 blocks per lead")) {
+// G76 is a one-shot: the return keeps the rapid rule as the operation found it.
+void OtCycle(const OpContext& ctx, Operation& op, BlockWriter& path, const Thread& t) {
+  if (!CheckBlockCount(op, 4, 0, t, "{} must give at most 9999 blocks: an OT thread writes 4 blocks per lead")) {
     return;
   }
   std::string pField;
   if (!OtPField(op, t, pField)) return;
   const double heightWord = std::floor(t.height * (t.metric ? 1000.0f : 10000.0f));
   if (!WholeNumber16(heightWord, Rounding::Down)) {
-    op.Refuse("Pitch must give a thread height word from -32768 to 32767");
+    op.Refuse(key::kThreadPitch, "{} must give a thread height word from -32768 to 32767");
     return;
   }
   const std::string firstCycle = " G76 P" + pField + (t.metric ? " Q100 R0.02" : " Q30 R10");
   const float diameter = t.inside ? t.majorDia : t.minorDia;
   for (int k = 1; k <= t.leads; ++k) {
-    const std::string taper = CycleStart(ctx, op, t, k, 'R');
-    op.Block(firstCycle);
-    op.Block(" G76" + op.Word('X', t.metric ? WordClass::OtMetricDiameter : WordClass::Axis, diameter) +
+    const std::string taper = CycleStart(ctx, op, path, t, k, 'R');
+    path.Cycle(firstCycle);
+    path.Cycle(" G76" + op.Word('X', t.metric ? WordClass::OtMetricDiameter : WordClass::Axis, diameter) +
              op.Axis('Z', t.zEnd) +
              op.WholeWord('P', heightWord) + (t.metric ? " Q200" : " Q30") + taper +
              op.Word('F', WordClass::OtLead, t.lead));
   }
 }
 
-void SixTCycle(const OpContext& ctx, Operation& op, const Thread& t) {
-  if (!CheckBlockCount(op, 3, 0, t, "Leads must give at most 9999 blocks: a 6T thread writes 3 blocks per lead")) {
+void SixTCycle(const OpContext& ctx, Operation& op, BlockWriter& path, const Thread& t) {
+  if (!CheckBlockCount(op, 3, 0, t, "{} must give at most 9999 blocks: a 6T thread writes 3 blocks per lead")) {
     return;
   }
   const float diameter = t.inside ? t.majorDia : t.minorDia;
   for (int k = 1; k <= t.leads; ++k) {
-    const std::string taper = CycleStart(ctx, op, t, k, 'I');
-    op.Block(" G76" + op.Axis('X', diameter) + op.Axis('Z', t.zEnd) + op.Axis('K', t.height) +
+    const std::string taper = CycleStart(ctx, op, path, t, k, 'I');
+    path.Cycle(" G76" + op.Axis('X', diameter) + op.Axis('Z', t.zEnd) + op.Axis('K', t.height) +
              " D050" + taper + op.Word('F', WordClass::Lead, t.lead) + " A" + t.toolAngleField);
   }
 }
@@ -246,24 +267,25 @@ std::int64_t DwellRepeats(float dwellPasses) {
   return dwellPasses > 0 ? static_cast<std::int64_t>(kMaxOperationBlocks) + 1 : 0;
 }
 
-void PassCycle(const OpContext& ctx, Operation& op, const Thread& t, const ThreadInputs& in) {
+void PassCycle(const OpContext& ctx, Operation& op, BlockWriter& path, const Thread& t,
+               const ThreadInputs& in) {
   const std::optional<int> passesField = WholeNumber16(in.passes, Rounding::Down);
   if (!passesField) {
-    op.Refuse("Thread Passes must be from -32768 to 32767");
+    op.Refuse(key::kThreadPasses, "{} must be from -32768 to 32767");
     return;
   }
   const int passes = *passesField;
   const std::int64_t repeats = passes >= 1 ? DwellRepeats(t.dwellPasses) : 0;
   const std::int64_t passesPerStart = passes >= 1 ? passes + repeats : 0;
   if (!CheckBlockCount(op, 4 * passesPerStart, 1, t,
-                       "Leads, Thread Passes and Dwell Passes must give at most 9999 blocks: "
+                       "{}, {thread.thread_passes} and {thread.dwell_passes} must give at most "
+                       "9999 blocks: "
                        "each pass of each lead writes 4")) {
     return;
   }
 
-  // Inside threads are cut to a shallower depth from an untruncated major diameter.
-  const float depth = t.inside ? t.vHeight * 0.56f : t.depth;
-  const float minorDia = t.inside ? t.majorDia - 2 * depth : t.minorDia;
+  const float depth = t.PassDepth();
+  const float minorDia = t.PassMinorDia();
   const float retractX = t.inside ? minorDia - 2 * t.xClearance : t.majorDia + 2 * t.xClearance;
   const std::string threading = in.code == ThreadCode::G33 ? " G33" : " G32";
   const float infeed = passes >= 1 ? (1.0f / static_cast<float>(passes)) * (2 * depth) : 0;
@@ -283,12 +305,13 @@ void PassCycle(const OpContext& ctx, Operation& op, const Thread& t, const Threa
       const float endX = t.inside ? cut + minorDia : t.truncatedMajor - cut;
       const float infeedX = t.inside ? taperX + endX : endX - taperX;
 
-      op.Block(op.Rapid() + op.Axis('Z', shift + t.zStart + offset));
-      op.Block(op.Axis('X', infeedX));
-      op.Block(threading + (taperX != 0 ? op.Axis('X', endX) : "") +
-               op.Axis('Z', t.zEnd + shift) + (j == 1 ? op.Word('F', WordClass::Lead, t.lead) : ""));
-      op.RapidMode() = 0;
-      op.Block(op.Rapid() + op.Axis('X', retractX));
+      path.Rapid({.z = shift + t.zStart + offset});
+      path.Rapid({.x = infeedX});
+      // The first pass of each start states its lead, and so does each repeat of it.
+      if (j == 1) path.StateFeed();
+      path.Thread({taperX != 0 ? std::optional<double>(endX) : std::nullopt, t.zEnd + shift},
+                  t.lead, WordClass::Lead, threading);
+      path.Rapid({.x = retractX});
 
       // The last pass is run again at full depth, once per dwell pass.
       if (j == passes && repeated < repeats) {
@@ -298,7 +321,20 @@ void PassCycle(const OpContext& ctx, Operation& op, const Thread& t, const Threa
       }
     }
   }
-  op.Block(op.Rapid() + op.Axis('Z', t.zStart));
+  path.Rapid({.z = t.zStart});
+  path.Finish();
+}
+
+// Refusals of what the thread would run into, checked once the blocks are built so that the
+// refusals before keep their words.
+void RequireSafeThread(Operation& op, const Thread& t, const ThreadInputs& in, double speed,
+                       FieldKey speedField) {
+  Require(op, t.xClearance >= 0, key::kThreadXClearance, "{} must be 0 or more");
+  Require(op, t.pitch > 0, key::kThreadPitch, "{} must not be negative");
+  const bool passForm = in.code == ThreadCode::G32 || in.code == ThreadCode::G33;
+  Require(op, (passForm ? t.PassMinorDia() : t.minorDia) > 0, key::kThreadPitch,
+          "{} is too large: the root of the thread would lie on or past the centre");
+  RequireTurning(op, speed, speedField);
 }
 
 }  // namespace
@@ -307,16 +343,18 @@ Operation ThreadOperation(const ThreadInputs& in, const OpContext& ctx) {
   Operation op(ctx.rapidMode);
   Thread t;
   double speed = 0;
-  if (ReadThread(in, ctx, op, t) && CappedSpindleSpeed(ctx, op, t, speed)) {
-    op.Comment(t.comment);
-    op.Block(" G97" + op.WholeWord('S', speed) + " M3");
-    switch (in.code) {
-      case ThreadCode::Ot: OtCycle(ctx, op, t); break;
-      case ThreadCode::SixT: SixTCycle(ctx, op, t); break;
-      case ThreadCode::G32:
-      case ThreadCode::G33: PassCycle(ctx, op, t, in); break;
-    }
+  FieldKey speedField;
+  if (!ReadThread(in, ctx, op, t) || !CappedSpindleSpeed(ctx, op, t, speed, speedField)) return op;
+  op.Comment(key::kThreadComment, t.comment);
+  op.Block(" G97" + op.WholeWord('S', speed) + " M3");
+  BlockWriter path(op);
+  switch (in.code) {
+    case ThreadCode::Ot: OtCycle(ctx, op, path, t); break;
+    case ThreadCode::SixT: SixTCycle(ctx, op, path, t); break;
+    case ThreadCode::G32:
+    case ThreadCode::G33: PassCycle(ctx, op, path, t, in); break;
   }
+  RequireSafeThread(op, t, in, speed, speedField);
   return op;
 }
 

@@ -6,6 +6,21 @@
 
 namespace tbx {
 
+namespace key {
+inline constexpr FieldKey kThreadComment = "thread.comment";
+inline constexpr FieldKey kThreadMajorDia = "thread.major_dia";
+inline constexpr FieldKey kThreadPitch = "thread.pitch";
+inline constexpr FieldKey kThreadZStart = "thread.z_start";
+inline constexpr FieldKey kThreadZEnd = "thread.z_end";
+inline constexpr FieldKey kThreadXClearance = "thread.x_clearance";
+inline constexpr FieldKey kDwellPasses = "thread.dwell_passes";
+inline constexpr FieldKey kLeads = "thread.leads";
+inline constexpr FieldKey kMaxSpm = "thread.max_spm";
+inline constexpr FieldKey kThreadPasses = "thread.thread_passes";
+inline constexpr FieldKey kTaperAngle = "thread.taper_angle";
+inline constexpr FieldKey kChamfer45 = "thread.chamfer_exit.45_degrees";
+}  // namespace key
+
 // The three forms of thread program: the OT and 6T canned cycles, and pass by pass with G32
 // or G33.
 enum class ThreadCode { Ot, SixT, G32, G33 };

@@ -1,46 +1,49 @@
 #include "ops/turn.h"
 
 #include <algorithm>
-#include <optional>
 
-#include "ops/lathe_path.h"
+#include "ops/pass_levels.h"
+#include "program/block_writer.h"
 
 namespace tbx {
 
 namespace {
 
 void Refusals(const TurnInputs& in, Operation& op) {
-  RequireNumbers(op, {{"Start Dia", in.startDia}, {"Final Dia", in.finalDia},
-                      {"Z Start", in.zStart}, {"Z End", in.zEnd},
-                      {"Depth of Cut", in.depthOfCut},
-                      {"Finish Allowance X", in.finishAllowanceX},
-                      {"Finish Allowance Z", in.finishAllowanceZ},
-                      {"Rough Feed", in.roughFeed}, {"Finish Feed", in.finishFeed},
-                      {"Chamfer", in.chamfer}, {"Clearance", in.clearance}});
+  RequireNumbers(op, {{key::kTurnStartDia, in.startDia}, {key::kTurnFinalDia, in.finalDia},
+                      {key::kTurnZStart, in.zStart}, {key::kTurnZEnd, in.zEnd},
+                      {key::kTurnDepthOfCut, in.depthOfCut},
+                      {key::kTurnFinishAllowanceX, in.finishAllowanceX},
+                      {key::kTurnFinishAllowanceZ, in.finishAllowanceZ},
+                      {key::kTurnRoughFeed, in.roughFeed}, {key::kTurnFinishFeed, in.finishFeed},
+                      {key::kTurnChamfer, in.chamfer}, {key::kTurnClearance, in.clearance}});
   if (in.inside) {
-    Require(op, in.startDia > 0, "Start Dia must be greater than 0");
-    Require(op, in.finalDia >= in.startDia, "Final Dia must not be below Start Dia");
+    Require(op, in.startDia > 0, key::kTurnStartDia, "{} must be greater than 0");
+    Require(op, in.finalDia >= in.startDia, key::kTurnFinalDia,
+            "{} must not be below {turn.start_dia}");
   } else {
-    Require(op, in.finalDia >= 0, "Final Dia must be 0 or more");
-    Require(op, in.finalDia <= in.startDia, "Final Dia must not be above Start Dia");
+    Require(op, in.finalDia >= 0, key::kTurnFinalDia, "{} must be 0 or more");
+    Require(op, in.finalDia <= in.startDia, key::kTurnFinalDia,
+            "{} must not be above {turn.start_dia}");
   }
-  Require(op, in.zEnd <= in.zStart, "Z End must not be above Z Start");
-  Require(op, in.depthOfCut > 0, "Depth of Cut must be greater than 0");
-  Require(op, in.finishAllowanceX >= 0, "Finish Allowance X must be 0 or more");
+  Require(op, in.zEnd <= in.zStart, key::kTurnZEnd, "{} must not be above {turn.z_start}");
+  Require(op, in.depthOfCut > 0, key::kTurnDepthOfCut, "{} must be greater than 0");
+  Require(op, in.finishAllowanceX >= 0, key::kTurnFinishAllowanceX, "{} must be 0 or more");
   Require(op, in.finishAllowanceX <= in.depthOfCut,
-          "Finish Allowance X must not be more than Depth of Cut");
-  Require(op, in.finishAllowanceZ >= 0, "Finish Allowance Z must be 0 or more");
+          key::kTurnFinishAllowanceX, "{} must not be more than {turn.depth_of_cut}");
+  Require(op, in.finishAllowanceZ >= 0, key::kTurnFinishAllowanceZ, "{} must be 0 or more");
   Require(op, in.finishAllowanceZ <= in.depthOfCut,
-          "Finish Allowance Z must not be more than Depth of Cut");
-  Require(op, in.roughFeed > 0, "Rough Feed must be greater than 0");
-  Require(op, in.finishFeed > 0, "Finish Feed must be greater than 0");
-  Require(op, in.chamfer >= 0, "Chamfer must be 0 or more");
+          key::kTurnFinishAllowanceZ, "{} must not be more than {turn.depth_of_cut}");
+  Require(op, in.roughFeed > 0, key::kTurnRoughFeed, "{} must be greater than 0");
+  Require(op, in.finishFeed > 0, key::kTurnFinishFeed, "{} must be greater than 0");
+  Require(op, in.chamfer >= 0, key::kTurnChamfer, "{} must be 0 or more");
   // The chamfer and the shoulder's allowance must both fit the turned length.
   Require(op, double(in.chamfer) + in.finishAllowanceZ <= double(in.zStart) - in.zEnd,
-          "Chamfer and Finish Allowance Z must fit between Z Start and Z End");
+          key::kTurnChamfer,
+          "{} and {turn.finish_allowance_z} must fit between {turn.z_start} and {turn.z_end}");
   Require(op, in.inside || 2.0 * in.chamfer <= in.finalDia,
-          "Chamfer must not be more than half of Final Dia");
-  Require(op, in.clearance > 0, "Clearance must be greater than 0");
+          key::kTurnChamfer, "{} must not be more than half of {turn.final_dia}");
+  Require(op, in.clearance > 0, key::kTurnClearance, "{} must be greater than 0");
 }
 
 }  // namespace
@@ -65,40 +68,40 @@ Operation TurnOperation(const TurnInputs& in, const OpContext& ctx) {
   const std::vector<double> intoChamfer =
       PassLevels(op, roughDia, roughDia - side * 2.0 * in.chamfer, step);
 
-  op.Comment(in.comment);
-  TurningSpindleBlock(ctx, op, in.inside ? "Final Dia" : "Start Dia",
-                      in.inside ? in.finalDia : in.startDia, in.spindle);
-  LathePath path(op);
-  path.Rapid(xClear, std::nullopt);
-  path.Rapid(std::nullopt, zApproach);
+  op.Comment(key::kTurnComment, in.comment);
+  TurningSpindleBlock(ctx, op, in.inside ? key::kTurnFinalDia : key::kTurnStartDia,
+                      in.inside ? in.finalDia : in.startDia, in.spindle, key::kTurnMaxRpm);
+  BlockWriter path(op);
+  path.Rapid({.x = xClear});
+  path.Rapid({.z = zApproach});
   // Rough passes along -Z to Finish Allowance Z short of the shoulder, each pulled off the
   // wall at 45 degrees before the rapid back.
   for (double d : fullLength) {
-    path.Rapid(d, std::nullopt);
-    path.Feed(std::nullopt, zRoughEnd, in.roughFeed);
-    path.Feed(d + off, zRoughEnd + in.clearance, in.roughFeed);
-    path.Rapid(std::nullopt, zApproach);
+    path.Rapid({.x = d});
+    path.Feed({.z = zRoughEnd}, in.roughFeed);
+    path.Feed({d + off, zRoughEnd + in.clearance}, in.roughFeed);
+    path.Rapid({.z = zApproach});
   }
   // The chamfer's material below the last full pass, in slices that each end on the offset
   // chamfer and follow it back up to the slice before.
   double previous = roughDia;
   for (double d : intoChamfer) {
-    path.Rapid(d, std::nullopt);
-    path.Feed(std::nullopt, chamferZ(d), in.roughFeed);
-    path.Feed(previous, chamferZ(previous), in.roughFeed);
-    path.Feed(previous + off, chamferZ(previous) + in.clearance, in.roughFeed);
-    path.Rapid(std::nullopt, zApproach);
+    path.Rapid({.x = d});
+    path.Feed({.z = chamferZ(d)}, in.roughFeed);
+    path.Feed({previous, chamferZ(previous)}, in.roughFeed);
+    path.Feed({previous + off, chamferZ(previous) + in.clearance}, in.roughFeed);
+    path.Rapid({.z = zApproach});
     previous = d;
   }
   // Finish along the profile: the chamfer, Final Dia to Z End, the shoulder out past Start Dia.
-  path.Rapid(in.finalDia - side * 2.0 * in.chamfer, std::nullopt);
+  path.Rapid({.x = in.finalDia - side * 2.0 * in.chamfer});
   if (in.chamfer > 0) {
-    path.Feed(std::nullopt, in.zStart, in.finishFeed);
-    path.Feed(in.finalDia, chamferStart, in.finishFeed);
+    path.Feed({.z = in.zStart}, in.finishFeed);
+    path.Feed({in.finalDia, chamferStart}, in.finishFeed);
   }
-  path.Feed(std::nullopt, in.zEnd, in.finishFeed);
-  path.Feed(xClear, std::nullopt, in.finishFeed);
-  path.Rapid(std::nullopt, zApproach);
+  path.Feed({.z = in.zEnd}, in.finishFeed);
+  path.Feed({.x = xClear}, in.finishFeed);
+  path.Rapid({.z = zApproach});
   path.Finish();
   return op;
 }

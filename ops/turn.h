@@ -7,6 +7,22 @@
 
 namespace tbx {
 
+namespace key {
+inline constexpr FieldKey kTurnComment = "turn.comment";
+inline constexpr FieldKey kTurnStartDia = "turn.start_dia";
+inline constexpr FieldKey kTurnFinalDia = "turn.final_dia";
+inline constexpr FieldKey kTurnZStart = "turn.z_start";
+inline constexpr FieldKey kTurnZEnd = "turn.z_end";
+inline constexpr FieldKey kTurnDepthOfCut = "turn.depth_of_cut";
+inline constexpr FieldKey kTurnFinishAllowanceX = "turn.finish_allowance_x";
+inline constexpr FieldKey kTurnFinishAllowanceZ = "turn.finish_allowance_z";
+inline constexpr FieldKey kTurnRoughFeed = "turn.rough_feed";
+inline constexpr FieldKey kTurnFinishFeed = "turn.finish_feed";
+inline constexpr FieldKey kTurnChamfer = "turn.chamfer";
+inline constexpr FieldKey kTurnClearance = "turn.clearance";
+inline constexpr FieldKey kTurnMaxRpm = "turn.max_rpm";
+}  // namespace key
+
 // Outside: the material between Start Dia (the stock) and Final Dia from Z Start down to Z End
 // (the shoulder). Inside (boring): the same with Start Dia the bore and Final Dia above it.
 struct TurnInputs {

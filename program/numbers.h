@@ -6,6 +6,9 @@
 
 namespace tbx {
 
+// The ten-digit value every spindle-speed formula uses, not the full-precision constant.
+inline constexpr double kPi = 3.141592654;
+
 // TextToNumber of a numeric box: the out-of-range forms a box shows ("INF", "-INF") read back
 // as infinities, so that a box keeps showing what it was given.
 double BoxNumber(std::string_view text);

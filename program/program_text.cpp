@@ -31,15 +31,15 @@ std::string Operation::Word(char letter, WordClass wordClass, double value) {
   return std::string(" ") + letter + number;
 }
 
-std::string Operation::Rapid() {
-  if (rapidMode_ != 0) return "";
-  rapidMode_ = 1;
-  return " G0";
-}
-
 void Operation::Block(std::string words) { blocks_.push_back(std::move(words)); }
 
-void Operation::Comment(std::string_view text) {
+void Operation::Comment(FieldKey field, std::string_view text) {
+  for (unsigned char c : text) {
+    if (c == '(' || c == ')' || c < 0x20 || c == 0x7f) {
+      Refuse(field, "{} must not hold \"(\", \")\" or a control character");
+      return;
+    }
+  }
   if (!text.empty()) Block(" ( " + std::string(text) + " ) ");
 }
 

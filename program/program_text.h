@@ -70,7 +70,7 @@ enum class WordClass {
 // refused operation leaves no trace (no text, no undo entry, the block counter unchanged).
 class Operation {
  public:
-  // rapidMode: RapidMode as the operation finds it, for generators that apply the rapid rule.
+  // rapidMode: RapidMode as the operation finds it: 1 while G0 is known to be in force.
   explicit Operation(int rapidMode) : rapidMode_(rapidMode) {}
 
   // " X.475": the letter and FormatValue(value, places of the class); whole-number words
@@ -80,16 +80,14 @@ class Operation {
   std::string Axis(char letter, double value) { return Word(letter, WordClass::Axis, value); }
   std::string Feed(double value) { return Word('F', WordClass::Feed, value); }
   std::string WholeWord(char letter, double value) { return Word(letter, WordClass::Whole, value); }
-  // " G0" under the rapid rule: only while RapidMode is 0, which it then sets to 1.
-  std::string Rapid();
-
   // One block's words, each with its leading blank; the number and line end come on writing.
   void Block(std::string words);
-  // "( text )" block, written only when the text is not empty.
-  void Comment(std::string_view text);
+  // "( text )" block, written only when the text is not empty. A parenthesis would end the
+  // comment early and let the control run the rest as code, and a control character breaks
+  // the block, so text holding one refuses the operation, blaming `field`.
+  void Comment(FieldKey field, std::string_view text);
   // Refuses the operation, blaming `field` (the first reason is kept).
   void Refuse(FieldKey field, std::string text);
-  void Refuse(std::string message) { Refuse({}, std::move(message)); }  // TRANSITIONAL
 
   int& RapidMode() { return rapidMode_; }
   int RapidMode() const { return rapidMode_; }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "data/settings.h"
+#include "program/numbers.h"
 
 namespace tbx::toolpath {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "data/toolpath_settings.h"
+#include "data/machine_file.h"
 
 namespace tbx::toolpath {
 

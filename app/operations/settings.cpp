@@ -1,6 +1,6 @@
 #include "app/controls.h"
 #include "app/operations/operations.h"
-#include "app/settings.h"
+#include "app/speeds_and_units.h"
 
 namespace tbx {
 

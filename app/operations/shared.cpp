@@ -1,7 +1,7 @@
 #include "app/controls.h"
 #include "app/operations/operations.h"
 #include "app/program_box.h"
-#include "app/settings.h"
+#include "app/speeds_and_units.h"
 #include "app/startup.h"
 
 namespace tbx {

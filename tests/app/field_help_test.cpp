@@ -59,19 +59,24 @@ TEST(FieldHelp, ARefusalLeadsToTheFieldItBlames) {
   struct Case {
     const char* script;
     ControlId field;
+    const char* message;
   };
   const Case cases[] = {
-      {"tab 2\ntype 130 0\nclick 305\n", id::kThreadMajorDia},
-      {"tab 7\ntype 825 0\ntype 830 0\nclick 965\n", id::kGrooveMajorDia},
-      {"tab 3\nset 1010 abc\nclick 470\n", id::kXToolChange},
-      {"tab 2\ntype 190 1e40\nclick 305\n", id::kMaxSpm},
-      {"tab 10\ntype 1205 1,5\nclick 1260\n", id::kFaceStockDia},
+      {"tab 2\ntype 130 0\nclick 305\n", id::kThreadMajorDia, "Major Dia must be greater than 0"},
+      {"tab 7\ntype 825 0\ntype 830 0\nclick 965\n", id::kGrooveMajorDia,
+       "Major Dia must be greater than 0"},
+      {"tab 3\nset 1010 abc\nclick 470\n", id::kXToolChange, "X Axis Tool Change must be a number"},
+      {"tab 2\ntype 190 1e40\nclick 305\n", id::kMaxSpm, "Max SPM is out of range"},
+      // A decimal comma is kept as typed, marked, and refused rather than read as 1.
+      {"tab 10\ntype 1205 1,5\nclick 1260\n", id::kFaceStockDia,
+       "Stock Dia holds a decimal comma: use a point for decimals"},
   };
   for (const Case& c : cases) {
     Session s;
     std::istringstream script(c.script);
     ASSERT_EQ(s.runner.RunScript(script), 0) << c.script;
     ASSERT_EQ(s.runner.Messages().size(), 1u) << c.script;
+    EXPECT_EQ(s.runner.Messages().back(), std::string("[TBX Error] ") + c.message);
     EXPECT_EQ(s.runner.form().Focused(kMainForm), c.field) << s.runner.Messages().back();
   }
 }

@@ -12,7 +12,7 @@
 #include <functional>
 #include <random>
 
-#include "data/toolpath_settings.h"
+#include "data/machine_file.h"
 #include "test_support.h"
 
 namespace tbx {

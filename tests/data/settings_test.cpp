@@ -1,11 +1,11 @@
-#include "app/settings.h"
+#include "app/speeds_and_units.h"
 
 #include <sstream>
 #include <vector>
 
-#include "app/machine_settings.h"
+#include "app/machine_boxes.h"
 #include "app/startup.h"
-#include "data/toolpath_settings.h"
+#include "data/machine_file.h"
 #include "test_support.h"
 #include "toolpath/expander.h"
 

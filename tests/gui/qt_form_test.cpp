@@ -44,7 +44,7 @@
 #include "app/catalogue.h"
 #include "app/events.h"
 #include "app/startup.h"
-#include "app/machine_settings.h"
+#include "app/machine_boxes.h"
 #include "toolpath/expander.h"
 #include "toolpath/export.h"
 #include "gui/icon/turnbrix_icon.h"

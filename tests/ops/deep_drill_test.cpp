@@ -139,9 +139,6 @@ const std::vector<DeepCase> kDeepCases{
               "N60 Z.5", "N70 G1 Z-6. F.2", "N80 G0 Z3.", "N90 Z-5.5", "N100 G1 Z-12.",
               "N110 G0 Z3.", "N120 Z-11.5", "N130 G1 Z-15.0043", "N140 G0 Z3.", "N150 X4.",
               "N160 Z6. M9", "N170 M1"})},
-    // G83 reads no peck rule: a zero peck is written as the operator typed it.
-    {"G83ZeroPeck", false, {{{id::kPeckMax, "0"}}, {}},
-     InchProgram({"G83 Z-1.1502 Q0. F.005", "G80 Z.1"})},
 };
 
 INSTANTIATE_TEST_SUITE_P(DeepDrill, DeepDrillProgram, testing::ValuesIn(kDeepCases),

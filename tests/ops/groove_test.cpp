@@ -154,12 +154,6 @@ const GrooveCase kGrooveCases[] = {
               "N50 X1.1", "N60 G1 X.52 F.005", "N70 G0 X1.1", "N80 Z-.135", "N90 G1 X.52",
               "N100 G0 X1.1", "N110 G0 X4.", "N120 Z6. M9", "N130 M1"})},
     // Narrower than the tool plus both stocks: the second plunge lies on the plus-Z side.
-    {"NarrowGroove", false, [](JobRunner& r) { r.Type(id::kGrooveWidth, ".1"); },
-     Program({"N10 T0101 M8", "N20 ( GROOVE ) ", "N30 G97 S1241 M3", "N40 G0 Z-.13",
-              "N50 X1.1", "N60 G1 X.52 F.005", "N70 G0 X1.1", "N80 Z-.095", "N90 G1 X.52",
-              "N100 G0 X1.1", "N110 ( FINISH PASS )", "N120 Z-.125", "N130 G1 X.5",
-              "N140 Z-.095", "N150 G0 X1.1", "N160 Z-.1", "N170 G1 X.5", "N180 Z-.095",
-              "N190 G0 X1.1", "N200 X4.", "N210 Z6. M9", "N220 M1"})},
     {"FullToolWidthStep", false,
      [](JobRunner& r) {
        r.Type(id::kPercentStep, "100");
@@ -175,17 +169,6 @@ const GrooveCase kGrooveCases[] = {
               "N230 Z-.88", "N240 G1 X.52", "N250 G0 X1.1",
               "N260 Z-.995", "N270 G1 X.52", "N280 G0 X1.1",
               "N290 G0 X4.", "N300 Z6. M9", "N310 M1"})},
-    {"FeedrateZero", false,
-     [](JobRunner& r) {
-       r.Type(id::kGrooveFeed, "0");
-       r.Type(id::kGrooveWidth, ".3");
-     },
-     Program({"N10 T0101 M8", "N20 ( GROOVE ) ", "N30 G97 S1241 M3", "N40 G0 Z-.13",
-              "N50 X1.1", "N60 G1 X.52", "N70 G0 X1.1", "N80 Z-.23", "N90 G1 X.52",
-              "N100 G0 X1.1", "N110 Z-.295", "N120 G1 X.52", "N130 G0 X1.1",
-              "N140 ( FINISH PASS )", "N150 Z-.125", "N160 G1 X.5", "N170 Z-.295",
-              "N180 G0 X1.1", "N190 Z-.3", "N200 G1 X.5", "N210 Z-.295", "N220 G0 X1.1",
-              "N230 X4.", "N240 Z6. M9", "N250 M1"})},
     // Without the finish pass nothing sets the rapid flag, so the first operation after
     // start-up returns with G0; an inside groove still leaves the bore.
     {"NoFinishPassInside", false,

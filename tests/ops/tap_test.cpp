@@ -205,13 +205,5 @@ TEST_P(TapRefusal, WritesNothing) {
 INSTANTIATE_TEST_SUITE_P(Tap, TapRefusal, ::testing::ValuesIn(kTapRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TapRefusal, SpmJustBelowZeroRoundsToZero) {
-  Session s;
-  s.runner.Set(id::kSpm, "-0.5");
-  s.runner.Click(id::kTapOk);
-  EXPECT_TRUE(s.runner.Messages().empty());
-  EXPECT_NE(s.Output().find("N30 G97 S0 M3\r\n"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace tbx::test

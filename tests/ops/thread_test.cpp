@@ -192,9 +192,6 @@ std::vector<ProgramCase> ProgramCases() {
       {"SpmBelowCapIsKept", false, Inch({Type(id::kSpm, "100"), Click(k6tControl)}),
        Program({"N10 T0101 M8", "N20 ( Thread ) ", "N30 G97 S1019 M3", "N40 G0 Z0.", "N50 X.475",
                 "N60 G76 X.2969 Z-1. K.0391 D050 F.0625 A00", "N70 G0 X4.", "N80 Z6. M9", "N90 M1"})},
-      {"SpmZeroWritesS0", false, Inch({Type(id::kSpm, "0"), Click(k6tControl)}),
-       Program({"N10 T0101 M8", "N20 ( Thread ) ", "N30 G97 S0 M3", "N40 G0 Z0.", "N50 X.475",
-                "N60 G76 X.2969 Z-1. K.0391 D050 F.0625 A00", "N70 G0 X4.", "N80 Z6. M9", "N90 M1"})},
       {"EmptyCommentWritesNoBlock", false, Inch({Type(kThreadComment, ""), Click(k6tControl)}),
        Program({"N10 T0101 M8", "N20 G97 S1996 M3", "N30 G0 Z0.", "N40 X.475",
                 "N50 G76 X.2969 Z-1. K.0391 D050 F.0625 A00", "N60 G0 X4.", "N70 Z6. M9", "N80 M1"})},
@@ -240,7 +237,9 @@ class ThreadChamfer : public ::testing::TestWithParam<ChamferCase> {};
 
 TEST_P(ThreadChamfer, FillsTheRField) {
   Session s;
-  Apply(s, {Type(id::kThreadPitch, GetParam().pitch), Click(id::kChamfer45)});
+  // A major diameter that leaves the coarsest pitch a root above the centre.
+  Apply(s, {Type(id::kThreadMajorDia, "3"), Type(id::kThreadPitch, GetParam().pitch),
+            Click(id::kChamfer45)});
   s.runner.Click(id::kThreadOk);
   EXPECT_EQ(BlockWith(s.Output(), "G76 P"), std::string("N60 G76 ") + GetParam().pField + " Q30 R10");
 }
@@ -437,7 +436,7 @@ INSTANTIATE_TEST_SUITE_P(Thread, ThreadRefusal, ::testing::ValuesIn(RefusalCases
 // tool change and return make 9998.
 TEST(ThreadLimits, LargestOtOperationIsWritten) {
   Session s;
-  Apply(s, {Type(id::kLeads, "2498"), Type(id::kMaxSpm, "1")});
+  Apply(s, {Type(id::kLeads, "2498"), Type(id::kMaxSpm, "2000")});
   s.runner.Click(id::kThreadOk);
   EXPECT_TRUE(s.runner.Messages().empty());
   EXPECT_EQ(Blocks(s.Output()).size(), 9998u);

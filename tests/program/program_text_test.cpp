@@ -1,3 +1,4 @@
+#include "app/catalogue.h"
 #include "test_support.h"
 
 namespace tbx {
@@ -9,7 +10,7 @@ using test::Session;
 // A stand-in operation: a comment and four blocks, leaving RapidMode as given.
 bool SmallOperation(App& app, int rapidAfter, std::string_view comment = "TAP") {
   Operation op(app.program.rapidMode);
-  op.Comment(comment);
+  op.Comment({}, comment);
   op.Block(op.Axis('S', 3310));
   op.Block(" G0" + op.Axis('Z', .3));
   op.Block(op.Axis('X', 0));
@@ -82,6 +83,31 @@ TEST(ProgramText, RefusedOperationLeavesNoTrace) {
     EXPECT_FALSE(WriteOperation(app, op)) << c.name;
     EXPECT_TRUE(test::Refused(s, before, c.message)) << c.name;
   }
+}
+
+// A refusal names its field by key; the message puts the captions in, "{}" for the field blamed.
+TEST(ProgramText, RefusalMessagesPutInTheCaptionsOfTheirKeys) {
+  const struct {
+    Refusal refusal;
+    const char* message;
+  } cases[] = {
+      {{"thread.major_dia", "{} must be greater than 0"}, "Major Dia must be greater than 0"},
+      {{"face.end_dia", "{} must not be above {face.stock_dia}"},
+       "End Dia must not be above Stock Dia"},
+      {{"csink_drill.c_sink_dia", "{}"}, "C'Sink Dia."},
+      {{"groove.step", "{} and {groove.tool_width}"}, "% Step and Tool Width"},
+      {{"deep_drill.peck_value_max", "{}"}, "Peck Value (Max)"},
+      {{"shared.spm", "{}"}, "SPM"},
+      {{"thread.taper_angle", "{}"}, "Taper Angle"},
+      {{"settings.z_axis_tool_change", "{}"}, "Z Axis Tool Change"},
+      {{"groove.right", "{} {groove.left}"}, "Right Left"},
+      {{"thread.code_type", "{}: {thread.code_type.g32_code}"}, "Code Type: G32 Code"},
+      {{"", "The operation would write more than 9999 blocks"},
+       "The operation would write more than 9999 blocks"},
+      {{"", "{no.such_key} {unclosed"}, "no.such_key {unclosed"},
+  };
+  auto captionOf = [](std::string_view key) { return CaptionOfKey(StandardOperations(), key); };
+  for (const auto& c : cases) EXPECT_EQ(RefusalMessage(c.refusal, captionOf), c.message);
 }
 
 TEST(ProgramText, ToolChangeTextIsWrittenAsItStands) {

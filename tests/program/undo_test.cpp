@@ -126,8 +126,8 @@ TEST(Undo, RandomRunsMatchAHistoryOfWholeCopies) {
       if (action < 9) {  // an operation
         Operation op(app.program.rapidMode);
         op.Block(" M" + std::to_string(below(100)) + std::string(below(40), 'X'));
-        if (below(4) == 0) op.Comment("\xC3\x98 " + std::to_string(step));
-        if (below(8) == 0) op.Refuse("refused " + std::to_string(step));
+        if (below(4) == 0) op.Comment({}, "\xC3\x98 " + std::to_string(step));
+        if (below(8) == 0) op.Refuse({}, "refused " + std::to_string(step));
         ProgramState state = app.program;
         std::string expected = ref.box;
         const bool open = !expected.empty() && expected.back() != '\n' && expected.back() != '\r';

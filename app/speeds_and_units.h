@@ -2,7 +2,7 @@
 // Tool, unit system and surface speed as the always-visible controls and the Settings tab
 // handle them.
 #include "app/operation.h"
-#include "data/settings.h"
+#include "data/material_speeds.h"
 
 namespace tbx {
 struct App;

@@ -1,4 +1,4 @@
-#include "data/toolpath_settings.h"
+#include "data/machine_file.h"
 
 #include <algorithm>
 #include <array>
@@ -213,17 +213,5 @@ SafeSaveResult SaveMachineSettings(const std::filesystem::path& file, const Mach
   return SafeSave(file, MachineSettingsText(s, original));
 }
 
-DefaultValues ReadDefaultValues(const std::filesystem::path& defaultFile) {
-  DefaultValues v;
-  std::string content = ReadWhole(defaultFile, v.found);
-  if (!v.found) return v;
-  FieldReader fields(std::move(content));
-  v.xToolChange = TextToNumber(fields.Next());
-  v.zToolChange = TextToNumber(fields.Next());
-  const double units = TextToNumber(fields.Next());
-  v.metric = units > 0.5 && units < 1.5;  // the start-up rule: halves go to even
-
-  return v;
-}
 
 }  // namespace tbx

@@ -4,7 +4,7 @@
 // toolpath of the program box is read with.
 #include <string>
 
-#include "data/toolpath_settings.h"
+#include "data/machine_file.h"
 #include "toolpath/toolpath.h"
 
 namespace tbx {

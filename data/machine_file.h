@@ -70,14 +70,5 @@ double MachineSetting(const MachineSettings& s, std::string_view name);
 // link is followed. On failure the old file is kept and the result says why.
 SafeSaveResult SaveMachineSettings(const std::filesystem::path& file, const MachineSettings& s);
 
-// The three values of default.txt read without the window: tool-change X and Z and the unit
-// system (a third value rounding to 1 means metric). found is false when there is no file.
-struct DefaultValues {
-  bool found = false;
-  double xToolChange = 4;
-  double zToolChange = 6;
-  bool metric = false;
-};
-DefaultValues ReadDefaultValues(const std::filesystem::path& defaultFile);
 
 }  // namespace tbx

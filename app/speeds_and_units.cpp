@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "app/speeds_and_units.h"
 
 #include "app/app.h"
 #include "app/home_files.h"

@@ -1,11 +1,8 @@
 #pragma once
-// The shared constant Pi and the material speeds.
+// The surface speeds of the materials of data.txt.
 #include "data/tables.h"
 
 namespace tbx {
-
-// The ten-digit value every spindle-speed formula uses, not the full-precision constant.
-inline constexpr double kPi = 3.141592654;
 
 enum class SpeedSet { Turning, Threading };
 

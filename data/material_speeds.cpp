@@ -1,4 +1,4 @@
-#include "data/settings.h"
+#include "data/material_speeds.h"
 
 namespace tbx {
 

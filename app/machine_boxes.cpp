@@ -1,4 +1,4 @@
-#include "app/machine_settings.h"
+#include "app/machine_boxes.h"
 
 #include <cmath>
 
