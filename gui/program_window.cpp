@@ -23,7 +23,7 @@
 #include "app/events.h"
 #include "app/machine_boxes.h"
 #include "app/startup.h"
-#include "app/tooltips.h"
+#include "app/field_help.h"
 #include "gui/export_dialog.h"
 #include "gui/gcode_highlighter.h"
 #include "gui/qt_form.h"
@@ -81,7 +81,6 @@ ProgramWindow::~ProgramWindow() = default;
 void ProgramWindow::Install() {
   QMainWindow* window = form_.MainWindow();
   file_ = ProgramFile(app_);
-  form_.SetStretch(kMainForm, id::kOutput);
 
   fileMenu_ = new QMenu(QStringLiteral("&File"), window);
   auto add = [&](const QString& text, QKeySequence keys, auto slot) {
@@ -105,7 +104,7 @@ void ProgramWindow::Install() {
 
   // The program read back beside the box, given room of its own half as wide again as the
   // box's cell; the window grows by that and by what the status bar's new fields add.
-  const int cellWidth = form_.ProgramArea()->width();
+  const int cellWidth = form_.ProgramBoxWidth();
   const int barHeight = window->statusBar()->sizeHint().height();
   toolpath_ = new ToolpathPane(form_, app_, this);
   window->resize(window->width() + cellWidth * 3 / 2,
@@ -115,11 +114,6 @@ void ProgramWindow::Install() {
   QAction* warnings = viewMenu_->addAction(QStringLiteral("&Warnings…"));
   connect(warnings, &QAction::triggered, this, [this] { toolpath_->ShowWarnings(); });
   window->menuBar()->insertMenu(form_.MenuAction(), viewMenu_);
-
-  // The machine boxes stand above the Settings tab's OK but are made after it: Tab visits them
-  // before OK, as on every other tab.
-  QWidget::setTabOrder(form_.Widget(kMainForm, id::kG83Clearance),
-                       form_.Widget(kMainForm, id::kSettingsOk));
 
   // Shortcuts for the always-visible buttons and the OK of the tab shown.
   auto shortcut = [&](QKeySequence keys, auto slot) {
@@ -132,10 +126,7 @@ void ProgramWindow::Install() {
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), [this] { PressCurrentOk(); });
   if (QAction* about = form_.MenuAction()) about->setShortcut(QKeySequence(Qt::Key_F1));
 
-  for (const FieldHelp& help : FieldHelps()) {
-    if (QWidget* w = form_.Widget(kMainForm, help.id))
-      w->setToolTip(QString::fromStdString(Tooltip(help.id, app_.Metric())));
-  }
+  ShowTooltips();
 
   auto* box = qobject_cast<QPlainTextEdit*>(form_.Widget(kMainForm, id::kOutput));
   highlighter_ = new GcodeHighlighter(box->document());
@@ -175,6 +166,7 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
   }
   DispatchEvent(app_, form, control, message, value);
   if (form_.IsLoaded(kMainForm)) {
+    if (app_.Metric() != tooltipsMetric_) ShowTooltips();
     UpdateTitle();
     ShowUnitsNote();
     if (toolpath_) toolpath_->Refresh();
@@ -312,20 +304,34 @@ void ProgramWindow::ClickIfEnabled(ControlId id) {
   if (button && button->isEnabled() && button->isVisible()) button->click();
 }
 
+// The fields' help with its unit in the unit system in use, on the box and on its caption.
+void ProgramWindow::ShowTooltips() {
+  tooltipsMetric_ = app_.Metric();
+  auto show = [&](const OperationDescriptor& op) {
+    for (const Field& f : op.fields) {
+      const QString tip = QString::fromStdString(Tooltip(app_.operations, f.id, tooltipsMetric_));
+      if (tip.isEmpty()) continue;
+      for (ControlId id : {f.id, f.label})
+        if (QWidget* w = id ? form_.Widget(kMainForm, id) : nullptr) w->setToolTip(tip);
+    }
+  };
+  for (const OperationDescriptor* op : app_.operations.pages) show(*op);
+  if (app_.operations.shared) show(*app_.operations.shared);
+}
+
+// The shown page's OK, or on a page without one its first button (Calc).
 void ProgramWindow::PressCurrentOk() {
   auto* tabs = dynamic_cast<MultiRowTabs*>(form_.Widget(kMainForm, id::kTabs));
-  if (!tabs) return;
-  const int layer = tabs->currentIndex() + 1;
-  for (const ControlSpec& c : Catalogue()) {
-    if (c.layer != layer || c.kind != ControlKind::Button || (c.text != "OK" && c.text != "Calc"))
-      continue;
-    auto* button = qobject_cast<QAbstractButton*>(form_.Widget(kMainForm, c.id));
-    if (!button || !button->isEnabled()) return;
-    // As a click would: the box being edited is left first.
-    button->setFocus(Qt::ShortcutFocusReason);
-    button->click();
-    return;
-  }
+  if (!tabs || tabs->currentIndex() < 0 || tabs->currentIndex() >= TabCount(app_.operations)) return;
+  const OperationDescriptor& op = *app_.operations.pages[static_cast<std::size_t>(tabs->currentIndex())];
+  ControlId ok = op.ok;
+  for (const Field& f : op.fields)
+    if (!ok && f.kind == FieldKind::Button) ok = f.id;
+  auto* button = qobject_cast<QAbstractButton*>(form_.Widget(kMainForm, ok));
+  if (!button || !button->isEnabled()) return;
+  // As a click would: the box being edited is left first.
+  button->setFocus(Qt::ShortcutFocusReason);
+  button->click();
 }
 
 }  // namespace tbx

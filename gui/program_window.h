@@ -81,6 +81,7 @@ class ProgramWindow : public QObject {
   void ShowUnitsNote();
   void ClickIfEnabled(ControlId id);
   void PressCurrentOk();
+  void ShowTooltips();
 
   QtForm& form_;
   App& app_;
@@ -98,6 +99,7 @@ class ProgramWindow : public QObject {
   ToolpathPane* toolpath_ = nullptr;
   QPointer<QMenu> viewMenu_;
   std::function<QString(const QString&)> exportChooser_;
+  bool tooltipsMetric_ = false;  // the unit system the tooltips name
 };
 
 }  // namespace tbx

@@ -9,34 +9,34 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTextCursor>
-#include <QShortcut>
-#include <QStyleOptionButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <vector>
 
 #include "app/catalogue.h"
-#include "app/tooltips.h"
 #include "gui/icon/turnbrix_icon.h"
 #include "gui/qt_tabs.h"
 
@@ -44,23 +44,13 @@ namespace tbx {
 
 namespace {
 
-// Grid units from the form font: a column a third wider than its average character, so that
-// the catalogue's captions fit their cells, and a row 1.4 of its line, so that a text box
-// 1.2 rows tall holds its line inside the style's frame.
-constexpr double kColumnPerCharacter = 4.0 / 3.0;
-constexpr double kRowPerLine = 1.4;
-
 QString ToQt(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
 
-bool HasStyle(std::string_view style, char letter) {
-  return style.find(letter) != std::string_view::npos;
-}
-
-// The multi-line boxes hold the program with CR LF line ends; the editor keeps LF.
+// The program box holds the program with CR LF line ends; the editor keeps LF.
 QString ToEditor(std::string_view text) {
   QString shown = ToQt(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -80,18 +70,6 @@ QFont FixedPitch(const QFont& like) {
   fixed.setFixedPitch(true);
   fixed.setPointSizeF(QFontInfo(like).pointSizeF());
   return fixed;
-}
-
-// How far the mark and caption of a radio button or check box reach from its left edge,
-// with room for the focus frame around the caption.
-int CaptionReach(QAbstractButton* button) {
-  QStyleOptionButton option;
-  option.initFrom(button);
-  option.text = button->text();
-  const bool radio = qobject_cast<QRadioButton*>(button) != nullptr;
-  const QRect contents = button->style()->subElementRect(
-      radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, button);
-  return contents.left() + button->fontMetrics().horizontalAdvance(button->text()) + 3;
 }
 
 // Alt+letter for the buttons; the text the logic reads stays without the mark.
@@ -140,51 +118,409 @@ void EditEnd(QPlainTextEdit* box, int cut, const QString& added) {
 // A box marked as having held no number: tinted until it holds one again.
 const QColor kMarkedBase(255, 214, 214);
 
-// The library's 16-colour palette.
-QColor PaletteColour(int index) {
-  static const QColor colours[16] = {
-      {0, 0, 0},     {0, 0, 128},     {0, 128, 0},     {0, 128, 128},  {128, 0, 0}, {128, 0, 128},
-      {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255},    {0, 255, 0}, {0, 255, 255},
-      {255, 0, 0},   {255, 0, 255},   {255, 255, 0},   {255, 255, 255}};
-  return colours[std::clamp(index, 0, 15)];
+// A number box as wide as a number of nine digits, not as wide as the column.
+class NumberEdit : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+  QSize sizeHint() const override {
+    QSize hint = QLineEdit::sizeHint();
+    hint.setWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 9 +
+                  QLineEdit::minimumSizeHint().width());
+    return hint;
+  }
+  QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
+// The program box asks for room for a long block and a screenful of them.
+class ProgramEdit : public QPlainTextEdit {
+ public:
+  using QPlainTextEdit::QPlainTextEdit;
+  QSize sizeHint() const override {
+    const QFontMetrics metrics(font());
+    const int frame = 2 * frameWidth() + 2 * static_cast<int>(document()->documentMargin());
+    return QSize(metrics.horizontalAdvance(QLatin1Char('0')) * 40 + frame +
+                     verticalScrollBar()->sizeHint().width(),
+                 metrics.lineSpacing() * 24 + frame);
+  }
+};
+
+// The scroll area asks for its whole contents, so that the window opens showing all of them.
+class WholeScrollArea : public QScrollArea {
+ public:
+  using QScrollArea::QScrollArea;
+  QSize sizeHint() const override {
+    const int frame = 2 * frameWidth();
+    return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+  }
+};
+
+// Leaving a text box for another control ends its editing; another window or a popup taking
+// the focus does not.
+class LeaveWatcher : public QObject {
+ public:
+  LeaveWatcher(QWidget* box, std::function<void()> left) : QObject(box), left_(std::move(left)) {
+    box->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusOut) {
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) left_();
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> left_;
+};
+
+// Layouts keep the sizes they measured; what was added to a page before the window was ever
+// shown has not reached them yet.
+void Remeasure(QWidget* root) {
+  for (QWidget* w : root->findChildren<QWidget*>()) w->updateGeometry();
+  root->updateGeometry();
+}
+
+QLabel* Caption(std::string_view text, QWidget* parent) {
+  auto* label = new QLabel(ToQt(text), parent);
+  label->setTextFormat(Qt::PlainText);
+  return label;
 }
 
 }  // namespace
 
-struct QtForm::Control {
-  ControlId id = 0;
-  ControlKind kind = ControlKind::Label;
-  int layer = 0;
-  std::string style;
-  double column = 0, row = 0, width = 0, height = 0;
-  QWidget* widget = nullptr;
-  QWidget* outer = nullptr;  // what is placed on the form: the widget, or its splitter
-  bool multiLine = false;
+// One control: its widget and what the form does with its kind (text, items, selection, the
+// events the user's actions raise), in one place per kind.
+class QtForm::Control {
+ public:
+  using Raiser = std::function<void(int message, int value)>;
+
+  Control(ControlId id, ControlKind kind, int page, QWidget* widget)
+      : id(id), kind(kind), page(page), widget(widget) {}
+  virtual ~Control() = default;
+
+  virtual std::string Text() const = 0;
+  virtual void SetText(std::string_view text) = 0;
+  virtual void AddItems(const std::vector<std::string_view>&) {}
+  virtual void Select(int) {}
+  virtual int Find(const QString&) const { return -1; }
+  // Wires the user's actions to `raise`; `changed` is called whenever the user changes its text.
+  virtual void Connect(const Raiser& raise, const std::function<void()>& changed) = 0;
+
+  const ControlId id;
+  const ControlKind kind;
+  const int page;
+  QWidget* const widget;
   bool marked = false;
-  // Multi-line boxes: the text as the program last set it, returned unchanged until the user
-  // edits the box, so that the program text comes back byte for byte.
-  std::string programText;
-  bool editedByUser = false;
   std::uint64_t revision = 0;  // see FormModel::Revision
 };
+
+namespace {
+
+using Control = QtForm::Control;
+
+class LabelControl : public Control {
+ public:
+  LabelControl(const ControlSpec& spec, QWidget* parent)
+      : Control(spec.id, spec.kind, spec.page, Caption(spec.text, parent)) {}
+  QLabel* label() const { return static_cast<QLabel*>(widget); }
+  std::string Text() const override { return FromQt(label()->text()); }
+  void SetText(std::string_view text) override { label()->setText(ToQt(text)); }
+  void Connect(const Raiser&, const std::function<void()>&) override {}
+};
+
+class LineControl : public Control {
+ public:
+  LineControl(const ControlSpec& spec, bool number, QWidget* parent)
+      : Control(spec.id, spec.kind, spec.page,
+                number ? new NumberEdit(ToQt(spec.text), parent) : new QLineEdit(ToQt(spec.text), parent)) {}
+  QLineEdit* box() const { return static_cast<QLineEdit*>(widget); }
+  std::string Text() const override { return FromQt(box()->text()); }
+  void SetText(std::string_view text) override { box()->setText(ToQt(text)); }
+  void Connect(const Raiser& raise, const std::function<void()>& changed) override {
+    QObject::connect(box(), &QLineEdit::textChanged, box(), changed);
+    QObject::connect(box(), &QLineEdit::returnPressed, box(), [raise] { raise(kMsgLeave, 0); });
+    new LeaveWatcher(box(), [raise] { raise(kMsgLeave, 0); });
+  }
+};
+
+// The program box: multi-line, never wrapped, fixed pitch. The text the program set comes back
+// unchanged until the user edits the box, so the program returns byte for byte.
+class ProgramControl : public Control {
+ public:
+  ProgramControl(const ControlSpec& spec, QWidget* parent)
+      : Control(spec.id, spec.kind, spec.page, new ProgramEdit(parent)), programText(spec.text) {
+    box()->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box()->setTabChangesFocus(true);
+    box()->setFont(FixedPitch(parent ? parent->font() : QApplication::font()));
+    box()->setPlainText(ToEditor(spec.text));
+  }
+  QPlainTextEdit* box() const { return static_cast<QPlainTextEdit*>(widget); }
+  std::string Text() const override {
+    return editedByUser ? FromEditor(box()->toPlainText()) : programText;
+  }
+  void SetText(std::string_view text) override {
+    // An operation adds to the end of the box: only the new blocks are added, so that a long
+    // program is not laid out again for each one.
+    const std::string shown = Text();
+    const bool extends = !shown.empty() && text.size() > shown.size() &&
+                         text.compare(0, shown.size(), shown) == 0 && shown.back() != '\r';
+    const bool same = text == shown;
+    programText = text;
+    editedByUser = false;
+    if (extends) {
+      EditEnd(box(), 0, ToEditor(text.substr(shown.size())));
+    } else {
+      if (!same) box()->setPlainText(ToEditor(text));  // else nothing to lay out again
+      ShowEnd(box());
+    }
+  }
+  // False when the end cannot be changed alone: the box edited, empty, or ending in a line end.
+  bool Append(std::string_view text) {
+    if (editedByUser || programText.empty() || programText.back() == '\r') return false;
+    programText += text;
+    EditEnd(box(), 0, ToEditor(text));
+    return true;
+  }
+  bool Truncate(std::size_t length) {
+    if (editedByUser || length == 0 || length >= programText.size() ||
+        programText[length - 1] == '\r')
+      return false;
+    const auto cut = ToEditor(std::string_view(programText).substr(length)).size();
+    programText.resize(length);
+    EditEnd(box(), static_cast<int>(cut), QString());
+    return true;
+  }
+  void Connect(const Raiser& raise, const std::function<void()>& changed) override {
+    QObject::connect(box(), &QPlainTextEdit::textChanged, box(), [this, changed] {
+      editedByUser = true;
+      changed();
+    });
+    new LeaveWatcher(box(), [raise] { raise(kMsgLeave, 0); });
+  }
+
+  std::string programText;
+  bool editedByUser = false;
+};
+
+// Push buttons, toggles (a push button that stays pressed) and check boxes.
+class ButtonControl : public Control {
+ public:
+  ButtonControl(const ControlSpec& spec, QWidget* parent)
+      : Control(spec.id, spec.kind, spec.page, MakeButton(spec, parent)) {}
+  QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget); }
+  bool pushButton() const { return kind != ControlKind::CheckBox; }
+  std::string Text() const override {
+    return FromQt(pushButton() ? WithoutMnemonic(button()->text()) : button()->text());
+  }
+  void SetText(std::string_view text) override {
+    button()->setText(pushButton() ? WithMnemonic(text) : ToQt(text));
+  }
+  void Connect(const Raiser& raise, const std::function<void()>&) override {
+    // clicked comes after the check mark has changed, and only from the user.
+    QObject::connect(button(), &QAbstractButton::clicked, button(), [raise] { raise(kMsgClick, 0); });
+  }
+
+ private:
+  static QAbstractButton* MakeButton(const ControlSpec& spec, QWidget* parent) {
+    if (spec.kind == ControlKind::CheckBox) return new QCheckBox(ToQt(spec.text), parent);
+    auto* button = new QPushButton(WithMnemonic(spec.text), parent);
+    button->setAutoDefault(false);
+    button->setCheckable(spec.kind == ControlKind::Toggle);
+    return button;
+  }
+};
+
+// A radio button of an option group. Exclusion is the form's, and only for the user's clicks:
+// the program sets each button on its own.
+class RadioControl : public Control {
+ public:
+  RadioControl(const ControlSpec& spec, QWidget* parent)
+      : Control(spec.id, spec.kind, spec.page, new QRadioButton(ToQt(spec.text), parent)) {
+    button()->setAutoExclusive(false);
+  }
+  QRadioButton* button() const { return static_cast<QRadioButton*>(widget); }
+  std::string Text() const override { return FromQt(button()->text()); }
+  void SetText(std::string_view text) override { button()->setText(ToQt(text)); }
+  void Connect(const Raiser& raise, const std::function<void()>&) override {
+    QRadioButton* radio = button();
+    QObject::connect(radio, &QAbstractButton::clicked, radio, [radio, raise] {
+      if (!radio->isEnabled()) return;
+      {
+        // A click on a checked radio leaves it checked.
+        QSignalBlocker quiet(radio);
+        radio->setChecked(true);
+      }
+      if (QButtonGroup* group = radio->group()) {
+        for (QAbstractButton* other : group->buttons()) {
+          if (other == radio) continue;
+          QSignalBlocker quiet(other);
+          other->setChecked(false);
+        }
+      }
+      raise(kMsgClick, 0);
+    });
+  }
+};
+
+class FrameControl : public Control {
+ public:
+  FrameControl(const ControlSpec& spec, QWidget* parent)
+      : Control(spec.id, spec.kind, spec.page, new QGroupBox(ToQt(spec.text), parent)) {
+    widget->setFocusPolicy(Qt::NoFocus);
+  }
+  QGroupBox* frame() const { return static_cast<QGroupBox*>(widget); }
+  std::string Text() const override { return FromQt(frame()->title()); }
+  void SetText(std::string_view text) override { frame()->setTitle(ToQt(text)); }
+  void Connect(const Raiser&, const std::function<void()>&) override {}
+};
+
+// Items laid out in columns (a drill's name filled with blanks, then its size) line up in the
+// fixed-pitch face.
+void LineUpColumns(QWidget* widget, const std::vector<std::string_view>& items) {
+  if (std::any_of(items.begin(), items.end(),
+                  [](std::string_view item) { return item.find("  ") != std::string_view::npos; }))
+    widget->setFont(FixedPitch(widget->font()));
+}
+
+class ComboControl : public Control {
+ public:
+  ComboControl(const ControlSpec& spec, QWidget* parent)
+      : Control(spec.id, spec.kind, spec.page, new QComboBox(parent)) {
+    combo()->setEditable(false);
+    combo()->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    combo()->setMaxVisibleItems(12);
+    if (!spec.text.empty()) AddItems(SplitItems(spec.text));
+    combo()->setCurrentIndex(-1);  // nothing selected until the program selects
+  }
+  QComboBox* combo() const { return static_cast<QComboBox*>(widget); }
+  std::string Text() const override {
+    return combo()->currentIndex() >= 0 ? FromQt(combo()->currentText()) : "";
+  }
+  void SetText(std::string_view) override {}  // its text is the selected item's
+  void AddItems(const std::vector<std::string_view>& items) override {
+    LineUpColumns(widget, items);
+    const int selected = combo()->currentIndex();
+    for (std::string_view item : items) combo()->addItem(ToQt(item));
+    combo()->setCurrentIndex(selected);  // adding selects nothing
+  }
+  void Select(int index) override {
+    if (index < combo()->count()) combo()->setCurrentIndex(index);
+  }
+  int Find(const QString& text) const override {
+    for (int i = 0; i < combo()->count(); ++i)
+      if (combo()->itemText(i) == text) return i;
+    return -1;
+  }
+  void Connect(const Raiser& raise, const std::function<void()>&) override {
+    QObject::connect(combo(), &QComboBox::currentIndexChanged, combo(), [raise](int index) {
+      if (index >= 0) raise(kMsgChange, 0);
+    });
+  }
+};
+
+class ListControl : public Control {
+ public:
+  ListControl(const ControlSpec& spec, QWidget* parent)
+      : Control(spec.id, spec.kind, spec.page, new QListWidget(parent)) {
+    list()->setSelectionMode(QAbstractItemView::SingleSelection);
+    if (!spec.text.empty()) AddItems(SplitItems(spec.text));
+  }
+  QListWidget* list() const { return static_cast<QListWidget*>(widget); }
+  std::string Text() const override {
+    return list()->currentItem() ? FromQt(list()->currentItem()->text()) : "";
+  }
+  void SetText(std::string_view) override {}  // its text is the selected item's
+  void AddItems(const std::vector<std::string_view>& items) override {
+    LineUpColumns(widget, items);
+    for (std::string_view item : items) list()->addItem(ToQt(item));
+  }
+  void Select(int index) override {
+    if (index >= list()->count()) return;
+    list()->setCurrentRow(index);
+    list()->scrollToItem(list()->item(index));
+  }
+  int Find(const QString& text) const override {
+    for (int i = 0; i < list()->count(); ++i)
+      if (list()->item(i)->text() == text) return i;
+    return -1;
+  }
+  void Connect(const Raiser& raise, const std::function<void()>&) override {
+    QObject::connect(list(), &QListWidget::currentRowChanged, list(), [raise](int row) {
+      if (row >= 0) raise(kMsgChange, 0);
+    });
+  }
+};
+
+// The tab row: its items are the tabs, its selection the page shown.
+class TabsControl : public Control {
+ public:
+  TabsControl(const ControlSpec& spec, MultiRowTabs* tabs) : Control(spec.id, spec.kind, spec.page, tabs) {
+    if (!spec.text.empty()) AddItems(SplitItems(spec.text));
+  }
+  MultiRowTabs* tabs() const { return static_cast<MultiRowTabs*>(widget); }
+  std::string Text() const override {
+    return tabs()->currentIndex() >= 0 ? FromQt(tabs()->tabText(tabs()->currentIndex())) : "";
+  }
+  void SetText(std::string_view) override {}
+  void AddItems(const std::vector<std::string_view>& items) override {
+    for (std::string_view item : items) tabs()->addTab(ToQt(item));
+  }
+  void Select(int index) override { tabs()->setCurrentIndex(index); }
+  int Find(const QString& text) const override {
+    for (int i = 0; i < tabs()->count(); ++i)
+      if (tabs()->tabText(i) == text) return i;
+    return -1;
+  }
+  void Connect(const Raiser& raise, const std::function<void()>&) override {
+    tabs()->onUserChoice = [raise](int index) { raise(kMsgChange, index + 1); };
+  }
+};
+
+std::unique_ptr<Control> MakeControl(const ControlSpec& spec, const Field* field, QWidget* parent,
+                                     MultiRowTabs* tabs) {
+  switch (spec.kind) {
+    case ControlKind::Label: return std::make_unique<LabelControl>(spec, parent);
+    case ControlKind::TextBox:
+      if (field && field->kind == FieldKind::Program) return std::make_unique<ProgramControl>(spec, parent);
+      return std::make_unique<LineControl>(spec, field && field->kind == FieldKind::Number, parent);
+    case ControlKind::Button:
+    case ControlKind::Toggle:
+    case ControlKind::CheckBox: return std::make_unique<ButtonControl>(spec, parent);
+    case ControlKind::Radio: return std::make_unique<RadioControl>(spec, parent);
+    case ControlKind::ComboBox: return std::make_unique<ComboControl>(spec, parent);
+    case ControlKind::ListBox: return std::make_unique<ListControl>(spec, parent);
+    case ControlKind::Frame: return std::make_unique<FrameControl>(spec, parent);
+    case ControlKind::TabControl: return std::make_unique<TabsControl>(spec, tabs);
+  }
+  return std::make_unique<LabelControl>(spec, parent);
+}
+
+// The page's OK: the descriptor's, or a button that ends the page.
+ControlId FootButton(const OperationDescriptor& op) {
+  if (op.ok) return op.ok;
+  if (!op.fields.empty() && op.fields.back().kind == FieldKind::Button) return op.fields.back().id;
+  return 0;
+}
+
+}  // namespace
 
 struct QtForm::Form {
   std::string name;
   std::string parent;
   QPointer<QMainWindow> window;
-  QWidget* client = nullptr;  // the controls' area, the grid's origin
+  QWidget* client = nullptr;  // what holds the controls
   bool loaded = true;
-  bool placed = false;  // centred once, on its first showing
-  int visibleLayer = 0;
-  double width = 1, height = 1;  // grid units
-  QSizeF unit;                   // pixels per column and per row
-  bool unitFixed = false;
-  ControlId stretchId = 0;  // takes the room beyond the grid
-  QSize extra;              // pixels beyond the grid
-  QScrollArea* scroll = nullptr;
+  bool placed = false;  // sized and centred once, on its first showing
+  int shownPage = 0;
   std::map<ControlId, std::unique_ptr<Control>> controls;
   std::vector<Control*> order;
-  std::map<const RadioGroup*, QButtonGroup*> groups;
+  // The main form: the tab row with its pages at the left, the always-visible part beside it,
+  // all in a scrolling area.
+  QScrollArea* scroll = nullptr;
+  MultiRowTabs* tabs = nullptr;
+  QWidget* shared = nullptr;
 };
 
 // Closing a form by the window's close button is the form's close event.
@@ -232,20 +568,16 @@ QtForm::QtForm() = default;
 
 QtForm::~QtForm() {
   // Widgets lose focus and items as they go; nothing may reach the logic any more.
-  for (auto& [name, form] : forms_) {
-    for (Control* c : form->order) {
-      QObject::disconnect(c->widget, nullptr, this, nullptr);
-      if (c->kind == ControlKind::TabControl)
-        static_cast<MultiRowTabs*>(c->widget)->onUserChoice = nullptr;
-    }
-  }
-  if (menuAction_) QObject::disconnect(menuAction_, nullptr, this, nullptr);
+  closing_ = true;
   sink_ = nullptr;
-  textBoxes_.clear();
+  if (menuAction_) QObject::disconnect(menuAction_, nullptr, this, nullptr);
   std::vector<QPointer<QMainWindow>> topLevel;
   for (auto& [name, form] : forms_) {
     if (form->window && !form->window->parentWidget()) topLevel.push_back(form->window);
   }
+  for (auto& [name, form] : forms_)
+    if (form->tabs) form->tabs->onUserChoice = nullptr;
+  // The controls outlive their widgets, whose last signals they may still receive.
   for (auto& window : topLevel) delete window.data();
 }
 
@@ -271,11 +603,6 @@ QWidget* QtForm::Widget(std::string_view form, ControlId id) const {
   return c ? c->widget : nullptr;
 }
 
-QSizeF QtForm::GridUnit(std::string_view form) const {
-  Form* f = FindForm(form);
-  return f ? f->unit : QSizeF();
-}
-
 QMainWindow* QtForm::MainWindow() const {
   for (auto& [name, form] : forms_) {
     if (form->parent.empty()) return form->window;
@@ -283,10 +610,21 @@ QMainWindow* QtForm::MainWindow() const {
   return nullptr;
 }
 
-QSize QtForm::GridSize(std::string_view form) const {
-  Form* f = FindForm(form);
-  if (!f) return {};
-  return QSize(qRound(f->width * f->unit.width()), qRound(f->height * f->unit.height()));
+QScrollArea* QtForm::ScrollArea() const {
+  for (auto& [name, form] : forms_) {
+    if (form->parent.empty()) return form->scroll;
+  }
+  return nullptr;
+}
+
+int QtForm::PageOf(std::string_view form, ControlId id) const {
+  Control* c = Find(form, id);
+  return c ? c->page : -1;
+}
+
+int QtForm::ProgramBoxWidth() const {
+  if (!programArea_ || programArea_->count() == 0) return 0;
+  return programArea_->widget(0)->sizeHint().width();
 }
 
 bool QtForm::IsMarked(std::string_view form, ControlId id) const {
@@ -318,125 +656,53 @@ void QtForm::FitOnScreen(QWidget* window) {
   if (outer.topLeft() != was) window->move(outer.topLeft());
 }
 
-void QtForm::SetStretch(std::string_view name, ControlId id) {
-  Form* form = FindForm(name);
-  Control* c = Find(name, id);
-  if (!form || !c || form->stretchId) return;
-  form->stretchId = id;
-  QMainWindow* window = form->window;
-  window->layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
-  window->setMinimumSize(0, 0);
-  window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  // Smaller than its grid (a small screen, a large font), the form scrolls rather than clips.
-  form->scroll = new QScrollArea;
-  form->scroll->setFrameShape(QFrame::NoFrame);
-  form->scroll->setWidgetResizable(true);
-  window->takeCentralWidget();
-  form->scroll->setWidget(form->client);
-  window->setCentralWidget(form->scroll);
-  window->statusBar();  // made now, so that the first size counts it
-  form->client->installEventFilter(this);
-
-  programArea_ = new QSplitter(Qt::Horizontal, form->client);
-  programArea_->setObjectName(QStringLiteral("programArea"));
-  programArea_->setChildrenCollapsible(false);
-  programArea_->addWidget(c->widget);
-  c->outer = programArea_;
-  ApplySize(*form);
-  Place(*form, *c);
-  UpdateVisibility(*form);
-  if (form->placed) {
-    ShowWholeGrid(*form);
-    FitOnScreen(window);
-  }
-}
-
-// The window as large as the whole grid with its menu and status bars; FitOnScreen then
-// shrinks it to the screen's room.
-void QtForm::ShowWholeGrid(Form& form) {
-  QMainWindow* window = form.window;
-  int chrome = 0;
-  for (QWidget* bar : {window->menuWidget(), static_cast<QWidget*>(window->statusBar())}) {
-    if (bar) chrome += bar->sizeHint().height();
-  }
-  window->resize(GridSize(form.name) + QSize(0, chrome));
-}
-
-QWidget* QtForm::Outer(const Control& control) const {
-  return control.outer ? control.outer : control.widget;
-}
-
-void QtForm::Stretch(Form& form) {
-  const QSize grid = GridSize(form.name);
-  const QSize extra = (form.client->size() - grid).expandedTo(QSize(0, 0));
-  if (extra == form.extra) return;
-  form.extra = extra;
-  for (Control* c : form.order) Place(form, *c);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Forms
 
-void QtForm::CreateForm(std::string_view name, std::string_view parent, std::string_view caption,
-                        double, double, double width, double height, std::string_view) {
+void QtForm::CreateForm(std::string_view name, std::string_view parent, std::string_view caption) {
   if (auto it = forms_.find(name); it != forms_.end()) {
-    for (auto w = textBoxes_.begin(); w != textBoxes_.end();) {
-      w = w->second.first == it->second.get() ? textBoxes_.erase(w) : std::next(w);
-    }
     delete it->second->window.data();
     forms_.erase(it);
   }
   auto form = std::make_unique<Form>();
   form->name = name;
   form->parent = parent;
-  form->width = width;
-  form->height = height;
   Form* owner = FindForm(parent);
   auto* window = new FormWindow(*this, *form, owner ? owner->window.data() : nullptr);
   window->setWindowTitle(ToQt(caption));
   window->setWindowIcon(QApplication::windowIcon());
-  form->client = new QWidget;
-  window->setCentralWidget(form->client);
-  window->layout()->setSizeConstraint(QLayout::SetFixedSize);
   form->window = window;
+  form->client = new QWidget;
+  if (parent.empty()) {
+    // The tab row with its pages, and beside it the always-visible part, which takes the room
+    // the window has beyond what they need.
+    auto* row = new QHBoxLayout(form->client);
+    form->tabs = new MultiRowTabs;
+    form->tabs->setObjectName(QStringLiteral("pages"));
+    form->shared = new QWidget;
+    form->shared->setObjectName(QStringLiteral("shared"));
+    row->addWidget(form->tabs, 0);
+    row->addWidget(form->shared, 1);
+    // Smaller than its layout (a small screen, a large font), the form scrolls rather than clips.
+    form->scroll = new WholeScrollArea;
+    form->scroll->setFrameShape(QFrame::NoFrame);
+    form->scroll->setWidgetResizable(true);
+    form->scroll->setWidget(form->client);
+    window->setCentralWidget(form->scroll);
+    window->statusBar();  // made now, so that the first size counts it
+  } else {
+    // Other forms: their controls one below the other, the window as large as they need.
+    new QVBoxLayout(form->client);
+    window->setCentralWidget(form->client);
+    window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+  }
   // The main menu belongs to the first form without a parent.
   if (!owner && !menuCaption_.empty() && !menuAction_) {
     menuAction_ = window->menuBar()->addAction(ToQt(menuCaption_));
     Form* f = form.get();
-    connect(menuAction_, &QAction::triggered, this,
-            [this, f] { Raise(*f, menuId_, kMsgClick, 0); });
+    connect(menuAction_, &QAction::triggered, this, [this, f] { Raise(*f, menuId_, kMsgClick, 0); });
   }
   forms_.emplace(std::string(name), std::move(form));
-}
-
-void QtForm::FixGridUnit(Form& form) {
-  if (form.unitFixed) return;
-  QFont font = font_ >= 0 ? fonts_[font_] : QApplication::font();
-  form.window->setFont(font);
-  QFontMetrics metrics(font);
-  form.unit =
-      QSizeF(metrics.averageCharWidth() * kColumnPerCharacter, metrics.lineSpacing() * kRowPerLine);
-  form.unitFixed = true;
-}
-
-void QtForm::ApplySize(Form& form) {
-  FixGridUnit(form);
-  const QSize grid = GridSize(form.name);
-  if (form.stretchId) {
-    form.client->setMinimumSize(grid);
-    form.client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  } else {
-    form.client->setFixedSize(grid);
-  }
-}
-
-void QtForm::ResizeForm(std::string_view name, double, double, double width, double height, int) {
-  Form* form = FindForm(name);
-  if (!form) return;
-  form->width = width;
-  form->height = height;
-  ApplySize(*form);
-  UpdateVisibility(*form);
 }
 
 void QtForm::ShowForm(std::string_view name) {
@@ -444,16 +710,11 @@ void QtForm::ShowForm(std::string_view name) {
   if (!form || !form->window) return;
   QMainWindow* window = form->window;
   if (!form->placed) {
-    ApplySize(*form);
-    UpdateVisibility(*form);
-    window->adjustSize();
+    // The whole layout when the screen has room; FitOnScreen shrinks it to the room there is.
     if (form->scroll) {
-      ShowWholeGrid(*form);
+      Remeasure(form->client);
+      window->resize(window->sizeHint());
     } else {
-      // A fixed form grows to hold a caption wider than its cell (a long folder name).
-      const QRect used = form->client->childrenRect();
-      form->client->setFixedSize(GridSize(form->name).expandedTo(
-          QSize(used.right() + qRound(form->unit.width()), used.bottom())));
       window->adjustSize();
     }
     QWidget* over = window->parentWidget();
@@ -504,21 +765,6 @@ void QtForm::DefineMainMenu(int menuId, std::string_view caption) {
   if (menuAction_) menuAction_->setText(ToQt(caption));
 }
 
-void QtForm::DefineFont(int slot, std::string_view face, int points, std::string_view style) {
-  QFont font(ToQt(face), points);
-  font.setBold(HasStyle(style, 'B'));
-  font.setItalic(HasStyle(style, 'I'));
-  font.setUnderline(HasStyle(style, 'U'));
-  fonts_[slot] = font;
-}
-
-void QtForm::UseFont(int slot) { font_ = fonts_.count(slot) ? slot : -1; }
-
-void QtForm::SetColor(int foreground, int background) {
-  foreground_ = foreground;
-  background_ = background;
-}
-
 void QtForm::SetFormIcon(std::string_view form, std::string_view iconFile) {
   Form* f = FindForm(form);
   if (!f || !f->window) return;
@@ -531,271 +777,355 @@ void QtForm::SetFormIcon(std::string_view form, std::string_view iconFile) {
   f->window->setWindowIcon(icon);
 }
 
+void QtForm::ShowPage(std::string_view formName, int page) {
+  Form* form = FindForm(formName);
+  if (!form) return;
+  form->shownPage = page;
+  if (form->tabs && page >= 1 && page <= form->tabs->count()) form->tabs->setCurrentIndex(page - 1);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Controls
 
-QWidget* QtForm::MakeWidget(Form& form, Control& control, std::string_view text) {
-  QWidget* parent = form.client;
-  switch (control.kind) {
-    case ControlKind::Label: {
-      auto* label = new QLabel(parent);
-      label->setTextFormat(Qt::PlainText);
-      label->setText(ToQt(text));
-      label->setAlignment((HasStyle(control.style, 'C') ? Qt::AlignHCenter : Qt::AlignLeft) |
-                          Qt::AlignVCenter);
-      if (HasStyle(control.style, 'F')) label->setFrameStyle(QFrame::Box | QFrame::Plain);
-      return label;
-    }
-    case ControlKind::TextBox: {
-      if (HasStyle(control.style, 'M')) {
-        control.multiLine = true;
-        auto* box = new QPlainTextEdit(parent);
-        box->setLineWrapMode(QPlainTextEdit::NoWrap);
-        box->setTabChangesFocus(true);
-        box->setFont(FixedPitch(font_ >= 0 ? fonts_[font_] : form.window->font()));
-        control.programText = text;
-        box->setPlainText(ToEditor(text));
-        return box;
-      }
-      return new QLineEdit(ToQt(text), parent);
-    }
-    case ControlKind::Button: {
-      auto* button = new QPushButton(WithMnemonic(text), parent);
-      button->setAutoDefault(false);
-      button->setCheckable(HasStyle(control.style, 'X'));  // a toggle keeps its check mark
-      return button;
-    }
-    case ControlKind::Radio: {
-      auto* radio = new QRadioButton(ToQt(text), parent);
-      // Exclusion follows the catalogue's groups, and only for the user's clicks.
-      radio->setAutoExclusive(false);
-      if (const RadioGroup* group = form.name == kMainForm ? GroupOf(control.id) : nullptr) {
-        QButtonGroup*& buttons = form.groups[group];
-        if (!buttons) {
-          buttons = new QButtonGroup(form.window);
-          buttons->setExclusive(false);
-        }
-        buttons->addButton(radio, control.id);
-      }
-      return radio;
-    }
-    case ControlKind::CheckBox:
-      return new QCheckBox(ToQt(text), parent);
-    case ControlKind::ComboBox: {
-      auto* combo = new QComboBox(parent);
-      combo->setEditable(false);
-      if (!text.empty()) {
-        for (std::string_view item : SplitItems(text)) combo->addItem(ToQt(item));
-      }
-      combo->setCurrentIndex(-1);  // nothing selected until the program selects
-      combo->setMaxVisibleItems(std::max(1, static_cast<int>(control.height) - 1));
-      return combo;
-    }
-    case ControlKind::ListBox: {
-      auto* list = new QListWidget(parent);
-      list->setSelectionMode(QAbstractItemView::SingleSelection);
-      if (!text.empty()) {
-        for (std::string_view item : SplitItems(text)) list->addItem(ToQt(item));
-      }
-      return list;
-    }
-    case ControlKind::Frame: {
-      auto* frame = new QGroupBox(ToQt(text), parent);
-      frame->setFocusPolicy(Qt::NoFocus);
-      return frame;
-    }
-    case ControlKind::TabControl: {
-      // The controls of layer n are the form's own, shown while tab n is chosen.
-      auto* tabs = new MultiRowTabs(parent);
-      if (!text.empty()) {
-        for (std::string_view item : SplitItems(text)) tabs->addTab(ToQt(item));
-      }
-      auto* next = new QShortcut(QKeySequence::NextChild, form.window);
-      connect(next, &QShortcut::activated, tabs,
-              [tabs] { tabs->choose((tabs->currentIndex() + 1) % tabs->count()); });
-      auto* previous = new QShortcut(QKeySequence::PreviousChild, form.window);
-      connect(previous, &QShortcut::activated, tabs,
-              [tabs] { tabs->choose((tabs->currentIndex() + tabs->count() - 1) % tabs->count()); });
-      return tabs;
-    }
+QtForm::Control& QtForm::Add(Form& form, const ControlSpec& entry, const Field* field, QWidget* parent) {
+  Remove(form, entry.id);
+  std::unique_ptr<Control> made = MakeControl(entry, field, parent, form.tabs);
+  Control* c = made.get();
+  c->revision = ++revisions_;
+  c->widget->setObjectName(QStringLiteral("control%1").arg(entry.id));
+  Form* f = &form;
+  c->Connect(
+      [this, f, c](int message, int value) {
+        if (!closing_ && c->widget->isEnabled()) Raise(*f, c->id, message, value);
+      },
+      [this, c] {
+        if (!closing_) c->revision = ++revisions_;
+      });
+  if (entry.kind == ControlKind::TabControl) {
+    auto* tabs = form.tabs;
+    auto* next = new QShortcut(QKeySequence::NextChild, form.window);
+    connect(next, &QShortcut::activated, tabs,
+            [tabs] { tabs->choose((tabs->currentIndex() + 1) % tabs->count()); });
+    auto* previous = new QShortcut(QKeySequence::PreviousChild, form.window);
+    connect(previous, &QShortcut::activated, tabs,
+            [tabs] { tabs->choose((tabs->currentIndex() + tabs->count() - 1) % tabs->count()); });
   }
-  return new QWidget(parent);
+  form.order.push_back(c);
+  form.controls[entry.id] = std::move(made);
+  return *c;
+}
+
+void QtForm::Remove(Form& form, ControlId id) {
+  auto old = form.controls.find(id);
+  if (old == form.controls.end()) return;
+  form.order.erase(std::find(form.order.begin(), form.order.end(), old->second.get()));
+  // The widget goes first: its last signals still find their control. The tab row is the form's.
+  if (old->second->kind != ControlKind::TabControl) delete old->second->widget;
+  form.controls.erase(old);
 }
 
 void QtForm::CreateControl(std::string_view formName, const ControlSpec& entry) {
   Form* form = FindForm(formName);
   if (!form) return;
-  FixGridUnit(*form);
-  if (auto old = form->controls.find(entry.id); old != form->controls.end()) {
-    textBoxes_.erase(old->second->widget);
-    form->order.erase(std::find(form->order.begin(), form->order.end(), old->second.get()));
-    delete old->second->widget;
-    form->controls.erase(old);
+  if (entry.kind == ControlKind::TabControl && form->tabs) {
+    Add(*form, entry, nullptr, form->client);
+    return;
   }
-
-  auto control = std::make_unique<Control>();
-  control->id = entry.id;
-  control->kind = entry.kind;
-  control->layer = layer_;
-  control->style = entry.style;
-  control->column = entry.column;
-  control->row = entry.row;
-  control->width = entry.width;
-  control->height = entry.height;
-  QWidget* widget = MakeWidget(*form, *control, entry.text);
-  control->widget = widget;
-  if (font_ >= 0 && !control->multiLine) widget->setFont(fonts_[font_]);
-  if (foreground_ >= 0 || background_ >= 0) {
-    QPalette palette = widget->palette();
-    if (foreground_ >= 0) {
-      for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, PaletteColour(foreground_));
-    }
-    if (background_ >= 0) {
-      for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
-        palette.setColor(role, PaletteColour(background_));
-      widget->setAutoFillBackground(true);
-    }
-    widget->setPalette(palette);
+  // A control outside any descriptor: below the others of its page, or of the form.
+  QWidget* parent = form->client;
+  if (form->tabs) {
+    parent = entry.page >= 1 && entry.page <= form->tabs->pages()->count()
+                 ? form->tabs->pages()->widget(entry.page - 1)
+                 : form->shared;
   }
-  control->outer = widget;
-  widget->setObjectName(QStringLiteral("control%1").arg(entry.id));
-  Place(*form, *control);
-
-  // Frames and the tab pane are drawn behind the controls they hold.
-  if (entry.kind == ControlKind::Frame || entry.kind == ControlKind::TabControl) widget->lower();
-  for (Control* other : form->order) {
-    if (other->kind == ControlKind::TabControl) other->widget->lower();
-  }
-
-  Control* raw = control.get();
-  form->order.push_back(raw);
-  form->controls[entry.id] = std::move(control);
-  Connect(*form, *raw);
-  UpdateVisibility(*form);
-}
-
-void QtForm::Place(const Form& form, Control& control) {
-  const double cu = form.unit.width(), ru = form.unit.height();
-  // Edges are rounded, not sizes, so that cells that meet in the grid meet on screen.
-  int left = qRound(control.column * cu), top = qRound(control.row * ru);
-  int right = qRound((control.column + control.width) * cu);
-  int bottom = qRound((control.row + control.height) * ru);
-  // Room beyond the grid goes to the stretching control; what stands below or right of it
-  // moves with its edges.
-  if (const Control* s = form.stretchId ? Find(form.name, form.stretchId) : nullptr) {
-    if (&control == s) {
-      right += form.extra.width();
-      bottom += form.extra.height();
-    } else {
-      const int dx = control.column >= s->column + s->width ? form.extra.width() : 0;
-      const int dy = control.row >= s->row + s->height ? form.extra.height() : 0;
-      left += dx, right += dx, top += dy, bottom += dy;
-    }
-  }
-  QWidget* w = control.widget;
-  // A combo box is drawn as tall as its style makes it; its cell's height is the drop-down's.
-  if (control.kind == ControlKind::ComboBox) bottom = top + w->sizeHint().height();
-  // A caption a little wider in this font than in the grid's reaches on into the free space
-  // beside it rather than being cut.
-  if (control.kind == ControlKind::Radio || control.kind == ControlKind::CheckBox)
-    right = std::max(right, left + CaptionReach(static_cast<QAbstractButton*>(w)));
-  auto* label = qobject_cast<QLabel*>(w);
-  if (label && label->frameShape() == QFrame::NoFrame) {
-    const bool lines = label->text().contains(QLatin1Char('\n'));
-    if (!HasStyle(control.style, 'C')) {
-      int widest = 0;
-      for (const QString& line : label->text().split(QLatin1Char('\n')))
-        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
-      right = std::max(right, left + widest + 1);
-    }
-    // Centred on the first row of its cell: level with a box in the same row, and close to
-    // one a quarter row above, as the catalogue places some captions. Text of several lines
-    // fills the cell from its top.
-    if (lines) label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setContentsMargins(0, 0, 0, lines ? 0 : std::max(0, bottom - top - qRound(ru)));
-  }
-  Outer(control)->setGeometry(left, top, right - left, bottom - top);
-}
-
-void QtForm::Connect(Form& form, Control& control) {
-  QWidget* widget = control.widget;
-  Form* f = &form;
-  Control* c = &control;
-  switch (control.kind) {
-    case ControlKind::Button:
-    case ControlKind::CheckBox:
-      // clicked comes after the check mark has changed, and only from the user.
-      connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
-              [this, f, c] { RaiseFrom(*f, *c, kMsgClick, 0); });
-      break;
-    case ControlKind::Radio:
-      connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
-              [this, f, c] { RadioClicked(*f, *c); });
-      break;
-    case ControlKind::TextBox:
-      textBoxes_[widget] = {f, c};
-      widget->installEventFilter(this);
-      if (control.multiLine) {
-        connect(static_cast<QPlainTextEdit*>(widget), &QPlainTextEdit::textChanged, this,
-                [this, c] {
-                  c->editedByUser = true;
-                  c->revision = ++revisions_;
-                });
-      } else {
-        connect(static_cast<QLineEdit*>(widget), &QLineEdit::textChanged, this,
-                [this, c] { c->revision = ++revisions_; });
-        connect(static_cast<QLineEdit*>(widget), &QLineEdit::returnPressed, this,
-                [this, f, c] { RaiseFrom(*f, *c, kMsgLeave, 0); });
-      }
-      break;
-    case ControlKind::ComboBox:
-      connect(static_cast<QComboBox*>(widget), &QComboBox::currentIndexChanged, this,
-              [this, f, c](int index) {
-                if (index >= 0) RaiseFrom(*f, *c, kMsgChange, 0);
-              });
-      break;
-    case ControlKind::ListBox:
-      connect(static_cast<QListWidget*>(widget), &QListWidget::currentRowChanged, this,
-              [this, f, c](int row) {
-                if (row >= 0) RaiseFrom(*f, *c, kMsgChange, 0);
-              });
-      break;
-    case ControlKind::TabControl:
-      static_cast<MultiRowTabs*>(widget)->onUserChoice = [this, f, c](int index) {
-        RaiseFrom(*f, *c, kMsgChange, index + 1);
-      };
-      break;
-    case ControlKind::Label:
-    case ControlKind::Frame:
-      break;
+  Control& c = Add(*form, entry, nullptr, parent);
+  if (!parent->layout()) new QVBoxLayout(parent);
+  if (auto* grid = qobject_cast<QGridLayout*>(parent->layout())) {
+    grid->addWidget(c.widget, grid->rowCount(), 0, 1, -1);
+  } else if (auto* column = qobject_cast<QBoxLayout*>(parent->layout())) {
+    column->addWidget(c.widget, 0, c.kind == ControlKind::Button ? Qt::AlignHCenter : Qt::Alignment());
   }
 }
 
-void QtForm::UpdateVisibility(Form& form) {
-  for (Control* c : form.order) {
-    const bool onForm = c->column < form.width && c->row < form.height;
-    const bool layerShown = c->layer == 0 || c->layer == form.visibleLayer;
-    Outer(*c)->setVisible(onForm && layerShown);
-  }
+// ---------------------------------------------------------------------------------------------
+// Pages laid out from their descriptors
+
+namespace {
+
+// A caption the user reads as a heading: a note with a caption of its own.
+void MakeHeading(QLabel* label) {
+  QFont font = label->font();
+  font.setBold(true);
+  label->setFont(font);
 }
 
-void QtForm::DisplayLayer(std::string_view formName, int layer, int) {
+// A result the program computes, shown as a read-only value: black on white in a frame.
+void MakeResult(QLabel* label) {
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, Qt::black);
+  palette.setColor(QPalette::Window, Qt::white);
+  label->setPalette(palette);
+  label->setAutoFillBackground(true);
+  label->setFrameStyle(QFrame::Box | QFrame::Plain);
+  label->setAlignment(Qt::AlignCenter);
+  label->setMargin(label->fontMetrics().height() / 6);
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 10);
+}
+
+bool IsResult(const Field& f) { return f.kind == FieldKind::Note && f.caption.empty() && !f.inch.empty(); }
+
+// The option group's buttons in a grid, one column up to four and two beyond, filled down the
+// first column first; a heading among them takes its place as a caption.
+QGridLayout* ChoiceGrid(std::span<const Choice> choices, const std::function<QWidget*(ControlId)>& widget) {
+  auto* grid = new QGridLayout;
+  const int n = static_cast<int>(choices.size());
+  const int columns = n > 4 ? 2 : 1;
+  const int rows = (n + columns - 1) / columns;
+  for (int i = 0; i < n; ++i) grid->addWidget(widget(choices[i].id), i % rows, i / rows);
+  grid->setColumnStretch(columns, 1);
+  return grid;
+}
+
+}  // namespace
+
+void QtForm::AddPage(std::string_view formName, int page, const OperationDescriptor& op) {
   Form* form = FindForm(formName);
-  if (!form) return;
-  form->visibleLayer = layer;
-  for (Control* c : form->order) {
-    if (c->kind != ControlKind::TabControl) continue;
-    auto* tabs = static_cast<MultiRowTabs*>(c->widget);
-    if (layer >= 1 && layer <= tabs->count()) tabs->setCurrentIndex(layer - 1);
+  if (!form || !form->tabs) return FormModel::AddPage(formName, page, op);
+  if (page == 0) return LayOutShared(*form, op);
+  LayOutPage(*form, page, op);
+}
+
+namespace {
+
+// The controls of one page by id, as the descriptor makes them.
+class PageSpecs {
+ public:
+  PageSpecs(const OperationDescriptor& op, int page) {
+    for (const ControlSpec& spec : ControlsOf(op, page)) specs_.emplace(spec.id, spec);
   }
-  UpdateVisibility(*form);
+  const ControlSpec& operator[](ControlId id) const { return specs_.at(id); }
+
+ private:
+  std::map<ControlId, ControlSpec> specs_;
+};
+
+}  // namespace
+
+// Two columns: the boxes with their captions beside them, then the option groups, check boxes
+// and buttons; the page's OK at its foot. A list shown open takes the room the page has.
+void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
+  auto* host = new QWidget;
+  host->setObjectName(QStringLiteral("page%1").arg(page));
+  QStackedWidget* stack = form.tabs->pages();
+  stack->insertWidget(std::min(page - 1, stack->count()), host);
+  auto* grid = new QGridLayout(host);
+  grid->setContentsMargins(0, 0, 0, 0);
+  auto* boxes = new QGridLayout;  // caption, box, what goes beside the box
+  auto* choices = new QVBoxLayout;
+  const PageSpecs specs(op, page);
+  const ControlId foot = FootButton(op);
+  auto make = [&](ControlId id, const Field& f) { return Add(form, specs[id], &f, host).widget; };
+  int row = 0;
+  int numberRow = -1;      // the row of the number box just made
+  bool inChoices = false;  // where the field before stands
+  bool growing = false;    // a list box takes the page's room
+  for (const Field& f : op.fields) {
+    const int before = numberRow;
+    numberRow = -1;
+    switch (f.kind) {
+      case FieldKind::Number:
+      case FieldKind::Text:
+      case FieldKind::List: {
+        QWidget* box = make(f.id, f);
+        QLabel* label = f.label ? static_cast<QLabel*>(make(f.label, f))
+                                : (f.caption.empty() ? nullptr : Caption(f.caption, host));
+        if (label) {
+          label->setBuddy(box);
+          boxes->addWidget(label, row, 0);
+        }
+        if (f.kind == FieldKind::Number) {
+          boxes->addWidget(box, row, 1, Qt::AlignLeft);
+          numberRow = row;
+        } else {
+          boxes->addWidget(box, row, 1, 1, 2, f.kind == FieldKind::List ? Qt::AlignLeft : Qt::Alignment());
+        }
+        ++row;
+        inChoices = false;
+        break;
+      }
+      case FieldKind::ListBox: {
+        if (f.caption != op.caption) boxes->addWidget(Caption(f.caption, host), row++, 0, 1, 3);
+        boxes->addWidget(make(f.id, f), row, 0, 1, 3);
+        boxes->setRowStretch(row++, 1);
+        growing = true;
+        inChoices = false;
+        break;
+      }
+      case FieldKind::Note: {
+        auto* label = static_cast<QLabel*>(make(f.id, f));
+        if (!f.caption.empty()) {
+          MakeHeading(label);
+          if (row > 0) boxes->setRowMinimumHeight(row++, label->fontMetrics().height() / 2);
+          boxes->addWidget(label, row++, 0, 1, 3);
+          inChoices = false;
+          break;
+        }
+        if (IsResult(f)) MakeResult(label);
+        if (inChoices) {
+          choices->addWidget(label, 0, Qt::AlignLeft);
+        } else {
+          boxes->addWidget(label, row++, 0, 1, 3);
+        }
+        break;
+      }
+      case FieldKind::Options: {
+        if (f.id == 0) {
+          // A group without a frame: its caption beside a row of buttons, as a box's.
+          auto* buttons = new QHBoxLayout;
+          for (const Choice& c : f.choices) buttons->addWidget(make(c.id, f));
+          buttons->addStretch(1);
+          boxes->addWidget(Caption(f.caption, host), row, 0);
+          boxes->addLayout(buttons, row++, 1, 1, 2);
+          inChoices = false;
+          break;
+        }
+        auto* frame = static_cast<QGroupBox*>(make(f.id, f));
+        auto* buttonGroup = new QButtonGroup(frame);
+        buttonGroup->setExclusive(false);
+        frame->setLayout(ChoiceGrid(f.choices, [&](ControlId id) {
+          QWidget* w = Add(form, specs[id], &f, frame).widget;
+          if (auto* radio = qobject_cast<QRadioButton*>(w)) buttonGroup->addButton(radio, id);
+          return w;
+        }));
+        choices->addWidget(frame);
+        inChoices = true;
+        break;
+      }
+      case FieldKind::Toggle:
+        // A toggle changes what the box before it means: it stands beside that box.
+        if (before >= 0) {
+          boxes->addWidget(make(f.id, f), before, 2, Qt::AlignLeft);
+          break;
+        }
+        choices->addWidget(make(f.id, f), 0, Qt::AlignLeft);
+        inChoices = true;
+        break;
+      case FieldKind::Check:
+        choices->addWidget(make(f.id, f), 0, Qt::AlignLeft);
+        inChoices = true;
+        break;
+      case FieldKind::Button:
+        if (f.id == foot) break;  // made last, at the foot
+        choices->addWidget(make(f.id, f), 0, Qt::AlignLeft);
+        inChoices = true;
+        break;
+      case FieldKind::Program:
+      case FieldKind::Tabs:
+        break;
+    }
+  }
+  // Frameless groups: their buttons exclude each other as a frame's do.
+  for (const Field& f : op.fields) {
+    if (f.kind != FieldKind::Options || f.id != 0) continue;
+    auto* buttonGroup = new QButtonGroup(host);
+    buttonGroup->setExclusive(false);
+    for (const Choice& c : f.choices)
+      if (auto* radio = qobject_cast<QRadioButton*>(Widget(form.name, c.id))) buttonGroup->addButton(radio, c.id);
+  }
+  choices->addStretch(1);
+  grid->addLayout(boxes, 0, 0);
+  // The two columns stand apart by a line's height, so the groups do not crowd the boxes.
+  grid->setColumnMinimumWidth(1, host->fontMetrics().height());
+  grid->addLayout(choices, 0, 2);
+  grid->setColumnStretch(growing ? 0 : 3, 1);
+  grid->setRowStretch(growing ? 0 : 1, 1);
+  if (foot) {
+    for (const Field& f : op.fields)
+      if (f.id == foot) grid->addWidget(make(f.id, f), 2, 0, 1, -1, Qt::AlignRight);
+  }
+}
+
+// The always-visible part: the tool, its offset and material, then coolant and the surface
+// speed, the program box (in a splitter, where panes can stand beside it) taking the room, and
+// the buttons under it.
+void QtForm::LayOutShared(Form& form, const OperationDescriptor& op) {
+  QWidget* host = form.shared;
+  auto* column = new QVBoxLayout(host);
+  column->setContentsMargins(0, 0, 0, 0);
+  auto* tools = new QHBoxLayout;
+  auto* speeds = new QHBoxLayout;
+  auto* buttons = new QHBoxLayout;
+  column->addLayout(tools);
+  column->addLayout(speeds);
+  const PageSpecs specs(op, 0);
+  auto make = [&](ControlId id, const Field& f, QWidget* parent) {
+    return Add(form, specs[id], &f, parent).widget;
+  };
+  for (const Field& f : op.fields) {
+    switch (f.kind) {
+      case FieldKind::List: {
+        QWidget* box = make(f.id, f, host);
+        QLabel* label = f.label ? static_cast<QLabel*>(make(f.label, f, host)) : Caption(f.caption, host);
+        label->setBuddy(box);
+        tools->addWidget(label);
+        tools->addWidget(box);
+        break;
+      }
+      case FieldKind::Options: {
+        auto* group = new QButtonGroup(host);
+        group->setExclusive(false);
+        for (const Choice& c : f.choices) {
+          QWidget* w = make(c.id, f, host);
+          if (auto* radio = qobject_cast<QRadioButton*>(w)) group->addButton(radio, c.id);
+          tools->addWidget(w);
+        }
+        break;
+      }
+      case FieldKind::Check:
+      case FieldKind::Toggle:
+        speeds->addWidget(make(f.id, f, host));
+        break;
+      case FieldKind::Number:
+      case FieldKind::Text: {
+        QWidget* box = make(f.id, f, host);
+        QLabel* label = f.label ? static_cast<QLabel*>(make(f.label, f, host)) : Caption(f.caption, host);
+        label->setBuddy(box);
+        speeds->addWidget(label);
+        speeds->addWidget(box);
+        break;
+      }
+      case FieldKind::Program: {
+        programArea_ = new QSplitter(Qt::Horizontal, host);
+        programArea_->setObjectName(QStringLiteral("programArea"));
+        programArea_->setChildrenCollapsible(false);
+        programArea_->addWidget(make(f.id, f, programArea_));
+        column->addWidget(programArea_, 1);
+        break;
+      }
+      case FieldKind::Button:
+        buttons->addWidget(make(f.id, f, host));
+        break;
+      case FieldKind::Note:
+        column->addWidget(make(f.id, f, host));
+        break;
+      case FieldKind::ListBox:
+        column->addWidget(make(f.id, f, host), 1);
+        break;
+      case FieldKind::Tabs:
+        break;
+    }
+  }
+  tools->addStretch(1);
+  speeds->addStretch(1);
+  buttons->addStretch(1);
+  column->addLayout(buttons);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Events
 
 void QtForm::Raise(const Form& form, ControlId control, int message, int value) {
+  if (closing_) return;
   pending_.push_back({form.name, control, message, value});
   if (dispatching_) return;
   dispatching_ = true;
@@ -807,83 +1137,12 @@ void QtForm::Raise(const Form& form, ControlId control, int message, int value) 
   dispatching_ = false;
 }
 
-void QtForm::RaiseFrom(const Form& form, const Control& control, int message, int value) {
-  if (!control.widget->isEnabled()) return;
-  Raise(form, control.id, message, value);
-}
-
-void QtForm::RadioClicked(const Form& form, const Control& control) {
-  auto* radio = static_cast<QAbstractButton*>(control.widget);
-  if (!radio->isEnabled()) return;
-  {
-    // A click on a checked radio leaves it checked.
-    QSignalBlocker quiet(radio);
-    radio->setChecked(true);
-  }
-  if (QButtonGroup* group = radio->group()) {
-    for (QAbstractButton* other : group->buttons()) {
-      if (other == radio) continue;
-      QSignalBlocker quiet(other);
-      other->setChecked(false);
-    }
-  }
-  Raise(form, control.id, kMsgClick, 0);
-}
-
-bool QtForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Resize) {
-    for (auto& [name, form] : forms_) {
-      if (form->client == watched && form->stretchId) Stretch(*form);
-    }
-  }
-  if (event->type() == QEvent::FocusOut) {
-    auto it = textBoxes_.find(watched);
-    const auto reason = static_cast<QFocusEvent*>(event)->reason();
-    // Another window or a popup taking the focus does not end the editing.
-    if (it != textBoxes_.end() && reason != Qt::ActiveWindowFocusReason &&
-        reason != Qt::PopupFocusReason) {
-      RaiseFrom(*it->second.first, *it->second.second, kMsgLeave, 0);
-    }
-  }
-  return QObject::eventFilter(watched, event);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Control state
 
 std::string QtForm::GetText(std::string_view form, ControlId id) const {
-  Control* c = Find(form, id);
-  if (!c) return "";
-  switch (c->kind) {
-    case ControlKind::Label:
-      return FromQt(static_cast<QLabel*>(c->widget)->text());
-    case ControlKind::TextBox:
-      if (c->multiLine) {
-        return c->editedByUser ? FromEditor(static_cast<QPlainTextEdit*>(c->widget)->toPlainText())
-                               : c->programText;
-      }
-      return FromQt(static_cast<QLineEdit*>(c->widget)->text());
-    case ControlKind::Button:
-      return FromQt(WithoutMnemonic(static_cast<QAbstractButton*>(c->widget)->text()));
-    case ControlKind::Radio:
-    case ControlKind::CheckBox:
-      return FromQt(static_cast<QAbstractButton*>(c->widget)->text());
-    case ControlKind::Frame:
-      return FromQt(static_cast<QGroupBox*>(c->widget)->title());
-    case ControlKind::ComboBox: {
-      auto* combo = static_cast<QComboBox*>(c->widget);
-      return combo->currentIndex() >= 0 ? FromQt(combo->currentText()) : "";
-    }
-    case ControlKind::ListBox: {
-      auto* list = static_cast<QListWidget*>(c->widget);
-      return list->currentItem() ? FromQt(list->currentItem()->text()) : "";
-    }
-    case ControlKind::TabControl: {
-      auto* tabs = static_cast<MultiRowTabs*>(c->widget);
-      return tabs->currentIndex() >= 0 ? FromQt(tabs->tabText(tabs->currentIndex())) : "";
-    }
-  }
-  return "";
+  const Control* c = Find(form, id);
+  return c ? c->Text() : "";
 }
 
 void QtForm::SetText(std::string_view form, ControlId id, std::string_view text) {
@@ -891,47 +1150,30 @@ void QtForm::SetText(std::string_view form, ControlId id, std::string_view text)
   if (!c) return;
   QSignalBlocker quiet(c->widget);
   c->revision = ++revisions_;
-  switch (c->kind) {
-    case ControlKind::Label:
-      static_cast<QLabel*>(c->widget)->setText(ToQt(text));
-      if (Form* f = FindForm(form)) Place(*f, *c);
-      break;
-    case ControlKind::TextBox:
-      if (c->multiLine) {
-        auto* box = static_cast<QPlainTextEdit*>(c->widget);
-        // An operation adds to the end of the box: only the new blocks are added, so that a
-        // long program is not laid out again for each one.
-        const std::string shown = GetText(form, id);
-        const bool extends = !shown.empty() && text.size() > shown.size() &&
-                             text.compare(0, shown.size(), shown) == 0 && shown.back() != '\r';
-        const bool same = text == shown;
-        c->programText = text;
-        c->editedByUser = false;
-        if (extends) {
-          EditEnd(box, 0, ToEditor(std::string_view(text).substr(shown.size())));
-        } else {
-          if (!same) box->setPlainText(ToEditor(text));  // else nothing to lay out again
-          ShowEnd(box);
-        }
-      } else {
-        static_cast<QLineEdit*>(c->widget)->setText(ToQt(text));
-      }
-      break;
-    case ControlKind::Button:
-      static_cast<QAbstractButton*>(c->widget)->setText(WithMnemonic(text));
-      break;
-    case ControlKind::Radio:
-    case ControlKind::CheckBox:
-      static_cast<QAbstractButton*>(c->widget)->setText(ToQt(text));
-      break;
-    case ControlKind::Frame:
-      static_cast<QGroupBox*>(c->widget)->setTitle(ToQt(text));
-      break;
-    case ControlKind::ComboBox:
-    case ControlKind::ListBox:
-    case ControlKind::TabControl:
-      break;  // their text is the selected item's
-  }
+  c->SetText(text);
+}
+
+void QtForm::AppendText(std::string_view form, ControlId id, std::string_view text) {
+  auto* c = dynamic_cast<ProgramControl*>(Find(form, id));
+  if (!c) return FormModel::AppendText(form, id, text);
+  QSignalBlocker quiet(c->widget);
+  const std::uint64_t revision = ++revisions_;
+  if (!c->Append(text)) return FormModel::AppendText(form, id, text);
+  c->revision = revision;
+}
+
+void QtForm::TruncateText(std::string_view form, ControlId id, std::size_t length) {
+  auto* c = dynamic_cast<ProgramControl*>(Find(form, id));
+  if (!c) return FormModel::TruncateText(form, id, length);
+  QSignalBlocker quiet(c->widget);
+  const std::uint64_t revision = ++revisions_;
+  if (!c->Truncate(length)) return FormModel::TruncateText(form, id, length);
+  c->revision = revision;
+}
+
+std::uint64_t QtForm::Revision(std::string_view form, ControlId id) const {
+  const Control* c = Find(form, id);
+  return c ? c->revision : 0;
 }
 
 int QtForm::GetCheck(std::string_view form, ControlId id) const {
@@ -958,91 +1200,19 @@ void QtForm::SelectItem(std::string_view form, ControlId id, int index) {
   Control* c = Find(form, id);
   if (!c || index < 0) return;
   QSignalBlocker quiet(c->widget);
-  if (auto* combo = qobject_cast<QComboBox*>(c->widget)) {
-    if (index < combo->count()) combo->setCurrentIndex(index);
-  } else if (auto* list = qobject_cast<QListWidget*>(c->widget)) {
-    if (index < list->count()) {
-      list->setCurrentRow(index);
-      list->scrollToItem(list->item(index));
-    }
-  } else if (c->kind == ControlKind::TabControl) {
-    static_cast<MultiRowTabs*>(c->widget)->setCurrentIndex(index);
-  }
+  c->Select(index);
 }
 
 void QtForm::AddItems(std::string_view form, ControlId id, std::string_view text, bool splitItems) {
   Control* c = Find(form, id);
   if (!c) return;
-  std::vector<std::string_view> items =
-      splitItems ? SplitItems(text) : std::vector<std::string_view>{text};
   QSignalBlocker quiet(c->widget);
-  // Items laid out in columns (a drill's name filled with blanks, then its size) line up in
-  // the fixed-pitch face.
-  if (std::any_of(items.begin(), items.end(),
-                  [](std::string_view item) { return item.find("  ") != std::string_view::npos; }))
-    c->widget->setFont(FixedPitch(c->widget->font()));
-  if (auto* combo = qobject_cast<QComboBox*>(c->widget)) {
-    const int selected = combo->currentIndex();
-    for (std::string_view item : items) combo->addItem(ToQt(item));
-    combo->setCurrentIndex(selected);  // adding selects nothing
-  } else if (auto* list = qobject_cast<QListWidget*>(c->widget)) {
-    for (std::string_view item : items) list->addItem(ToQt(item));
-  } else if (c->kind == ControlKind::TabControl) {
-    for (std::string_view item : items) static_cast<MultiRowTabs*>(c->widget)->addTab(ToQt(item));
-  }
-}
-
-void QtForm::AppendText(std::string_view form, ControlId id, std::string_view text) {
-  Control* c = Find(form, id);
-  // An empty box, one the user edited and one ending inside a line end are set whole.
-  if (!c || !c->multiLine || c->editedByUser || c->programText.empty() ||
-      c->programText.back() == '\r')
-    return FormModel::AppendText(form, id, text);
-  auto* box = static_cast<QPlainTextEdit*>(c->widget);
-  QSignalBlocker quiet(box);
-  c->revision = ++revisions_;
-  c->programText += text;
-  EditEnd(box, 0, ToEditor(text));
-}
-
-void QtForm::TruncateText(std::string_view form, ControlId id, std::size_t length) {
-  Control* c = Find(form, id);
-  // A box the user edited, or a cut inside a line end, is set whole.
-  if (!c || !c->multiLine || c->editedByUser || length == 0 || length >= c->programText.size() ||
-      c->programText[length - 1] == '\r')
-    return FormModel::TruncateText(form, id, length);
-  auto* box = static_cast<QPlainTextEdit*>(c->widget);
-  QSignalBlocker quiet(box);
-  c->revision = ++revisions_;
-  const auto cut = ToEditor(std::string_view(c->programText).substr(length)).size();
-  c->programText.resize(length);
-  EditEnd(box, static_cast<int>(cut), QString());
-}
-
-std::uint64_t QtForm::Revision(std::string_view form, ControlId id) const {
-  const Control* c = Find(form, id);
-  return c ? c->revision : 0;
+  c->AddItems(splitItems ? SplitItems(text) : std::vector<std::string_view>{text});
 }
 
 int QtForm::FindNext(std::string_view form, ControlId id, std::string_view text) const {
-  Control* c = Find(form, id);
-  if (!c) return -1;
-  const QString wanted = ToQt(text);
-  if (auto* combo = qobject_cast<QComboBox*>(c->widget)) {
-    for (int i = 0; i < combo->count(); ++i) {
-      if (combo->itemText(i) == wanted) return i;
-    }
-  } else if (auto* list = qobject_cast<QListWidget*>(c->widget)) {
-    for (int i = 0; i < list->count(); ++i) {
-      if (list->item(i)->text() == wanted) return i;
-    }
-  } else if (c->kind == ControlKind::TabControl) {
-    auto* tabs = static_cast<MultiRowTabs*>(c->widget);
-    for (int i = 0; i < tabs->count(); ++i) {
-      if (tabs->tabText(i) == wanted) return i;
-    }
-  }
-  return -1;
+  const Control* c = Find(form, id);
+  return c ? c->Find(ToQt(text)) : -1;
 }
 
 void QtForm::SetClipboard(std::string_view text) {
@@ -1061,22 +1231,15 @@ void QtForm::MessageBox(std::string_view text, std::string_view title, MessageIc
   QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                   ToQt(title), ToQt(text), QMessageBox::Ok, parent);
   box.exec();
-  if (title == "TBX Error") FocusNamedField(text);
 }
 
-void QtForm::FocusNamedField(std::string_view message) {
-  Form* form = FindForm(kMainForm);
-  if (!form || !form->loaded) return;
-  const ControlId id = FieldNamedIn(message, form->visibleLayer);
-  Control* field = id ? Find(kMainForm, id) : nullptr;
-  if (!field) return;
-  // A field on another tab: that tab is chosen as the user would choose it.
-  if (field->layer != 0 && field->layer != form->visibleLayer) {
-    for (Control* c : form->order) {
-      if (c->kind == ControlKind::TabControl)
-        static_cast<MultiRowTabs*>(c->widget)->choose(field->layer - 1);
-    }
-  }
+void QtForm::FocusField(std::string_view formName, ControlId id) {
+  Form* form = FindForm(formName);
+  Control* field = Find(formName, id);
+  if (!form || !form->loaded || !field) return;
+  // A field on another page: its tab is chosen as the user would choose it.
+  if (form->tabs && field->page >= 1 && field->page - 1 != form->tabs->currentIndex())
+    form->tabs->choose(field->page - 1);
   QPointer<QWidget> widget(field->widget);
   QTimer::singleShot(0, widget, [widget] {
     if (!widget || !widget->isVisible() || !widget->isEnabled()) return;

@@ -1,11 +1,10 @@
 #pragma once
-// The form model on Qt widgets. Every control is a real widget placed at its catalogue cell;
+// The form model on Qt widgets. The main form lays each page out from its operation's
+// descriptor with Qt layouts, so it follows the font, the screen's scale and the window's size;
 // the logic sees only FormModel, and user actions come back through the event sink.
 #include <QAction>
-#include <QFont>
 #include <QObject>
 #include <QPointer>
-#include <QSizeF>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -19,6 +18,7 @@
 class QWidget;
 class QSplitter;
 class QMainWindow;
+class QScrollArea;
 
 namespace tbx {
 
@@ -36,28 +36,21 @@ class QtForm : public QObject, public FormModel {
   void SetEventSink(EventSink sink) { sink_ = std::move(sink); }
   // Unattended runs (screenshots) pass message boxes here instead of waiting for a click.
   void SetMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
-  // The main form may grow past its grid: the control `id` takes the extra room, the controls
-  // below it move down with its lower edge. The control is held in a splitter (ProgramArea) so
-  // that other panes can stand beside it. Smaller than the grid, the form scrolls.
-  void SetStretch(std::string_view form, ControlId id);
+  // The splitter holding the program box, where other panes can stand beside it.
   QSplitter* ProgramArea() const { return programArea_; }
+  // The width the program box asks for: enough for a long block in its fixed-pitch face.
+  int ProgramBoxWidth() const;
 
-  void CreateForm(std::string_view name, std::string_view parent, std::string_view caption,
-                  double column, double row, double width, double height,
-                  std::string_view style) override;
-  void ResizeForm(std::string_view name, double column, double row, double width, double height,
-                  int flag) override;
+  void CreateForm(std::string_view name, std::string_view parent,
+                  std::string_view caption) override;
   void ShowForm(std::string_view name) override;
   void HideForm(std::string_view name) override;
   void UnloadForm(std::string_view name) override;
   bool IsLoaded(std::string_view name) const override;
   void DefineMainMenu(int menuId, std::string_view caption) override;
-  void SetLayer(int layer) override { layer_ = layer; }
   void CreateControl(std::string_view form, const ControlSpec& entry) override;
-  void DefineFont(int slot, std::string_view face, int points, std::string_view style) override;
-  void UseFont(int slot) override;
-  void SetColor(int foreground, int background) override;
-  void DisplayLayer(std::string_view form, int layer, int flag) override;
+  void AddPage(std::string_view form, int page, const OperationDescriptor& op) override;
+  void ShowPage(std::string_view form, int page) override;
   void SetFormIcon(std::string_view form, std::string_view iconFile) override;
 
   std::string GetText(std::string_view form, ControlId id) const override;
@@ -76,6 +69,8 @@ class QtForm : public QObject, public FormModel {
   int FindNext(std::string_view form, ControlId id, std::string_view text) const override;
   void SetClipboard(std::string_view text) override;
   void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+  // Shows the page holding the control as a click on its tab would, then puts the caret in it.
+  void FocusField(std::string_view form, ControlId id) override;
   // The note goes to the status bar and the box is marked; an empty note unmarks it.
   void FieldNote(std::string_view form, ControlId id, std::string_view note) override;
 
@@ -84,20 +79,19 @@ class QtForm : public QObject, public FormModel {
   QWidget* Widget(std::string_view form, ControlId id) const;
   QAction* MenuAction() const { return menuAction_; }
   QMainWindow* MainWindow() const;
+  // The main form's scrolling area: smaller than its layout, the form scrolls rather than clips.
+  QScrollArea* ScrollArea() const;
+  // The page (0: always visible) a control stands on, or -1 for none.
+  int PageOf(std::string_view form, ControlId id) const;
   // Keeps a top-level window inside its screen's available area, shrinking it to fit.
   static void FitOnScreen(QWidget* window);
-  // The size of a form's grid in pixels.
-  QSize GridSize(std::string_view form) const;
   // Whether the box is marked as having held text that was not a number.
   bool IsMarked(std::string_view form, ControlId id) const;
-  // Pixels of one grid column and one grid row on the form.
-  QSizeF GridUnit(std::string_view form) const;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+ // One control of a form, its widget and what its kind does (qt_form.cpp).
+  class Control;
 
  private:
-  struct Control;
   struct Form;
   class FormWindow;
   struct Event {
@@ -109,27 +103,15 @@ class QtForm : public QObject, public FormModel {
 
   Form* FindForm(std::string_view name) const;
   Control* Find(std::string_view form, ControlId id) const;
-  QWidget* MakeWidget(Form& form, Control& control, std::string_view text);
-  void Connect(Form& form, Control& control);
+  // Makes the control's widget in `parent` and wires it; the caller lays it out.
+  Control& Add(Form& form, const ControlSpec& entry, const Field* field, QWidget* parent);
+  void Remove(Form& form, ControlId id);
+  void LayOutPage(Form& form, int page, const OperationDescriptor& op);
+  void LayOutShared(Form& form, const OperationDescriptor& op);
   void Raise(const Form& form, ControlId control, int message, int value);
-  void RaiseFrom(const Form& form, const Control& control, int message, int value);
-  void RadioClicked(const Form& form, const Control& control);
   void CloseRequested(Form& form);
-  void FixGridUnit(Form& form);
-  void Place(const Form& form, Control& control);
-  void ApplySize(Form& form);
-  void UpdateVisibility(Form& form);
-  void FocusNamedField(std::string_view message);
-  void ShowWholeGrid(Form& form);
-  void Stretch(Form& form);
-  QWidget* Outer(const Control& control) const;
 
   std::map<std::string, std::unique_ptr<Form>, std::less<>> forms_;
-  std::map<const QObject*, std::pair<Form*, Control*>> textBoxes_;  // watched for focus loss
-  std::map<int, QFont> fonts_;
-  int font_ = -1;
-  int layer_ = 0;
-  int foreground_ = -1, background_ = -1;
   int menuId_ = 0;
   std::string menuCaption_;
   QPointer<QAction> menuAction_;
@@ -138,6 +120,7 @@ class QtForm : public QObject, public FormModel {
   MessageSink messageSink_;
   std::deque<Event> pending_;
   bool dispatching_ = false;
+  bool closing_ = false;         // the form is going: nothing reaches the logic any more
   std::uint64_t revisions_ = 0;  // the last revision handed out
 };
 

@@ -1,16 +1,22 @@
 #include "gui/qt_tabs.h"
 
+#include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
+#include <QStackedWidget>
 #include <QTabBar>
+#include <QVBoxLayout>
 
 namespace tbx {
 
-MultiRowTabs::MultiRowTabs(QWidget* parent) : QWidget(parent), bar_(new QTabBar(this)) {
+MultiRowTabs::MultiRowTabs(QWidget* parent)
+    : QWidget(parent), bar_(new QTabBar(this)), pages_(new QStackedWidget) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(pages_);
   bar_->setDrawBase(false);
   bar_->setExpanding(false);
   bar_->setUsesScrollButtons(true);
@@ -22,14 +28,33 @@ MultiRowTabs::MultiRowTabs(QWidget* parent) : QWidget(parent), bar_(new QTabBar(
   setFocusProxy(bar_);
   QObject::connect(bar_, &QTabBar::currentChanged, this, [this](int index) {
     update();
+    if (index >= 0 && index < pages_->count()) pages_->setCurrentIndex(index);
     if (!quiet_ && index >= 0 && onUserChoice) onUserChoice(index);
   });
+  FitPages();
+}
+
+void MultiRowTabs::FitPages() {
+  const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+  const int left = style()->pixelMetric(QStyle::PM_LayoutLeftMargin, nullptr, this);
+  const int top = style()->pixelMetric(QStyle::PM_LayoutTopMargin, nullptr, this);
+  const int right = style()->pixelMetric(QStyle::PM_LayoutRightMargin, nullptr, this);
+  const int bottom = style()->pixelMetric(QStyle::PM_LayoutBottomMargin, nullptr, this);
+  layout()->setContentsMargins(frame + left, bar_->sizeHint().height() + frame + top,
+                               frame + right, frame + bottom);
+}
+
+void MultiRowTabs::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) FitPages();
+  QWidget::changeEvent(event);
 }
 
 int MultiRowTabs::addTab(const QString& text) {
   QSignalBlocker quiet(bar_);
   const int index = bar_->addTab(text);
+  if (bar_->count() == 1 && pages_->count() > 0) pages_->setCurrentIndex(0);
   resizeEvent(nullptr);
+  FitPages();
   return index;
 }
 
@@ -59,8 +84,6 @@ QRect MultiRowTabs::pageRect() const {
   const int top = std::max(0, bar_->height() - overlap);
   return QRect(0, top, width(), height() - top);
 }
-
-QSize MultiRowTabs::sizeHint() const { return QSize(320, bar_->sizeHint().height() + 200); }
 
 void MultiRowTabs::paintEvent(QPaintEvent*) {
   QPainter painter(this);

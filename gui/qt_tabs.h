@@ -1,11 +1,11 @@
 #pragma once
-// A tab control whose tabs stand in one row in catalogue order, however many there are: when
-// they are wider than the control, arrows at the row's end scroll it. Choosing a tab never
-// moves the others. The pages themselves are the form's layers: this widget draws the row and
-// the page frame only.
+// A tab control whose tabs stand in one row in page order, however many there are: when they
+// are wider than the control, arrows at the row's end scroll it. Choosing a tab never moves
+// the others. The pages stand in a stack inside the page frame; the chosen tab's is shown.
 #include <QWidget>
 #include <functional>
 
+class QStackedWidget;
 class QTabBar;
 
 namespace tbx {
@@ -31,17 +31,22 @@ class MultiRowTabs : public QWidget {
   // The page frame below the tabs.
   QRect pageRect() const;
   QTabBar* bar() const { return bar_; }
-
-  QSize sizeHint() const override;
+  // The pages, one a tab in tab order; the current tab's page is shown.
+  QStackedWidget* pages() const { return pages_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  // The stack stands inside the page frame, below the row.
+  void FitPages();
+
   QTabBar* bar_;
+  QStackedWidget* pages_;
   bool quiet_ = false;  // changes made by the program raise nothing
 };
 

@@ -95,13 +95,7 @@ ToolpathPane::ToolpathPane(QtForm& form, App& app, QObject* parent)
   Refresh();
 }
 
-int ToolpathPane::CellWidth() const {
-  // Edges rounded as the form places them, in the grid unit of the moment (it follows the
-  // screen the window is on).
-  const ControlSpec* cell = FindControl(id::kOutput);
-  const double unit = form_.GridUnit(kMainForm).width();
-  return qRound((cell->column + cell->width) * unit) - qRound(cell->column * unit);
-}
+int ToolpathPane::CellWidth() const { return form_.ProgramBoxWidth(); }
 
 bool ToolpathPane::eventFilter(QObject* watched, QEvent* event) {
   QSplitter* area = form_.ProgramArea();

@@ -46,8 +46,8 @@ class ToolpathPane : public QObject {
   QListWidget* WarningsList() const { return list_; }
 
  protected:
-  // Until the user drags the divider, the box keeps the width of its cell and the drawing
-  // takes the rest; with less room than half a cell for it, the two share alike.
+  // Until the user drags the divider, the box keeps the width it asks for and the drawing
+  // takes the rest; with less room than half that for it, the two share alike.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
