@@ -23,12 +23,18 @@ std::string Shown(char c) {
   return std::string("byte 0x") + hex[u >> 4] + hex[u & 15];
 }
 
+bool IsPercentLine(std::string_view line) {
+  std::size_t p = 0;
+  while (p < line.size() && IsBlank(line[p])) ++p;
+  return p < line.size() && line[p] == '%';
+}
+
 class LineReader {
  public:
   LineReader(std::string_view line, int number) : s_(line), line_(number) {}
 
   // False with a diagnostic when the line cannot be read.
-  bool Read(Block& block, Diagnostic& diag) {
+  bool Read(Block& block, Finding& diag) {
     block.line = line_;
     SkipBlanks();
     if (pos_ < s_.size() && s_[pos_] == '%') return ExpectOnlyComments(diag, pos_ + 1);
@@ -64,12 +70,12 @@ class LineReader {
     while (pos_ < s_.size() && IsBlank(s_[pos_])) ++pos_;
   }
 
-  bool Fail(Diagnostic& diag, std::size_t at, std::string text) {
+  bool Fail(Finding& diag, std::size_t at, std::string text) {
     diag = {line_, static_cast<int>(at) + 1, std::move(text)};
     return false;
   }
 
-  bool SkipComment(Diagnostic& diag) {
+  bool SkipComment(Finding& diag) {
     const std::size_t open = pos_;
     const std::size_t close = s_.find(')', pos_ + 1);
     if (close == std::string_view::npos) return Fail(diag, open, "comment not closed");
@@ -77,7 +83,7 @@ class LineReader {
     return true;
   }
 
-  bool ExpectOnlyComments(Diagnostic& diag, std::size_t from) {
+  bool ExpectOnlyComments(Finding& diag, std::size_t from) {
     pos_ = from;
     while (true) {
       SkipBlanks();
@@ -87,7 +93,7 @@ class LineReader {
     }
   }
 
-  bool ReadNumber(Word& w, Diagnostic& diag) {
+  bool ReadNumber(Word& w, Finding& diag) {
     const std::size_t start = pos_;
     std::size_t p = pos_;
     if (p < s_.size() && (s_[p] == '+' || s_[p] == '-')) ++p;
@@ -126,21 +132,32 @@ class LineReader {
 ReadResult ReadProgram(std::string_view text) {
   ReadResult result;
   int lineNumber = 0;
+  std::size_t unread = 0;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
     ++lineNumber;
     Block block;
-    Diagnostic diag;
-    if (LineReader(text.substr(start, end - start), lineNumber).Read(block, diag)) {
-      if (!block.words.empty()) result.blocks.push_back(std::move(block));
+    Finding diag;
+    const std::string_view line = text.substr(start, end - start);
+    if (LineReader(line, lineNumber).Read(block, diag)) {
+      if (!block.words.empty()) {
+        result.blocks.push_back(std::move(block));
+      } else if (result.closingPercentLine == 0 && !result.blocks.empty() && IsPercentLine(line)) {
+        result.closingPercentLine = lineNumber;
+      }
     } else {
-      result.diagnostics.push_back(std::move(diag));
+      result.unreadLines.push_back(lineNumber);
+      if (++unread <= kMaxDiagnostics) result.diagnostics.push_back(std::move(diag));
     }
     // CR LF is one line end; a lone CR or LF is one too.
     if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
     start = end + 1;
+  }
+  if (unread > kMaxDiagnostics) {
+    result.diagnostics.push_back({result.unreadLines[kMaxDiagnostics], 0,
+                                  std::to_string(unread - kMaxDiagnostics) + " more lines cannot be read"});
   }
   return result;
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "toolpath/toolpath.h"
+
 namespace tbx::toolpath {
 
 struct Word {
@@ -22,15 +24,17 @@ struct Block {
   std::vector<Word> words;
 };
 
-struct Diagnostic {
-  int line = 0;
-  int column = 0;  // 0 when the finding is about the whole block
-  std::string text;
-};
+// The reader keeps this many diagnostics and counts the rest: a file of garbage costs a count,
+// not a message per line.
+inline constexpr std::size_t kMaxDiagnostics = 1000;
 
 struct ReadResult {
   std::vector<Block> blocks;  // blocks with at least one word besides N
-  std::vector<Diagnostic> diagnostics;
+  std::vector<Finding> diagnostics;  // the first kMaxDiagnostics, then one that counts the rest
+  std::vector<int> unreadLines;      // every line that could not be read, in order
+  // The line of a "%" after the first block: the end of the tape, nothing after it runs; 0 when
+  // there is none.
+  int closingPercentLine = 0;
 };
 
 ReadResult ReadProgram(std::string_view text);
