@@ -1,5 +1,6 @@
 // turnbrix-cli: replays a job script of user events against the real start-up and prints
 // the program.
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <charconv>
@@ -21,6 +22,7 @@
 #include "program/numbers.h"
 #include "toolpath/expander.h"
 #include "toolpath/export.h"
+#include "toolpath/reader.h"
 #include "toolpath/svg.h"
 
 namespace {
@@ -124,21 +126,23 @@ bool ReadFileBounded(const char* file, std::string& text) {
   return ReadBounded(in, file, text);
 }
 
-// Findings as 'warning: line N: text' lines, the first kShownFindings and then a count.
-constexpr std::size_t kShownFindings = 1000;
-void WriteFindings(const std::vector<const std::vector<tbx::toolpath::Finding>*>& lists, std::string& err) {
-  std::size_t shown = 0, total = 0;
-  for (const auto* list : lists) {
-    for (const tbx::toolpath::Finding& f : *list) {
-      if (++total > kShownFindings) continue;
-      ++shown;
-      err += "warning: line " + std::to_string(f.line) + ": ";
-      if (f.column > 0) err += "column " + std::to_string(f.column) + ": ";
-      err += f.text;
-      err += '\n';
-    }
+// Findings as 'warning: line N: text' lines, the first kShownFindings and then a count (the
+// reader keeps as many diagnostics and counts the rest itself).
+constexpr std::size_t kShownFindings = tbx::toolpath::kMaxDiagnostics;
+void WriteFindings(const std::vector<tbx::toolpath::Finding>& list, std::string& err) {
+  const std::size_t shown = std::min(list.size(), kShownFindings);
+  for (std::size_t i = 0; i < shown; ++i) {
+    const tbx::toolpath::Finding& f = list[i];
+    err += "warning: line " + std::to_string(f.line) + ": ";
+    if (f.column > 0) err += "column " + std::to_string(f.column) + ": ";
+    err += f.text;
+    err += '\n';
   }
-  if (total > shown) err += "warning: " + std::to_string(total - shown) + " more not shown\n";
+  if (list.size() > shown + 1) {
+    err += "warning: " + std::to_string(list.size() - shown) + " more warnings not shown\n";
+  } else if (list.size() > shown) {
+    err += "warning: line " + std::to_string(list.back().line) + ": " + list.back().text + '\n';
+  }
 }
 
 void WriteAll(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
@@ -196,7 +200,8 @@ int CheckProgram(const std::filesystem::path& home, const char* file, int units)
   out += "# operations " + std::to_string(path.operations.size()) + '\n';
   WriteAll(stdout, out);
   std::string err;
-  WriteFindings({&path.diagnostics, &path.warnings}, err);
+  WriteFindings(path.diagnostics, err);
+  WriteFindings(path.warnings, err);
   WriteAll(stderr, err);
   return path.diagnostics.empty() && path.warnings.empty() ? 0 : 3;
 }
@@ -221,7 +226,7 @@ bool WriteExport(tbx::App& app, const char* dialectId, const char* file, bool fo
   const tbx::toolpath::ExportResult result =
       tbx::toolpath::ExportProgram(app.Text(tbx::id::kOutput), dialect, tbx::ProgramToolpathSettings(app));
   std::string err;
-  WriteFindings({&result.findings}, err);
+  WriteFindings(result.findings, err);
   if (!result.dropped.empty() && !force) {
     err += "turnbrix-cli: not exported to " + std::string(file) + ": " + std::to_string(result.dropped.size()) +
            " blocks cannot be read and would be left out (--force exports without them):\n";

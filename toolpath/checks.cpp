@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <unordered_map>
 
 #include "program/numbers.h"
 #include "toolpath/run_time.h"
@@ -139,6 +140,17 @@ class RetractCheck {
     }
     if (latest.empty()) return;
     const std::size_t from = latest.size() > kCheckedCuts ? latest.size() - kCheckedCuts : 0;
+    // The rough passes of a threading cycle with a tool angle stand back from its start by the
+    // flank infeed, in front of the face: the work begins where its full-depth pass starts,
+    // the start nearest the work of the passes of that block.
+    std::unordered_map<int, double> threadStart;
+    for (std::size_t i = from; i < latest.size(); ++i) {
+      const Cut& c = latest[i];
+      if (moves_[c.move].kind != MoveKind::Thread || std::fabs(c.b.z - c.a.z) < kEps) continue;
+      const double dir = c.b.z > c.a.z ? 1 : -1;
+      const auto [it, added] = threadStart.try_emplace(moves_[c.move].line, c.a.z);
+      if (!added && dir * (c.a.z - it->second) > 0) it->second = c.a.z;
+    }
     std::vector<Cut> cuts;
     for (std::size_t i = from; i < latest.size(); ++i) {
       Cut c = latest[i];
@@ -146,6 +158,14 @@ class RetractCheck {
       if (c.side == 0) continue;
       // A plunge stands against the material at its deepest point.
       if (std::fabs(c.b.z - c.a.z) < kEps) c.a.x = c.b.x;
+      if (const auto it = threadStart.find(moves_[c.move].line);
+          it != threadStart.end() && moves_[c.move].kind == MoveKind::Thread && std::fabs(c.b.z - c.a.z) >= kEps) {
+        const double dir = c.b.z > c.a.z ? 1 : -1;
+        if (dir * (it->second - c.a.z) > 0 && dir * (c.b.z - it->second) > 0) {
+          c.a.x += (c.b.x - c.a.x) * (it->second - c.a.z) / (c.b.z - c.a.z);
+          c.a.z = it->second;
+        }
+      }
       cuts.push_back(c);
     }
     std::size_t rapids = 0;

@@ -320,6 +320,36 @@ TEST(ExportCli, WritesTheExportOfTheFinalProgram) {
   const int raw = std::system(bad.c_str());
   EXPECT_EQ(WEXITSTATUS(raw), 2);
   EXPECT_FALSE(fs::exists(home.path() / "x.nc"));
+
+  // A feed move that cannot be read would be left out of the export: refused (exit 2, no
+  // file, what was dropped listed) unless --force; the program is printed only by `print`.
+  test::WriteFile(home.path() / "dropped.nc", "G97 S500 M3\nG0 X1. Z.1\nG1 X.5 Z-1. F.01 ?\nG0 X4.\n");
+  test::WriteFile(home.path() / "open.job", "open dropped.nc\n");
+  test::WriteFile(home.path() / "print.job", "open dropped.nc\nprint\n");
+  struct Case {
+    const char* dialect;
+    const char* options;
+    const char* job;
+    int status;
+    bool written, printed;
+  } cases[] = {
+      {"linuxcnc", "", "open.job", 2, false, false},
+      {"moves-only", "", "open.job", 2, false, false},
+      {"linuxcnc", "--force", "open.job", 0, true, false},
+      {"linuxcnc", "--force", "print.job", 0, true, true},
+      {"as-written", "", "open.job", 0, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.dialect) + " " + c.options + " " + c.job);
+    fs::remove(home.path() / "e.nc");
+    const std::string command = "cd '" + home.path().string() + "' && '" + TURNBRIX_CLI + "' --home . " + c.options +
+                                " --export " + c.dialect + " e.nc " + c.job + " >out.txt 2>err.txt";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), c.status);
+    EXPECT_EQ(fs::exists(home.path() / "e.nc"), c.written);
+    EXPECT_EQ(test::ReadFile(home.path() / "out.txt").empty(), !c.printed);
+    const std::string err = test::ReadFile(home.path() / "err.txt");
+    EXPECT_EQ(err.find("  line 3: G1 X.5 Z-1. F.01 ?\n") != std::string::npos, c.status == 2) << err;
+  }
 }
 
 }  // namespace
