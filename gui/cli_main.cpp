@@ -123,6 +123,7 @@ bool ReadFileBounded(const char* file, std::string& text) {
     std::cerr << "turnbrix-cli: cannot read " << file << '\n';
     return false;
   }
+  if (const std::uintmax_t size = std::filesystem::file_size(file, error); !error) text.reserve(size + 1);
   return ReadBounded(in, file, text);
 }
 
@@ -147,25 +148,49 @@ void WriteFindings(const std::vector<tbx::toolpath::Finding>& list, std::string&
 
 void WriteAll(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
-// PlainDecimal's text appended without a string of its own per number.
-void AppendDecimal(std::string& out, double value, int places) {
-  char buffer[64];
-  const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, places);
-  if (r.ec != std::errc() || !std::isfinite(value)) {
-    out += tbx::PlainDecimal(value, places);
-    return;
+// Standard output through one reused buffer, written a block at a time: the move list of a
+// long program never stands whole in memory.
+class BufferedOut {
+ public:
+  ~BufferedOut() { Flush(); }
+  void Put(std::string_view text) {
+    if (used_ + text.size() > buffer_.size()) Flush();
+    if (text.size() > buffer_.size()) {
+      std::fwrite(text.data(), 1, text.size(), stdout);
+      return;
+    }
+    std::memcpy(buffer_.data() + used_, text.data(), text.size());
+    used_ += text.size();
   }
-  char* end = r.ptr;
-  if (places > 0) {
-    while (end[-1] == '0') --end;
-    if (end[-1] == '.') --end;
+  void Put(char c) { Put(std::string_view(&c, 1)); }
+  // PlainDecimal's text without a string of its own per number.
+  void Decimal(double value, int places) {
+    char text[64];
+    const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, places);
+    if (r.ec != std::errc() || !std::isfinite(value)) {
+      Put(tbx::PlainDecimal(value, places));
+      return;
+    }
+    char* end = r.ptr;
+    if (places > 0) {
+      while (end[-1] == '0') --end;
+      if (end[-1] == '.') --end;
+    }
+    if (end - text == 2 && text[0] == '-' && text[1] == '0') {
+      Put('0');
+      return;
+    }
+    Put(std::string_view(text, static_cast<std::size_t>(end - text)));
   }
-  if (end - buffer == 2 && buffer[0] == '-' && buffer[1] == '0') {
-    out += '0';
-    return;
+  void Flush() {
+    std::fwrite(buffer_.data(), 1, used_, stdout);
+    used_ = 0;
   }
-  out.append(buffer, end);
-}
+
+ private:
+  std::array<char, 1 << 16> buffer_;
+  std::size_t used_ = 0;
+};
 
 // --check: the move list of a program file; 0 clean, 3 with warnings, 2 unreadable. Both
 // streams are written whole at the end, not a line at a time.
@@ -177,28 +202,29 @@ int CheckProgram(const std::filesystem::path& home, const char* file, int units)
   const tbx::toolpath::Toolpath path = tbx::toolpath::ExpandProgram(text, settings);
   std::string().swap(text);
   using tbx::PlainDecimal;
-  std::string out;
-  out.reserve(path.moves.size() * 32 + 128);
-  for (const tbx::toolpath::Move& m : path.moves) {
-    out += KindName(m.kind);
-    out += ' ';
-    AppendDecimal(out, m.end.x, 4);
-    out += ' ';
-    AppendDecimal(out, m.end.z, 4);
-    out += ' ';
-    AppendDecimal(out, m.feed, 6);
-    out += ' ';
-    AppendDecimal(out, m.rpm, 0);
-    out += ' ';
-    AppendDecimal(out, m.line, 0);
-    out += '\n';
+  {
+    BufferedOut out;
+    for (const tbx::toolpath::Move& m : path.moves) {
+      out.Put(KindName(m.kind));
+      out.Put(' ');
+      out.Decimal(m.end.x, 4);
+      out.Put(' ');
+      out.Decimal(m.end.z, 4);
+      out.Put(' ');
+      out.Decimal(m.feed, 6);
+      out.Put(' ');
+      out.Decimal(m.rpm, 0);
+      out.Put(' ');
+      out.Decimal(m.line, 0);
+      out.Put('\n');
+    }
+    const tbx::toolpath::Extents& e = path.extents;
+    out.Put("# extents X " + PlainDecimal(e.minX, 4) + ' ' + PlainDecimal(e.maxX, 4) + " Z " +
+            PlainDecimal(e.minZ, 4) + ' ' + PlainDecimal(e.maxZ, 4) + '\n');
+    out.Put("# run time " + PlainDecimal(path.seconds, 1) + " s\n");
+    out.Put("# operations " + std::to_string(path.operations.size()) + '\n');
   }
-  const tbx::toolpath::Extents& e = path.extents;
-  out += "# extents X " + PlainDecimal(e.minX, 4) + ' ' + PlainDecimal(e.maxX, 4) + " Z " + PlainDecimal(e.minZ, 4) +
-         ' ' + PlainDecimal(e.maxZ, 4) + '\n';
-  out += "# run time " + PlainDecimal(path.seconds, 1) + " s\n";
-  out += "# operations " + std::to_string(path.operations.size()) + '\n';
-  WriteAll(stdout, out);
+  std::fflush(stdout);
   std::string err;
   WriteFindings(path.diagnostics, err);
   WriteFindings(path.warnings, err);

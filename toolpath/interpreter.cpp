@@ -129,7 +129,7 @@ void Interpreter::CloseOperation() {
 }
 
 void Interpreter::Execute(const Block& b) {
-  BlockWords w(b);
+  BlockWords w(b, used_);
   const int line = b.line;
   std::optional<Motion> motion;
   bool dwell = false, g76 = false, g80 = false, g50 = false, unitsWarned = false;

@@ -16,7 +16,8 @@ enum class Motion { Rapid, Linear, ArcCw, ArcCcw, Thread, PeckDrill, Tap };
 // The words of one block, letter by letter, with a note of which ones a construct used.
 class BlockWords {
  public:
-  explicit BlockWords(const Block& b) : block_(b), used_(b.words.size(), false) {}
+  // `used` is the interpreter's, cleared and reused block after block.
+  BlockWords(const Block& b, std::vector<char>& used) : block_(b), used_(used) { used_.assign(b.words.size(), 0); }
 
   // The last word of the letter (a control keeps the last when one is repeated).
   const Word* Take(char letter);
@@ -27,7 +28,7 @@ class BlockWords {
 
  private:
   const Block& block_;
-  std::vector<bool> used_;
+  std::vector<char>& used_;
 };
 
 // Everything one pass-by-pass expansion of a G76 needs, in program units, radii for depths.
@@ -105,6 +106,7 @@ class Interpreter {
   // Drilling cycles: the Q of G83 is kept until G80; without one G83 drills in one feed.
   std::optional<double> peck_;
   double cycleDwell_ = 0;
+  std::vector<char> used_;  // BlockWords' marks
 };
 
 }  // namespace tbx::toolpath

@@ -1,5 +1,6 @@
 #include "toolpath/reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -33,9 +34,9 @@ class LineReader {
  public:
   LineReader(std::string_view line, int number) : s_(line), line_(number) {}
 
-  // False with a diagnostic when the line cannot be read.
-  bool Read(Block& block, Finding& diag) {
-    block.line = line_;
+  // Appends the line's words; false with a diagnostic when the line cannot be read (some of its
+  // words may stand appended then).
+  bool Read(std::vector<Word>& words, Finding& diag) {
     SkipBlanks();
     if (pos_ < s_.size() && s_[pos_] == '%') return ExpectOnlyComments(diag, pos_ + 1);
     if (pos_ < s_.size() && Upper(s_[pos_]) == 'O' && pos_ + 1 < s_.size() && IsDigit(s_[pos_ + 1])) {
@@ -60,7 +61,7 @@ class LineReader {
       SkipBlanks();
       if (!ReadNumber(w, diag)) return false;
       // The sequence number carries nothing a move needs.
-      if (!(first && w.letter == 'N')) block.words.push_back(w);
+      if (!(first && w.letter == 'N')) words.push_back(w);
       first = false;
     }
   }
@@ -99,7 +100,7 @@ class LineReader {
     if (p < s_.size() && (s_[p] == '+' || s_[p] == '-')) ++p;
     const std::size_t digitsFrom = p;
     while (p < s_.size() && IsDigit(s_[p])) ++p;
-    w.wholeDigits = static_cast<int>(p - digitsFrom);
+    w.wholeDigits = static_cast<std::int16_t>(std::min<std::size_t>(p - digitsFrom, kMaxNumberChars + 1));
     int fractionDigits = 0;
     if (p < s_.size() && s_[p] == '.') {
       w.hasPoint = true;
@@ -129,31 +130,56 @@ class LineReader {
 
 }  // namespace
 
+std::size_t LineEnd(std::string_view text, std::size_t from) {
+  // A plain loop: find_first_of with a set of two calls a search of the set per character.
+  const char* p = text.data() + from;
+  const char* end = text.data() + text.size();
+  while (p < end && *p != '\n' && *p != '\r') ++p;
+  return static_cast<std::size_t>(p - text.data());
+}
+
+std::size_t NextLine(std::string_view text, std::size_t end) {
+  if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+  return end + 1;
+}
+
 ReadResult ReadProgram(std::string_view text) {
   ReadResult result;
   int lineNumber = 0;
   std::size_t unread = 0;
+  // One block a line at most: the list is allocated once.
+  const auto lineFeeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  const std::size_t lines = (lineFeeds > 0 ? lineFeeds : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'))) + 1;
+  result.blocks.reserve(lines);
+  std::vector<std::size_t> begins;  // of each block's words
+  begins.reserve(lines);
+  // Most blocks have a few words; the list grows past this only for long lines.
+  result.words.reserve(std::min<std::size_t>(lines * 4, text.size() / 2 + 1));
   std::size_t start = 0;
   while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
+    const std::size_t end = LineEnd(text, start);
     ++lineNumber;
-    Block block;
     Finding diag;
     const std::string_view line = text.substr(start, end - start);
-    if (LineReader(line, lineNumber).Read(block, diag)) {
-      if (!block.words.empty()) {
-        result.blocks.push_back(std::move(block));
+    const std::size_t first = result.words.size();
+    if (LineReader(line, lineNumber).Read(result.words, diag)) {
+      if (result.words.size() > first) {
+        result.blocks.push_back({lineNumber, {}});
+        begins.push_back(first);
       } else if (result.closingPercentLine == 0 && !result.blocks.empty() && IsPercentLine(line)) {
         result.closingPercentLine = lineNumber;
       }
     } else {
+      result.words.resize(first);
       result.unreadLines.push_back(lineNumber);
       if (++unread <= kMaxDiagnostics) result.diagnostics.push_back(std::move(diag));
     }
-    // CR LF is one line end; a lone CR or LF is one too.
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
-    start = end + 1;
+    start = NextLine(text, end);
+  }
+  // The list of words is complete: the blocks can point into it.
+  for (std::size_t i = 0; i < result.blocks.size(); ++i) {
+    const std::size_t end = i + 1 < begins.size() ? begins[i + 1] : result.words.size();
+    result.blocks[i].words = std::span<const Word>(result.words.data() + begins[i], end - begins[i]);
   }
   if (unread > kMaxDiagnostics) {
     result.diagnostics.push_back({result.unreadLines[kMaxDiagnostics], 0,
