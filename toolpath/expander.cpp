@@ -8,8 +8,10 @@
 
 namespace tbx::toolpath {
 
-Toolpath ExpandRead(const ReadResult& read, const ToolpathSettings& settings) {
-  Toolpath path = Interpreter(settings).Run(read);
+namespace {
+
+// Times the moves, finds the extents and adds the checks of the finished list.
+void Finish(Toolpath& path, const ToolpathSettings& settings) {
   TimeToolpath(path, settings.machine, settings.metric);
   Extents& e = path.extents;
   for (const Move& m : path.moves) {
@@ -32,11 +34,32 @@ Toolpath ExpandRead(const ReadResult& read, const ToolpathSettings& settings) {
              std::make_move_iterator(checks.begin()), std::make_move_iterator(checks.end()), std::back_inserter(merged),
              [](const Finding& a, const Finding& b) { return a.line < b.line; });
   path.warnings = std::move(merged);
+}
+
+}  // namespace
+
+Toolpath ExpandRead(const ReadResult& read, const ToolpathSettings& settings) {
+  Interpreter interpreter(settings);
+  // Most blocks make one move or none; cycles make more and grow the list once or twice.
+  interpreter.Reserve(read.blocks.size() * 2);
+  for (const Block& b : read.blocks) interpreter.Step(b, read.closingPercentLine);
+  Toolpath path = interpreter.Finish();
+  path.diagnostics = read.diagnostics;
+  Finish(path, settings);
   return path;
 }
 
+// Each block runs as it is read: the program is never held as blocks.
 Toolpath ExpandProgram(std::string_view text, const ToolpathSettings& settings) {
-  return ExpandRead(ReadProgram(text), settings);
+  Interpreter interpreter(settings);
+  interpreter.Reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) * 2);
+  BlockReader reader(text);
+  Block block;
+  while (reader.Next(block)) interpreter.Step(block, reader.ClosingPercentLine());
+  Toolpath path = interpreter.Finish();
+  path.diagnostics = reader.TakeDiagnostics();
+  Finish(path, settings);
+  return path;
 }
 
 }  // namespace tbx::toolpath

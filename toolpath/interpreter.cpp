@@ -34,38 +34,33 @@ bool BlockWords::Has(char letter) const {
   return std::any_of(block_.words.begin(), block_.words.end(), [&](const Word& w) { return w.letter == letter; });
 }
 
-Toolpath Interpreter::Run(const ReadResult& read) {
-  path_.diagnostics = read.diagnostics;
-  // Most blocks make one move or none; cycles make more and grow the list once or twice.
-  path_.moves.reserve(read.blocks.size() * 2);
-  for (std::size_t i = 0; i < read.blocks.size(); ++i) {
-    const Block& b = read.blocks[i];
-    if (endedBy_) {
-      NeverRun(read.blocks, i, endedBy_);
-      break;
-    }
-    if (read.closingPercentLine > 0 && b.line > read.closingPercentLine) {
-      NeverRun(read.blocks, i, "the closing %");
-      break;
-    }
-    if (path_.moves.size() >= kMaxMoves) {
-      Warn(b.line, "more than " + std::to_string(kMaxMoves) + " moves: the rest is not expanded");
-      break;
-    }
-    Execute(b);
+void Interpreter::Reserve(std::size_t moves) { path_.moves.reserve(moves); }
+
+void Interpreter::Step(const Block& b, int closingPercentLine) {
+  if (limitReached_) return;
+  if (!endedBy_ && closingPercentLine > 0 && b.line > closingPercentLine) endedBy_ = "the closing %";
+  if (endedBy_) {
+    if (neverRun_++ == 0) neverRunLine_ = b.line;
+    neverRunLast_ = b.line;
+    return;
+  }
+  if (path_.moves.size() >= kMaxMoves) {
+    Warn(b.line, "more than " + std::to_string(kMaxMoves) + " moves: the rest is not expanded");
+    limitReached_ = true;
+    return;
+  }
+  Execute(b);
+}
+
+Toolpath Interpreter::Finish() {
+  if (neverRun_ == 1) {
+    Warn(neverRunLine_, std::string("block after ") + endedBy_ + " is never run");
+  } else if (neverRun_ > 1) {
+    Warn(neverRunLine_, std::to_string(neverRun_) + " blocks after " + endedBy_ + " are never run (to line " +
+                            std::to_string(neverRunLast_) + ")");
   }
   CloseOperation();
   return std::move(path_);
-}
-
-void Interpreter::NeverRun(const std::vector<Block>& blocks, std::size_t from, const char* after) {
-  const std::size_t count = blocks.size() - from;
-  if (count == 1) {
-    Warn(blocks[from].line, std::string("block after ") + after + " is never run");
-  } else {
-    Warn(blocks[from].line, std::to_string(count) + " blocks after " + after + " are never run (to line " +
-                                std::to_string(blocks.back().line) + ")");
-  }
 }
 
 // Warnings of the interpreter are few per block (each construct warns once); the same text

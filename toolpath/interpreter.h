@@ -50,8 +50,13 @@ class Interpreter {
  public:
   explicit Interpreter(const ToolpathSettings& s) : settings_(s), metric_(s.metric), pos_(s.toolChange) {}
 
+  // Room for the moves of a program of that many lines, allocated once.
+  void Reserve(std::size_t moves);
+  // Runs the next block of the program (blocks after the end of the program are counted as
+  // never run, and those after the move limit left).
+  void Step(const Block& b, int closingPercentLine);
   // The moves and operations of the blocks (untimed), and the warnings of the blocks.
-  Toolpath Run(const ReadResult& read);
+  Toolpath Finish();
 
  private:
   void Warn(int line, std::string text, int column = 0);
@@ -63,7 +68,7 @@ class Interpreter {
   void FeedMove(Point to, int line, MoveKind kind = MoveKind::Feed, double lead = 0);
   void OpenOperation(int tool, int line);
   void CloseOperation();
-  void NeverRun(const std::vector<Block>& blocks, std::size_t from, const char* after);
+
 
   void Execute(const Block& b);
   void ToolWord(const Word& t, int line);
@@ -97,7 +102,10 @@ class Interpreter {
   double rpmClamp_ = 0;
   Spindle spindle_ = Spindle::Stopped;
   int tool_ = 0;
-  const char* endedBy_ = nullptr;  // "M30", "M2": the control reads no further
+  const char* endedBy_ = nullptr;  // "M30", "M2", "the closing %": the control reads no further
+  int neverRunLine_ = 0, neverRunLast_ = 0;
+  std::size_t neverRun_ = 0;
+  bool limitReached_ = false;
   bool open_ = false;
   // Two-block G76 first block, kept until the next; without one the settings stand in.
   bool otRead_ = false, otDefaultsWarned_ = false;

@@ -143,10 +143,42 @@ std::size_t NextLine(std::string_view text, std::size_t end) {
   return end + 1;
 }
 
+BlockReader::BlockReader(std::string_view text) : text_(text) {}
+
+bool BlockReader::Next(Block& block) {
+  while (start_ < text_.size()) {
+    const std::size_t end = LineEnd(text_, start_);
+    const std::string_view line = text_.substr(start_, end - start_);
+    start_ = NextLine(text_, end);
+    ++line_;
+    Finding diag;
+    words_.clear();
+    if (!LineReader(line, line_).Read(words_, diag)) {
+      unreadLines_.push_back(line_);
+      if (unreadLines_.size() <= kMaxDiagnostics) diagnostics_.push_back(std::move(diag));
+      continue;
+    }
+    if (!words_.empty()) {
+      sawBlock_ = true;
+      block.line = line_;
+      block.words = words_;
+      return true;
+    }
+    if (closingPercentLine_ == 0 && sawBlock_ && IsPercentLine(line)) closingPercentLine_ = line_;
+  }
+  return false;
+}
+
+std::vector<Finding> BlockReader::TakeDiagnostics() {
+  if (unreadLines_.size() > kMaxDiagnostics) {
+    diagnostics_.push_back({unreadLines_[kMaxDiagnostics], 0,
+                            std::to_string(unreadLines_.size() - kMaxDiagnostics) + " more lines cannot be read"});
+  }
+  return std::move(diagnostics_);
+}
+
 ReadResult ReadProgram(std::string_view text) {
   ReadResult result;
-  int lineNumber = 0;
-  std::size_t unread = 0;
   // One block a line at most: the list is allocated once.
   const auto lineFeeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
   const std::size_t lines = (lineFeeds > 0 ? lineFeeds : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'))) + 1;
@@ -155,36 +187,21 @@ ReadResult ReadProgram(std::string_view text) {
   begins.reserve(lines);
   // Most blocks have a few words; the list grows past this only for long lines.
   result.words.reserve(std::min<std::size_t>(lines * 4, text.size() / 2 + 1));
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = LineEnd(text, start);
-    ++lineNumber;
-    Finding diag;
-    const std::string_view line = text.substr(start, end - start);
-    const std::size_t first = result.words.size();
-    if (LineReader(line, lineNumber).Read(result.words, diag)) {
-      if (result.words.size() > first) {
-        result.blocks.push_back({lineNumber, {}});
-        begins.push_back(first);
-      } else if (result.closingPercentLine == 0 && !result.blocks.empty() && IsPercentLine(line)) {
-        result.closingPercentLine = lineNumber;
-      }
-    } else {
-      result.words.resize(first);
-      result.unreadLines.push_back(lineNumber);
-      if (++unread <= kMaxDiagnostics) result.diagnostics.push_back(std::move(diag));
-    }
-    start = NextLine(text, end);
+  BlockReader reader(text);
+  Block block;
+  while (reader.Next(block)) {
+    begins.push_back(result.words.size());
+    result.words.insert(result.words.end(), block.words.begin(), block.words.end());
+    result.blocks.push_back({block.line, {}});
   }
   // The list of words is complete: the blocks can point into it.
   for (std::size_t i = 0; i < result.blocks.size(); ++i) {
     const std::size_t end = i + 1 < begins.size() ? begins[i + 1] : result.words.size();
     result.blocks[i].words = std::span<const Word>(result.words.data() + begins[i], end - begins[i]);
   }
-  if (unread > kMaxDiagnostics) {
-    result.diagnostics.push_back({result.unreadLines[kMaxDiagnostics], 0,
-                                  std::to_string(unread - kMaxDiagnostics) + " more lines cannot be read"});
-  }
+  result.diagnostics = reader.TakeDiagnostics();
+  result.unreadLines = reader.UnreadLines();
+  result.closingPercentLine = reader.ClosingPercentLine();
   return result;
 }
 

@@ -50,6 +50,30 @@ struct ReadResult {
 
 ReadResult ReadProgram(std::string_view text);
 
+// The same a block at a time: the expander runs each block as it is read, so a long program
+// is never held as blocks.
+class BlockReader {
+ public:
+  explicit BlockReader(std::string_view text);
+  // The next block with words, false at the end of the text; its words stay valid until the
+  // next call.
+  bool Next(Block& block);
+  // What the lines read so far hold (whole once Next returned false), as in ReadResult.
+  std::vector<Finding> TakeDiagnostics();
+  const std::vector<int>& UnreadLines() const { return unreadLines_; }
+  int ClosingPercentLine() const { return closingPercentLine_; }
+
+ private:
+  std::string_view text_;
+  std::size_t start_ = 0;
+  int line_ = 0;
+  bool sawBlock_ = false;
+  int closingPercentLine_ = 0;
+  std::vector<Word> words_;
+  std::vector<Finding> diagnostics_;
+  std::vector<int> unreadLines_;
+};
+
 // Where the line that starts at `from` ends (its CR or LF, or the end of the text), and where
 // the next one starts: CR LF is one line end, a lone CR or LF is one too.
 std::size_t LineEnd(std::string_view text, std::size_t from);
