@@ -162,9 +162,25 @@ class BufferedOut {
     std::memcpy(buffer_.data() + used_, text.data(), text.size());
     used_ += text.size();
   }
-  void Put(char c) { Put(std::string_view(&c, 1)); }
-  // PlainDecimal's text without a string of its own per number.
+  void Put(char c) {
+    if (used_ == buffer_.size()) Flush();
+    buffer_[used_++] = c;
+  }
+  // PlainDecimal's text without a string of its own per number. A value of moderate size that
+  // is not within a hair of a tie rounds the same scaled to a whole number as digit by digit,
+  // which costs a tenth as much; the rest take the exact way.
   void Decimal(double value, int places) {
+    static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    if (places >= 0 && places <= 6) {
+      const double scaled = value * kScale[places];
+      const double whole = std::floor(scaled);
+      const double fraction = scaled - whole;
+      if (std::fabs(scaled) < 1e9 && std::fabs(fraction - 0.5) > 1e-6) {
+        const auto n = static_cast<long long>(fraction > 0.5 ? whole + 1 : whole);
+        Whole(n, places);
+        return;
+      }
+    }
     char text[64];
     const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, places);
     if (r.ec != std::errc() || !std::isfinite(value)) {
@@ -181,6 +197,31 @@ class BufferedOut {
       return;
     }
     Put(std::string_view(text, static_cast<std::size_t>(end - text)));
+  }
+  // n / 10^places with the trailing zeros of the fraction dropped; "0" for 0.
+  void Whole(long long n, int places) {
+    static constexpr unsigned long long kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    if (used_ + 32 > buffer_.size()) Flush();
+    if (n < 0) buffer_[used_++] = '-';
+    const unsigned long long u = n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
+    unsigned long long fraction = u % kPowers[places];
+    Digits(u / kPowers[places], 1);
+    if (fraction == 0) return;
+    int digits = places;
+    while (fraction % 10 == 0) fraction /= 10, --digits;
+    buffer_[used_++] = '.';
+    Digits(fraction, digits);
+  }
+  // v in at least `width` digits (leading zeros).
+  void Digits(unsigned long long v, int width) {
+    char text[24];
+    char* p = text + sizeof text;
+    do {
+      *--p = static_cast<char>('0' + v % 10);
+      v /= 10;
+      --width;
+    } while (v > 0 || width > 0);
+    while (p < text + sizeof text) buffer_[used_++] = *p++;
   }
   void Flush() {
     std::fwrite(buffer_.data(), 1, used_, stdout);

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "program/numbers.h"
 #include "toolpath/codes.h"
@@ -34,7 +38,20 @@ bool BlockWords::Has(char letter) const {
   return std::any_of(block_.words.begin(), block_.words.end(), [&](const Word& w) { return w.letter == letter; });
 }
 
-void Interpreter::Reserve(std::size_t moves) { path_.moves.reserve(moves); }
+// Fresh pages of a long move list cost more to fault in one by one than the expansion that
+// fills them: the list asks for huge pages where the system gives them on request.
+void Interpreter::Reserve(std::size_t moves) {
+  // Expansion stops near kMaxMoves: more room than that is never needed at the start.
+  moves = std::min(moves, kMaxMoves);
+  path_.moves.reserve(moves);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  const auto begin = reinterpret_cast<std::uintptr_t>(path_.moves.data());
+  const std::uintptr_t end = begin + moves * sizeof(Move);
+  constexpr std::uintptr_t kHuge = 2u << 20;
+  const std::uintptr_t from = (begin + kHuge - 1) & ~(kHuge - 1);
+  if (end > from + kHuge) madvise(reinterpret_cast<void*>(from), (end - from) & ~(kHuge - 1), MADV_HUGEPAGE);
+#endif
+}
 
 void Interpreter::Step(const Block& b, int closingPercentLine) {
   if (limitReached_) return;
