@@ -201,7 +201,7 @@ class BufferedOut {
   // n / 10^places with the trailing zeros of the fraction dropped; "0" for 0.
   void Whole(long long n, int places) {
     static constexpr unsigned long long kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
-    if (used_ + 32 > buffer_.size()) Flush();
+    if (used_ + 64 > buffer_.size()) Flush();
     if (n < 0) buffer_[used_++] = '-';
     const unsigned long long u = n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
     unsigned long long fraction = u % kPowers[places];
@@ -212,16 +212,15 @@ class BufferedOut {
     buffer_[used_++] = '.';
     Digits(fraction, digits);
   }
-  // v in at least `width` digits (leading zeros).
+  // v in at least `width` digits (leading zeros), written in place from its last digit. The
+  // caller leaves room for 20 characters.
   void Digits(unsigned long long v, int width) {
-    char text[24];
-    char* p = text + sizeof text;
-    do {
-      *--p = static_cast<char>('0' + v % 10);
-      v /= 10;
-      --width;
-    } while (v > 0 || width > 0);
-    while (p < text + sizeof text) buffer_[used_++] = *p++;
+    int length = 1;
+    for (unsigned long long rest = v / 10; rest > 0; rest /= 10) ++length;
+    if (length < width) length = width;
+    char* p = buffer_.data() + used_ + length;
+    used_ += static_cast<std::size_t>(length);
+    for (int i = 0; i < length; ++i, v /= 10) *--p = static_cast<char>('0' + v % 10);
   }
   void Flush() {
     std::fwrite(buffer_.data(), 1, used_, stdout);
