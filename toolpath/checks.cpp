@@ -140,15 +140,19 @@ class RetractCheck {
     }
     if (latest.empty()) return;
     const std::size_t from = latest.size() > kCheckedCuts ? latest.size() - kCheckedCuts : 0;
-    // The rough passes of a threading cycle with a tool angle stand back from its start by the
-    // flank infeed, in front of the face: the work begins where its full-depth pass starts,
-    // the start nearest the work of the passes of that block.
-    std::unordered_map<int, double> threadStart;
+    // Rough threading passes with a tool angle (a G76's, the Thread tab's G32 passes) stand
+    // back from the thread's start by the flank infeed, in front of the face: the work begins
+    // where the full-depth pass starts, the start nearest the work of the passes of one length.
+    std::unordered_map<long long, double> threadStart;
+    const auto strokeKey = [](const Cut& c) {
+      const double length = c.b.z - c.a.z;  // signed: direction and length together
+      return std::llround(length * 1e4);
+    };
     for (std::size_t i = from; i < latest.size(); ++i) {
       const Cut& c = latest[i];
       if (moves_[c.move].kind != MoveKind::Thread || std::fabs(c.b.z - c.a.z) < kEps) continue;
       const double dir = c.b.z > c.a.z ? 1 : -1;
-      const auto [it, added] = threadStart.try_emplace(moves_[c.move].line, c.a.z);
+      const auto [it, added] = threadStart.try_emplace(strokeKey(c), c.a.z);
       if (!added && dir * (c.a.z - it->second) > 0) it->second = c.a.z;
     }
     std::vector<Cut> cuts;
@@ -158,7 +162,7 @@ class RetractCheck {
       if (c.side == 0) continue;
       // A plunge stands against the material at its deepest point.
       if (std::fabs(c.b.z - c.a.z) < kEps) c.a.x = c.b.x;
-      if (const auto it = threadStart.find(moves_[c.move].line);
+      if (const auto it = threadStart.find(strokeKey(c));
           it != threadStart.end() && moves_[c.move].kind == MoveKind::Thread && std::fabs(c.b.z - c.a.z) >= kEps) {
         const double dir = c.b.z > c.a.z ? 1 : -1;
         if (dir * (it->second - c.a.z) > 0 && dir * (c.b.z - it->second) > 0) {

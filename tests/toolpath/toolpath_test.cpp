@@ -367,6 +367,11 @@ TEST(ToolpathHazards, ProgramsReadAsTheControlRunsThem) {
       {with(insideThread, {"X4.", "Z6. M9"}), "", -1, -1},
       {with(insideThread, {"G0 Z-.5", "X4."}), "line 17: rapid to X4 Z-0.5 runs through the part (cut to X0.75 at Z-1)\n",
        -1, -1},
+      // The same as the Thread tab's G32 passes, each rough one standing back by its infeed.
+      {with({insideThread.begin(), insideThread.begin() + 12},
+            {"G0 Z.0252", "X.6627", "G32 Z-.9748 F.1", "G0 X.553", "Z.0112", "X.7209", "G32 Z-.9888", "G0 X.553",
+             "Z0.", "X.75", "G32 Z-1.", "G0 X.553", "Z0.", "X4."}),
+       "", -1, -1},
       // G83 without Q since the last G80 drills to Z in one feed; Q0 never gets there.
       {Lines({"G97 S1000 M3", "G83 Z-1. F.01", "G80"}), "", 60 * 1.1 / 10 + 60 * 1.1 / zRapid, 2},
       {Lines({"G97 S1000 M3", "G83 Z-1. Q.3 F.01", "G80", "G83 Z-1."}), "", -1, 11 + 2},
