@@ -31,6 +31,9 @@ void Interpreter::PeckDrill(Point to, int line) {
     return;
   }
   const double clearance = metric_ ? settings_.machine.g83ClearanceMm : settings_.machine.g83ClearanceInch;
+  if (const double pecks = depth / peck; pecks >= 0 && pecks <= kMaxCyclePasses) {
+    Room(static_cast<std::size_t>(pecks) * 3 + 4);
+  }
   double reached = 0;
   while (reached < depth - kEps) {
     const double next = std::min(depth, reached + peck);

@@ -122,6 +122,7 @@ void Interpreter::ExpandThreadCycle(const ThreadCycle& c, int line) {
   }
   const std::vector<double> depths = PassDepths(c, line);
   if (depths.empty()) return;
+  Room(depths.size() * 5);
   const double outward = c.start.x >= c.end.x ? 1 : -1;  // outside threads stand above the root
   const double dir = c.end.z < c.start.z ? -1 : 1;
   const double flank = std::tan(c.angle / 2 * kDegrees);

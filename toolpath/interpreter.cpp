@@ -89,6 +89,12 @@ void Interpreter::Warn(int line, std::string text, int column) {
   path_.warnings.push_back({line, column, std::move(text)});
 }
 
+void Interpreter::Room(std::size_t more) {
+  std::vector<Move>& moves = path_.moves;
+  const std::size_t need = moves.size() + std::min(more, kMaxMoves);
+  if (need > moves.capacity()) moves.reserve(std::max(need, 2 * moves.capacity()));
+}
+
 Move& Interpreter::Add(MoveKind kind, Point to, int line) {
   Move m;
   m.kind = kind;

@@ -65,6 +65,9 @@ class Interpreter {
   double Depth(const Word& w) const { return w.hasPoint ? w.value : w.value * Increment(); }
 
   Move& Add(MoveKind kind, Point to, int line);
+  // Room for `more` moves before a cycle writes them, so that a cycle of thousands of passes
+  // grows the list once rather than doubling it again and again.
+  void Room(std::size_t more);
   void FeedMove(Point to, int line, MoveKind kind = MoveKind::Feed, double lead = 0);
   void OpenOperation(int tool, int line);
   void CloseOperation();
