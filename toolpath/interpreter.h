@@ -23,7 +23,6 @@ class BlockWords {
   const Word* Take(char letter);
   bool Has(char letter) const;
   void MarkUsed(std::size_t index) { used_[index] = true; }
-  const Block& Words() const { return block_; }
   bool Used(std::size_t index) const { return used_[index]; }
 
  private:
