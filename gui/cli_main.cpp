@@ -148,8 +148,8 @@ void WriteFindings(const std::vector<tbx::toolpath::Finding>& list, std::string&
 
 void WriteAll(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
-// Standard output through one reused buffer, written a block at a time: the move list of a
-// long program never stands whole in memory.
+// Standard output through one reused buffer, written a block at a time: the text of a long
+// move list never stands whole in memory.
 class BufferedOut {
  public:
   ~BufferedOut() { Flush(); }
