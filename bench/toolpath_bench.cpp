@@ -45,6 +45,35 @@ void BM_ExpandProgram9999Blocks(benchmark::State& state) {
 }
 BENCHMARK(BM_ExpandProgram9999Blocks)->Unit(benchmark::kMillisecond);
 
+// Hazards in every block: G76 passes below the centre line, feeds with F 0 and with S0, a
+// speed above the machine's, blocks after M30. One warning per block and kind keeps this
+// linear in the moves (it was quadratic in the warnings of one line).
+std::string HazardProgram() {
+  const char* operation[] = {
+      "T0101",          "G97 S9549 M3",     "G0 X-.2 Z.1",      "G76 X-.6 Z-1. K.02 D50 F.05",
+      "G1 X-.3 Z-2. F0", "G97 S0",          "G1 Z-3. F.01",     "G0 Z.1",
+      "G83 X-.1 Z-1. Q.05 F.005",           "G80 X4. Z6.",
+  };
+  std::string text;
+  for (int block = 0; block < 9990; ++block) text += std::string(operation[block % std::size(operation)]) + "\n";
+  return text + "M30\nG0 X1.\nG0 X2.\n";
+}
+
+void BM_ExpandHazardProgram(benchmark::State& state) {
+  const std::string text = HazardProgram();
+  tbx::toolpath::ToolpathSettings settings;
+  std::size_t moves = 0, warnings = 0;
+  for (auto _ : state) {
+    const tbx::toolpath::Toolpath path = tbx::toolpath::ExpandProgram(text, settings);
+    moves = path.moves.size();
+    warnings = path.warnings.size();
+    benchmark::DoNotOptimize(path.seconds);
+  }
+  state.counters["moves"] = static_cast<double>(moves);
+  state.counters["warnings"] = static_cast<double>(warnings);
+}
+BENCHMARK(BM_ExpandHazardProgram)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

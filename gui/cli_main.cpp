@@ -1,5 +1,10 @@
 // turnbrix-cli: replays a job script of user events against the real start-up and prints
 // the program.
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <filesystem>
@@ -9,6 +14,7 @@
 
 #include "app/first_run.h"
 #include "app/machine_boxes.h"
+#include "app/program_file.h"
 #include "app/startup.h"
 #include "data/data_files.h"
 #include "data/safe_save.h"
@@ -18,6 +24,7 @@
 #include "program/numbers.h"
 #include "toolpath/expander.h"
 #include "toolpath/export.h"
+#include "toolpath/reader.h"
 #include "toolpath/svg.h"
 
 namespace {
@@ -47,10 +54,14 @@ constexpr const char* kUsage =
     "  --export DIALECT FILE  also write the final program for another control into\n"
     "                 FILE: as-written (unchanged), moves-only (canned cycles as\n"
     "                 their moves, renumbered) or linuxcnc; what it cannot carry goes\n"
-    "                 to standard error as 'warning: line N: text'\n"
+    "                 to standard error as 'warning: line N: text'; a program with\n"
+    "                 blocks that cannot be read is not exported (they would be\n"
+    "                 left out) unless --force is given\n"
+    "  --force        export even when blocks that cannot be read are left out\n"
     "  --help         show this text\n"
     "  --version      show the version\n"
     "\n"
+    "With --plot or --export the program is printed only by a 'print' command.\n"
     "Exit status: 0 done, 1 start-up failed, 2 a script line could not run,\n"
     "4 default.txt or toolpath.txt could not be saved.\n"
     "\n"
@@ -59,7 +70,8 @@ constexpr const char* kUsage =
     "and prints its moves, one a line: kind (rapid, feed, thread, dwell, tool), end X\n"
     "(diameter) and Z, feed per revolution or lead (0 for the rest), rpm, program line;\n"
     "then '#' lines: extents, run time in seconds, number of operations. Warnings go to\n"
-    "standard error as 'warning: line N: text'. Rates and times: DIR/toolpath.txt.\n"
+    "standard error as 'warning: line N: text' (the first 1000, then a count). Rates\n"
+    "and times: DIR/toolpath.txt. Files larger than 16 MB are refused.\n"
     "Exit status: 0 no warnings, 3 warnings, 2 the file cannot be read.\n";
 
 const char* KindName(tbx::toolpath::MoveKind kind) {
@@ -83,36 +95,183 @@ tbx::toolpath::ToolpathSettings HomeToolpathSettings(const std::filesystem::path
   return settings;
 }
 
-// --check: the move list of a program file; 0 clean, 3 with warnings, 2 unreadable.
-int CheckProgram(const std::filesystem::path& home, const char* file, int units) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();
-  if (!in || in.bad()) {
-    std::cerr << "turnbrix-cli: cannot read " << file << '\n';
-    return 2;
+// At most the size File > Open takes, from a file or a stream; false with the reason said on
+// standard error.
+bool ReadBounded(std::istream& in, const char* name, std::string& text) {
+  std::array<char, 1 << 16> chunk;
+  while (text.size() <= tbx::kMaxProgramFileBytes) {
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    if (!in) break;
   }
+  if (in.bad()) {
+    std::cerr << "turnbrix-cli: cannot read " << name << '\n';
+    return false;
+  }
+  if (text.size() > tbx::kMaxProgramFileBytes) {
+    std::cerr << "turnbrix-cli: " << name << " is larger than 16 MB\n";
+    return false;
+  }
+  return true;
+}
+
+bool ReadFileBounded(const char* file, std::string& text) {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(file, error) && std::filesystem::file_size(file, error) > tbx::kMaxProgramFileBytes) {
+    std::cerr << "turnbrix-cli: " << file << " is larger than 16 MB\n";
+    return false;
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    std::cerr << "turnbrix-cli: cannot read " << file << '\n';
+    return false;
+  }
+  if (const std::uintmax_t size = std::filesystem::file_size(file, error); !error) text.reserve(size + 1);
+  return ReadBounded(in, file, text);
+}
+
+// Findings as 'warning: line N: text' lines, the first kShownFindings and then a count (the
+// reader keeps as many diagnostics and counts the rest itself).
+constexpr std::size_t kShownFindings = tbx::toolpath::kMaxDiagnostics;
+void WriteFindings(const std::vector<tbx::toolpath::Finding>& list, std::string& err) {
+  const std::size_t shown = std::min(list.size(), kShownFindings);
+  for (std::size_t i = 0; i < shown; ++i) {
+    const tbx::toolpath::Finding& f = list[i];
+    err += "warning: line " + std::to_string(f.line) + ": ";
+    if (f.column > 0) err += "column " + std::to_string(f.column) + ": ";
+    err += f.text;
+    err += '\n';
+  }
+  if (list.size() > shown + 1) {
+    err += "warning: " + std::to_string(list.size() - shown) + " more warnings not shown\n";
+  } else if (list.size() > shown) {
+    err += "warning: line " + std::to_string(list.back().line) + ": " + list.back().text + '\n';
+  }
+}
+
+void WriteAll(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
+
+// Standard output through one reused buffer, written a block at a time: the text of a long
+// move list never stands whole in memory.
+class BufferedOut {
+ public:
+  ~BufferedOut() { Flush(); }
+  void Put(std::string_view text) {
+    if (used_ + text.size() > buffer_.size()) Flush();
+    if (text.size() > buffer_.size()) {
+      std::fwrite(text.data(), 1, text.size(), stdout);
+      return;
+    }
+    std::memcpy(buffer_.data() + used_, text.data(), text.size());
+    used_ += text.size();
+  }
+  void Put(char c) {
+    if (used_ == buffer_.size()) Flush();
+    buffer_[used_++] = c;
+  }
+  // PlainDecimal's text without a string of its own per number. A value of moderate size that
+  // is not within a hair of a tie rounds the same scaled to a whole number as digit by digit,
+  // which costs a tenth as much; the rest take the exact way.
+  void Decimal(double value, int places) {
+    static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    if (places >= 0 && places <= 6) {
+      const double scaled = value * kScale[places];
+      const double whole = std::floor(scaled);
+      const double fraction = scaled - whole;
+      if (std::fabs(scaled) < 1e9 && std::fabs(fraction - 0.5) > 1e-6) {
+        const auto n = static_cast<long long>(fraction > 0.5 ? whole + 1 : whole);
+        Whole(n, places);
+        return;
+      }
+    }
+    char text[64];
+    const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, places);
+    if (r.ec != std::errc() || !std::isfinite(value)) {
+      Put(tbx::PlainDecimal(value, places));
+      return;
+    }
+    char* end = r.ptr;
+    if (places > 0) {
+      while (end[-1] == '0') --end;
+      if (end[-1] == '.') --end;
+    }
+    if (end - text == 2 && text[0] == '-' && text[1] == '0') {
+      Put('0');
+      return;
+    }
+    Put(std::string_view(text, static_cast<std::size_t>(end - text)));
+  }
+  // n / 10^places with the trailing zeros of the fraction dropped; "0" for 0.
+  void Whole(long long n, int places) {
+    static constexpr unsigned long long kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    if (used_ + 64 > buffer_.size()) Flush();
+    if (n < 0) buffer_[used_++] = '-';
+    const unsigned long long u = n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
+    unsigned long long fraction = u % kPowers[places];
+    Digits(u / kPowers[places], 1);
+    if (fraction == 0) return;
+    int digits = places;
+    while (fraction % 10 == 0) fraction /= 10, --digits;
+    buffer_[used_++] = '.';
+    Digits(fraction, digits);
+  }
+  // v in at least `width` digits (leading zeros), written in place from its last digit. The
+  // caller leaves room for 20 characters.
+  void Digits(unsigned long long v, int width) {
+    int length = 1;
+    for (unsigned long long rest = v / 10; rest > 0; rest /= 10) ++length;
+    if (length < width) length = width;
+    char* p = buffer_.data() + used_ + length;
+    used_ += static_cast<std::size_t>(length);
+    for (int i = 0; i < length; ++i, v /= 10) *--p = static_cast<char>('0' + v % 10);
+  }
+  void Flush() {
+    std::fwrite(buffer_.data(), 1, used_, stdout);
+    used_ = 0;
+  }
+
+ private:
+  std::array<char, 1 << 16> buffer_;
+  std::size_t used_ = 0;
+};
+
+// --check: the move list of a program file; 0 clean, 3 with warnings, 2 unreadable. Both
+// streams are written whole at the end, not a line at a time.
+int CheckProgram(const std::filesystem::path& home, const char* file, int units) {
+  std::string text;
+  if (!ReadFileBounded(file, text)) return 2;
   tbx::toolpath::ToolpathSettings settings = HomeToolpathSettings(home);
   if (units != 0) settings.metric = units > 0;
-  const tbx::toolpath::Toolpath path = tbx::toolpath::ExpandProgram(text.str(), settings);
+  const tbx::toolpath::Toolpath path = tbx::toolpath::ExpandProgram(text, settings);
+  std::string().swap(text);
   using tbx::PlainDecimal;
-  std::string out;
-  for (const tbx::toolpath::Move& m : path.moves) {
-    out += std::string(KindName(m.kind)) + ' ' + PlainDecimal(m.end.x, 4) + ' ' + PlainDecimal(m.end.z, 4) + ' ' +
-           PlainDecimal(m.feed, 6) + ' ' + PlainDecimal(m.rpm, 0) + ' ' + std::to_string(m.line) + '\n';
-  }
-  const tbx::toolpath::Extents& e = path.extents;
-  out += "# extents X " + PlainDecimal(e.minX, 4) + ' ' + PlainDecimal(e.maxX, 4) + " Z " + PlainDecimal(e.minZ, 4) +
-         ' ' + PlainDecimal(e.maxZ, 4) + '\n';
-  out += "# run time " + PlainDecimal(path.seconds, 1) + " s\n";
-  out += "# operations " + std::to_string(path.operations.size()) + '\n';
-  std::cout << out;
-  for (const auto* list : {&path.diagnostics, &path.warnings}) {
-    for (const tbx::toolpath::Finding& f : *list) {
-      std::cerr << "warning: line " << f.line << ": "
-                << (f.column > 0 ? "column " + std::to_string(f.column) + ": " : std::string()) << f.text << '\n';
+  {
+    BufferedOut out;
+    for (const tbx::toolpath::Move& m : path.moves) {
+      out.Put(KindName(m.kind));
+      out.Put(' ');
+      out.Decimal(m.end.x, 4);
+      out.Put(' ');
+      out.Decimal(m.end.z, 4);
+      out.Put(' ');
+      out.Decimal(m.feed, 6);
+      out.Put(' ');
+      out.Decimal(m.rpm, 0);
+      out.Put(' ');
+      out.Decimal(m.line, 0);
+      out.Put('\n');
     }
+    const tbx::toolpath::Extents& e = path.extents;
+    out.Put("# extents X " + PlainDecimal(e.minX, 4) + ' ' + PlainDecimal(e.maxX, 4) + " Z " +
+            PlainDecimal(e.minZ, 4) + ' ' + PlainDecimal(e.maxZ, 4) + '\n');
+    out.Put("# run time " + PlainDecimal(path.seconds, 1) + " s\n");
+    out.Put("# operations " + std::to_string(path.operations.size()) + '\n');
   }
+  std::fflush(stdout);
+  std::string err;
+  WriteFindings(path.diagnostics, err);
+  WriteFindings(path.warnings, err);
+  WriteAll(stderr, err);
   return path.diagnostics.empty() && path.warnings.empty() ? 0 : 3;
 }
 
@@ -127,7 +286,7 @@ bool WritePlot(tbx::App& app, const char* file) {
   return false;
 }
 
-bool WriteExport(tbx::App& app, const char* dialectId, const char* file) {
+bool WriteExport(tbx::App& app, const char* dialectId, const char* file, bool force) {
   tbx::toolpath::Dialect dialect;
   if (!tbx::toolpath::DialectFromId(dialectId, dialect)) {
     std::cerr << "turnbrix-cli: unknown dialect '" << dialectId << "' (as-written, moves-only, linuxcnc)\n";
@@ -135,9 +294,22 @@ bool WriteExport(tbx::App& app, const char* dialectId, const char* file) {
   }
   const tbx::toolpath::ExportResult result =
       tbx::toolpath::ExportProgram(app.Text(tbx::id::kOutput), dialect, tbx::ProgramToolpathSettings(app));
-  for (const tbx::toolpath::Finding& f : result.findings) {
-    std::cerr << "warning: line " << f.line << ": " << f.text << '\n';
+  std::string err;
+  WriteFindings(result.findings, err);
+  if (!result.dropped.empty() && !force) {
+    err += "turnbrix-cli: not exported to " + std::string(file) + ": " + std::to_string(result.dropped.size()) +
+           " blocks cannot be read and would be left out (--force exports without them):\n";
+    std::size_t shown = 0;
+    for (const tbx::toolpath::Finding& f : result.dropped) {
+      if (++shown > kShownFindings) break;
+      err += "  line " + std::to_string(f.line) + ": " + f.text + '\n';
+    }
+    if (result.dropped.size() > kShownFindings) {
+      err += "  and " + std::to_string(result.dropped.size() - kShownFindings) + " more\n";
+    }
   }
+  std::cerr << err;
+  if (!result.dropped.empty() && !force) return false;
   if (result.text.empty() && !result.findings.empty()) return false;
   const tbx::SafeSaveResult saved = tbx::SafeSave(file, result.text);
   if (saved) return true;
@@ -155,6 +327,7 @@ int main(int argc, char** argv) {
   const char* exportDialect = nullptr;
   const char* exportFile = nullptr;
   int units = 0;  // --metric 1, --inch -1
+  bool force = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::cout << kUsage;
@@ -171,6 +344,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--export") == 0 && i + 2 < argc) {
       exportDialect = argv[++i];
       exportFile = argv[++i];
+    } else if (std::strcmp(argv[i], "--force") == 0) {
+      force = true;
     } else if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc) {
       check = argv[++i];
     } else if (std::strcmp(argv[i], "--metric") == 0 || std::strcmp(argv[i], "--inch") == 0) {
@@ -183,21 +358,17 @@ int main(int argc, char** argv) {
     }
   }
   if (check && !script && !plot && !exportFile) return CheckProgram(tbx::HomeFolder(home), check, units);
-  if (!script || check || units != 0) {
+  if (!script || check || units != 0 || (force && !exportFile)) {
     std::cerr << kUsage;
     return 2;
   }
 
-  std::ifstream file;
-  std::istream* in = &std::cin;
-  if (std::strcmp(script, "-") != 0) {
-    file.open(script, std::ios::binary);
-    if (!file) {
-      std::cerr << "turnbrix-cli: cannot read " << script << '\n';
-      return 2;
-    }
-    in = &file;
+  std::string scriptText;
+  if (std::strcmp(script, "-") == 0 ? !ReadBounded(std::cin, "standard input", scriptText)
+                                    : !ReadFileBounded(script, scriptText)) {
+    return 2;
   }
+  std::istringstream in(std::move(scriptText));
 
   const std::string firstRun = tbx::SetUpFirstRun(
       home, tbx::ShippedDataFolder(tbx::ExecutableFolder(), TURNBRIX_SOURCE_RESOURCES));
@@ -205,8 +376,9 @@ int main(int argc, char** argv) {
   std::cout.setf(std::ios::unitbuf);
   tbx::JobRunner runner(tbx::HomeFolder(home), std::cout, std::cerr);
   if (!runner.Start()) return 1;
-  const int status = runner.RunScript(*in);
+  // A script run for its drawing or export prints the program only when it says `print`.
+  const int status = runner.RunScript(in, !plot && !exportFile);
   if (plot && status == 0 && !WritePlot(runner.app(), plot)) return 2;
-  if (exportFile && status == 0 && !WriteExport(runner.app(), exportDialect, exportFile)) return 2;
+  if (exportFile && status == 0 && !WriteExport(runner.app(), exportDialect, exportFile, force)) return 2;
   return status;
 }

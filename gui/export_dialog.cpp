@@ -7,7 +7,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 #include <string>
 
 #include "app/app.h"
@@ -84,6 +86,17 @@ bool ExportDialog::Export() {
   const toolpath::ExportResult result =
       toolpath::ExportProgram(app_.Text(id::kOutput), dialect, ProgramToolpathSettings(app_));
   const std::string path = file.toStdString();
+  // Blocks that cannot be read are left out, so the file would not cut the program's path.
+  const std::vector<toolpath::Finding> firstDropped(
+      result.dropped.begin(), result.dropped.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(result.dropped.size(), 20)));
+  if (!result.dropped.empty() && !result.text.empty() &&
+      QMessageBox::question(this, QString::fromLatin1(kExportTitle),
+                            QString::fromStdString("These blocks cannot be read and would be left out of " + path +
+                                                   ":" + Listed(firstDropped) +
+                                                   (result.dropped.size() > 20 ? "\n..." : "") + "\n\nExport without them?"),
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+    return false;
+  }
   if (result.text.empty() && !result.findings.empty()) {
     app_.ui.MessageBox("Nothing to export to " + path + ":" + Listed(result.findings),
                        kExportTitle, MessageIcon::Exclamation);

@@ -109,7 +109,7 @@ bool ParseInt(std::string_view text, int& value) {
 
 }  // namespace
 
-int JobRunner::RunScript(std::istream& script) {
+int JobRunner::RunScript(std::istream& script, bool printProgramAtEnd) {
   // Commands are checked as they come; output is held back so that a bad line leaves
   // standard output empty.
   std::string printed;
@@ -210,7 +210,7 @@ int JobRunner::RunScript(std::istream& script) {
       anyPrint = true;
     }
   }
-  if (!anyPrint) printed = Output();
+  if (!anyPrint && printProgramAtEnd) printed = Output();
   out_ << printed;
   // The program is printed all the same; the status tells a batch that settings were lost.
   return app_.failedSaves > 0 ? 4 : 0;

@@ -39,7 +39,8 @@ class JobRunner {
 
   // Runs a whole script (after Start) and returns the exit status: 0, 1 start-up failed,
   // 2 a line that cannot run, 4 default.txt or toolpath.txt could not be saved.
-  int RunScript(std::istream& script);
+  // printProgramAtEnd false: a script without `print` prints nothing.
+  int RunScript(std::istream& script, bool printProgramAtEnd = true);
 
   App& app() { return app_; }
   ProgramFile& file() { return file_; }

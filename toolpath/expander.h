@@ -8,7 +8,7 @@
 // M8 M9 M0 M1 M2 M30, U and W as incremental X (diameter) and Z. Words without a decimal point
 // count as written (X4 is 4), except the G76 depths (P, Q, D, the first block's R) and the
 // G83 Q, which a control takes in least increments (0.0001 in, 0.001 mm) when written
-// without one.
+// without one. Blocks after M2, M30 or a closing "%" are never run (one warning says so).
 //
 // Never fails: what cannot be read becomes a diagnostic, what can be read but is doubtful a
 // warning, both with their line. Runs in time linear in the text and in the moves made; a
@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "toolpath/reader.h"
 #include "toolpath/toolpath.h"
 
 namespace tbx::toolpath {
@@ -26,5 +27,7 @@ inline constexpr int kMaxCyclePasses = 10000;
 inline constexpr std::size_t kMaxMoves = 500000;
 
 Toolpath ExpandProgram(std::string_view text, const ToolpathSettings& settings);
+// The same from a program already read (the exports read it once for both).
+Toolpath ExpandRead(const ReadResult& read, const ToolpathSettings& settings);
 
 }  // namespace tbx::toolpath

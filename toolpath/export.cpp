@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "program/numbers.h"
+#include "toolpath/codes.h"
 #include "toolpath/expander.h"
 #include "toolpath/reader.h"
 
@@ -21,11 +22,9 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   std::size_t start = 0;
   while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
+    const std::size_t end = LineEnd(text, start);
     lines.push_back(text.substr(start, end - start));
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
-    start = end + 1;
+    start = NextLine(text, end);
   }
   return lines;
 }
@@ -50,14 +49,8 @@ std::vector<std::string_view> Comments(std::string_view line) {
   return comments;
 }
 
-bool HasCode(const Block& b, char letter, std::initializer_list<int> codes) {
-  for (const Word& w : b.words) {
-    if (w.letter != letter) continue;
-    for (int code : codes) {
-      if (w.value == code) return true;
-    }
-  }
-  return false;
+bool HasCode(const Block& b, std::initializer_list<Code> codes) {
+  return std::any_of(codes.begin(), codes.end(), [&](Code c) { return BlockHas(b, c); });
 }
 
 bool HasLetter(const Block& b, std::string_view letters) {
@@ -76,12 +69,12 @@ struct Source {
   std::vector<std::size_t> firstMove;
 
   Source(std::string_view text, const ToolpathSettings& settings)
-      : lines(SplitLines(text)), read(ReadProgram(text)), path(ExpandProgram(text, settings)) {
+      : lines(SplitLines(text)), read(ReadProgram(text)), path(ExpandRead(read, settings)) {
     const std::size_t n = lines.size() + 2;
     blocks.assign(n, nullptr);
     unread.assign(n, false);
     for (const Block& b : read.blocks) blocks[static_cast<std::size_t>(b.line)] = &b;
-    for (const Diagnostic& d : read.diagnostics) unread[static_cast<std::size_t>(d.line)] = true;
+    for (int line : read.unreadLines) unread[static_cast<std::size_t>(line)] = true;
     firstMove.assign(n + 1, path.moves.size());
     for (std::size_t i = path.moves.size(); i-- > 0;) {
       firstMove[static_cast<std::size_t>(path.moves[i].line)] = i;
@@ -92,34 +85,57 @@ struct Source {
   std::size_t MovesFrom(std::size_t line) const { return firstMove[line]; }
   std::size_t MovesEnd(std::size_t line) const { return firstMove[line + 1]; }
   // M2 or M30: the control reads no further.
-  static bool Ends(const Block* b) { return b && HasCode(*b, 'M', {2, 30}); }
+  static bool Ends(const Block* b) { return b && BlockHas(*b, Code::ProgramEnd); }
+  // The closing "%": the tape ends there.
+  bool TapeEnds(std::size_t line) const {
+    return read.closingPercentLine > 0 && line >= static_cast<std::size_t>(read.closingPercentLine);
+  }
 };
 
-// Words of a program: every number through the one formatter, and refused when it would not
-// print as a plain number.
+// The classes of words the exports write.
+enum class WordClass {
+  Axis,     // X Z I K of moves
+  Lead,     // F of feeds, K of threads
+  Decimal,  // seconds of G4, an S or D that is no whole number
+  Whole,    // P in milliseconds, T, a whole S: no point
+};
+
+// Decimal places of each class, inch and mm: the one table both dialects write by.
+struct ClassPlaces {
+  WordClass word;
+  int inch, mm;
+};
+constexpr ClassPlaces kPlaces[] = {
+    {WordClass::Axis, 4, 3},
+    {WordClass::Lead, 6, 6},
+    {WordClass::Decimal, 4, 4},
+    {WordClass::Whole, 0, 0},
+};
+
+// Words of a program: every number through the program's one formatter with the places of its
+// class, and refused when it would not print as a plain number.
 class Words {
  public:
-  explicit Words(bool metric) : places_(metric ? 3 : 4) {}
+  explicit Words(bool metric) : metric_(metric) {}
 
-  std::string Axis(char letter, double value) { return Word(letter, value, places_); }
-  std::string Word(char letter, double value, int places) {
+  std::string Word(char letter, WordClass wordClass, double value) {
+    int places = 0;
+    for (const ClassPlaces& p : kPlaces) {
+      if (p.word == wordClass) places = metric_ ? p.mm : p.inch;
+    }
     std::string text = FormatValue(value, places);
     if (!IsPlainNumber(text)) {
       if (refused_.empty()) refused_ = std::string(1, letter) + text;
       text = "0";
     }
+    if (wordClass == WordClass::Whole && text.back() == '.') text.pop_back();
     return std::string(" ") + letter + text;
   }
-  // Whole numbers without their point: P500, T1.
-  std::string Whole(char letter, double value) {
-    std::string w = Word(letter, value, 0);
-    if (w.back() == '.') w.pop_back();
-    return w;
-  }
+  std::string Axis(char letter, double value) { return Word(letter, WordClass::Axis, value); }
   const std::string& Refused() const { return refused_; }
 
  private:
-  int places_;
+  bool metric_;
   std::string refused_;
 };
 
@@ -175,23 +191,14 @@ const char* ModalCode(Modal m) {
 }
 
 std::optional<Modal> ModalOfBlock(const Block& b) {
-  std::optional<Modal> modal;
-  for (const Word& w : b.words) {
-    if (w.letter != 'G') continue;
-    if (w.value == 0 || w.value == 80) modal = Modal::Rapid;
-    if (w.value == 1) modal = Modal::Linear;
-    if (w.value == 2) modal = Modal::ArcCw;
-    if (w.value == 3) modal = Modal::ArcCcw;
-    if (w.value == 32 || w.value == 33) modal = Modal::Thread;
+  switch (MotionOf(b).value_or(Code::NoEffect)) {
+    case Code::Rapid: return Modal::Rapid;
+    case Code::Linear: return Modal::Linear;
+    case Code::ArcCw: return Modal::ArcCw;
+    case Code::ArcCcw: return Modal::ArcCcw;
+    case Code::Thread: return Modal::Thread;
+    default: return std::nullopt;
   }
-  return modal;
-}
-
-bool IsCycleOrMotionCode(double g) {
-  for (int code : {0, 1, 2, 3, 32, 33, 76, 80, 83, 84}) {
-    if (g == code) return true;
-  }
-  return false;
 }
 
 // The text of one word as written ("T0101", "m8"), from its column.
@@ -214,13 +221,14 @@ class MovesOnlyWriter {
     for (std::size_t line = 1; line <= src_.lines.size(); ++line) {
       const std::string_view text = src_.lines[line - 1];
       const toolpath::Block* b = src_.blocks[line];
+      ended = ended || src_.TapeEnds(line);
       if (ended || !b) {
         Keep(text, b, line);
         continue;
       }
-      const bool cycle = HasCode(*b, 'G', {76, 83, 84, 80}) ||
-                         (cycleMode && !HasCode(*b, 'G', {4}) && !ModalOfBlock(*b) && HasLetter(*b, "XZUWQP"));
-      if (HasCode(*b, 'G', {83, 84})) cycleMode = true;
+      const bool cycle = HasCode(*b, {Code::ThreadCycle, Code::PeckDrill, Code::Tap, Code::CycleEnd}) ||
+                         (cycleMode && !BlockHas(*b, Code::Dwell) && !ModalOfBlock(*b) && HasLetter(*b, "XZUWQP"));
+      if (HasCode(*b, {Code::PeckDrill, Code::Tap})) cycleMode = true;
       else if (ModalOfBlock(*b)) cycleMode = false;
       if (cycle) {
         Replace(text, *b, line);
@@ -268,7 +276,7 @@ class MovesOnlyWriter {
         if (m.kind == MoveKind::Dwell || m.kind == MoveKind::ToolChange) continue;
         if (!written && ModalOf(m) != modal_) added = ModalCode(ModalOf(m));
         if (!HasLetter(*b, "F") && (m.kind == MoveKind::Feed || m.kind == MoveKind::Thread) && m.feed != feed_) {
-          appended = words_.Word('F', m.feed, 6);
+          appended = words_.Word('F', WordClass::Lead, m.feed);
           feed_ = m.feed;
         }
         modal_ = ModalOf(m);
@@ -289,7 +297,7 @@ class MovesOnlyWriter {
     for (std::string_view c : Comments(text)) Put(" " + std::string(c));
     std::string others;
     for (const Word& w : b.words) {
-      if (w.letter == 'G' && IsCycleOrMotionCode(w.value)) continue;
+      if (w.letter == 'G' && IsMotionOrCycle(CodeOf(w).value_or(Code::NoEffect))) continue;
       if (std::string_view("XZUWPQRKDIAF").find(w.letter) != std::string_view::npos) continue;
       others += " " + std::string(WordText(text, w));
     }
@@ -314,7 +322,7 @@ class MovesOnlyWriter {
     if (m.kind == MoveKind::Dwell) {
       const double ms = m.seconds * 1000;
       // P is whole milliseconds here; a fraction of one goes in seconds.
-      Put(" G4" + (IsWhole(ms) ? words_.Whole('P', ms) : words_.Word('X', m.seconds, 4)));
+      Put(" G4" + (IsWhole(ms) ? words_.Word('P', WordClass::Whole, ms) : words_.Word('X', WordClass::Decimal, m.seconds)));
       return;
     }
     std::string w;
@@ -326,7 +334,7 @@ class MovesOnlyWriter {
       w += words_.Axis('I', (m.centre.x - m.start.x) / 2) + words_.Axis('K', m.centre.z - m.start.z);
     }
     if ((m.kind == MoveKind::Feed || m.kind == MoveKind::Thread) && m.feed != feed_) {
-      w += words_.Word('F', m.feed, 6);
+      w += words_.Word('F', WordClass::Lead, m.feed);
       feed_ = m.feed;
     }
     Put(w);
@@ -364,7 +372,7 @@ class LinuxCncWriter {
     Put(std::string("(LinuxCNC, ") + UnitSystemName(metric_) + ")");
     // XZ plane, X on the diameter, feed per revolution, no compensation, no cycle, absolute.
     Put(std::string("G18 G7 ") + (metric_ ? "G21" : "G20") + " G40 G80 G90 G95 G97");
-    for (std::size_t line = 1; line <= src_.lines.size(); ++line) {
+    for (std::size_t line = 1; line <= src_.lines.size() && !src_.TapeEnds(line); ++line) {
       if (src_.unread[line]) continue;
       WriteLine(src_.lines[line - 1], src_.blocks[line], line);
       if (Source::Ends(src_.blocks[line])) break;
@@ -392,9 +400,11 @@ class LinuxCncWriter {
     if (b) {
       for (const Word& w : b->words) {
         if (w.letter != 'M') continue;
-        if (w.value == 7 || w.value == 8 || w.value == 9) coolant += (w.value == 9 ? " M9" : w.value == 8 ? " M8" : " M7");
-        if (w.value == 0 || w.value == 1) stops += w.value == 0 ? " M0" : " M1";
-        if (w.value == 5) spindleStop = true;
+        const Code code = CodeOf(w).value_or(Code::NoEffect);
+        const std::string written = "M" + std::to_string(static_cast<int>(w.value));
+        if (code == Code::Coolant || code == Code::CoolantOff) coolant += " " + written;
+        if (code == Code::Stop) stops += " " + written;
+        if (code == Code::SpindleStop) spindleStop = true;
       }
     }
     const std::size_t end = src_.MovesEnd(line);
@@ -434,12 +444,12 @@ class LinuxCncWriter {
     switch (m.kind) {
       case MoveKind::ToolChange:
         // T0101 is tool 1; G43 takes its offsets from the tool table.
-        Put("T" + words_.Whole('T', m.tool).substr(2) + " M6" + (m.tool > 0 ? " G43" : " G49"));
+        Put("T" + words_.Word('T', WordClass::Whole, m.tool).substr(2) + " M6" + (m.tool > 0 ? " G43" : " G49"));
         spindle_ = Spindle::Stopped;  // M6 stops the spindle
         return;
       case MoveKind::Dwell:
         SpindleFor(m);
-        Put("G4" + words_.Word('P', m.seconds, 4));  // seconds here
+        Put("G4" + words_.Word('P', WordClass::Decimal, m.seconds));  // seconds here
         return;
       case MoveKind::Rapid:
         SpindleFor(m);
@@ -455,7 +465,7 @@ class LinuxCncWriter {
         if (m.arc != ArcDirection::None) {
           w += words_.Axis('I', (m.centre.x - m.start.x) / 2) + words_.Axis('K', m.centre.z - m.start.z);
         }
-        if (m.feed != feed_) w += words_.Word('F', m.feed, 6);
+        if (m.feed != feed_) w += words_.Word('F', WordClass::Lead, m.feed);
         feed_ = m.feed;
         Put(w);
         return;
@@ -464,11 +474,11 @@ class LinuxCncWriter {
         SpindleFor(m);
         const std::size_t out = TapOut(i);
         if (out == 0) {
-          Put("G33" + Axes(m) + words_.Word('K', m.feed, 6));
+          Put("G33" + Axes(m) + words_.Word('K', WordClass::Lead, m.feed));
           return;
         }
         // G33.1 reverses the spindle at the bottom and comes back on its own.
-        Put("G33.1" + words_.Axis('Z', m.end.z) + words_.Word('K', m.feed, 6));
+        Put("G33.1" + words_.Axis('Z', m.end.z) + words_.Word('K', WordClass::Lead, m.feed));
         writtenUpTo_ = out + 1;
         if (out > i + 1) notes_.push_back({m.line, 0, "dwell at the bottom of the tap left out: G33.1 reverses at once"});
         z_ = words_.Axis('Z', src_.path.moves[out].end.z);
@@ -498,12 +508,14 @@ class LinuxCncWriter {
     if (m.surfaceSpeed > 0) {
       // LinuxCNC's clamp of G96 is D; its G50 is no clamp at all.
       if (!(surface_ == m.surfaceSpeed && limit_ == m.rpmLimit)) {
-        w += " G96" + words_.Word('D', m.rpmLimit, 4) + words_.Word('S', m.surfaceSpeed, 4);
+        w += " G96" + words_.Word('D', WordClass::Decimal, m.rpmLimit) + words_.Word('S', WordClass::Decimal, m.surfaceSpeed);
       }
       surface_ = m.surfaceSpeed;
       limit_ = m.rpmLimit;
     } else {
-      if (surface_ != 0 || m.rpm != rpm_) w += " G97" + (IsWhole(m.rpm) ? words_.Whole('S', m.rpm) : words_.Word('S', m.rpm, 4));
+      if (surface_ != 0 || m.rpm != rpm_) {
+        w += " G97" + words_.Word('S', IsWhole(m.rpm) ? WordClass::Whole : WordClass::Decimal, m.rpm);
+      }
       surface_ = 0;
       rpm_ = m.rpm;
     }
@@ -554,6 +566,9 @@ ExportResult ExportProgram(std::string_view text, Dialect dialect, const Toolpat
     return result;
   }
   const Source src(text, settings);
+  for (int line : src.read.unreadLines) {
+    result.dropped.push_back({line, 0, std::string(src.lines[static_cast<std::size_t>(line) - 1])});
+  }
   std::string refused;
   if (dialect == Dialect::MovesOnly) {
     MovesOnlyWriter writer(src, NewLineOf(text), settings.metric);

@@ -34,6 +34,10 @@ struct ExportResult {
   // Blocks that could not be read (left out) and what the dialect could not carry, in
   // program order; empty for As written.
   std::vector<Finding> findings;
+  // The blocks left out because they cannot be read, each with its line and text as written:
+  // with any, the export is not the program's toolpath, and callers write it only when the
+  // user says to go on.
+  std::vector<Finding> dropped;
 };
 
 // The program text in the dialect, read in the units and from the tool-change position of

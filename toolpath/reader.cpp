@@ -1,5 +1,6 @@
 #include "toolpath/reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -23,13 +24,19 @@ std::string Shown(char c) {
   return std::string("byte 0x") + hex[u >> 4] + hex[u & 15];
 }
 
+bool IsPercentLine(std::string_view line) {
+  std::size_t p = 0;
+  while (p < line.size() && IsBlank(line[p])) ++p;
+  return p < line.size() && line[p] == '%';
+}
+
 class LineReader {
  public:
   LineReader(std::string_view line, int number) : s_(line), line_(number) {}
 
-  // False with a diagnostic when the line cannot be read.
-  bool Read(Block& block, Diagnostic& diag) {
-    block.line = line_;
+  // Appends the line's words; false with a diagnostic when the line cannot be read (some of its
+  // words may stand appended then).
+  bool Read(std::vector<Word>& words, Finding& diag) {
     SkipBlanks();
     if (pos_ < s_.size() && s_[pos_] == '%') return ExpectOnlyComments(diag, pos_ + 1);
     if (pos_ < s_.size() && Upper(s_[pos_]) == 'O' && pos_ + 1 < s_.size() && IsDigit(s_[pos_ + 1])) {
@@ -54,7 +61,7 @@ class LineReader {
       SkipBlanks();
       if (!ReadNumber(w, diag)) return false;
       // The sequence number carries nothing a move needs.
-      if (!(first && w.letter == 'N')) block.words.push_back(w);
+      if (!(first && w.letter == 'N')) words.push_back(w);
       first = false;
     }
   }
@@ -64,12 +71,12 @@ class LineReader {
     while (pos_ < s_.size() && IsBlank(s_[pos_])) ++pos_;
   }
 
-  bool Fail(Diagnostic& diag, std::size_t at, std::string text) {
+  bool Fail(Finding& diag, std::size_t at, std::string text) {
     diag = {line_, static_cast<int>(at) + 1, std::move(text)};
     return false;
   }
 
-  bool SkipComment(Diagnostic& diag) {
+  bool SkipComment(Finding& diag) {
     const std::size_t open = pos_;
     const std::size_t close = s_.find(')', pos_ + 1);
     if (close == std::string_view::npos) return Fail(diag, open, "comment not closed");
@@ -77,7 +84,7 @@ class LineReader {
     return true;
   }
 
-  bool ExpectOnlyComments(Diagnostic& diag, std::size_t from) {
+  bool ExpectOnlyComments(Finding& diag, std::size_t from) {
     pos_ = from;
     while (true) {
       SkipBlanks();
@@ -87,13 +94,13 @@ class LineReader {
     }
   }
 
-  bool ReadNumber(Word& w, Diagnostic& diag) {
+  bool ReadNumber(Word& w, Finding& diag) {
     const std::size_t start = pos_;
     std::size_t p = pos_;
     if (p < s_.size() && (s_[p] == '+' || s_[p] == '-')) ++p;
     const std::size_t digitsFrom = p;
     while (p < s_.size() && IsDigit(s_[p])) ++p;
-    w.wholeDigits = static_cast<int>(p - digitsFrom);
+    w.wholeDigits = static_cast<std::int16_t>(std::min<std::size_t>(p - digitsFrom, kMaxNumberChars + 1));
     int fractionDigits = 0;
     if (p < s_.size() && s_[p] == '.') {
       w.hasPoint = true;
@@ -123,25 +130,78 @@ class LineReader {
 
 }  // namespace
 
+std::size_t LineEnd(std::string_view text, std::size_t from) {
+  // A plain loop: find_first_of with a set of two calls a search of the set per character.
+  const char* p = text.data() + from;
+  const char* end = text.data() + text.size();
+  while (p < end && *p != '\n' && *p != '\r') ++p;
+  return static_cast<std::size_t>(p - text.data());
+}
+
+std::size_t NextLine(std::string_view text, std::size_t end) {
+  if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+  return end + 1;
+}
+
+BlockReader::BlockReader(std::string_view text) : text_(text) {}
+
+bool BlockReader::Next(Block& block) {
+  while (start_ < text_.size()) {
+    const std::size_t end = LineEnd(text_, start_);
+    const std::string_view line = text_.substr(start_, end - start_);
+    start_ = NextLine(text_, end);
+    ++line_;
+    Finding diag;
+    words_.clear();
+    if (!LineReader(line, line_).Read(words_, diag)) {
+      unreadLines_.push_back(line_);
+      if (unreadLines_.size() <= kMaxDiagnostics) diagnostics_.push_back(std::move(diag));
+      continue;
+    }
+    if (!words_.empty()) {
+      sawBlock_ = true;
+      block.line = line_;
+      block.words = words_;
+      return true;
+    }
+    if (closingPercentLine_ == 0 && sawBlock_ && IsPercentLine(line)) closingPercentLine_ = line_;
+  }
+  return false;
+}
+
+std::vector<Finding> BlockReader::TakeDiagnostics() {
+  if (unreadLines_.size() > kMaxDiagnostics) {
+    diagnostics_.push_back({unreadLines_[kMaxDiagnostics], 0,
+                            std::to_string(unreadLines_.size() - kMaxDiagnostics) + " more lines cannot be read"});
+  }
+  return std::move(diagnostics_);
+}
+
 ReadResult ReadProgram(std::string_view text) {
   ReadResult result;
-  int lineNumber = 0;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
-    ++lineNumber;
-    Block block;
-    Diagnostic diag;
-    if (LineReader(text.substr(start, end - start), lineNumber).Read(block, diag)) {
-      if (!block.words.empty()) result.blocks.push_back(std::move(block));
-    } else {
-      result.diagnostics.push_back(std::move(diag));
-    }
-    // CR LF is one line end; a lone CR or LF is one too.
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
-    start = end + 1;
+  // One block a line at most: the list is allocated once.
+  const auto lineFeeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  const std::size_t lines = (lineFeeds > 0 ? lineFeeds : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'))) + 1;
+  result.blocks.reserve(lines);
+  std::vector<std::size_t> begins;  // of each block's words
+  begins.reserve(lines);
+  // Most blocks have a few words; the list grows past this only for long lines.
+  result.words.reserve(std::min<std::size_t>(lines * 4, text.size() / 2 + 1));
+  BlockReader reader(text);
+  Block block;
+  while (reader.Next(block)) {
+    begins.push_back(result.words.size());
+    result.words.insert(result.words.end(), block.words.begin(), block.words.end());
+    result.blocks.push_back({block.line, {}});
   }
+  // The list of words is complete: the blocks can point into it.
+  for (std::size_t i = 0; i < result.blocks.size(); ++i) {
+    const std::size_t end = i + 1 < begins.size() ? begins[i + 1] : result.words.size();
+    result.blocks[i].words = std::span<const Word>(result.words.data() + begins[i], end - begins[i]);
+  }
+  result.diagnostics = reader.TakeDiagnostics();
+  result.unreadLines = reader.UnreadLines();
+  result.closingPercentLine = reader.ClosingPercentLine();
   return result;
 }
 

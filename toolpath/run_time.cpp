@@ -38,12 +38,14 @@ double IntegralOfMax(double a, double p, double q) {
   return sum;
 }
 
-// Minutes of a spindle-locked move of `length` at `perRev` under the move's speed rule.
-double LockedMinutes(const Move& m, double length, double perRev, bool metric) {
-  if (m.surfaceSpeed <= 0) return m.rpm > 0 ? length / (perRev * m.rpm) : 0;
+// Minutes of a spindle-locked move of `length` at `perRev` under the move's speed rule. The
+// control clamps every speed at the machine's maximum, whatever S or G50 asked for.
+double LockedMinutes(const Move& m, double length, double perRev, double maxRpm, bool metric) {
+  if (m.surfaceSpeed <= 0) return m.rpm > 0 ? length / (perRev * std::min(m.rpm, maxRpm)) : 0;
   // rpm = C / D, clamped: time per unit length is max(1 / limit, D / C) / perRev.
   const double c = (metric ? 1000.0 : 12.0) * m.surfaceSpeed / kPi;
-  return length / perRev * IntegralOfMax(1 / m.rpmLimit, m.start.x / c, (m.end.x - m.start.x) / c);
+  const double limit = std::min(m.rpmLimit, maxRpm);
+  return length / perRev * IntegralOfMax(1 / limit, m.start.x / c, (m.end.x - m.start.x) / c);
 }
 
 }  // namespace
@@ -84,13 +86,13 @@ double MoveSeconds(const Move& m, const MachineSettings& machine, bool metric) {
       if (!(m.feed > 0)) return 0;
       const double length = Length(m);
       if (m.feedPerMinute) return 60 * length / m.feed;
-      return 60 * LockedMinutes(m, length, m.feed, metric);
+      return 60 * LockedMinutes(m, length, m.feed, machine.maxRpm, metric);
     }
     case MoveKind::Thread: {
       if (!(m.feed > 0)) return 0;
       // The lead runs along the axis that travels farther.
       const double length = std::max(std::fabs(m.end.z - m.start.z), std::fabs(m.end.x - m.start.x) / 2);
-      return 60 * LockedMinutes(m, length, m.feed, metric);
+      return 60 * LockedMinutes(m, length, m.feed, machine.maxRpm, metric);
     }
   }
   return 0;

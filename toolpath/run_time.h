@@ -2,7 +2,8 @@
 // Run time from the move list: rapids at the per-axis rates (the axes move together, the
 // slower one decides), feeds at F × rpm (or F per minute), threading at lead × rpm along the
 // longer axis, dwells as written, a tool-change time per T word. Under G96 the rpm follows
-// the diameter along the move (C / D, clamped), and the time is integrated exactly.
+// the diameter along the move (C / D, clamped), and the time is integrated exactly. Every
+// speed is clamped at the machine's maximum rpm, as the control clamps it.
 #include "toolpath/toolpath.h"
 
 namespace tbx::toolpath {

@@ -5,6 +5,7 @@
 // Coordinates are those of the program: X is a diameter, Z runs along the spindle, both in
 // the program's units (inch or mm). A canned cycle is already expanded into the moves the
 // control makes, each carrying the line of the block that made it.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@
 
 namespace tbx::toolpath {
 
-enum class MoveKind {
+enum class MoveKind : std::uint8_t {
   Rapid,       // G0 and the rapid parts of cycles
   Feed,        // G1, G2, G3 and the feed parts of G83
   Thread,      // moves locked to the spindle: G32, G33, G76 passes, G84
@@ -20,31 +21,33 @@ enum class MoveKind {
   ToolChange,  // a T word: start == end, where the tool was when it was called
 };
 
-enum class Spindle { Stopped, Clockwise, CounterClockwise };  // M5, M3, M4
-enum class ArcDirection { None, Clockwise, CounterClockwise };  // G2, G3 (Z right, X up)
+enum class Spindle : std::uint8_t { Stopped, Clockwise, CounterClockwise };  // M5, M3, M4
+enum class ArcDirection : std::uint8_t { None, Clockwise, CounterClockwise };  // G2, G3 (Z right, X up)
 
 struct Point {
   double x = 0;  // diameter
   double z = 0;
 };
 
+// A long program makes hundreds of thousands of these: the small fields are packed together.
 struct Move {
   MoveKind kind = MoveKind::Rapid;
+  Spindle spindle = Spindle::Stopped;
+  ArcDirection arc = ArcDirection::None;
+  bool feedPerMinute = false;  // the feed is per minute (G94/G98), else per revolution
+  int tool = 0;                // tool number of a ToolChange (T0305 gives 3), else the tool in use
+  int line = 0;                // 1-based line of the block that made the move
   Point start, end;
   // Feed: F per revolution (or per minute when feedPerMinute); Thread: the lead; else 0.
   double feed = 0;
-  bool feedPerMinute = false;
-  // Spindle speed at the end of the move, rpm (under G96 it follows the diameter).
+  // Spindle speed at the end of the move, rpm, as the program asks for it (under G96 it
+  // follows the diameter); the run time clamps it at the machine's maximum.
   double rpm = 0;
-  Spindle spindle = Spindle::Stopped;
   // G96: surface speed (ft/min or m/min) and the clamp in force; 0 under G97.
   double surfaceSpeed = 0;
   double rpmLimit = 0;
-  ArcDirection arc = ArcDirection::None;
   Point centre;        // of an arc
   double seconds = 0;  // the time this move takes (dwell and tool change included)
-  int tool = 0;        // tool number of a ToolChange (T0305 gives 3), else the tool in use
-  int line = 0;        // 1-based line of the block that made the move
 };
 
 // From one tool change to the next (moves before the first T form an operation of tool 0).

@@ -1265,7 +1265,8 @@ class QtFormTest : public QObject {
     QVERIFY(path.seconds > 1);
     QCOMPARE(pane->RunTimeLabel()->text(), QStringLiteral("Run time ") + RunTimeText(path.seconds));
     QCOMPARE(pane->OperationsLabel()->text(), QStringLiteral("2 operations"));
-    QCOMPARE(pane->WarningsButton()->text(), QStringLiteral("No warnings"));
+    // The C'Sink's S5093 is above the machine's 4000 rpm.
+    QCOMPARE(pane->WarningsButton()->text(), QStringLiteral("1 warning"));
     QVERIFY(pane->RunTimeLabel()->isVisible());
 
     // Slower rapids, a longer run.
@@ -1281,15 +1282,17 @@ class QtFormTest : public QObject {
       QTest::keyClicks(box, line);
       QTest::keyClick(box, Qt::Key_Return);
     }
-    QTRY_COMPARE(pane->WarningsButton()->text(), QStringLiteral("3 warnings"));
+    // The first warning is the C'Sink's S5093, above the machine's 4000 rpm.
+    QTRY_COMPARE(pane->WarningsButton()->text(), QStringLiteral("4 warnings"));
     const int first = box->document()->blockCount() - 2;  // 1-based line of "G1 X-.2"
     QTest::mouseClick(pane->WarningsButton(), Qt::LeftButton);
     QListWidget* list = pane->WarningsList();
     QTRY_VERIFY(list && list->isVisible());
-    QCOMPARE(list->count(), 3);
-    QVERIFY(list->item(0)->text().startsWith(QStringLiteral("Line %1: ").arg(first)));
-    QVERIFY(list->item(2)->text().startsWith(QStringLiteral("Line %1: column ").arg(first + 1)));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+    QCOMPARE(list->count(), 4);
+    QVERIFY(list->item(0)->text().contains(QStringLiteral("above the machine's maximum")));
+    QVERIFY(list->item(1)->text().startsWith(QStringLiteral("Line %1: ").arg(first)));
+    QVERIFY(list->item(3)->text().startsWith(QStringLiteral("Line %1: column ").arg(first + 1)));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(3)).center());
     QCOMPARE(box->textCursor().blockNumber(), first);  // 0-based: the line after
     QTest::keyClick(list, Qt::Key_Escape);
     QTRY_VERIFY(!list->isVisible());

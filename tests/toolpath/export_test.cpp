@@ -241,9 +241,17 @@ TEST(MovesOnlyExport, EveryJobInBothUnitsReadsBackToTheSameMovesWithoutCycles) {
       const JobProgram program = RunJob(job, metric);
       const Toolpath original = ExpandProgram(program.text, program.settings);
       const ExportResult exported = ExportProgram(program.text, Dialect::MovesOnly, program.settings);
-      EXPECT_TRUE(exported.findings.empty());
+      // The only warnings are those of the program itself (speeds above the machine's).
+      const auto texts = [](const std::vector<Finding>& list) {
+        std::vector<std::string> t;
+        for (const Finding& f : list) t.push_back(f.text);
+        return t;
+      };
+      EXPECT_TRUE(original.diagnostics.empty());
+      EXPECT_EQ(texts(exported.findings), texts(original.warnings));
       const Toolpath back = ExpandProgram(exported.text, program.settings);
-      EXPECT_TRUE(back.diagnostics.empty() && back.warnings.empty()) << exported.text;
+      EXPECT_TRUE(back.diagnostics.empty()) << exported.text;
+      EXPECT_EQ(texts(back.warnings), texts(original.warnings)) << exported.text;
       EXPECT_TRUE(SameMotions(OurMotions(back), OurMotions(original), program.settings.metric)) << exported.text;
       std::vector<int> tools, wantTools;
       std::vector<Spindle> spindles, wantSpindles;
@@ -312,6 +320,36 @@ TEST(ExportCli, WritesTheExportOfTheFinalProgram) {
   const int raw = std::system(bad.c_str());
   EXPECT_EQ(WEXITSTATUS(raw), 2);
   EXPECT_FALSE(fs::exists(home.path() / "x.nc"));
+
+  // A feed move that cannot be read would be left out of the export: refused (exit 2, no
+  // file, what was dropped listed) unless --force; the program is printed only by `print`.
+  test::WriteFile(home.path() / "dropped.nc", "G97 S500 M3\nG0 X1. Z.1\nG1 X.5 Z-1. F.01 ?\nG0 X4.\n");
+  test::WriteFile(home.path() / "open.job", "open dropped.nc\n");
+  test::WriteFile(home.path() / "print.job", "open dropped.nc\nprint\n");
+  struct Case {
+    const char* dialect;
+    const char* options;
+    const char* job;
+    int status;
+    bool written, printed;
+  } cases[] = {
+      {"linuxcnc", "", "open.job", 2, false, false},
+      {"moves-only", "", "open.job", 2, false, false},
+      {"linuxcnc", "--force", "open.job", 0, true, false},
+      {"linuxcnc", "--force", "print.job", 0, true, true},
+      {"as-written", "", "open.job", 0, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.dialect) + " " + c.options + " " + c.job);
+    fs::remove(home.path() / "e.nc");
+    const std::string command = "cd '" + home.path().string() + "' && '" + TURNBRIX_CLI + "' --home . " + c.options +
+                                " --export " + c.dialect + " e.nc " + c.job + " >out.txt 2>err.txt";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), c.status);
+    EXPECT_EQ(fs::exists(home.path() / "e.nc"), c.written);
+    EXPECT_EQ(test::ReadFile(home.path() / "out.txt").empty(), !c.printed);
+    const std::string err = test::ReadFile(home.path() / "err.txt");
+    EXPECT_EQ(err.find("  line 3: G1 X.5 Z-1. F.01 ?\n") != std::string::npos, c.status == 2) << err;
+  }
 }
 
 }  // namespace
