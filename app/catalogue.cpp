@@ -90,8 +90,8 @@ std::string KeyOfField(const OperationDescriptor& op, const Field& field) {
 
 std::string ChoiceKey(const Choice& choice) { return KeyOf("", choice.caption).substr(1); }
 
-std::vector<ControlSpec> ControlsOf(const OperationDescriptor& op, int page) {
-  std::vector<ControlSpec> controls;
+std::vector<ControlDesc> ControlsOf(const OperationDescriptor& op, int page) {
+  std::vector<ControlDesc> controls;
   for (const Field& f : op.fields) {
     if (f.id != 0) controls.push_back({f.id, KindOf(f.kind), page, CreationText(f)});
     if (f.label != 0) controls.push_back({f.label, ControlKind::Label, page, f.caption});
@@ -208,7 +208,7 @@ std::string KeysTable(const Operations& ops) {
 }
 
 void FormModel::AddPage(std::string_view form, int page, const OperationDescriptor& op) {
-  for (const ControlSpec& c : ControlsOf(op, page)) CreateControl(form, c);
+  for (const ControlDesc& c : ControlsOf(op, page)) CreateControl(form, c);
 }
 
 void ApplyEnabling(App& app, const OperationDescriptor& op) {

@@ -23,7 +23,7 @@ struct FieldRef {
 
 // The controls of one page in creation order: each field, then its label; an option group's
 // frame, then its buttons.
-std::vector<ControlSpec> ControlsOf(const OperationDescriptor& op, int page);
+std::vector<ControlDesc> ControlsOf(const OperationDescriptor& op, int page);
 // The field a control belongs to: the field itself, its label, its frame or one of its buttons.
 FieldRef FindField(const Operations& ops, ControlId id);
 // The field or choice a key names: "thread.major_dia", "thread.code_type.g32_code". A choice's

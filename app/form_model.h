@@ -26,7 +26,7 @@ inline constexpr ControlId kAboutMenu = 533;
 
 // A control as created: its page of the main form (0: always visible), its caption, initial
 // text, or "|"-separated items. A binding lays controls out itself.
-struct ControlSpec {
+struct ControlDesc {
   ControlId id;
   ControlKind kind;
   int page;
@@ -56,7 +56,7 @@ class FormModel {
   virtual bool IsLoaded(std::string_view name) const = 0;
 
   virtual void DefineMainMenu(int menuId, std::string_view caption) = 0;
-  virtual void CreateControl(std::string_view form, const ControlSpec& desc) = 0;
+  virtual void CreateControl(std::string_view form, const ControlDesc& desc) = 0;
   // Creates every control of one page of the main form (0: the always-visible part) from its
   // operation's descriptor. Bindings that lay pages out override it; the others get the
   // controls one by one, in the descriptor's order.

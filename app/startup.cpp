@@ -16,7 +16,7 @@ constexpr ControlId kAboutTitle = 1;
 constexpr ControlId kAboutOk = 2;
 constexpr ControlId kAboutFacts = 4;
 
-constexpr ControlSpec kAboutControls[] = {
+constexpr ControlDesc kAboutControls[] = {
     {kAboutTitle, ControlKind::Label, 0, kProgramTitle},
     {3, ControlKind::Label, 0, "G-code for two-axis lathes"},
     {kAboutFacts, ControlKind::Label, 0, ""},
@@ -27,7 +27,7 @@ constexpr ControlSpec kAboutControls[] = {
 
 bool BuildWindow(App& app, std::string_view form) {
   if (form == kAboutForm) {
-    for (const ControlSpec& desc : kAboutControls) app.ui.CreateControl(kAboutForm, desc);
+    for (const ControlDesc& desc : kAboutControls) app.ui.CreateControl(kAboutForm, desc);
     return true;
   }
   BuildMainForm(app);

@@ -39,7 +39,7 @@ bool HeadlessForm::IsLoaded(std::string_view name) const {
 
 void HeadlessForm::DefineMainMenu(int, std::string_view caption) { menuCaption_ = caption; }
 
-void HeadlessForm::CreateControl(std::string_view form, const ControlSpec& desc) {
+void HeadlessForm::CreateControl(std::string_view form, const ControlDesc& desc) {
   auto it = forms_.find(form);
   if (it == forms_.end()) return;
   HeadlessControl control;

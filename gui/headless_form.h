@@ -12,7 +12,7 @@
 namespace tbx {
 
 struct HeadlessControl {
-  ControlSpec desc{};
+  ControlDesc desc{};
   int layer = 0;
   std::string text;
   std::uint64_t revision = 0;  // of `text`, from the form's one counter
@@ -44,7 +44,7 @@ class HeadlessForm : public FormModel {
   void UnloadForm(std::string_view name) override;
   bool IsLoaded(std::string_view name) const override;
   void DefineMainMenu(int menuId, std::string_view caption) override;
-  void CreateControl(std::string_view form, const ControlSpec& desc) override;
+  void CreateControl(std::string_view form, const ControlDesc& desc) override;
   void ShowPage(std::string_view form, int page) override;
   void SetFormIcon(std::string_view form, std::string_view iconFile) override;
 

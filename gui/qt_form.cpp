@@ -222,8 +222,8 @@ using Control = QtForm::Control;
 
 class LabelControl : public Control {
  public:
-  LabelControl(const ControlSpec& spec, QWidget* parent)
-      : Control(spec.id, spec.kind, spec.page, Caption(spec.text, parent)) {}
+  LabelControl(const ControlDesc& desc, QWidget* parent)
+      : Control(desc.id, desc.kind, desc.page, Caption(desc.text, parent)) {}
   QLabel* label() const { return static_cast<QLabel*>(widget); }
   std::string Text() const override { return FromQt(label()->text()); }
   void SetText(std::string_view text) override { label()->setText(ToQt(text)); }
@@ -232,9 +232,9 @@ class LabelControl : public Control {
 
 class LineControl : public Control {
  public:
-  LineControl(const ControlSpec& spec, bool number, QWidget* parent)
-      : Control(spec.id, spec.kind, spec.page,
-                number ? new NumberEdit(ToQt(spec.text), parent) : new QLineEdit(ToQt(spec.text), parent)) {}
+  LineControl(const ControlDesc& desc, bool number, QWidget* parent)
+      : Control(desc.id, desc.kind, desc.page,
+                number ? new NumberEdit(ToQt(desc.text), parent) : new QLineEdit(ToQt(desc.text), parent)) {}
   QLineEdit* box() const { return static_cast<QLineEdit*>(widget); }
   std::string Text() const override { return FromQt(box()->text()); }
   void SetText(std::string_view text) override { box()->setText(ToQt(text)); }
@@ -249,12 +249,12 @@ class LineControl : public Control {
 // unchanged until the user edits the box, so the program returns byte for byte.
 class ProgramControl : public Control {
  public:
-  ProgramControl(const ControlSpec& spec, QWidget* parent)
-      : Control(spec.id, spec.kind, spec.page, new ProgramEdit(parent)), programText(spec.text) {
+  ProgramControl(const ControlDesc& desc, QWidget* parent)
+      : Control(desc.id, desc.kind, desc.page, new ProgramEdit(parent)), programText(desc.text) {
     box()->setLineWrapMode(QPlainTextEdit::NoWrap);
     box()->setTabChangesFocus(true);
     box()->setFont(FixedPitch(parent ? parent->font() : QApplication::font()));
-    box()->setPlainText(ToEditor(spec.text));
+    box()->setPlainText(ToEditor(desc.text));
   }
   QPlainTextEdit* box() const { return static_cast<QPlainTextEdit*>(widget); }
   std::string Text() const override {
@@ -307,8 +307,8 @@ class ProgramControl : public Control {
 // Push buttons, toggles (a push button that stays pressed) and check boxes.
 class ButtonControl : public Control {
  public:
-  ButtonControl(const ControlSpec& spec, QWidget* parent)
-      : Control(spec.id, spec.kind, spec.page, MakeButton(spec, parent)) {}
+  ButtonControl(const ControlDesc& desc, QWidget* parent)
+      : Control(desc.id, desc.kind, desc.page, MakeButton(desc, parent)) {}
   QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget); }
   bool pushButton() const { return kind != ControlKind::CheckBox; }
   std::string Text() const override {
@@ -323,11 +323,11 @@ class ButtonControl : public Control {
   }
 
  private:
-  static QAbstractButton* MakeButton(const ControlSpec& spec, QWidget* parent) {
-    if (spec.kind == ControlKind::CheckBox) return new QCheckBox(ToQt(spec.text), parent);
-    auto* button = new QPushButton(WithMnemonic(spec.text), parent);
+  static QAbstractButton* MakeButton(const ControlDesc& desc, QWidget* parent) {
+    if (desc.kind == ControlKind::CheckBox) return new QCheckBox(ToQt(desc.text), parent);
+    auto* button = new QPushButton(WithMnemonic(desc.text), parent);
     button->setAutoDefault(false);
-    button->setCheckable(spec.kind == ControlKind::Toggle);
+    button->setCheckable(desc.kind == ControlKind::Toggle);
     return button;
   }
 };
@@ -336,8 +336,8 @@ class ButtonControl : public Control {
 // the program sets each button on its own.
 class RadioControl : public Control {
  public:
-  RadioControl(const ControlSpec& spec, QWidget* parent)
-      : Control(spec.id, spec.kind, spec.page, new QRadioButton(ToQt(spec.text), parent)) {
+  RadioControl(const ControlDesc& desc, QWidget* parent)
+      : Control(desc.id, desc.kind, desc.page, new QRadioButton(ToQt(desc.text), parent)) {
     button()->setAutoExclusive(false);
   }
   QRadioButton* button() const { return static_cast<QRadioButton*>(widget); }
@@ -366,8 +366,8 @@ class RadioControl : public Control {
 
 class FrameControl : public Control {
  public:
-  FrameControl(const ControlSpec& spec, QWidget* parent)
-      : Control(spec.id, spec.kind, spec.page, new QGroupBox(ToQt(spec.text), parent)) {
+  FrameControl(const ControlDesc& desc, QWidget* parent)
+      : Control(desc.id, desc.kind, desc.page, new QGroupBox(ToQt(desc.text), parent)) {
     widget->setFocusPolicy(Qt::NoFocus);
   }
   QGroupBox* frame() const { return static_cast<QGroupBox*>(widget); }
@@ -386,12 +386,12 @@ void LineUpColumns(QWidget* widget, const std::vector<std::string_view>& items) 
 
 class ComboControl : public Control {
  public:
-  ComboControl(const ControlSpec& spec, QWidget* parent)
-      : Control(spec.id, spec.kind, spec.page, new QComboBox(parent)) {
+  ComboControl(const ControlDesc& desc, QWidget* parent)
+      : Control(desc.id, desc.kind, desc.page, new QComboBox(parent)) {
     combo()->setEditable(false);
     combo()->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     combo()->setMaxVisibleItems(12);
-    if (!spec.text.empty()) AddItems(SplitItems(spec.text));
+    if (!desc.text.empty()) AddItems(SplitItems(desc.text));
     combo()->setCurrentIndex(-1);  // nothing selected until the program selects
   }
   QComboBox* combo() const { return static_cast<QComboBox*>(widget); }
@@ -422,10 +422,10 @@ class ComboControl : public Control {
 
 class ListControl : public Control {
  public:
-  ListControl(const ControlSpec& spec, QWidget* parent)
-      : Control(spec.id, spec.kind, spec.page, new QListWidget(parent)) {
+  ListControl(const ControlDesc& desc, QWidget* parent)
+      : Control(desc.id, desc.kind, desc.page, new QListWidget(parent)) {
     list()->setSelectionMode(QAbstractItemView::SingleSelection);
-    if (!spec.text.empty()) AddItems(SplitItems(spec.text));
+    if (!desc.text.empty()) AddItems(SplitItems(desc.text));
   }
   QListWidget* list() const { return static_cast<QListWidget*>(widget); }
   std::string Text() const override {
@@ -456,8 +456,8 @@ class ListControl : public Control {
 // The tab row: its items are the tabs, its selection the page shown.
 class TabsControl : public Control {
  public:
-  TabsControl(const ControlSpec& spec, MultiRowTabs* tabs) : Control(spec.id, spec.kind, spec.page, tabs) {
-    if (!spec.text.empty()) AddItems(SplitItems(spec.text));
+  TabsControl(const ControlDesc& desc, MultiRowTabs* tabs) : Control(desc.id, desc.kind, desc.page, tabs) {
+    if (!desc.text.empty()) AddItems(SplitItems(desc.text));
   }
   MultiRowTabs* tabs() const { return static_cast<MultiRowTabs*>(widget); }
   std::string Text() const override {
@@ -478,23 +478,23 @@ class TabsControl : public Control {
   }
 };
 
-std::unique_ptr<Control> MakeControl(const ControlSpec& spec, const Field* field, QWidget* parent,
+std::unique_ptr<Control> MakeControl(const ControlDesc& desc, const Field* field, QWidget* parent,
                                      MultiRowTabs* tabs) {
-  switch (spec.kind) {
-    case ControlKind::Label: return std::make_unique<LabelControl>(spec, parent);
+  switch (desc.kind) {
+    case ControlKind::Label: return std::make_unique<LabelControl>(desc, parent);
     case ControlKind::TextBox:
-      if (field && field->kind == FieldKind::Program) return std::make_unique<ProgramControl>(spec, parent);
-      return std::make_unique<LineControl>(spec, field && field->kind == FieldKind::Number, parent);
+      if (field && field->kind == FieldKind::Program) return std::make_unique<ProgramControl>(desc, parent);
+      return std::make_unique<LineControl>(desc, field && field->kind == FieldKind::Number, parent);
     case ControlKind::Button:
     case ControlKind::Toggle:
-    case ControlKind::CheckBox: return std::make_unique<ButtonControl>(spec, parent);
-    case ControlKind::Radio: return std::make_unique<RadioControl>(spec, parent);
-    case ControlKind::ComboBox: return std::make_unique<ComboControl>(spec, parent);
-    case ControlKind::ListBox: return std::make_unique<ListControl>(spec, parent);
-    case ControlKind::Frame: return std::make_unique<FrameControl>(spec, parent);
-    case ControlKind::TabControl: return std::make_unique<TabsControl>(spec, tabs);
+    case ControlKind::CheckBox: return std::make_unique<ButtonControl>(desc, parent);
+    case ControlKind::Radio: return std::make_unique<RadioControl>(desc, parent);
+    case ControlKind::ComboBox: return std::make_unique<ComboControl>(desc, parent);
+    case ControlKind::ListBox: return std::make_unique<ListControl>(desc, parent);
+    case ControlKind::Frame: return std::make_unique<FrameControl>(desc, parent);
+    case ControlKind::TabControl: return std::make_unique<TabsControl>(desc, tabs);
   }
-  return std::make_unique<LabelControl>(spec, parent);
+  return std::make_unique<LabelControl>(desc, parent);
 }
 
 // The page's OK: the descriptor's, or a button that ends the page.
@@ -787,7 +787,7 @@ void QtForm::ShowPage(std::string_view formName, int page) {
 // ---------------------------------------------------------------------------------------------
 // Controls
 
-QtForm::Control& QtForm::Add(Form& form, const ControlSpec& entry, const Field* field, QWidget* parent) {
+QtForm::Control& QtForm::Add(Form& form, const ControlDesc& entry, const Field* field, QWidget* parent) {
   Remove(form, entry.id);
   std::unique_ptr<Control> made = MakeControl(entry, field, parent, form.tabs);
   Control* c = made.get();
@@ -824,7 +824,7 @@ void QtForm::Remove(Form& form, ControlId id) {
   form.controls.erase(old);
 }
 
-void QtForm::CreateControl(std::string_view formName, const ControlSpec& entry) {
+void QtForm::CreateControl(std::string_view formName, const ControlDesc& entry) {
   Form* form = FindForm(formName);
   if (!form) return;
   if (entry.kind == ControlKind::TabControl && form->tabs) {
@@ -901,12 +901,12 @@ namespace {
 class PageSpecs {
  public:
   PageSpecs(const OperationDescriptor& op, int page) {
-    for (const ControlSpec& spec : ControlsOf(op, page)) specs_.emplace(spec.id, spec);
+    for (const ControlDesc& desc : ControlsOf(op, page)) specs_.emplace(desc.id, desc);
   }
-  const ControlSpec& operator[](ControlId id) const { return specs_.at(id); }
+  const ControlDesc& operator[](ControlId id) const { return specs_.at(id); }
 
  private:
-  std::map<ControlId, ControlSpec> specs_;
+  std::map<ControlId, ControlDesc> specs_;
 };
 
 }  // namespace

@@ -48,7 +48,7 @@ class QtForm : public QObject, public FormModel {
   void UnloadForm(std::string_view name) override;
   bool IsLoaded(std::string_view name) const override;
   void DefineMainMenu(int menuId, std::string_view caption) override;
-  void CreateControl(std::string_view form, const ControlSpec& entry) override;
+  void CreateControl(std::string_view form, const ControlDesc& entry) override;
   void AddPage(std::string_view form, int page, const OperationDescriptor& op) override;
   void ShowPage(std::string_view form, int page) override;
   void SetFormIcon(std::string_view form, std::string_view iconFile) override;
@@ -104,7 +104,7 @@ class QtForm : public QObject, public FormModel {
   Form* FindForm(std::string_view name) const;
   Control* Find(std::string_view form, ControlId id) const;
   // Makes the control's widget in `parent` and wires it; the caller lays it out.
-  Control& Add(Form& form, const ControlSpec& entry, const Field* field, QWidget* parent);
+  Control& Add(Form& form, const ControlDesc& entry, const Field* field, QWidget* parent);
   void Remove(Form& form, ControlId id);
   void LayOutPage(Form& form, int page, const OperationDescriptor& op);
   void LayOutShared(Form& form, const OperationDescriptor& op);

@@ -19,7 +19,7 @@ TEST(Operations, EveryControlAndEveryKeyOnce) {
   std::set<ControlId> ids;
   std::set<std::string> keys;
   auto page = [&](const OperationDescriptor& op, int number) {
-    for (const ControlSpec& c : ControlsOf(op, number)) {
+    for (const ControlDesc& c : ControlsOf(op, number)) {
       EXPECT_TRUE(ids.insert(c.id).second) << c.id;
       EXPECT_GE(c.id, 100) << c.id;
       EXPECT_LE(c.id, 2065) << c.id;

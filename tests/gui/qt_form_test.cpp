@@ -69,13 +69,13 @@ std::string ReadFile(const fs::path& path) {
 }
 
 // Every control of the main form as the descriptors make it, the tab row last.
-const std::vector<ControlSpec>& AllControls() {
-  static const std::vector<ControlSpec> all = [] {
+const std::vector<ControlDesc>& AllControls() {
+  static const std::vector<ControlDesc> all = [] {
     const Operations& ops = StandardOperations();
-    std::vector<ControlSpec> controls;
+    std::vector<ControlDesc> controls;
     for (int page = 1; page <= TabCount(ops); ++page)
-      for (const ControlSpec& c : ControlsOf(*ops.pages[page - 1], page)) controls.push_back(c);
-    for (const ControlSpec& c : ControlsOf(*ops.shared, 0)) controls.push_back(c);
+      for (const ControlDesc& c : ControlsOf(*ops.pages[page - 1], page)) controls.push_back(c);
+    for (const ControlDesc& c : ControlsOf(*ops.shared, 0)) controls.push_back(c);
     controls.push_back({id::kTabs, ControlKind::TabControl, 0, ""});
     return controls;
   }();
@@ -352,7 +352,7 @@ void Run(JobRunner& runner, const Step& step) {
 QStringList Differences(Window& window, Headless& headless) {
   QStringList differences;
   HeadlessForm& model = headless.runner.form();
-  for (const ControlSpec& entry : AllControls()) {
+  for (const ControlDesc& entry : AllControls()) {
     const HeadlessControl* expected = model.Control(kMainForm, entry.id);
     const std::string text = window.Text(entry.id);
     const std::string wanted = model.GetText(kMainForm, entry.id);
@@ -461,7 +461,7 @@ class QtFormTest : public QObject {
       window.events.clear();
       window.Tab(tab);
       QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kTabs, kMsgChange, tab}}));
-      for (const ControlSpec& entry : AllControls()) {
+      for (const ControlDesc& entry : AllControls()) {
         const bool shown = entry.page == 0 || entry.page == tab;
         QVERIFY2(window.W(entry.id)->isVisible() == shown, qPrintable(QString::number(entry.id)));
       }
@@ -708,7 +708,7 @@ class QtFormTest : public QObject {
         QVERIFY(tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) + 8 <= tabs->tabRect(i).width());
       const QRect page = at(tabs->pages()->currentWidget());
       std::vector<QWidget*> shown, frames;
-      for (const ControlSpec& entry : AllControls()) {
+      for (const ControlDesc& entry : AllControls()) {
         if ((entry.page != 0 && entry.page != tab) || entry.kind == ControlKind::TabControl) continue;
         QWidget* w = window.W(entry.id);
         const QString name = QStringLiteral("tab %1 control %2").arg(tab).arg(entry.id);
@@ -769,7 +769,7 @@ class QtFormTest : public QObject {
       window.Tab(tab);
       std::vector<QWidget*> fields;
       QWidget* ok = nullptr;
-      for (const ControlSpec& c : AllControls()) {
+      for (const ControlDesc& c : AllControls()) {
         QWidget* w = window.W(c.id);
         if (c.page != tab || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus) continue;
         if (c.kind == ControlKind::Button && c.text == "OK") ok = w;
@@ -1017,7 +1017,7 @@ class QtFormTest : public QObject {
     QTRY_VERIFY(scroll->verticalScrollBar()->isVisible() && scroll->horizontalScrollBar()->isVisible());
     window.Tab(2);
     QApplication::processEvents();
-    for (const ControlSpec& entry : AllControls()) {
+    for (const ControlDesc& entry : AllControls()) {
       if (entry.page != 2 && entry.page != 0) continue;
       QWidget* w = window.W(entry.id);
       QVERIFY2(w->width() >= w->minimumSizeHint().width() && w->height() >= w->minimumSizeHint().height(),
@@ -1068,7 +1068,7 @@ class QtFormTest : public QObject {
     Window window(true, Frame::kDesktop);
     QVERIFY(window.started);
     // Every box, and the caption beside it, says what it measures.
-    for (const ControlSpec& entry : AllControls()) {
+    for (const ControlDesc& entry : AllControls()) {
       const FieldRef ref = FindField(StandardOperations(), entry.id);
       const bool box = entry.kind == ControlKind::TextBox || entry.kind == ControlKind::ComboBox ||
                        entry.kind == ControlKind::ListBox;
