@@ -75,6 +75,9 @@ enum : ControlId {
   kMachineHeading = 1500, kRapidX = 1505, kRapidZ = 1510, kMaxZFeed = 1515, kMachineMaxRpm = 1520,
   kToolChangeTime = 1525, kG76MinCut = 1530, kG76Finish = 1535, kG76FinishPasses = 1540,
   kG76Chamfer = 1545, kG83Clearance = 1550,
+  // Settings tab: the program's start and end
+  kProgramHeading = 1555, kProgramStartEnd = 1560, kProgramNumber = 1565, kProgramName = 1570,
+  kProgramStartCodes = 1575,
 };
 
 }  // namespace tbx::id

@@ -1,10 +1,14 @@
 #include "app/machine_boxes.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/app.h"
 #include "app/home_files.h"
+#include "app/catalogue.h"
 #include "app/field_help.h"
+#include "toolpath/codes.h"
+#include "toolpath/reader.h"
 #include "program/numbers.h"
 
 namespace tbx {
@@ -28,6 +32,12 @@ constexpr MachineBox kBoxes[] = {
     {id::kG76FinishPasses, "g76_finish_passes", "g76_finish_passes"},
     {id::kG76Chamfer, "g76_chamfer_leads", "g76_chamfer_leads"},
     {id::kG83Clearance, "g83_clearance_inch", "g83_clearance_mm"},
+    {id::kProgramNumber, "program_number", "program_number"},
+};
+// Text boxes and the setting each shows.
+constexpr std::pair<ControlId, const char*> kTextBoxes[] = {
+    {id::kProgramName, "program_name"},
+    {id::kProgramStartCodes, "program_start_codes"},
 };
 
 const char* NameOf(const MachineBox& box, bool metric) { return metric ? box.metric : box.inch; }
@@ -58,6 +68,8 @@ void ShowMachineSettings(App& app) {
   app.machine.metricBoxes = app.Metric();
   for (const MachineBox& box : kBoxes)
     app.SetText(box.id, Shown(MachineSetting(app.machine.loaded, NameOf(box, app.machine.metricBoxes))));
+  for (const auto& [box, name] : kTextBoxes) app.SetText(box, MachineText(app.machine.loaded, name));
+  app.SetCheck(id::kProgramStartEnd, app.machine.loaded.programStartEnd == 1);
   if (file.problems.empty()) return;
   std::string text = "Error Reading Data File " + path.string() + ": lines left out, their values as before:";
   for (std::size_t i = 0; i < file.problems.size() && i < kProblemsListed; ++i) {
@@ -83,6 +95,12 @@ MachineSettings MachineFromBoxes(const App& app, std::string* refusal) {
                  PlainDecimal(high, 6);
     }
   }
+  for (const auto& [box, name] : kTextBoxes) {
+    if (SetMachineText(s, name, app.Text(box)) || !refusal || !refusal->empty()) continue;
+    *refusal = FieldCaption(app.operations, box) + " must be at most " + std::to_string(kMaxMachineText) +
+               " characters and must not hold \"(\", \")\" or a control character";
+  }
+  s.programStartEnd = app.Checked(id::kProgramStartEnd) ? 1 : 0;
   return s;
 }
 
@@ -110,6 +128,33 @@ void SaveMachineBoxes(App& app) {
     return;
   }
   app.machine.loaded = s;
+}
+
+std::optional<ProgramFrame> ProgramFrameOf(const App& app, Refusal& refusal) {
+  if (!app.Checked(id::kProgramStartEnd)) return std::nullopt;
+  auto keyOf = [&app](ControlId id) {
+    const FieldRef ref = FindField(app.operations, id);
+    return KeyOfField(*ref.op, *ref.field);
+  };
+  MachineSettings s;
+  if (!IsNumberText(app.Text(id::kProgramNumber)) ||
+      !SetMachineSetting(s, "program_number", app.Number(id::kProgramNumber)))
+    refusal = {keyOf(id::kProgramNumber), "{} must be a whole number from 1 to 9999"};
+  for (const auto& [box, name] : kTextBoxes)
+    if (!SetMachineText(s, name, app.Text(box)) && refusal.empty())
+      refusal = {keyOf(box), "{} must be at most " + std::to_string(kMaxMachineText) +
+                                 " characters and must not hold \"(\", \")\" or a control character"};
+  // What the control reads before the first operation: codes only, nothing that moves.
+  const toolpath::ReadResult codes = toolpath::ReadProgram(s.programStartCodes);
+  const bool onlyCodes = codes.diagnostics.empty() &&
+                         std::all_of(codes.words.begin(), codes.words.end(), [](const toolpath::Word& w) {
+                           return (w.letter == 'G' || w.letter == 'M') && !toolpath::IsMotionOrCycle(
+                                      toolpath::CodeOf(w).value_or(toolpath::Code::NoEffect));
+                         });
+  if (!onlyCodes && refusal.empty())
+    refusal = {keyOf(id::kProgramStartCodes), "{} must be G and M codes that make no move"};
+  if (!refusal.empty()) return std::nullopt;
+  return ProgramFrame{s.programNumber, s.programName, s.programStartCodes, app.Metric()};
 }
 
 toolpath::ToolpathSettings ProgramToolpathSettings(const App& app) {

@@ -2,9 +2,11 @@
 // The machine facts of toolpath.txt on the Settings tab: shown at start-up in the units of
 // the start, read back from their boxes, saved beside default.txt; and the settings the
 // toolpath of the program box is read with.
+#include <optional>
 #include <string>
 
 #include "data/machine_file.h"
+#include "program/program_text.h"
 #include "toolpath/toolpath.h"
 
 namespace tbx {
@@ -32,6 +34,10 @@ MachineSettings MachineFromBoxes(const App& app, std::string* refusal = nullptr)
 // G76/G83 lengths converted from the boxes when the Metric box changed); a box out of range
 // refuses the save ("TBX Error"), a failed write keeps the old file and says why.
 void SaveMachineBoxes(App& app);
+
+// The program's start and end as the Settings tab holds them, for the next OK: empty while
+// "Write Start and End" is clear. A box that cannot be written refuses the OK naming it.
+std::optional<ProgramFrame> ProgramFrameOf(const App& app, Refusal& refusal);
 
 // Units of the start, tool-change position of the form, machine facts of the boxes: what the
 // program box is read back with for the preview, the run time, the drawing and the exports.

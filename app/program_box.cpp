@@ -2,6 +2,8 @@
 
 #include "app/app.h"
 #include "app/catalogue.h"
+#include "app/machine_boxes.h"
+#include "toolpath/expander.h"
 
 namespace tbx {
 
@@ -23,13 +25,33 @@ bool WriteOperation(App& app, const Operation& op) {
     app.Refuse(refusal);
     return false;
   }
+  Refusal frameRefusal;
+  const std::optional<ProgramFrame> frame = ProgramFrameOf(app, frameRefusal);
+  if (!frameRefusal.empty()) {
+    app.Refuse(frameRefusal);
+    return false;
+  }
   SaveUndo(app);
   const std::string& box = app.undo.Box();
+  // Blocks after an M30, M2 or closing "%" would never run: the operation goes before them.
+  if (const int endLine = toolpath::ProgramEndLine(box); endLine > 0) {
+    std::size_t at = 0;
+    for (int line = 1; line < endLine; ++line) at = toolpath::NextLine(box, toolpath::LineEnd(box, at));
+    std::string text = box.substr(0, at);
+    AppendOperation(text, app.program, toolChange, op);
+    text.append(box, at);
+    app.SetText(id::kOutput, text);
+    app.undo.Rebase(std::move(text), BoxRevision(app));
+    return true;
+  }
   std::string text;
   // Text typed at the end of the box must not run into the tool-change block; the undo entry
   // keeps the box as the user left it.
   if (!box.empty() && box.back() != '\n' && box.back() != '\r') text = app.program.newLine;
+  if (frame && box.find_first_not_of(" \t\r\n") == std::string::npos)
+    text += ProgramStartText(*frame, app.program.newLine);
   AppendOperation(text, app.program, toolChange, op);
+  if (frame) text += ProgramEndText(app.program.newLine);
   app.ui.AppendText(kMainForm, id::kOutput, text);
   app.undo.Append(text, BoxRevision(app));
   return true;

@@ -35,7 +35,42 @@ constexpr std::array<Field, 12> kFields{{
     {"g83_clearance_inch", &MachineSettings::g83ClearanceInch, 0, 1},
     {"g83_clearance_mm", &MachineSettings::g83ClearanceMm, 0, 25},
 }};
-constexpr const char* kFinishPasses = "g76_finish_passes";
+// Counts and switches.
+struct WholeField {
+  const char* name;
+  int MachineSettings::*value;
+  int low, high;
+};
+constexpr std::array<WholeField, 3> kWholeFields{{
+    {"g76_finish_passes", &MachineSettings::g76FinishPasses, 1, 99},
+    {"program_start_end", &MachineSettings::programStartEnd, 0, 1},
+    {"program_number", &MachineSettings::programNumber, 1, 9999},
+}};
+struct TextField {
+  const char* name;
+  std::string MachineSettings::*value;
+};
+constexpr std::array<TextField, 2> kTextFields{{
+    {"program_name", &MachineSettings::programName},
+    {"program_start_codes", &MachineSettings::programStartCodes},
+}};
+
+const WholeField* FindWhole(std::string_view name) {
+  for (const WholeField& f : kWholeFields)
+    if (name == f.name) return &f;
+  return nullptr;
+}
+
+const TextField* FindText(std::string_view name) {
+  for (const TextField& f : kTextFields)
+    if (name == f.name) return &f;
+  return nullptr;
+}
+
+bool IsMachineTextValue(std::string_view text) {
+  if (text.size() > kMaxMachineText) return false;
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7e && c != '(' && c != ')'; });
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -60,11 +95,16 @@ std::string ExactDecimal(double value) {
   return text == "-0" ? "0" : text;
 }
 
+std::string ValueText(const MachineSettings& s, std::string_view name) {
+  return IsMachineTextSetting(name) ? MachineText(s, name) : ExactDecimal(MachineSetting(s, name));
+}
+
 // One line of the file: a comment or blank line (no name), a setting taken (taken), or one
 // that is not (why says what is wrong with it).
 struct ParsedLine {
   std::string_view name;
   double value = 0;
+  std::string_view text;  // of a text setting
   bool taken = false;
   std::string why;
 };
@@ -81,7 +121,13 @@ ParsedLine ParseLine(std::string_view line) {
   p.name = Trim(view.substr(0, eq));
   const std::string_view number = Trim(view.substr(eq + 1));
   double low = 0, high = 0;
-  if (!MachineSettingRange(p.name, low, high)) {
+  if (IsMachineTextSetting(p.name)) {
+    p.text = number;
+    p.taken = IsMachineTextValue(number);
+    if (!p.taken)
+      p.why = "the text must be at most " + std::to_string(kMaxMachineText) +
+              " printable characters without \"(\" or \")\"";
+  } else if (!MachineSettingRange(p.name, low, high)) {
     p.why = "no setting is called \"" + std::string(p.name) + "\"";
   } else if (!IsPlainNumber(number)) {
     p.why = "the value is not a plain number";
@@ -90,7 +136,7 @@ ParsedLine ParseLine(std::string_view line) {
     MachineSettings probe;
     p.taken = SetMachineSetting(probe, p.name, p.value);
     if (!p.taken)
-      p.why = "the value must be " + std::string(p.name == kFinishPasses ? "a whole number " : "") + "from " +
+      p.why = "the value must be " + std::string(FindWhole(p.name) ? "a whole number " : "") + "from " +
               PlainDecimal(low, 6) + " to " + PlainDecimal(high, 6);
   }
   return p;
@@ -123,15 +169,15 @@ MachineSettings ParseMachineSettings(const std::string& text, std::vector<Machin
   ForEachLine(text, [&](std::string_view line, std::string_view) {
     ++number;
     const ParsedLine p = ParseLine(line);
-    if (p.taken) SetMachineSetting(s, p.name, p.value);
+    if (p.taken && !SetMachineText(s, p.name, p.text)) SetMachineSetting(s, p.name, p.value);
     if (!p.why.empty() && problems) problems->push_back({number, std::string(Trim(line)), p.why});
   });
   return s;
 }
 
 bool MachineSettingRange(std::string_view name, double& low, double& high) {
-  if (name == kFinishPasses) {
-    low = 1, high = 99;
+  if (const WholeField* f = FindWhole(name)) {
+    low = f->low, high = f->high;
     return true;
   }
   for (const Field& f : kFields) {
@@ -146,9 +192,9 @@ bool MachineSettingRange(std::string_view name, double& low, double& high) {
 bool SetMachineSetting(MachineSettings& s, std::string_view name, double value) {
   double low = 0, high = 0;
   if (!MachineSettingRange(name, low, high) || !(value >= low && value <= high)) return false;
-  if (name == kFinishPasses) {
+  if (const WholeField* f = FindWhole(name)) {
     if (value != std::floor(value)) return false;
-    s.g76FinishPasses = static_cast<int>(value);
+    s.*f->value = static_cast<int>(value);
     return true;
   }
   for (const Field& f : kFields) {
@@ -158,11 +204,25 @@ bool SetMachineSetting(MachineSettings& s, std::string_view name, double value) 
 }
 
 double MachineSetting(const MachineSettings& s, std::string_view name) {
-  if (name == kFinishPasses) return s.g76FinishPasses;
+  if (const WholeField* f = FindWhole(name)) return s.*f->value;
   for (const Field& f : kFields) {
     if (name == f.name) return s.*f.value;
   }
   return 0;
+}
+
+bool IsMachineTextSetting(std::string_view name) { return FindText(name) != nullptr; }
+
+bool SetMachineText(MachineSettings& s, std::string_view name, std::string_view text) {
+  const TextField* f = FindText(name);
+  if (!f || !IsMachineTextValue(text)) return false;
+  s.*f->value = std::string(text);
+  return true;
+}
+
+std::string MachineText(const MachineSettings& s, std::string_view name) {
+  const TextField* f = FindText(name);
+  return f ? s.*f->value : std::string();
 }
 
 MachineSettings LoadMachineSettings(const std::filesystem::path& file) {
@@ -196,17 +256,18 @@ std::string MachineSettingsText(const MachineSettings& s, const std::string& ori
     const std::size_t eq = line.find('=');
     std::size_t valueAt = eq + 1;
     while (valueAt < line.size() && (line[valueAt] == ' ' || line[valueAt] == '\t')) ++valueAt;
-    text.append(line.substr(0, valueAt)).append(ExactDecimal(MachineSetting(s, p.name))).append(end);
+    text.append(line.substr(0, valueAt)).append(ValueText(s, p.name)).append(end);
     written.push_back(p.name);
   });
   if (original.empty()) text = "# Machine facts for the toolpath preview and run time (mm, seconds, rpm)\n";
   auto add = [&](std::string_view name) {
     if (std::find(written.begin(), written.end(), name) != written.end()) return;
     if (!text.empty() && text.back() != '\n') text.append(lineEnd);
-    text.append(name).append(" = ").append(ExactDecimal(MachineSetting(s, name))).append(lineEnd);
+    text.append(name).append(" = ").append(ValueText(s, name)).append(lineEnd);
   };
   for (const Field& f : kFields) add(f.name);
-  add(kFinishPasses);
+  for (const WholeField& f : kWholeFields) add(f.name);
+  for (const TextField& f : kTextFields) add(f.name);
   return text;
 }
 

@@ -31,6 +31,12 @@ struct MachineSettings {
   // G83: how far above the previous peck the drill comes back down at rapid.
   double g83ClearanceInch = 0.01;
   double g83ClearanceMm = 0.25;
+  // The program's start ("%", O number and name, the units code and these codes) and end
+  // ("M30", "%"), written around the operations when programStartEnd is 1.
+  int programStartEnd = 0;
+  int programNumber = 1000;
+  std::string programName;
+  std::string programStartCodes = "G18 G40 G99";
 };
 
 // toolpath.txt in the folder of default.txt.
@@ -66,6 +72,12 @@ std::string MachineSettingsText(const MachineSettings& s, const std::string& ori
 bool MachineSettingRange(std::string_view name, double& low, double& high);
 bool SetMachineSetting(MachineSettings& s, std::string_view name, double value);
 double MachineSetting(const MachineSettings& s, std::string_view name);
+// The settings that hold text: at most kMaxMachineText printable characters, no "(" or ")"
+// (the name stands in a comment). Setting refuses other text; reading an unknown name gives "".
+inline constexpr std::size_t kMaxMachineText = 40;
+bool IsMachineTextSetting(std::string_view name);
+bool SetMachineText(MachineSettings& s, std::string_view name, std::string_view text);
+std::string MachineText(const MachineSettings& s, std::string_view name);
 // The file as it stands updated with `s` (MachineSettingsText), written by SafeSave; a symbolic
 // link is followed. On failure the old file is kept and the result says why.
 SafeSaveResult SaveMachineSettings(const std::filesystem::path& file, const MachineSettings& s);

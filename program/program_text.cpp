@@ -90,6 +90,20 @@ void NumberedBlock(std::string& text, ProgramState& state, std::string_view word
 }
 }  // namespace
 
+std::string ProgramStartText(const ProgramFrame& frame, std::string_view newLine) {
+  std::string number = std::to_string(frame.number);
+  if (number.size() < 4) number.insert(0, 4 - number.size(), '0');
+  std::string text = "%" + std::string(newLine) + "O" + number;
+  if (!frame.name.empty()) text += " (" + frame.name + ")";
+  text += std::string(newLine) + (frame.metric ? "G21" : "G20");
+  if (!frame.startCodes.empty()) text += " " + frame.startCodes;
+  return text + std::string(newLine);
+}
+
+std::string ProgramEndText(std::string_view newLine) {
+  return "M30" + std::string(newLine) + "%" + std::string(newLine);
+}
+
 void AppendOperation(std::string& text, ProgramState& state, const ToolChange& toolChange,
                      const Operation& op) {
   NumberedBlock(text, state, " " + toolChange.tool + toolChange.offset +

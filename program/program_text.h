@@ -55,6 +55,18 @@ struct ToolChange {
   std::string x, z;    // written as they stand
 };
 
+// The lines around a whole program, none of them numbered so that the operations between
+// keep the numbers they have without them: "%", "O1000 (NAME)" (the O number in four
+// digits), the units code and the codes the control wants first; then "M30" and "%".
+struct ProgramFrame {
+  int number = 1000;
+  std::string name;        // empty: no comment
+  std::string startCodes;  // "G18 G40 G99"
+  bool metric = false;     // G21, else G20
+};
+std::string ProgramStartText(const ProgramFrame& frame, std::string_view newLine);
+std::string ProgramEndText(std::string_view newLine);
+
 // The classes of number words; each class prints with the decimal places of its row in the
 // one table of program_text.cpp.
 enum class WordClass {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolpath/checks.h"
+#include "toolpath/codes.h"
 #include "toolpath/interpreter.h"
 #include "toolpath/run_time.h"
 
@@ -60,6 +61,16 @@ Toolpath ExpandProgram(std::string_view text, const ToolpathSettings& settings) 
   path.diagnostics = reader.TakeDiagnostics();
   Finish(path, settings);
   return path;
+}
+
+int ProgramEndLine(std::string_view text) {
+  BlockReader reader(text);
+  Block block;
+  while (reader.Next(block)) {
+    if (reader.ClosingPercentLine() > 0) return reader.ClosingPercentLine();
+    if (BlockHas(block, Code::ProgramEnd)) return block.line;
+  }
+  return reader.ClosingPercentLine();
 }
 
 }  // namespace tbx::toolpath

@@ -30,4 +30,8 @@ Toolpath ExpandProgram(std::string_view text, const ToolpathSettings& settings);
 // The same from a program already read (the exports read it once for both).
 Toolpath ExpandRead(const ReadResult& read, const ToolpathSettings& settings);
 
+// The line where the control stops reading: that of the first block with M2 or M30, or of a
+// closing "%" before it; 0 when the program runs to the end of its text.
+int ProgramEndLine(std::string_view text);
+
 }  // namespace tbx::toolpath

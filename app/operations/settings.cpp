@@ -47,6 +47,18 @@ constexpr Field kFields[] = {
     {.id = kG83Clearance, .kind = FieldKind::Number, .caption = "G83 Clearance", .label = 1551,
      .unit = Unit::Length, .inch = ".01", .metric = ".01",
      .help = "how far above the last peck a G83 drill comes back down at rapid", .reformat = true},
+    {.id = kProgramHeading, .kind = FieldKind::Note, .caption = "Program start and end"},
+    {.id = kProgramStartEnd, .kind = FieldKind::Check, .caption = "Write Start and End",
+     .help = "every OK writes the operation between a start (%, O number, units and the start "
+             "codes) and an end (M30, %)"},
+    {.id = kProgramNumber, .kind = FieldKind::Number, .caption = "O Number", .label = 1566,
+     .inch = "1000.", .metric = "1000.", .help = "program number of the O line (whole number, 1 to 9999)",
+     .reformat = true},
+    {.id = kProgramName, .kind = FieldKind::Text, .caption = "Program Name", .label = 1571,
+     .help = "the comment beside the O number; empty for none"},
+    {.id = kProgramStartCodes, .kind = FieldKind::Text, .caption = "Start Codes", .label = 1576,
+     .inch = "G18 G40 G99", .metric = "G18 G40 G99",
+     .help = "codes written after the units code (G20 or G21) at the program's start"},
     {.id = kSettingsOk, .kind = FieldKind::Button, .caption = "OK"},
 };
 

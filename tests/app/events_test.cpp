@@ -1,3 +1,4 @@
+#include "app/catalogue.h"
 #include "app/events.h"
 #include "test_support.h"
 
@@ -88,6 +89,34 @@ TEST(Dispatch, DisabledControlsTakeNoUserAction) {
   EXPECT_FALSE(s.runner.Click(id::kLeftHand));
   EXPECT_FALSE(s.runner.app().Checked(id::kLeftHand));
   EXPECT_NE(s.err.str().find("disabled"), std::string::npos);
+}
+
+// An operation never lands after an end already in the box, where it would never run.
+TEST(WriteOperation, GoesBeforeTheEndOfTheProgram) {
+  const struct {
+    const char* box;      // typed before the OK
+    const char* program;  // @: the operation's blocks
+  } cases[] = {
+      {"N10 G0 X1.\r\nM30\r\n%\r\n", "N10 G0 X1.\r\n@M30\r\n%\r\n"},
+      {"%\r\nN10 X1.\r\n%\r\n(NOTES)\r\n", "%\r\nN10 X1.\r\n@%\r\n(NOTES)\r\n"},
+      {"N10 M2\r\nN20 X1.\nM30", "@N10 M2\r\nN20 X1.\nM30"},
+      {"N10 M3 (M30 LATER)\r\n", "N10 M3 (M30 LATER)\r\n@"},
+      {"%\nN10 M30", "%\n@N10 M30"},
+  };
+  Session alone;
+  alone.runner.Tab(FindField(StandardOperations(), id::kReamOk).page);
+  alone.runner.Click(id::kReamOk);
+  for (const auto& c : cases) {
+    Session s;
+    s.runner.Set(id::kOutput, c.box);
+    s.runner.Tab(FindField(StandardOperations(), id::kReamOk).page);
+    s.runner.Click(id::kReamOk);
+    std::string expected = c.program;
+    expected.replace(expected.find('@'), 1, alone.Output());
+    EXPECT_EQ(s.Output(), expected) << c.box;
+    s.runner.Click(id::kUndo);
+    EXPECT_EQ(s.Output(), c.box);
+  }
 }
 
 }  // namespace

@@ -70,6 +70,13 @@ TEST(FieldHelp, ARefusalLeadsToTheFieldItBlames) {
       {"tab 2\ntype 190 1e40\nclick 305\n", id::kMaxSpm, "Max SPM is out of range"},
       // Text that is no number is refused as such, not read as 0 and blamed on another box.
       {"tab 11\ntype 1315 abc\nclick 1380\n", id::kTurnStartDia, "Start Dia is not a number"},
+      // The program's start is checked before an operation is written inside it.
+      {"tab 9\nclick 1560\nset 1575 G18 G0 X5\ntab 4\nclick 705\n", id::kProgramStartCodes,
+       "Start Codes must be G and M codes that make no move"},
+      {"tab 9\nclick 1560\ntype 1565 0\ntab 4\nclick 705\n", id::kProgramNumber,
+       "O Number must be a whole number from 1 to 9999"},
+      {"tab 9\nclick 1560\nset 1570 A) M30 (\ntab 4\nclick 705\n", id::kProgramName,
+       "Program Name must be at most 40 characters and must not hold \"(\", \")\" or a control character"},
       // A decimal comma is kept as typed, marked, and refused rather than read as 1.
       {"tab 10\ntype 1205 1,5\nclick 1260\n", id::kFaceStockDia,
        "Stock Dia holds a decimal comma: use a point for decimals"},

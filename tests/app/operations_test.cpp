@@ -133,7 +133,7 @@ TEST(Operations, EveryNumberBoxButFourIsReformattedOnLeaving) {
     s.runner.Type(id, "0.50");
     EXPECT_EQ(s.Text(id), kept.count(id) ? "0.50" : ".5") << id;
   }
-  EXPECT_EQ(boxes, 99);
+  EXPECT_EQ(boxes, 100);
 }
 
 // What each option enables, click by click.

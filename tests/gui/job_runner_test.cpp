@@ -193,6 +193,7 @@ TEST(JobRunner, MachineSettingsAreSavedBesideDefaultsAndReadBack) {
       {"tab 9\ntype 1530 .05\nclose\n", "1.", "10000..05", "g76_min_cut_mm = 0.05\n"},
       {"tab 9\ntype 1010 4.5\nclose\n", "0.", "10000..001", ""},
       {"tab 9\ntype 1505 0\nclose\n", "0.", "10000..001", ""},
+      {"tab 9\nclick 1560\nset 1570 FLANGE 2\nclick 1037\n", "0.", "10000..001", "program_name = FLANGE 2\n"},
   };
   for (const Case& c : cases) {
     Cli cli;
@@ -239,6 +240,33 @@ TEST(JobRunner, JobFilesPrintTheirExpectedPrograms) {
     EXPECT_EQ(run.status, 0) << job << "\n" << run.err;
     EXPECT_EQ(run.out, ReadFile(expected)) << job << "\n" << run.err;
   }
+}
+
+// With the program's start and end on, every job gives the same blocks between them.
+TEST(JobRunner, JobsWriteTheSameBlocksBetweenTheProgramsStartAndEnd) {
+  std::vector<fs::path> jobs;
+  for (const auto& entry : fs::directory_iterator(TURNBRIX_JOBS))
+    if (entry.path().extension() == ".job") jobs.push_back(entry.path());
+  const std::string end = "M30\r\n%\r\n";
+  int framed = 0;
+  for (const fs::path& job : jobs) {
+    Cli cli;
+    WriteFile(cli.home.path() / "toolpath.txt", "program_start_end = 1\nprogram_name = JOB 7\n");
+    CliRun run = cli.Args("--home " + cli.home.path().string() + " " + job.string());
+    // Scripts may print the box more than once.
+    std::string out = run.out;
+    auto erase = [&out](const std::string& lines) {
+      bool found = false;
+      for (std::size_t at; (at = out.find(lines)) != std::string::npos; found = true) out.erase(at, lines.size());
+      return found;
+    };
+    const bool inch = erase("%\r\nO1000 (JOB 7)\r\nG20 G18 G40 G99\r\n");
+    const bool metric = erase("%\r\nO1000 (JOB 7)\r\nG21 G18 G40 G99\r\n");
+    framed += inch + metric + erase(end);
+    EXPECT_EQ(out, ReadFile(fs::path(job).replace_extension(".out"))) << job << "\n" << run.err;
+  }
+  EXPECT_GE(framed, 2 * 12);  // most jobs both start and end the program
+
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "app/program_file.h"
 #include "test_support.h"
+#include "toolpath/expander.h"
 
 namespace tbx {
 namespace {
@@ -130,9 +131,21 @@ TEST(Undo, RandomRunsMatchAHistoryOfWholeCopies) {
         if (below(8) == 0) op.Refuse({}, "refused " + std::to_string(step));
         ProgramState state = app.program;
         std::string expected = ref.box;
-        const bool open = !expected.empty() && expected.back() != '\n' && expected.back() != '\r';
-        if (open) expected += state.newLine;
-        AppendOperation(expected, state, ContextOf(app).toolChange, op);
+        // Typed text may hold an M30: the operation goes before it.
+        if (const int end = toolpath::ProgramEndLine(expected); end > 0) {
+          std::size_t at = 0;
+          for (int line = 1; line < end; ++line) {
+            at = expected.find_first_of("\r\n", at);
+            at += expected.compare(at, 2, "\r\n") == 0 ? 2 : 1;
+          }
+          std::string blocks;
+          AppendOperation(blocks, state, ContextOf(app).toolChange, op);
+          expected.insert(at, blocks);
+        } else {
+          const bool open = !expected.empty() && expected.back() != '\n' && expected.back() != '\r';
+          if (open) expected += state.newLine;
+          AppendOperation(expected, state, ContextOf(app).toolChange, op);
+        }
         if (WriteOperation(app, op)) {
           ref.Save();
           ref.box = expected;
