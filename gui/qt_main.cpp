@@ -34,7 +34,7 @@ namespace {
 
 // The window with a short program in it and the File menu open, as one picture.
 QImage ProgramWithFileMenu(tbx::QtForm& form, tbx::ProgramWindow& window) {
-  auto* tabs = dynamic_cast<tbx::MultiRowTabs*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
   auto click = [&](tbx::ControlId id) {
     static_cast<QAbstractButton*>(form.Widget(tbx::kMainForm, id))->click();
   };
@@ -60,7 +60,7 @@ QImage ProgramWithFileMenu(tbx::QtForm& form, tbx::ProgramWindow& window) {
 // A new program with an outside thread and a groove, in a window as large as the screen
 // allows: the program box, the drawing beside it and the status bar below, as one picture.
 QImage PreviewAfterThreadAndGroove(tbx::QtForm& form, tbx::ProgramWindow& window) {
-  auto* tabs = dynamic_cast<tbx::MultiRowTabs*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
   window.SetPrompt([] { return tbx::ProgramWindow::Answer::Discard; });
   window.NewProgram();
   tabs->choose(1);
@@ -93,7 +93,7 @@ bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const
     return false;
   }
   QWidget* window = form.Window(tbx::kMainForm);
-  auto* tabs = dynamic_cast<tbx::MultiRowTabs*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
   if (!window || !tabs) return false;
   auto save = [&](QWidget* shown, const QString& name) {
     QApplication::processEvents();
