@@ -111,6 +111,10 @@ bool ExportDialog::Export() {
     app_.ui.MessageBox(path + " was written. What it could not carry:" + Listed(result.findings),
                        kExportTitle, MessageIcon::Exclamation);
   }
+  outcome_ = QStringLiteral("Exported to %1 (%2)").arg(file, dialect_->currentText());
+  const auto lines = [](std::size_t n) { return QString::number(n) + (n == 1 ? QStringLiteral(" line") : QStringLiteral(" lines")); };
+  if (!result.findings.empty()) outcome_ += QStringLiteral("; it could not carry ") + lines(result.findings.size());
+  if (!result.dropped.empty()) outcome_ += QStringLiteral("; left out ") + lines(result.dropped.size()) + QStringLiteral(" that cannot be read");
   return true;
 }
 

@@ -30,6 +30,8 @@ class ExportDialog : public QDialog {
   QLabel* Units() const { return units_; }
   QLineEdit* File() const { return file_; }
   QPushButton* ExportButton() const { return export_; }
+  // After a successful export: where it was written, as what, and how much it could not carry.
+  QString Outcome() const { return outcome_; }
 
  private:
   void Browse();
@@ -40,6 +42,7 @@ class ExportDialog : public QDialog {
   QLabel* units_ = nullptr;
   QLineEdit* file_ = nullptr;
   QPushButton* export_ = nullptr;
+  QString outcome_;
 };
 
 }  // namespace tbx

@@ -2,6 +2,13 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QTextDocument>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -27,6 +34,7 @@
 #include "gui/export_dialog.h"
 #include "gui/gcode_highlighter.h"
 #include "gui/qt_form.h"
+#include "gui/qt_preview.h"
 #include "gui/qt_tabs.h"
 #include "gui/toolpath_pane.h"
 
@@ -38,7 +46,38 @@ const QString kRecentKey = QStringLiteral("recentFiles");
 const QString kSizeKey = QStringLiteral("window/size");
 const QString kPlaceKey = QStringLiteral("window/place");  // of the frame's top left corner
 const QString kMaximizedKey = QStringLiteral("window/maximized");
-const QString kProgramFilter = QStringLiteral("Programs (*.nc *.txt *.tap *.ngc);;All files (*)");
+const QString kPanesKey = QStringLiteral("window/panes");           // the main splitter
+const QString kProgramPanesKey = QStringLiteral("window/programPanes");  // box over drawing
+const QString kProgramFilter =
+    QStringLiteral("Programs, .nc added to a name without one (*.nc *.ngc *.tap *.txt);;All files (*)");
+
+// "part" is saved as "part.nc"; a name with an extension, or ending in a point, as it is.
+QString WithProgramSuffix(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.suffix().isEmpty() || info.fileName().isEmpty() || path.endsWith(QLatin1Char('.'))) return path;
+  return path + QStringLiteral(".nc");
+}
+
+// The recent files' menu texts: the name, and its folder where another has the same name.
+QStringList RecentTexts(const QStringList& paths) {
+  QStringList texts;
+  for (const QString& path : paths) {
+    const QFileInfo info(path);
+    const auto same = std::count_if(paths.begin(), paths.end(), [&](const QString& other) {
+      return QFileInfo(other).fileName() == info.fileName();
+    });
+    QString text = info.fileName();
+    if (same > 1) {
+      QString folder = QDir::toNativeSeparators(info.absolutePath());
+      const QString home = QDir::toNativeSeparators(QDir::homePath());
+      if (folder == home || folder.startsWith(home + QDir::separator()))
+        folder = QStringLiteral("~") + folder.mid(home.size());
+      text += QStringLiteral(" (") + folder + QLatin1Char(')');
+    }
+    texts << text;
+  }
+  return texts;
+}
 }  // namespace
 
 ProgramWindow::ProgramWindow(QtForm& form, App& app, QSettings& settings)
@@ -68,11 +107,15 @@ ProgramWindow::ProgramWindow(QtForm& form, App& app, QSettings& settings)
     return box.clickedButton() == overwrite;
   };
   chooser_ = [this](bool forSaving, const QString& current) {
-    return forSaving
-               ? QFileDialog::getSaveFileName(form_.MainWindow(), QStringLiteral("Save Program"),
-                                              current, kProgramFilter)
-               : QFileDialog::getOpenFileName(form_.MainWindow(), QStringLiteral("Open Program"),
-                                              current, kProgramFilter);
+    if (!forSaving)
+      return QFileDialog::getOpenFileName(form_.MainWindow(), QStringLiteral("Open Program"), current,
+                                          kProgramFilter);
+    // The dialog adds the suffix itself, so that it asks before replacing "part.nc".
+    QFileDialog dialog(form_.MainWindow(), QStringLiteral("Save Program"), current, kProgramFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("nc"));
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                  : QString();
   };
 }
 
@@ -99,36 +142,70 @@ void ProgramWindow::Install() {
   recentPlace_ = fileMenu_->addSeparator();
   add(QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
       [this] { ClickIfEnabled(id::kExit); });
-  window->menuBar()->insertMenu(form_.MenuAction(), fileMenu_);
+  QMenuBar* bar = window->menuBar();
+  if (QAction* about = form_.MenuAction()) bar->removeAction(about);  // to the Help menu
+  bar->addMenu(fileMenu_);
   ShowRecent();
 
-  // The program read back beside the box, given room of its own half as wide again as the
-  // box's cell; the window grows by that and by what the status bar's new fields add.
-  const int cellWidth = form_.ProgramBoxWidth();
-  const int barHeight = window->statusBar()->sizeHint().height();
+  auto* box = qobject_cast<QPlainTextEdit*>(form_.Widget(kMainForm, id::kOutput));
+  editMenu_ = bar->addMenu(QStringLiteral("&Edit"));
+  auto edit = [&](const QString& text, QKeySequence keys, auto slot) {
+    QAction* action = editMenu_->addAction(text);
+    action->setShortcut(keys);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+  // As the buttons: a box being typed in keeps Ctrl+Z for its own typing.
+  QAction* undo = edit(QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { ClickIfEnabled(id::kUndo); });
+  edit(QStringLiteral("&Copy Program"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { ClickIfEnabled(id::kCopy); });
+  editMenu_->addSeparator();
+  edit(QStringLiteral("Select &All"), QKeySequence::SelectAll, [box] {
+    box->setFocus(Qt::ShortcutFocusReason);
+    box->selectAll();
+  });
+  edit(QStringLiteral("&Find…"), QKeySequence::Find, [this] { ShowFind(); });
+  connect(editMenu_, &QMenu::aboutToShow, this, [this, undo] {
+    QWidget* button = form_.Widget(kMainForm, id::kUndo);
+    undo->setEnabled(button && button->isEnabled());
+  });
+
+  // The program read back below the box; the window grows by what the drawing and the status
+  // bar's new fields ask for.
   toolpath_ = new ToolpathPane(form_, app_, this);
-  window->resize(window->width() + cellWidth * 3 / 2,
-                 window->height() + std::max(0, window->statusBar()->sizeHint().height() - barHeight));
-  QtForm::FitOnScreen(window);
-  viewMenu_ = new QMenu(QStringLiteral("&View"), window);
+  viewMenu_ = bar->addMenu(QStringLiteral("&View"));
   QAction* warnings = viewMenu_->addAction(QStringLiteral("&Warnings…"));
   connect(warnings, &QAction::triggered, this, [this] { toolpath_->ShowWarnings(); });
-  window->menuBar()->insertMenu(form_.MenuAction(), viewMenu_);
+  viewMenu_->addSeparator();
+  // Panes the user may hide; the always-visible controls stay.
+  const std::pair<const char*, QWidget*> panes[] = {
+      {"&Operations", form_.MainArea()->widget(0)}, {"&Program", box}, {"&Drawing", toolpath_->Preview()}};
+  for (const auto& [text, pane] : panes) {
+    QAction* toggle = viewMenu_->addAction(QString::fromUtf8(text));
+    toggle->setCheckable(true);
+    toggle->setChecked(settings_.value(PaneKey(toggle), true).toBool());
+    pane->setVisible(toggle->isChecked());
+    QPointer<QWidget> shown(pane);
+    connect(toggle, &QAction::toggled, this, [shown](bool on) {
+      if (shown) shown->setVisible(on);
+    });
+    paneToggles_.append(toggle);
+  }
+  helpMenu_ = bar->addMenu(QStringLiteral("&Help"));
+  if (QAction* about = form_.MenuAction()) {
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    helpMenu_->addAction(about);
+  }
 
-  // Shortcuts for the always-visible buttons and the OK of the tab shown.
+  // The OK of the page shown.
   auto shortcut = [&](QKeySequence keys, auto slot) {
     auto* s = new QShortcut(keys, window);
     connect(s, &QShortcut::activated, this, slot);
   };
-  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { ClickIfEnabled(id::kUndo); });
-  shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { ClickIfEnabled(id::kCopy); });
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), [this] { PressCurrentOk(); });
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), [this] { PressCurrentOk(); });
-  if (QAction* about = form_.MenuAction()) about->setShortcut(QKeySequence(Qt::Key_F1));
 
   ShowTooltips();
 
-  auto* box = qobject_cast<QPlainTextEdit*>(form_.Widget(kMainForm, id::kOutput));
   highlighter_ = new GcodeHighlighter(box->document());
   // Typing in a long program compares it with the saved text once a pause, not per key.
   auto* typing = new QTimer(this);
@@ -141,14 +218,27 @@ void ProgramWindow::Install() {
   unitsNote_->setObjectName(QStringLiteral("unitsNote"));
   window->statusBar()->addPermanentWidget(unitsNote_);
   ShowUnitsNote();
+  // In a narrow window the fields give way (cut short, their text in the tooltip) rather than
+  // run into each other or into a note.
+  for (QWidget* field : window->statusBar()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (qobject_cast<QLabel*>(field) || qobject_cast<QAbstractButton*>(field)) field->setMinimumWidth(1);
+  }
 
+  window->resize(window->sizeHint().expandedTo(window->size()));
+  QtForm::FitOnScreen(window);
   if (settings_.contains(kSizeKey) && settings_.contains(kPlaceKey)) {
     window->resize(settings_.value(kSizeKey).toSize());
     window->move(settings_.value(kPlaceKey).toPoint());
     QtForm::FitOnScreen(window);
     if (settings_.value(kMaximizedKey).toBool()) window->showMaximized();
   }
+  form_.MainArea()->restoreState(settings_.value(kPanesKey).toByteArray());
+  form_.ProgramArea()->restoreState(settings_.value(kProgramPanesKey).toByteArray());
   UpdateTitle();
+}
+
+QString ProgramWindow::PaneKey(const QAction* toggle) {
+  return QStringLiteral("window/show") + QString(toggle->text()).remove(QLatin1Char('&'));
 }
 
 void ProgramWindow::Event(std::string_view form, ControlId control, int message, int value) {
@@ -161,6 +251,9 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
       settings_.setValue(kSizeKey, window->normalGeometry().size());
       settings_.setValue(
           kPlaceKey, window->isMaximized() ? window->normalGeometry().topLeft() : window->pos());
+      settings_.setValue(kPanesKey, form_.MainArea()->saveState());
+      settings_.setValue(kProgramPanesKey, form_.ProgramArea()->saveState());
+      for (const QAction* toggle : paneToggles_) settings_.setValue(PaneKey(toggle), toggle->isChecked());
       settings_.sync();
     }
   }
@@ -238,7 +331,7 @@ bool ProgramWindow::Save() {
 }
 
 bool ProgramWindow::SaveAs() {
-  const QString path = chooser_(true, QString::fromStdString(file_.Path().string()));
+  const QString path = WithProgramSuffix(chooser_(true, QString::fromStdString(file_.Path().string())));
   if (path.isEmpty()) return false;
   const bool saved = file_.Save(app_, path.toStdString(), readOnlyPrompt_);
   if (saved) AddRecent(path);
@@ -254,8 +347,61 @@ void ProgramWindow::ExportProgram() {
                             (program.parent_path() / (program.stem().string() + "-export.nc")).string());
   ExportDialog dialog(app_, suggested, form_.MainWindow());
   if (exportChooser_) dialog.SetFileChooser(exportChooser_);
-  dialog.exec();
+  if (dialog.exec() == QDialog::Accepted && form_.MainWindow())
+    form_.MainWindow()->statusBar()->showMessage(dialog.Outcome());
 }
+
+// Edit > Find…: beside the window, the caret in the box on what it finds, from the caret on,
+// round the end to the start; no letter case.
+void ProgramWindow::ShowFind() {
+  auto* box = qobject_cast<QPlainTextEdit*>(form_.Widget(kMainForm, id::kOutput));
+  if (!box) return;
+  if (!find_) {
+    find_ = new QDialog(form_.MainWindow());
+    find_->setWindowTitle(QStringLiteral("Find in the Program"));
+    auto* text = new QLineEdit;
+    text->setObjectName(QStringLiteral("findText"));
+    auto* said = new QLabel;
+    said->setObjectName(QStringLiteral("findResult"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    QPushButton* next = buttons->addButton(QStringLiteral("Find &Next"), QDialogButtonBox::ActionRole);
+    QPushButton* previous = buttons->addButton(QStringLiteral("Find &Previous"), QDialogButtonBox::ActionRole);
+    next->setDefault(true);
+    auto* row = new QHBoxLayout;
+    auto* caption = new QLabel(QStringLiteral("F&ind:"));
+    caption->setBuddy(text);
+    row->addWidget(caption);
+    row->addWidget(text, 1);
+    auto* column = new QVBoxLayout(find_);
+    column->addLayout(row);
+    column->addWidget(said);
+    column->addWidget(buttons);
+    auto go = [box, text, said](bool back) {
+      const QTextDocument::FindFlags flags = back ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+      QTextCursor found = box->document()->find(text->text(), box->textCursor(), flags);
+      if (found.isNull()) {
+        QTextCursor from(box->document());
+        if (back) from.movePosition(QTextCursor::End);
+        found = box->document()->find(text->text(), from, flags);
+      }
+      said->setText(found.isNull() && !text->text().isEmpty() ? QStringLiteral("Not in the program") : QString());
+      if (!found.isNull()) box->setTextCursor(found);
+    };
+    connect(next, &QPushButton::clicked, find_, [go] { go(false); });
+    connect(previous, &QPushButton::clicked, find_, [go] { go(true); });
+    connect(buttons, &QDialogButtonBox::rejected, find_, &QDialog::reject);
+  }
+  if (QTextCursor selected = box->textCursor(); selected.hasSelection() && !selected.selectedText().contains(QChar::ParagraphSeparator))
+    find_->findChild<QLineEdit*>(QStringLiteral("findText"))->setText(selected.selectedText());
+  find_->show();
+  find_->raise();
+  find_->activateWindow();
+  auto* text = find_->findChild<QLineEdit*>(QStringLiteral("findText"));
+  text->setFocus(Qt::ShortcutFocusReason);
+  text->selectAll();
+}
+
+QDialog* ProgramWindow::FindDialog() const { return find_; }
 
 QStringList ProgramWindow::RecentFiles() const {
   return settings_.value(kRecentKey).toStringList();
@@ -275,9 +421,10 @@ void ProgramWindow::ShowRecent() {
   for (QAction* action : recentActions_) delete action;
   recentActions_.clear();
   const QStringList recent = RecentFiles();
+  const QStringList texts = RecentTexts(recent);
   for (int i = 0; i < recent.size(); ++i) {
     const QString path = recent[i];
-    QString name = QFileInfo(path).fileName();
+    QString name = texts[i];
     auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
                                    name.replace(QLatin1Char('&'), QStringLiteral("&&"))),
                                fileMenu_);
@@ -321,7 +468,7 @@ void ProgramWindow::ShowTooltips() {
 
 // The shown page's OK, or on a page without one its first button (Calc).
 void ProgramWindow::PressCurrentOk() {
-  auto* tabs = dynamic_cast<MultiRowTabs*>(form_.Widget(kMainForm, id::kTabs));
+  auto* tabs = dynamic_cast<PageChooser*>(form_.Widget(kMainForm, id::kTabs));
   if (!tabs || tabs->currentIndex() < 0 || tabs->currentIndex() >= TabCount(app_.operations)) return;
   const OperationDescriptor& op = *app_.operations.pages[static_cast<std::size_t>(tabs->currentIndex())];
   ControlId ok = op.ok;

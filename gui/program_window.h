@@ -13,6 +13,7 @@
 #include "app/program_file.h"
 
 class QAction;
+class QDialog;
 class QMenu;
 class QSettings;
 
@@ -67,6 +68,13 @@ class ProgramWindow : public QObject {
   GcodeHighlighter* Highlighter() const { return highlighter_; }
   ToolpathPane* Toolpath() const { return toolpath_; }
   QMenu* ViewMenu() const { return viewMenu_; }
+  QMenu* EditMenu() const { return editMenu_; }
+  QMenu* HelpMenu() const { return helpMenu_; }
+  // View > Operations, Program, Drawing: the panes' toggles.
+  const QList<QAction*>& PaneToggles() const { return paneToggles_; }
+  // Edit > Find…; the dialog stays open beside the window.
+  void ShowFind();
+  QDialog* FindDialog() const;
   // The file the export dialog writes, when the tests choose it (else a file dialog).
   void SetExportChooser(std::function<QString(const QString&)> chooser) {
     exportChooser_ = std::move(chooser);
@@ -82,6 +90,7 @@ class ProgramWindow : public QObject {
   void ClickIfEnabled(ControlId id);
   void PressCurrentOk();
   void ShowTooltips();
+  static QString PaneKey(const QAction* toggle);
 
   QtForm& form_;
   App& app_;
@@ -98,6 +107,10 @@ class ProgramWindow : public QObject {
   GcodeHighlighter* highlighter_ = nullptr;
   ToolpathPane* toolpath_ = nullptr;
   QPointer<QMenu> viewMenu_;
+  QPointer<QMenu> editMenu_;
+  QPointer<QMenu> helpMenu_;
+  QList<QAction*> paneToggles_;
+  QPointer<QDialog> find_;
   std::function<QString(const QString&)> exportChooser_;
   bool tooltipsMetric_ = false;  // the unit system the tooltips name
 };

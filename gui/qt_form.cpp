@@ -131,16 +131,22 @@ class NumberEdit : public QLineEdit {
   QSize minimumSizeHint() const override { return sizeHint(); }
 };
 
-// The program box asks for room for a long block and a screenful of them.
+// The program box asks for room for the longest block the generators write (a G76 line with
+// its block number, about 55 characters) and a screenful of blocks.
 class ProgramEdit : public QPlainTextEdit {
  public:
+  static constexpr int kColumns = 64;
   using QPlainTextEdit::QPlainTextEdit;
   QSize sizeHint() const override {
     const QFontMetrics metrics(font());
     const int frame = 2 * frameWidth() + 2 * static_cast<int>(document()->documentMargin());
-    return QSize(metrics.horizontalAdvance(QLatin1Char('0')) * 40 + frame +
+    return QSize(metrics.horizontalAdvance(QLatin1Char('0')) * kColumns + frame +
                      verticalScrollBar()->sizeHint().width(),
                  metrics.lineSpacing() * 24 + frame);
+  }
+  QSize minimumSizeHint() const override {
+    const QFontMetrics metrics(font());
+    return QSize(metrics.horizontalAdvance(QLatin1Char('0')) * 12, metrics.lineSpacing() * 4);
   }
 };
 
@@ -153,6 +159,17 @@ class WholeScrollArea : public QScrollArea {
     return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
   }
 };
+
+// A frameless scroll area around `inside` that takes no focus of its own: Tab goes to the
+// controls inside it, and nothing invisible stops it.
+QScrollArea* Scroller(QWidget* inside) {
+  auto* scroll = new WholeScrollArea;
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  scroll->setWidget(inside);
+  return scroll;
+}
 
 // Leaving a text box for another control ends its editing; another window or a popup taking
 // the focus does not.
@@ -213,6 +230,7 @@ class QtForm::Control {
   const int page;
   QWidget* const widget;
   bool marked = false;
+  QString note;  // what the status bar says of the box while it is marked
   std::uint64_t revision = 0;  // see FormModel::Revision
 };
 
@@ -332,13 +350,15 @@ class ButtonControl : public Control {
   }
 };
 
-// A radio button of an option group. Exclusion is the form's, and only for the user's clicks:
-// the program sets each button on its own.
+// A radio button of an option group. Its group excludes for the user (a click, the arrow keys,
+// which move and choose, and Tab, which enters the group at its chosen button); the program
+// sets each button on its own (SetCheck).
 class RadioControl : public Control {
  public:
   RadioControl(const ControlDesc& desc, QWidget* parent)
       : Control(desc.id, desc.kind, desc.page, new QRadioButton(ToQt(desc.text), parent)) {
-    button()->setAutoExclusive(false);
+    // Without it the arrow keys pass over the buttons Tab skips: the unchosen ones.
+    button()->setAutoExclusive(true);
   }
   QRadioButton* button() const { return static_cast<QRadioButton*>(widget); }
   std::string Text() const override { return FromQt(button()->text()); }
@@ -456,10 +476,10 @@ class ListControl : public Control {
 // The tab row: its items are the tabs, its selection the page shown.
 class TabsControl : public Control {
  public:
-  TabsControl(const ControlDesc& desc, MultiRowTabs* tabs) : Control(desc.id, desc.kind, desc.page, tabs) {
+  TabsControl(const ControlDesc& desc, PageChooser* tabs) : Control(desc.id, desc.kind, desc.page, tabs) {
     if (!desc.text.empty()) AddItems(SplitItems(desc.text));
   }
-  MultiRowTabs* tabs() const { return static_cast<MultiRowTabs*>(widget); }
+  PageChooser* tabs() const { return static_cast<PageChooser*>(widget); }
   std::string Text() const override {
     return tabs()->currentIndex() >= 0 ? FromQt(tabs()->tabText(tabs()->currentIndex())) : "";
   }
@@ -479,7 +499,7 @@ class TabsControl : public Control {
 };
 
 std::unique_ptr<Control> MakeControl(const ControlDesc& desc, const Field* field, QWidget* parent,
-                                     MultiRowTabs* tabs) {
+                                     PageChooser* tabs) {
   switch (desc.kind) {
     case ControlKind::Label: return std::make_unique<LabelControl>(desc, parent);
     case ControlKind::TextBox:
@@ -519,8 +539,9 @@ struct QtForm::Form {
   // The main form: the tab row with its pages at the left, the always-visible part beside it,
   // all in a scrolling area.
   QScrollArea* scroll = nullptr;
-  MultiRowTabs* tabs = nullptr;
+  PageChooser* tabs = nullptr;
   QWidget* shared = nullptr;
+  std::map<int, QScrollArea*> pageScrolls;  // by page
 };
 
 // Closing a form by the window's close button is the form's close event.
@@ -617,6 +638,15 @@ QScrollArea* QtForm::ScrollArea() const {
   return nullptr;
 }
 
+QScrollArea* QtForm::PageScroll(int page) const {
+  for (auto& [name, form] : forms_) {
+    if (!form->parent.empty()) continue;
+    auto it = form->pageScrolls.find(page);
+    return it == form->pageScrolls.end() ? nullptr : it->second;
+  }
+  return nullptr;
+}
+
 int QtForm::PageOf(std::string_view form, ControlId id) const {
   Control* c = Find(form, id);
   return c ? c->page : -1;
@@ -674,20 +704,37 @@ void QtForm::CreateForm(std::string_view name, std::string_view parent, std::str
   form->window = window;
   form->client = new QWidget;
   if (parent.empty()) {
-    // The tab row with its pages, and beside it the always-visible part, which takes the room
-    // the window has beyond what they need.
+    // Side by side, each as wide as it asks to be: the operation chooser, the chosen page
+    // with the always-visible controls below it, and the program box above the drawing,
+    // which take the room the window has beyond that.
     auto* row = new QHBoxLayout(form->client);
-    form->tabs = new MultiRowTabs;
-    form->tabs->setObjectName(QStringLiteral("pages"));
+    row->setContentsMargins(0, 0, 0, 0);
+    form->tabs = new PageChooser;
+    form->tabs->setObjectName(QStringLiteral("chooser"));
+    form->tabs->pages()->setObjectName(QStringLiteral("pages"));
     form->shared = new QWidget;
     form->shared->setObjectName(QStringLiteral("shared"));
-    row->addWidget(form->tabs, 0);
-    row->addWidget(form->shared, 1);
-    // Smaller than its layout (a small screen, a large font), the form scrolls rather than clips.
-    form->scroll = new WholeScrollArea;
-    form->scroll->setFrameShape(QFrame::NoFrame);
-    form->scroll->setWidgetResizable(true);
-    form->scroll->setWidget(form->client);
+    auto* formPane = new QWidget;
+    formPane->setObjectName(QStringLiteral("formPane"));
+    auto* column = new QVBoxLayout(formPane);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(form->tabs->pages(), 1);
+    column->addWidget(form->shared, 0);
+    programArea_ = new QSplitter(Qt::Vertical);
+    programArea_->setObjectName(QStringLiteral("programArea"));
+    programArea_->setChildrenCollapsible(false);
+    mainArea_ = new QSplitter(Qt::Horizontal);
+    mainArea_->setObjectName(QStringLiteral("mainArea"));
+    mainArea_->setChildrenCollapsible(false);
+    for (QWidget* pane : {static_cast<QWidget*>(form->tabs), formPane, static_cast<QWidget*>(programArea_)})
+      mainArea_->addWidget(pane);
+    mainArea_->setStretchFactor(0, 0);
+    mainArea_->setStretchFactor(1, 0);
+    mainArea_->setStretchFactor(2, 1);
+    row->addWidget(mainArea_);
+    // Smaller than the least its panes need (a tiny window, a large font), the window scrolls
+    // rather than clips; each page scrolls on its own before that.
+    form->scroll = Scroller(form->client);
     window->setCentralWidget(form->scroll);
     window->statusBar();  // made now, so that the first size counts it
   } else {
@@ -798,17 +845,26 @@ QtForm::Control& QtForm::Add(Form& form, const ControlDesc& entry, const Field* 
       [this, f, c](int message, int value) {
         if (!closing_ && c->widget->isEnabled()) Raise(*f, c->id, message, value);
       },
-      [this, c] {
-        if (!closing_) c->revision = ++revisions_;
+      [this, f, c] {
+        if (closing_) return;
+        c->revision = ++revisions_;
+        // The user mends the box: its note goes at once, before the box is left.
+        if (c->marked) Unmark(*f, *c);
       });
   if (entry.kind == ControlKind::TabControl) {
+    // The next or previous page in the chooser's order, entered at its first field.
     auto* tabs = form.tabs;
-    auto* next = new QShortcut(QKeySequence::NextChild, form.window);
-    connect(next, &QShortcut::activated, tabs,
-            [tabs] { tabs->choose((tabs->currentIndex() + 1) % tabs->count()); });
-    auto* previous = new QShortcut(QKeySequence::PreviousChild, form.window);
-    connect(previous, &QShortcut::activated, tabs,
-            [tabs] { tabs->choose((tabs->currentIndex() + tabs->count() - 1) % tabs->count()); });
+    auto step = [this, tabs](QKeySequence keys, int steps) {
+      auto* s = new QShortcut(keys, tabs->window());
+      connect(s, &QShortcut::activated, tabs, [tabs, steps] {
+        tabs->choose(tabs->neighbour(steps));
+        tabs->enterPage();
+      });
+    };
+    step(QKeySequence::NextChild, 1);
+    step(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    step(QKeySequence::PreviousChild, -1);
+    step(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
   }
   form.order.push_back(c);
   form.controls[entry.id] = std::move(made);
@@ -914,10 +970,18 @@ class PageSpecs {
 // Two columns: the boxes with their captions beside them, then the option groups, check boxes
 // and buttons; the page's OK at its foot. A list shown open takes the room the page has.
 void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
+  // The fields scroll when the window is lower or narrower than they need; the OK below them
+  // stays in view.
+  auto* shown = new QWidget;
+  shown->setObjectName(QStringLiteral("page%1").arg(page));
   auto* host = new QWidget;
-  host->setObjectName(QStringLiteral("page%1").arg(page));
+  QScrollArea* scroll = Scroller(host);
+  form.pageScrolls[page] = scroll;
+  auto* pageColumn = new QVBoxLayout(shown);
+  pageColumn->addWidget(scroll, 1);
   QStackedWidget* stack = form.tabs->pages();
-  stack->insertWidget(std::min(page - 1, stack->count()), host);
+  stack->insertWidget(std::min(page - 1, stack->count()), shown);
+  form.tabs->setPageKind(page - 1, op.group, op.name);
   auto* grid = new QGridLayout(host);
   grid->setContentsMargins(0, 0, 0, 0);
   auto* boxes = new QGridLayout;  // caption, box, what goes beside the box
@@ -991,7 +1055,6 @@ void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
         }
         auto* frame = static_cast<QGroupBox*>(make(f.id, f));
         auto* buttonGroup = new QButtonGroup(frame);
-        buttonGroup->setExclusive(false);
         frame->setLayout(ChoiceGrid(f.choices, [&](ControlId id) {
           QWidget* w = Add(form, specs[id], &f, frame).widget;
           if (auto* radio = qobject_cast<QRadioButton*>(w)) buttonGroup->addButton(radio, id);
@@ -1028,7 +1091,6 @@ void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
   for (const Field& f : op.fields) {
     if (f.kind != FieldKind::Options || f.id != 0) continue;
     auto* buttonGroup = new QButtonGroup(host);
-    buttonGroup->setExclusive(false);
     for (const Choice& c : f.choices)
       if (auto* radio = qobject_cast<QRadioButton*>(Widget(form.name, c.id))) buttonGroup->addButton(radio, c.id);
   }
@@ -1041,21 +1103,26 @@ void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
   grid->setRowStretch(growing ? 0 : 1, 1);
   if (foot) {
     for (const Field& f : op.fields)
-      if (f.id == foot) grid->addWidget(make(f.id, f), 2, 0, 1, -1, Qt::AlignRight);
+      if (f.id == foot) pageColumn->addWidget(Add(form, specs[f.id], &f, shown).widget, 0, Qt::AlignRight);
   }
 }
 
-// The always-visible part: the tool, its offset and material, then coolant and the surface
-// speed, the program box (in a splitter, where panes can stand beside it) taking the room, and
-// the buttons under it.
+// The always-visible part below the page, in rows narrow enough for a small window: the tool
+// and its offset, its material, coolant and the surface speed, then the buttons. The program
+// box heads the program area, where the drawing stands below it.
 void QtForm::LayOutShared(Form& form, const OperationDescriptor& op) {
   QWidget* host = form.shared;
   auto* column = new QVBoxLayout(host);
-  column->setContentsMargins(0, 0, 0, 0);
+  auto* line = new QFrame(host);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  column->addWidget(line);
   auto* tools = new QHBoxLayout;
+  auto* materials = new QHBoxLayout;
   auto* speeds = new QHBoxLayout;
   auto* buttons = new QHBoxLayout;
   column->addLayout(tools);
+  column->addLayout(materials);
   column->addLayout(speeds);
   const PageSpecs specs(op, 0);
   auto make = [&](ControlId id, const Field& f, QWidget* parent) {
@@ -1073,11 +1140,10 @@ void QtForm::LayOutShared(Form& form, const OperationDescriptor& op) {
       }
       case FieldKind::Options: {
         auto* group = new QButtonGroup(host);
-        group->setExclusive(false);
         for (const Choice& c : f.choices) {
           QWidget* w = make(c.id, f, host);
           if (auto* radio = qobject_cast<QRadioButton*>(w)) group->addButton(radio, c.id);
-          tools->addWidget(w);
+          materials->addWidget(w);
         }
         break;
       }
@@ -1094,14 +1160,10 @@ void QtForm::LayOutShared(Form& form, const OperationDescriptor& op) {
         speeds->addWidget(box);
         break;
       }
-      case FieldKind::Program: {
-        programArea_ = new QSplitter(Qt::Horizontal, host);
-        programArea_->setObjectName(QStringLiteral("programArea"));
-        programArea_->setChildrenCollapsible(false);
-        programArea_->addWidget(make(f.id, f, programArea_));
-        column->addWidget(programArea_, 1);
+      case FieldKind::Program:
+        programArea_->insertWidget(0, make(f.id, f, programArea_));
+        programArea_->setStretchFactor(0, 1);
         break;
-      }
       case FieldKind::Button:
         buttons->addWidget(make(f.id, f, host));
         break;
@@ -1115,9 +1177,7 @@ void QtForm::LayOutShared(Form& form, const OperationDescriptor& op) {
         break;
     }
   }
-  tools->addStretch(1);
-  speeds->addStretch(1);
-  buttons->addStretch(1);
+  for (QHBoxLayout* row : {tools, materials, speeds, buttons}) row->addStretch(1);
   column->addLayout(buttons);
 }
 
@@ -1185,7 +1245,12 @@ void QtForm::SetCheck(std::string_view form, ControlId id, int check) {
   auto* button = qobject_cast<QAbstractButton*>(Widget(form, id));
   if (!button) return;
   QSignalBlocker quiet(button);
+  // The program sets each radio button on its own: its group excludes only for the user.
+  QButtonGroup* group = button->group();
+  const bool exclusive = group && group->exclusive();
+  if (exclusive) group->setExclusive(false);
   button->setChecked(check != 0);
+  if (exclusive) group->setExclusive(true);
 }
 
 void QtForm::Enable(std::string_view form, ControlId id) {
@@ -1241,9 +1306,11 @@ void QtForm::FocusField(std::string_view formName, ControlId id) {
   if (form->tabs && field->page >= 1 && field->page - 1 != form->tabs->currentIndex())
     form->tabs->choose(field->page - 1);
   QPointer<QWidget> widget(field->widget);
-  QTimer::singleShot(0, widget, [widget] {
+  QPointer<QScrollArea> scroll(PageScroll(field->page));
+  QTimer::singleShot(0, widget, [widget, scroll] {
     if (!widget || !widget->isVisible() || !widget->isEnabled()) return;
     widget->window()->activateWindow();
+    if (scroll && scroll->isAncestorOf(widget)) scroll->ensureWidgetVisible(widget);
     widget->setFocus(Qt::OtherFocusReason);
     if (auto* line = qobject_cast<QLineEdit*>(widget.data())) line->selectAll();
   });
@@ -1253,15 +1320,30 @@ void QtForm::FieldNote(std::string_view form, ControlId id, std::string_view not
   Control* c = Find(form, id);
   Form* f = FindForm(form);
   if (!c || !f) return;
-  if (!note.empty()) f->window->statusBar()->showMessage(ToQt(note));
-  const bool mark = !note.empty();
-  if (mark == c->marked) return;
-  c->marked = mark;
+  if (note.empty()) {
+    if (c->marked) Unmark(*f, *c);
+    return;
+  }
+  c->note = ToQt(note);
+  f->window->statusBar()->showMessage(c->note);
+  if (c->marked) return;
+  c->marked = true;
   QPalette palette = c->widget->palette();
-  const QColor plain = QApplication::palette(c->widget).color(QPalette::Base);
-  palette.setColor(QPalette::Base, mark ? kMarkedBase : plain);
+  palette.setColor(QPalette::Base, kMarkedBase);
   c->widget->setPalette(palette);
-  c->widget->setProperty("unreadable", mark);
+  c->widget->setProperty("unreadable", true);
+}
+
+void QtForm::Unmark(Form& form, Control& c) {
+  c.marked = false;
+  QPalette palette = c.widget->palette();
+  palette.setColor(QPalette::Base, QApplication::palette(c.widget).color(QPalette::Base));
+  c.widget->setPalette(palette);
+  c.widget->setProperty("unreadable", false);
+  // The status bar's note goes with the mark, unless another note has taken its place.
+  if (QStatusBar* bar = form.window ? form.window->statusBar() : nullptr; bar && bar->currentMessage() == c.note)
+    bar->clearMessage();
+  c.note.clear();
 }
 
 }  // namespace tbx

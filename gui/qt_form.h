@@ -36,10 +36,15 @@ class QtForm : public QObject, public FormModel {
   void SetEventSink(EventSink sink) { sink_ = std::move(sink); }
   // Unattended runs (screenshots) pass message boxes here instead of waiting for a click.
   void SetMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
-  // The splitter holding the program box, where other panes can stand beside it.
+  // The panes side by side: the operation chooser, the form (the page and the always-visible
+  // controls), the program area.
+  QSplitter* MainArea() const { return mainArea_; }
+  // The program box with the drawing below it; the step list's place is a third pane here.
   QSplitter* ProgramArea() const { return programArea_; }
-  // The width the program box asks for: enough for a long block in its fixed-pitch face.
+  // The width the program box asks for: enough for the longest block in its fixed-pitch face.
   int ProgramBoxWidth() const;
+  // The scrolling area of a page's fields (its OK stands below it), or null.
+  QScrollArea* PageScroll(int page) const;
 
   void CreateForm(std::string_view name, std::string_view parent,
                   std::string_view caption) override;
@@ -79,7 +84,8 @@ class QtForm : public QObject, public FormModel {
   QWidget* Widget(std::string_view form, ControlId id) const;
   QAction* MenuAction() const { return menuAction_; }
   QMainWindow* MainWindow() const;
-  // The main form's scrolling area: smaller than its layout, the form scrolls rather than clips.
+  // The main form's scrolling area: smaller than its panes need, the window scrolls rather than
+  // clips.
   QScrollArea* ScrollArea() const;
   // The page (0: always visible) a control stands on, or -1 for none.
   int PageOf(std::string_view form, ControlId id) const;
@@ -110,11 +116,14 @@ class QtForm : public QObject, public FormModel {
   void LayOutShared(Form& form, const OperationDescriptor& op);
   void Raise(const Form& form, ControlId control, int message, int value);
   void CloseRequested(Form& form);
+  // The box no longer marked, its note gone from the status bar.
+  void Unmark(Form& form, Control& c);
 
   std::map<std::string, std::unique_ptr<Form>, std::less<>> forms_;
   int menuId_ = 0;
   std::string menuCaption_;
   QPointer<QAction> menuAction_;
+  QSplitter* mainArea_ = nullptr;
   QSplitter* programArea_ = nullptr;
   EventSink sink_;
   MessageSink messageSink_;

@@ -34,7 +34,7 @@ namespace {
 
 // The window with a short program in it and the File menu open, as one picture.
 QImage ProgramWithFileMenu(tbx::QtForm& form, tbx::ProgramWindow& window) {
-  auto* tabs = dynamic_cast<tbx::MultiRowTabs*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
   auto click = [&](tbx::ControlId id) {
     static_cast<QAbstractButton*>(form.Widget(tbx::kMainForm, id))->click();
   };
@@ -60,7 +60,7 @@ QImage ProgramWithFileMenu(tbx::QtForm& form, tbx::ProgramWindow& window) {
 // A new program with an outside thread and a groove, in a window as large as the screen
 // allows: the program box, the drawing beside it and the status bar below, as one picture.
 QImage PreviewAfterThreadAndGroove(tbx::QtForm& form, tbx::ProgramWindow& window) {
-  auto* tabs = dynamic_cast<tbx::MultiRowTabs*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
   window.SetPrompt([] { return tbx::ProgramWindow::Answer::Discard; });
   window.NewProgram();
   tabs->choose(1);
@@ -82,7 +82,8 @@ QImage PreviewAfterThreadAndGroove(tbx::QtForm& form, tbx::ProgramWindow& window
   return main->grab(QRect(from, main->rect().bottomRight())).toImage();
 }
 
-// Shows every tab as a click on it would and saves the window as DIR/tabN.png, then the
+// Saves the window as it opens as DIR/window.png; shows every page as a click on it would and
+// saves the window as DIR/tabN.png, then the
 // About form as DIR/about.png, the window with a program and its File menu as
 // DIR/program.png, the drawing after a thread and a groove as DIR/preview-thread-groove.png,
 // and the icon as DIR/icon.png.
@@ -93,7 +94,7 @@ bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const
     return false;
   }
   QWidget* window = form.Window(tbx::kMainForm);
-  auto* tabs = dynamic_cast<tbx::MultiRowTabs*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
   if (!window || !tabs) return false;
   auto save = [&](QWidget* shown, const QString& name) {
     QApplication::processEvents();
@@ -102,6 +103,9 @@ bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const
     std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(file));
     return false;
   };
+  // The window as it opens on this screen, the Thread page chosen.
+  tabs->choose(1);
+  if (!save(window, QStringLiteral("window.png"))) return false;
   for (int tab = 1; tab <= tabs->count(); ++tab) {
     tabs->choose(tab - 1);
     if (!save(window, QStringLiteral("tab%1.png").arg(tab))) return false;
@@ -155,7 +159,8 @@ int main(int argc, char** argv) {
                                 QStringLiteral("DIR"));
   QCommandLineOption screenshotOption(
       QStringLiteral("screenshots"),
-      QStringLiteral("Save every tab as DIR/tab1.png ... tab12.png, the About form as "
+      QStringLiteral("Save the window as it opens as DIR/window.png, every page as DIR/tab1.png ... "
+                     "tab12.png, the About form as "
                      "DIR/about.png, the window with a program and its File menu as "
                      "DIR/program.png, the drawing after a thread and a groove as "
                      "DIR/preview-thread-groove.png and the icon as DIR/icon.png, then end "

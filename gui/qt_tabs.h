@@ -1,52 +1,69 @@
 #pragma once
-// A tab control whose tabs stand in one row in page order, however many there are: when they
-// are wider than the control, arrows at the row's end scroll it. Choosing a tab never moves
-// the others. The pages stand in a stack inside the page frame; the chosen tab's is shown.
-#include <QWidget>
+// The operation chooser: every page in one list, grouped as a programmer thinks of the work
+// (turning, hole making, data) and in machining order within a group, whatever order the pages
+// were added in. Page indexes stay the order of adding (the descriptors' tab numbers); only
+// the list shows them another way. The pages stand in a stack of their own, which the window
+// places beside the list.
+#include <QListWidget>
+#include <QPointer>
 #include <functional>
+#include <string_view>
+#include <vector>
 
-class QStackedWidget;
-class QTabBar;
+#include "app/operation.h"
+
+#include <QStackedWidget>
 
 namespace tbx {
 
-class MultiRowTabs : public QWidget {
+class PageChooser : public QListWidget {
  public:
-  explicit MultiRowTabs(QWidget* parent = nullptr);
+  explicit PageChooser(QWidget* parent = nullptr);
 
-  // Called when the user chooses a tab (click, arrow keys, Ctrl+Tab); never for
+  // Called when the user chooses a page (click, arrow keys, Ctrl+Tab); never for
   // setCurrentIndex.
   std::function<void(int index)> onUserChoice;
 
   int addTab(const QString& text);
-  int count() const;
+  // Where the page stands in the list: its group, and its operation's name, which the
+  // machining order ranks (pages it does not name follow those it does, in page order).
+  void setPageKind(int index, OperationGroup group, std::string_view name);
+  int count() const { return static_cast<int>(pagesInfo_.size()); }
   QString tabText(int index) const;
-  int currentIndex() const;
+  int currentIndex() const { return current_; }
   void setCurrentIndex(int index);
-  // As the user's choice: the tab is shown and onUserChoice called.
+  // As the user's choice: the page is shown and onUserChoice called.
   void choose(int index);
-  // Where the tab is drawn now (outside the control while the row is scrolled away from it).
-  QRect tabRect(int index) const;
-  int rowCount() const { return 1; }
-  // The page frame below the tabs.
-  QRect pageRect() const;
-  QTabBar* bar() const { return bar_; }
-  // The pages, one a tab in tab order; the current tab's page is shown.
+  // The page `steps` places after (or before) the current one in the list's order, wrapping.
+  int neighbour(int steps) const;
+  // The page's row in the list, and where that row is drawn in the list's viewport.
+  QListWidgetItem* itemOf(int index) const;
+  // The pages, one a page in page order; the current page's is shown.
   QStackedWidget* pages() const { return pages_; }
+  // Puts the focus on the current page's first field that takes it.
+  void enterPage();
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
-  // The stack stands inside the page frame, below the row.
-  void FitPages();
+  struct Page {
+    QString text;
+  };
+  struct Kind {
+    OperationGroup group = OperationGroup::Data;
+    int rank = 0;
+  };
+  void Rebuild();
+  QSize AllRows() const;
 
-  QTabBar* bar_;
-  QStackedWidget* pages_;
+  std::vector<Page> pagesInfo_;
+  std::vector<Kind> kinds_;  // by page index
+  QPointer<QStackedWidget> pages_;
+  int current_ = -1;
   bool quiet_ = false;  // changes made by the program raise nothing
 };
 

@@ -65,12 +65,10 @@ ToolpathPane::ToolpathPane(QtForm& form, App& app, QObject* parent)
   preview_->setToolTip(QStringLiteral(
       "The program read back: rapids dashed, feeds blue, threads orange, tool changes circled. "
       "Wheel to zoom, drag to pan, double-click to fit; click a move to select its block."));
-  preview_->setMinimumWidth(std::max(1, CellWidth() / 4));
+  // Below the program box, which is as wide as the area; the two share its height.
   area->addWidget(preview_);
-  area->setStretchFactor(0, 0);
+  area->setStretchFactor(0, 1);
   area->setStretchFactor(1, 1);
-  area->installEventFilter(this);
-  connect(area, &QSplitter::splitterMoved, this, [this] { userSplit_ = true; });
 
   QStatusBar* bar = form_.MainWindow()->statusBar();
   runTime_ = new QLabel;
@@ -93,19 +91,6 @@ ToolpathPane::ToolpathPane(QtForm& form, App& app, QObject* parent)
   connect(preview_, &ToolpathPreview::MoveClicked, this,
           [this](int line) { GoToLine(line, true); });
   Refresh();
-}
-
-int ToolpathPane::CellWidth() const { return form_.ProgramBoxWidth(); }
-
-bool ToolpathPane::eventFilter(QObject* watched, QEvent* event) {
-  QSplitter* area = form_.ProgramArea();
-  if (watched == area && event->type() == QEvent::Resize && !userSplit_) {
-    const int room = area->width() - area->handleWidth();
-    const int cell = CellWidth();
-    const int box = room - cell >= cell / 2 ? cell : room / 2;
-    area->setSizes({box, room - box});
-  }
-  return QObject::eventFilter(watched, event);
 }
 
 void ToolpathPane::Refresh() {
@@ -187,8 +172,12 @@ void ToolpathPane::FillWarnings() {
 void ToolpathPane::GoToLine(int line, bool selectBlock) {
   const QTextBlock block = box_->document()->findBlockByNumber(line - 1);
   if (!block.isValid()) return;
+  // The caret at the block's start, its end the anchor: the box never scrolls sideways to it.
   QTextCursor cursor(block);
-  if (selectBlock) cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  if (selectBlock) {
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.setPosition(block.position(), QTextCursor::KeepAnchor);
+  }
   box_->setTextCursor(cursor);
   box_->centerCursor();
   if (QWidget* window = box_->window(); window && window->isActiveWindow()) box_->setFocus();

@@ -45,13 +45,7 @@ class ToolpathPane : public QObject {
   QToolButton* WarningsButton() const { return warnings_; }
   QListWidget* WarningsList() const { return list_; }
 
- protected:
-  // Until the user drags the divider, the box keeps the width it asks for and the drawing
-  // takes the rest; with less room than half that for it, the two share alike.
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  int CellWidth() const;
   void ShowStatus();
   void FillWarnings();
   void GoToLine(int line, bool selectBlock);
@@ -70,7 +64,6 @@ class ToolpathPane : public QObject {
   std::size_t unlisted_ = 0;  // diagnostics beyond those
   std::string drawnKey_;
   bool drawn_ = false;
-  bool userSplit_ = false;
 };
 
 }  // namespace tbx

@@ -180,7 +180,7 @@ class Window {
     return qobject_cast<T*>(form.Widget(kMainForm, id));
   }
   std::string Text(ControlId id) { return form.GetText(kMainForm, id); }
-  MultiRowTabs* Tabs() { return dynamic_cast<MultiRowTabs*>(W(id::kTabs)); }
+  PageChooser* Tabs() { return dynamic_cast<PageChooser*>(W(id::kTabs)); }
 
   // User actions on the real widgets.
   void Click(ControlId id) {
@@ -215,33 +215,12 @@ class Window {
                         list->visualItemRect(list->item(index)).center());
     }
   }
-  // The row's arrows first, as the user scrolls a tab into view, then a click on it.
+  // A click on the page's row in the chooser, which shows every row without scrolling.
   void Tab(int tab) {
-    auto* tabs = Tabs();
-    for (int tries = 0; tries < 2 * tabs->count() && !InView(tab - 1); ++tries) {
-      const bool right = tabs->tabRect(tab - 1).right() >= RowEnd();
-      QTest::mouseClick(Arrow(right), Qt::LeftButton);
-    }
-    QVERIFY2(InView(tab - 1), qPrintable(QStringLiteral("tab %1 out of view").arg(tab)));
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab - 1).center());
-  }
-  QToolButton* Arrow(bool right) {
-    for (auto* b : Tabs()->bar()->findChildren<QToolButton*>()) {
-      if (b->arrowType() == (right ? Qt::RightArrow : Qt::LeftArrow)) return b;
-    }
-    return nullptr;
-  }
-  // Where the tabs stop being visible: the row's end, or its arrows.
-  int RowEnd() {
-    int end = Tabs()->width();
-    for (bool right : {false, true}) {
-      if (QToolButton* b = Arrow(right); b && b->isVisible()) end = std::min(end, b->x());
-    }
-    return end;
-  }
-  bool InView(int index) {
-    const QRect r = Tabs()->tabRect(index);
-    return r.left() >= 0 && r.right() < RowEnd();
+    PageChooser* chooser = Tabs();
+    const QRect row = chooser->visualItemRect(chooser->itemOf(tab - 1));
+    QVERIFY2(chooser->viewport()->rect().contains(row), qPrintable(QStringLiteral("page %1 out of view").arg(tab)));
+    QTest::mouseClick(chooser->viewport(), Qt::LeftButton, {}, row.center());
   }
 
   BoxWatcher boxes;
@@ -466,15 +445,26 @@ class QtFormTest : public QObject {
         QVERIFY2(window.W(entry.id)->isVisible() == shown, qPrintable(QString::number(entry.id)));
       }
     }
-    // From the keyboard: Ctrl+Tab anywhere in the window, arrow keys on the tabs.
+    // From the keyboard, in the chooser's order (Material, Drill + Tap Data, Settings): Ctrl+Tab
+    // anywhere in the window, entering the page at its first field; the arrow keys in the
+    // chooser, which keeps the focus.
     window.events.clear();
     QTest::keyClick(window.W(id::kMaterialList), Qt::Key_Tab, Qt::ControlModifier);
-    QTest::keyClick(window.Tabs(), Qt::Key_Right);
-    QTest::keyClick(window.Tabs(), Qt::Key_Left);
-    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kTabs, kMsgChange, 2},
-                                                 {"TBXMAIN", id::kTabs, kMsgChange, 3},
-                                                 {"TBXMAIN", id::kTabs, kMsgChange, 2}}));
-    QVERIFY(window.W(id::kThreadMajorDia)->isVisible());
+    QTRY_VERIFY(window.Tabs()->pages()->currentWidget()->isAncestorOf(QApplication::focusWidget()));
+    window.Tabs()->setFocus();
+    QTest::keyClick(window.Tabs(), Qt::Key_Down);
+    QTest::keyClick(window.Tabs(), Qt::Key_Up);
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kTabs, kMsgChange, 8},
+                                                 {"TBXMAIN", id::kTabs, kMsgChange, 9},
+                                                 {"TBXMAIN", id::kTabs, kMsgChange, 8}}));
+    QVERIFY(window.W(id::kDataTapSize)->isVisible());
+    // Grouped as the work is, in machining order.
+    QStringList rows;
+    for (int row = 0; row < window.Tabs()->QListWidget::count(); ++row)
+      rows << window.Tabs()->item(row)->text().trimmed();
+    QCOMPARE(rows.join(QLatin1Char('|')),
+             QStringLiteral("Turning|Face|Turn|Groove|Thread|Part-off|Hole making|C'Sink/Drill|"
+                            "Deep Drill|Ream|Tap|Data|Material|Drill + Tap Data|Settings"));
   }
 
   void programChangesRaiseNoEvents() {
@@ -653,13 +643,18 @@ class QtFormTest : public QObject {
   }
 
   void aboutMenuOpensTheAboutForm() {
-    Window window;
+    Window window(true, Frame::kDesktop);
     QVERIFY(window.started);
     auto* mainWindow = qobject_cast<QMainWindow*>(window.main());
     QMenuBar* menu = mainWindow->menuBar();
+    QStringList menus;
+    for (QAction* a : menu->actions()) menus << a->text();
+    QCOMPARE(menus.join(QLatin1Char(' ')), QStringLiteral("&File &Edit &View &Help"));
     QCOMPARE(window.form.MenuAction()->text(), QStringLiteral("About"));
-    QTest::mouseClick(menu, Qt::LeftButton, {},
-                      menu->actionGeometry(window.form.MenuAction()).center());
+    QMenu* help = window.program->HelpMenu();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(help->menuAction()).center());
+    QTRY_VERIFY(help->isVisible());
+    QTest::mouseClick(help, Qt::LeftButton, {}, help->actionGeometry(window.form.MenuAction()).center());
     QWidget* about = window.form.Window(kAboutForm);
     QTRY_VERIFY(about->isVisible());
     QCOMPARE(window.form.GetText(kAboutForm, 1), std::string(kProgramTitle));
@@ -683,38 +678,93 @@ class QtFormTest : public QObject {
     QCOMPARE(window.main()->windowIcon().pixmap(32).toImage().pixelColor(16, 16), QColor(Qt::red));
   }
 
-  // Each page at 1366 × 768 screen pixels (at scale 2 and 144 dpi in the other runs): every
-  // control of the page and of the always-visible part shown whole, inside its page or the form,
-  // overlapping no other and no frame it does not stand in; every caption beside its own box.
+  // The window at its opening size, 1366 × 768, 640 × 480 and 400 × 300 (at scale 1, 2 and
+  // 144 dpi in the three runs): every operation chosen in the chooser without scrolling it;
+  // on every page each control, scrolled to if need be, shown whole, not squeezed, overlapping
+  // no other and no frame it does not stand in, each caption beside its own box; the shared
+  // controls, the page's OK and the status bar's fields apart and in view. At the opening
+  // size nothing scrolls and the longest block of every golden program fits the program box.
+  void layoutIsTidy_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("opening") << QSize();
+    QTest::newRow("1366x768") << QSize(1366, 768);
+    QTest::newRow("640x480") << QSize(640, 480);
+    QTest::newRow("400x300") << QSize(400, 300);
+  }
+
   void layoutIsTidy() {
-    Window window;
+    QFETCH(QSize, size);
+    Window window(true, Frame::kDesktop);
     QVERIFY(window.started);
-    const qreal scale = window.main()->devicePixelRatio();
-    window.main()->resize((QSizeF(1366, 768) / scale).toSize());
-    QScrollArea* scroll = window.form.ScrollArea();
-    QWidget* client = scroll->widget();
-    MultiRowTabs* tabs = window.Tabs();
+    auto* main = qobject_cast<QMainWindow*>(window.main());
+    if (size.isValid()) main->resize(size);
+    QScrollArea* outer = window.form.ScrollArea();
+    PageChooser* chooser = window.Tabs();
     const Operations& ops = StandardOperations();
-    auto at = [&](QWidget* w) { return QRect(w->mapTo(client, QPoint(0, 0)), w->size()); };
-    for (int tab = 1; tab <= tabs->count(); ++tab) {
+    // Where a widget is drawn in the outer viewport, cut to the scroll areas it stands in.
+    auto seen = [&](QWidget* w) {
+      QRect r(w->mapTo(outer->viewport(), QPoint(0, 0)), w->size());
+      for (QWidget* up = w->parentWidget(); up && up != outer->viewport(); up = up->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(up))
+          r &= QRect(area->viewport()->mapTo(outer->viewport(), QPoint(0, 0)), area->viewport()->size());
+      return r & outer->viewport()->rect();
+    };
+    auto whole = [&](QWidget* w) { return seen(w).size() == w->size(); };
+    // As the user scrolls to it: the page, then the window (a box's caret alone is not enough).
+    auto bring = [&](QWidget* w) {
+      for (QWidget* up = w->parentWidget(); up; up = up->parentWidget()) {
+        if (auto* area = qobject_cast<QScrollArea*>(up)) {
+          const QRect r(w->mapTo(area->widget(), QPoint(0, 0)), w->size());
+          area->ensureVisible(r.center().x(), r.center().y(), r.width() / 2 + 1, r.height() / 2 + 1);
+        }
+      }
+      QApplication::processEvents();
+    };
+    auto at = [&](QWidget* w, QWidget* in) { return QRect(w->mapTo(in, QPoint(0, 0)), w->size()); };
+    QApplication::processEvents();
+    const bool small = size.isValid() && size.width() < 600;
+    if (!small) {
+      for (int page = 0; page < chooser->count(); ++page) {
+        bring(chooser);
+        QVERIFY2(whole(chooser) && chooser->viewport()->rect().contains(chooser->visualItemRect(chooser->itemOf(page))),
+                 qPrintable(QStringLiteral("page %1 cannot be chosen without scrolling").arg(page + 1)));
+      }
+    }
+    // The status bar's fields and its note stand apart, however narrow the window.
+    main->statusBar()->showMessage(QStringLiteral("X Axis Tool Change: \"abc\" is not a number and reads as 0"));
+    QApplication::processEvents();
+    std::vector<QWidget*> fields;
+    for (QWidget* w : main->statusBar()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (w->isVisible() && (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))) fields.push_back(w);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      QVERIFY2(main->statusBar()->rect().contains(fields[i]->geometry()), qPrintable(fields[i]->objectName()));
+      for (std::size_t j = i + 1; j < fields.size(); ++j) QVERIFY(!fields[i]->geometry().intersects(fields[j]->geometry()));
+    }
+    if (small) return;
+    for (int tab = 1; tab <= chooser->count(); ++tab) {
+      bring(chooser);
       window.Tab(tab);
       QApplication::processEvents();
-      // A laptop's screen shows the whole form at scale 1.
-      if (scale == 1 && window.main()->logicalDpiY() <= 96)
-        QVERIFY(!scroll->verticalScrollBar()->isVisible() && !scroll->horizontalScrollBar()->isVisible());
-      QVERIFY(client->width() >= client->minimumSizeHint().width() &&
-              client->height() >= client->minimumSizeHint().height());
-      for (int i = 0; i < tabs->count(); ++i)
-        QVERIFY(tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) + 8 <= tabs->tabRect(i).width());
-      const QRect page = at(tabs->pages()->currentWidget());
+      QWidget* page = chooser->pages()->currentWidget();
+      if (!size.isValid()) {
+        QVERIFY2(!outer->verticalScrollBar()->isVisible() && !outer->horizontalScrollBar()->isVisible(), "the window scrolls");
+        QScrollArea* fieldsArea = window.form.PageScroll(tab);
+        QVERIFY2(!fieldsArea->verticalScrollBar()->isVisible() && !fieldsArea->horizontalScrollBar()->isVisible(),
+                 qPrintable(QStringLiteral("page %1 scrolls").arg(tab)));
+      }
       std::vector<QWidget*> shown, frames;
       for (const ControlDesc& entry : AllControls()) {
         if ((entry.page != 0 && entry.page != tab) || entry.kind == ControlKind::TabControl) continue;
         QWidget* w = window.W(entry.id);
-        const QString name = QStringLiteral("tab %1 control %2").arg(tab).arg(entry.id);
+        const QString name = QStringLiteral("page %1 control %2").arg(tab).arg(entry.id);
         QVERIFY2(w->isVisible(), qPrintable(name + " is hidden"));
-        QVERIFY2(client->rect().contains(at(w)), qPrintable(name + " leaves the form"));
-        if (entry.page == tab) QVERIFY2(page.contains(at(w)), qPrintable(name + " leaves its page"));
+        if (entry.id != id::kOutput) {  // the box scrolls its program itself
+          bring(w);
+          QVERIFY2(whole(w), qPrintable(name + " cannot be seen whole: " + QDebug::toString(seen(w)) + " of " +
+                                        QDebug::toString(w->size()) + " window " + QDebug::toString(main->size()) +
+                                        " client " + QDebug::toString(outer->widget()->minimumSizeHint())));
+        }
+        if (entry.page == tab) QVERIFY2(page->isAncestorOf(w), qPrintable(name + " leaves its page"));
         QVERIFY2(w->width() >= w->minimumSizeHint().width() && w->height() >= w->minimumSizeHint().height(),
                  qPrintable(name + " is squeezed"));
         (entry.kind == ControlKind::Frame ? frames : shown).push_back(w);
@@ -743,21 +793,112 @@ class QtFormTest : public QObject {
         // A caption stands left of its own box, level with it and near it.
         const FieldRef ref = FindField(ops, entry.id);
         if (ref && ref.field->label == entry.id) {
-          const QRect label = at(w), box = at(window.W(ref.field->id));
+          const QRect label = at(w, main), box = at(window.W(ref.field->id), main);
           QVERIFY2(label.right() < box.left() && box.left() - label.right() < 4 * w->fontMetrics().height() &&
                        label.center().y() >= box.top() && label.center().y() <= box.bottom(),
                    qPrintable(name + " is not beside its box"));
         }
       }
+      // Controls that scroll together are compared where they stand, the others where they
+      // are seen.
+      QScrollArea* fieldsArea = window.form.PageScroll(tab);
+      auto apart = [&](QWidget* a, QWidget* b) {
+        if (fieldsArea->isAncestorOf(a) == fieldsArea->isAncestorOf(b)) return !at(a, main).intersects(at(b, main));
+        return !seen(a).intersects(seen(b));
+      };
       for (std::size_t i = 0; i < shown.size(); ++i) {
         for (std::size_t j = i + 1; j < shown.size(); ++j)
-          QVERIFY2(!at(shown[i]).intersects(at(shown[j])),
-                   qPrintable(QStringLiteral("tab %1: %2 and %3 overlap").arg(tab).arg(shown[i]->objectName(), shown[j]->objectName())));
+          QVERIFY2(apart(shown[i], shown[j]),
+                   qPrintable(QStringLiteral("page %1: %2 and %3 overlap").arg(tab).arg(shown[i]->objectName(), shown[j]->objectName())));
         for (QWidget* frame : frames)
-          QVERIFY2(frame->isAncestorOf(shown[i]) || !at(frame).intersects(at(shown[i])),
-                   qPrintable(QStringLiteral("tab %1: %2 crosses %3").arg(tab).arg(shown[i]->objectName(), frame->objectName())));
+          QVERIFY2(frame->isAncestorOf(shown[i]) || apart(frame, shown[i]),
+                   qPrintable(QStringLiteral("page %1: %2 crosses %3").arg(tab).arg(shown[i]->objectName(), frame->objectName())));
       }
     }
+    if (size.isValid()) return;
+    // Every golden program's longest block shows whole, its N number in view.
+    auto* box = window.W<QPlainTextEdit>(id::kOutput);
+    for (const auto& entry : fs::directory_iterator(TURNBRIX_JOBS)) {
+      if (entry.path().extension() != ".out") continue;
+      window.form.SetText(kMainForm, id::kOutput, ReadFile(entry.path()));
+      QApplication::processEvents();
+      QVERIFY2(box->horizontalScrollBar()->maximum() == 0, entry.path().filename().c_str());
+    }
+  }
+
+  // From the chooser, Tab goes round the whole window and back, every stop a control the user
+  // sees and may use; it passes the page's first field, its OK and the program box.
+  void tabChainHasNoInvisibleStop() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    PageChooser* chooser = window.Tabs();
+    for (int tab = 1; tab <= chooser->count(); ++tab) {
+      window.Tab(tab);
+      chooser->setFocus(Qt::TabFocusReason);
+      std::vector<QWidget*> visited;
+      for (int presses = 0; presses < 200; ++presses) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* w = QApplication::focusWidget();
+        QVERIFY(w);
+        if (w == chooser) break;
+        QVERIFY2(w->isVisible() && w->isEnabled() && w->window() == window.main() && !w->visibleRegion().isEmpty(),
+                 qPrintable(QStringLiteral("page %1: %2 (%3) is no place to stop")
+                                .arg(tab).arg(w->objectName(), QString::fromLatin1(w->metaObject()->className()))));
+        visited.push_back(w);
+      }
+      QCOMPARE(QApplication::focusWidget(), chooser);
+      // Into the page first, then through it and the rest of the window.
+      QVERIFY2(!visited.empty() && chooser->pages()->currentWidget()->isAncestorOf(visited.front()),
+               qPrintable(QStringLiteral("page %1 is not entered first").arg(tab)));
+      QVERIFY(std::find(visited.begin(), visited.end(), window.W(id::kOutput)) != visited.end());
+    }
+  }
+
+  // The keyboard alone: pages by Ctrl+Tab and Ctrl+PgUp, fields by Tab, choices by the arrow
+  // keys, OK by Ctrl+Enter, writes what the job script's clicks write.
+  void keyboardAloneWritesWhatTheMouseDoes() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    auto key = [](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), m);
+    };
+    // Tab until the focus is on one of `targets`.
+    auto tabTo = [&](std::initializer_list<ControlId> targets) {
+      for (int presses = 0; presses < 60; ++presses) {
+        for (ControlId id : targets)
+          if (QApplication::focusWidget() == window.W(id)) return true;
+        key(Qt::Key_Tab);
+      }
+      return false;
+    };
+    window.Tabs()->setFocus(Qt::OtherFocusReason);
+    // Material, then six pages on round the end: Thread, entered at its comment.
+    for (int i = 0; i < 6; ++i) key(Qt::Key_Tab, Qt::ControlModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), window.W(id::kThreadComment));
+    // The tooltip's group takes Tab at its chosen button; the arrows move and choose.
+    QVERIFY(tabTo({id::kToolAngle0, id::kToolAngle29, id::kToolAngle30, id::kToolAngle55, id::kToolAngle60, id::kToolAngle80}));
+    QCOMPARE(QApplication::focusWidget(), window.W(id::kToolAngle0));
+    key(Qt::Key_Right);
+    key(Qt::Key_Down);
+    QCOMPARE(window.form.GetCheck(kMainForm, id::kToolAngle60), 1);
+    QCOMPARE(window.form.GetCheck(kMainForm, id::kToolAngle0), 0);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.W(id::kOtControl));
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    QCOMPARE(window.form.GetCheck(kMainForm, id::kG32Code), 1);
+    key(Qt::Key_Return, Qt::ControlModifier);
+    // The page before it: Groove, an inside one with a .02 chamfer on its right wall.
+    key(Qt::Key_PageUp, Qt::ControlModifier);
+    QTRY_VERIFY(window.Tabs()->pages()->currentWidget()->isAncestorOf(QApplication::focusWidget()));
+    QVERIFY(tabTo({id::kGrooveOutside}));
+    key(Qt::Key_Right);
+    QCOMPARE(window.form.GetCheck(kMainForm, id::kGrooveInside), 1);
+    QVERIFY(tabTo({id::kRightSize}));
+    QTest::keyClicks(QApplication::focusWidget(), ".02");
+    key(Qt::Key_Enter, Qt::ControlModifier);
+    QCOMPARE(window.Text(id::kOutput),
+             ReadFile(fs::path(TURNBRIX_JOBS) / "thread_60_g32_then_inside_groove_chamfer.out"));
   }
 
   // Tab from a tab's first field reaches every field it may take before the tab's OK.
@@ -978,55 +1119,6 @@ class QtFormTest : public QObject {
       QVERIFY(!window.main()->isVisible());
       // The settings are saved on the way out, as ever.
       QCOMPARE(ReadFile(window.home.path() / "default.txt"), std::string("4.5\r\n6.\r\n0.\r\n"));
-    }
-  }
-
-  // More room goes to the program box and the drawing beside it; the tab pages keep their
-  // width and the buttons move down with the box. Smaller than its layout, the form scrolls:
-  // nothing is squeezed and everything can be scrolled to.
-  void resizingGivesTheRoomToTheProgramBox() {
-    Window window(true, Frame::kDesktop);
-    QVERIFY(window.started);
-    QWidget* area = window.form.ProgramArea();
-    QVERIFY(area && area->isAncestorOf(window.W(id::kOutput)));
-    auto geometry = [&](ControlId id) {
-      QWidget* w = window.W(id);
-      return QRect(w->mapTo(window.main(), QPoint(0, 0)), w->size());
-    };
-    QScrollArea* scroll = window.form.ScrollArea();
-    QWidget* client = scroll->widget();
-    window.main()->resize(window.main()->size() + client->sizeHint() - scroll->viewport()->size());
-    QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible() && !scroll->horizontalScrollBar()->isVisible());
-    const QRect box = geometry(id::kOutput), tabs = geometry(id::kTabs), exit = geometry(id::kExit),
-                tool = geometry(id::kTool);
-    const QSize before = area->size();
-    window.main()->resize(window.main()->size() + QSize(200, 150));
-    QTRY_COMPARE(area->size(), before + QSize(200, 150));
-    // The box as wide as it asks to be, the drawing beside it the rest.
-    QWidget* preview = window.program->Toolpath()->Preview();
-    QTRY_COMPARE(geometry(id::kOutput).size(), QSize(window.form.ProgramBoxWidth(), box.height() + 150));
-    QCOMPARE(preview->height(), box.height() + 150);
-    QCOMPARE(preview->x() + preview->width(), area->width());
-    QCOMPARE(geometry(id::kOutput).topLeft(), box.topLeft());
-    QCOMPARE(geometry(id::kExit), exit.translated(0, 150));
-    QCOMPARE(geometry(id::kTabs).topLeft(), tabs.topLeft());
-    QCOMPARE(geometry(id::kTabs).width(), tabs.width());
-    QCOMPARE(geometry(id::kTool), tool);
-
-    window.main()->resize(300, 200);
-    QTRY_VERIFY(scroll->verticalScrollBar()->isVisible() && scroll->horizontalScrollBar()->isVisible());
-    window.Tab(2);
-    QApplication::processEvents();
-    for (const ControlDesc& entry : AllControls()) {
-      if (entry.page != 2 && entry.page != 0) continue;
-      QWidget* w = window.W(entry.id);
-      QVERIFY2(w->width() >= w->minimumSizeHint().width() && w->height() >= w->minimumSizeHint().height(),
-               qPrintable(QStringLiteral("%1 is squeezed").arg(entry.id)));
-    }
-    for (ControlId id : {id::kThreadOk, id::kExit}) {
-      QWidget* w = window.W(id);
-      scroll->ensureWidgetVisible(w);
-      QVERIFY(scroll->viewport()->rect().contains(QRect(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size())));
     }
   }
 
