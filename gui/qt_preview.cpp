@@ -428,6 +428,11 @@ void ToolpathPreview::Pan(QPointF by) {
 void ToolpathPreview::ViewChanged() {
   fitted_ = false;
   update();
+  ReportPointer();
+}
+
+// A view moved under a still pointer puts another place under it.
+void ToolpathPreview::ReportPointer() {
   if (underMouse()) emit PointerMoved(PointText(PointAt(mapFromGlobal(QCursor::pos()))));
 }
 
@@ -454,7 +459,10 @@ void ToolpathPreview::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Right: Pan({-across, 0}); break;
     case Qt::Key_Up: Pan({0, down}); break;
     case Qt::Key_Down: Pan({0, -down}); break;
-    case Qt::Key_Home: ZoomToFit(); break;
+    case Qt::Key_Home:
+      ZoomToFit();
+      ReportPointer();
+      break;
     default: QWidget::keyPressEvent(event); return;
   }
   event->accept();
@@ -484,7 +492,10 @@ void ToolpathPreview::mouseReleaseEvent(QMouseEvent* event) {
   dragging_ = false;
 }
 
-void ToolpathPreview::mouseDoubleClickEvent(QMouseEvent*) { ZoomToFit(); }
+void ToolpathPreview::mouseDoubleClickEvent(QMouseEvent*) {
+  ZoomToFit();
+  ReportPointer();
+}
 
 void ToolpathPreview::leaveEvent(QEvent*) { emit PointerMoved(QString()); }
 

@@ -87,6 +87,7 @@ class ToolpathPreview : public QWidget {
   void ZoomAbout(QPointF at, double factor);
   void Pan(QPointF by);
   void ViewChanged();
+  void ReportPointer();
   void DrawLegend(QPainter& painter, QRectF box) const;
   void DrawScale(QPainter& painter, QRectF box);
 
