@@ -58,12 +58,9 @@ void DispatchEvent(App& app, std::string_view form, ControlId control, int messa
 
 void NormalizeField(App& app, ControlId id) {
   const std::string typed = app.Text(id);
-  if (HasDecimalComma(typed)) {
-    app.ui.FieldNote(kMainForm, id, ReadingNote(app.operations, id, typed, typed));
-    return;
-  }
-  const std::string shown = BoxText(typed);
-  app.SetText(id, shown);
+  const bool reformat = Reformats(ReadBoxText(typed));
+  const std::string shown = reformat ? BoxText(typed) : typed;
+  if (reformat) app.SetText(id, shown);
   app.ui.FieldNote(kMainForm, id, ReadingNote(app.operations, id, typed, shown));
 }
 

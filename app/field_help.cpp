@@ -1,5 +1,7 @@
 #include "app/field_help.h"
 
+#include <cmath>
+
 #include "app/catalogue.h"
 #include "program/numbers.h"
 
@@ -41,18 +43,32 @@ bool HasDecimalComma(std::string_view text) {
   return IsNumberSyntax(text.substr(0, comma)) && next >= '0' && next <= '9';
 }
 
+BoxReading ReadBoxText(std::string_view typed) {
+  if (HasDecimalComma(typed)) return BoxReading::DecimalComma;
+  if (!std::isfinite(ToSingle(BoxNumber(typed)))) return BoxReading::BeyondSingle;
+  if (typed.find_first_not_of(' ') == std::string_view::npos) return BoxReading::Blank;
+  if (!IsNumberSyntax(typed)) return BoxReading::NotANumber;
+  if (!IsPlainNumber(BoxText(typed))) return BoxReading::TooLarge;
+  return BoxReading::Number;
+}
+
+bool Reformats(BoxReading reading) {
+  return reading == BoxReading::Number || reading == BoxReading::Blank ||
+         reading == BoxReading::BeyondSingle;
+}
+
 std::string ReadingNote(const Operations& ops, ControlId id, std::string_view typed,
                         std::string_view shown) {
-  if (HasDecimalComma(typed))
-    return FieldCaption(ops, id) + ": \"" + std::string(typed) + "\" holds a decimal comma: use a point for decimals";
-  const bool number = IsNumberSyntax(typed);
-  const bool finite = IsPlainNumber(shown);
-  if (number && finite) return "";
-  std::string value(shown);
-  if (finite && value.size() > 1 && value.back() == '.') value.pop_back();
-  if (value == ".") value = "0";
-  const char* what = number ? "is beyond single precision" : "is not a number";
-  return FieldCaption(ops, id) + ": \"" + std::string(typed) + "\" " + what + " and reads as " + value;
+  const std::string quoted = FieldCaption(ops, id) + ": \"" + std::string(typed) + "\" ";
+  switch (ReadBoxText(typed)) {
+    case BoxReading::Number: return "";
+    case BoxReading::DecimalComma: return quoted + "holds a decimal comma: use a point for decimals";
+    case BoxReading::NotANumber: return quoted + "is not a number";
+    case BoxReading::TooLarge: return quoted + "is too large to show in the box";
+    case BoxReading::Blank: return quoted + "is not a number and reads as 0";
+    case BoxReading::BeyondSingle: break;
+  }
+  return quoted + "is beyond single precision and reads as " + std::string(shown);
 }
 
 }  // namespace tbx

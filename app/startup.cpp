@@ -20,6 +20,9 @@ constexpr ControlDesc kAboutControls[] = {
     {kAboutTitle, ControlKind::Label, 0, kProgramTitle},
     {3, ControlKind::Label, 0, "G-code for two-axis lathes"},
     {kAboutFacts, ControlKind::Label, 0, ""},
+    {5, ControlKind::Label, 0,
+     "Turnbrix is free software: you may share and change it under the GNU General Public "
+     "License, version 3 or later. It comes with no warranty."},
     {kAboutOk, ControlKind::Button, 0, "OK"},
 };
 

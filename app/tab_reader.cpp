@@ -26,10 +26,15 @@ float TabReader::Single(ControlId id) {
 
 double TabReader::Number(ControlId id) {
   const std::string text = app_.Text(id);
-  if (HasDecimalComma(text)) Blame(id, "{} holds a decimal comma: use a point for decimals");
-  const double value = BoxNumber(text);
-  if (!std::isfinite(ToSingle(value))) Blame(id, "{} is out of range");
-  return value;
+  switch (ReadBoxText(text)) {
+    case BoxReading::Number:
+    case BoxReading::Blank: break;
+    case BoxReading::DecimalComma: Blame(id, "{} holds a decimal comma: use a point for decimals"); break;
+    case BoxReading::NotANumber: Blame(id, "{} is not a number"); break;
+    case BoxReading::TooLarge: Blame(id, "{} is too large to show in the box"); break;
+    case BoxReading::BeyondSingle: Blame(id, "{} is out of range"); break;
+  }
+  return BoxNumber(text);
 }
 
 std::string TabReader::Text(ControlId id) const { return app_.Text(id); }

@@ -15,11 +15,12 @@ TEST(NormalizeField, RewritesNumericBoxesWhenTheUserLeavesThem) {
   const Case cases[] = {
       {id::kThreadMajorDia, "2", "2."},        {id::kThreadMajorDia, "0.5", ".5"},
       {id::kThreadPitch, "-0.50", "-.5"},      {id::kThreadZEnd, "1.23456", "1.2346"},
-      {id::kThreadZStart, "", "0."},           {id::kDwellPasses, "abc", "0."},
-      {id::kLeads, "3mm", "3."},               {id::kMaxSpm, "1234.5678", "1234.568"},
-      {id::kThreadMajorDia, "1/2", "1."},      {id::kTaperAngle, ".00004", "0."},
+      {id::kThreadZStart, "", "0."},           {id::kDwellPasses, "abc", "abc"},
+      {id::kLeads, "3mm", "3mm"},               {id::kMaxSpm, "1234.5678", "1234.568"},
+      {id::kThreadMajorDia, "1/2", "1/2"},      {id::kTaperAngle, ".00004", "0."},
       {id::kGrooveWidth, "-.00006", "-.0001"}, {id::kXToolChange, "4.25", "4.25"},
-      {id::kTapDia, "&H10", "16."},            {id::kRightSize, " 1e1", "10."},
+      {id::kTapDia, "&H10", "&H10"},          {id::kRightSize, " 1e1", "10."},
+      {id::kThreadZEnd, "99999999", "99999999"}, {id::kThreadZEnd, "9999999", "9999999."},
   };
   for (const Case& c : cases) {
     Session s;

@@ -36,11 +36,12 @@ TEST(FieldHelp, LeavingABoxThatHeldNoNumberSaysWhatItReadsAs) {
     const char* note;
   };
   const Case cases[] = {
-      {id::kXToolChange, "abc", "X Axis Tool Change: \"abc\" is not a number and reads as 0"},
-      {id::kThreadMajorDia, "1/2", "Major Dia: \"1/2\" is not a number and reads as 1"},
+      {id::kXToolChange, "abc", "X Axis Tool Change: \"abc\" is not a number"},
+      {id::kThreadMajorDia, "1/2", "Major Dia: \"1/2\" is not a number"},
+      {id::kThreadMajorDia, "99999999", "Major Dia: \"99999999\" is too large to show in the box"},
       {id::kThreadMajorDia, "1e40", "Major Dia: \"1e40\" is beyond single precision and reads as INF"},
       {id::kLeads, "", "Leads: \"\" is not a number and reads as 0"},
-      {id::kThreadPitch, "&H10", "Pitch: \"&H10\" is not a number and reads as 16"},
+      {id::kThreadPitch, "&H10", "Pitch: \"&H10\" is not a number"},
       {id::kThreadPitch, " -.0625 ", ""},
       {id::kThreadPitch, "2.5E+3", ""},
       {id::kThreadPitch, "7.", ""},
@@ -67,6 +68,8 @@ TEST(FieldHelp, ARefusalLeadsToTheFieldItBlames) {
        "Major Dia must be greater than 0"},
       {"tab 3\nset 1010 abc\nclick 470\n", id::kXToolChange, "X Axis Tool Change must be a number"},
       {"tab 2\ntype 190 1e40\nclick 305\n", id::kMaxSpm, "Max SPM is out of range"},
+      // Text that is no number is refused as such, not read as 0 and blamed on another box.
+      {"tab 11\ntype 1315 abc\nclick 1380\n", id::kTurnStartDia, "Start Dia is not a number"},
       // A decimal comma is kept as typed, marked, and refused rather than read as 1.
       {"tab 10\ntype 1205 1,5\nclick 1260\n", id::kFaceStockDia,
        "Stock Dia holds a decimal comma: use a point for decimals"},

@@ -134,7 +134,7 @@ TEST_P(CSinkRefused, WritesNothing) {
 const std::vector<CSinkRefusal> kCSinkRefusals{
     {"ZeroCSinkDia", {{id::kCSinkDia, "0"}}, {}, "C'Sink Dia. must be greater than 0"},
     {"NegativeCSinkDia", {{id::kCSinkDia, "-.375"}}, {}, "C'Sink Dia. must be greater than 0"},
-    {"TextCSinkDia", {{id::kCSinkDia, "abc"}}, {}, "C'Sink Dia. must be greater than 0"},
+    {"TextCSinkDia", {{id::kCSinkDia, "abc"}}, {}, "C'Sink Dia. is not a number"},
     {"ZeroCenterDrillBody", {{id::kCSinkDrillDia, "0"}}, {id::kCenterDrill60},
      "Drill Diameter must be greater than 0"},
     {"NegativeSpm", {{id::kSpm, "-1"}}, {}, "SPM must be 0 or more"},

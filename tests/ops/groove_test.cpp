@@ -329,7 +329,7 @@ const Refusal kGrooveRefusals[] = {
     {"HugeGroove", [](JobRunner& r) { r.Type(id::kGrooveWidth, "9999999"); },
      "The operation would write more than 9999 blocks"},
     {"UnprintableWidth", [](JobRunner& r) { r.Set(id::kGrooveWidth, "1E30"); },
-     "The Z word is out of range (-1E+30)"},
+     "Groove Width is too large to show in the box"},
 };
 
 class GrooveRefusal : public ::testing::TestWithParam<Refusal> {};

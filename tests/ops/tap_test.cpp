@@ -180,7 +180,7 @@ const Refusal kTapRefusals[] = {
     {"NegativeMajor", [](JobRunner& r) { r.Type(id::kTapMajorDia, "-.375"); },
      "Major Diameter must be greater than 0"},
     {"TextMajor", [](JobRunner& r) { r.Set(id::kTapMajorDia, "abc"); },
-     "Major Diameter must be greater than 0"},
+     "Major Diameter is not a number"},
     {"NegativeSpm", [](JobRunner& r) { r.Set(id::kSpm, "-0.6"); },
      "SPM must be 0 or more"},
     {"SpmPast16Bits", [](JobRunner& r) { r.Set(id::kSpm, "32767.5"); },

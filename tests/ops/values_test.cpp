@@ -536,7 +536,7 @@ TEST(Hazards, AreRefusedInTheWindowWithNothingWritten) {
        "Comment must not hold \"(\", \")\" or a control character"},
       {4, {{id::kDeepFeed, "-.005"}}, id::kDeepOk, "Feedrate must be greater than 0"},
       {2,
-       {{id::kMaxSpm, "abc"}},
+       {{id::kMaxSpm, "0"}},
        id::kThreadOk,
        "Max SPM is too low: the spindle speed would be S0"},
       {7,
