@@ -290,6 +290,7 @@ void ProgramWindow::NewProgram() {
   if (!MayDropChanges()) return;
   file_.New(app_);
   UpdateTitle();
+  if (toolpath_) toolpath_->ForgetView();
   if (toolpath_) toolpath_->Refresh();
 }
 
@@ -315,6 +316,7 @@ bool ProgramWindow::OpenFile(const QString& name) {
       file_.Open(app_, path.toStdString(), [&](double share) { progress.setValue(static_cast<int>(share * 40)); });
   progress.setValue(50);
   if (opened) AddRecent(path);
+  if (opened && toolpath_) toolpath_->ForgetView();
   UpdateTitle();
   progress.setValue(70);
   if (toolpath_) toolpath_->Refresh();

@@ -1,9 +1,13 @@
 #include "gui/qt_preview.h"
 
+#include <QCursor>
+#include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "toolpath/run_time.h"
@@ -17,6 +21,21 @@ using toolpath::MoveKind;
 constexpr double kMargin = 16;
 constexpr int kArcPieces = 16;
 constexpr double kClickPixels = 5;
+// A move whose ends both lie this close to the centre line is drawn on a band this high.
+constexpr double kOnAxisPixels = 1.5;
+constexpr double kBandHalf = 3;
+// The longest scale bar; the 1-2-5 steps make it at least 2/5 of this.
+constexpr double kScaleMaxPixels = 120;
+// Corner boxes: inset from the edges, padded inside.
+constexpr double kInset = 6, kPad = 4, kSample = 22;
+// An arrow key moves the view by this share of the widget.
+constexpr double kPanShare = 0.1;
+
+const QColor kRapid(0x80, 0x80, 0x80), kFeed(0x15, 0x65, 0xc0), kThread(0xd8, 0x43, 0x15);
+const QColor kDwell(0x2e, 0x7d, 0x32), kToolChange(0x6a, 0x1b, 0x9a);
+// The kinds' colours faded towards white, opaque so that a hundred pecks on one band do not
+// darken it.
+const QColor kBand[3] = {QColor(0xdc, 0xdc, 0xdc), QColor(0xbf, 0xd6, 0xf0), QColor(0xf6, 0xc9, 0xb9)};
 
 QPointF Drawing(toolpath::Point p) { return {p.z, p.x / 2}; }
 
@@ -35,33 +54,105 @@ QPen PenFor(MoveKind kind, bool bold) {
   pen.setWidthF(bold ? 3 : 1);
   switch (kind) {
     case MoveKind::Rapid:
-      pen.setColor(QColor(0x80, 0x80, 0x80));
+      pen.setColor(kRapid);
       pen.setStyle(Qt::DashLine);
       break;
-    case MoveKind::Feed: pen.setColor(QColor(0x15, 0x65, 0xc0)); break;
-    case MoveKind::Thread: pen.setColor(QColor(0xd8, 0x43, 0x15)); break;
+    case MoveKind::Feed: pen.setColor(kFeed); break;
+    case MoveKind::Thread: pen.setColor(kThread); break;
     default: pen.setColor(Qt::black); break;
   }
   return pen;
+}
+
+QPen CentrePen() {
+  QPen pen(Qt::black);
+  pen.setCosmetic(true);
+  pen.setDashPattern({14, 3, 2, 3});
+  return pen;
+}
+
+// Antialiased marks; the caller's painter state is kept.
+void DrawDwell(QPainter& painter, QPointF c) {
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(kDwell);
+  painter.drawEllipse(c, 3, 3);
+}
+
+void DrawToolChange(QPainter& painter, QPointF c, double r) {
+  QPen mark(kToolChange);
+  mark.setWidthF(1.2);
+  painter.setPen(mark);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawEllipse(c, r, r);
+  painter.drawLine(c - QPointF(r * 1.5, 0), c + QPointF(r * 1.5, 0));
+  painter.drawLine(c - QPointF(0, r * 1.5), c + QPointF(0, r * 1.5));
+}
+
+// The legend: two columns of three rows, a sample and its name in each cell.
+constexpr int kLegendRows = 3;
+const char* const kLegendNames[6] = {"rapid", "feed", "thread", "dwell", "tool change", "on centre line"};
+
+struct Metrics {
+  explicit Metrics(const QFont& font) : fm(font) {
+    for (int column = 0; column < 2; ++column)
+      for (int row = 0; row < kLegendRows; ++row)
+        labelWidth[column] = std::max(labelWidth[column],
+                                      fm.horizontalAdvance(QLatin1String(kLegendNames[column * kLegendRows + row])));
+    arrow = std::round(fm.height() * 1.4);
+    axesWidth = arrow + 3 + fm.horizontalAdvance(QStringLiteral("+Z"));
+  }
+  QSizeF Legend() const {
+    return {2 * kPad + 2 * (kSample + 4) + labelWidth[0] + labelWidth[1] + 10,
+            2 * kPad + kLegendRows * fm.height()};
+  }
+  QSizeF Scale() const {
+    return {2 * kPad + axesWidth + 12 + kScaleMaxPixels, 2 * kPad + std::max(arrow + fm.height(), fm.height() + 6)};
+  }
+  QFontMetricsF fm;
+  double labelWidth[2] = {0, 0};
+  double arrow = 0, axesWidth = 0;
+};
+
+// The corners, top left, top right, bottom left, bottom right: a box of `size` in each.
+std::array<QRectF, 4> Corners(QSizeF size, QSizeF widget) {
+  const double right = widget.width() - kInset - size.width(), bottom = widget.height() - kInset - size.height();
+  return {QRectF(QPointF(kInset, kInset), size), QRectF(QPointF(right, kInset), size),
+          QRectF(QPointF(kInset, bottom), size), QRectF(QPointF(right, bottom), size)};
+}
+
+bool Overlaps(const QRectF& r, double left, double top, double right, double bottom) {
+  return left <= r.right() && right >= r.left() && top <= r.bottom() && bottom >= r.top();
+}
+
+// 1, 2 or 5 times a power of ten: the largest at most `most`.
+double RoundLength(double most) {
+  const double power = std::pow(10.0, std::floor(std::log10(most)));
+  const double lead = most / power;
+  return (lead >= 5 ? 5 : lead >= 2 ? 2 : 1) * power;
 }
 
 }  // namespace
 
 ToolpathPreview::ToolpathPreview(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setMouseTracking(false);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
 }
 
 void ToolpathPreview::SetToolpath(const toolpath::Toolpath& path) {
   segments_.clear();
   toolChanges_.clear();
+  dwells_.clear();
   segments_.reserve(path.moves.size());
   for (const toolpath::Move& m : path.moves) {
     if (m.kind == MoveKind::ToolChange) {
       toolChanges_.push_back(Drawing(m.end));
       continue;
     }
-    if (m.kind == MoveKind::Dwell) continue;
+    if (m.kind == MoveKind::Dwell) {
+      if (dwells_.empty() || dwells_.back() != Drawing(m.end)) dwells_.push_back(Drawing(m.end));
+      continue;
+    }
     if (m.arc == toolpath::ArcDirection::None) {
       segments_.push_back({Drawing(m.start), Drawing(m.end), m.kind, m.line});
       continue;
@@ -119,6 +210,12 @@ void ToolpathPreview::SetToolpath(const toolpath::Toolpath& path) {
   }
 }
 
+void ToolpathPreview::SetMetric(bool metric) {
+  if (metric == metric_) return;
+  metric_ = metric;
+  update();
+}
+
 void ToolpathPreview::HighlightLine(int line) {
   if (line == highlighted_) return;
   highlighted_ = line;
@@ -138,56 +235,236 @@ void ToolpathPreview::ZoomToFit() {
 
 QTransform ToolpathPreview::View() const { return QTransform(scale_, 0, 0, -scale_, offset_.x(), offset_.y()); }
 
+toolpath::Point ToolpathPreview::PointAt(QPointF widgetPoint) const {
+  const QPointF p = View().inverted().map(widgetPoint);
+  return {2 * p.y(), p.x()};
+}
+
+QString ToolpathPreview::PointText(toolpath::Point p) const {
+  const int places = metric_ ? 3 : 4;
+  auto number = [&](double v) {
+    const double unit = std::pow(10.0, places);
+    double rounded = std::round(v * unit) / unit;
+    if (rounded == 0) rounded = 0;  // no "-0.0000"
+    return QString::number(rounded, 'f', places);
+  };
+  return QStringLiteral("X %1  Z %2").arg(number(p.x), number(p.z));
+}
+
 void ToolpathPreview::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
   const QTransform view = View();
-
-  QPen centre(Qt::black);
-  centre.setCosmetic(true);
-  centre.setDashPattern({14, 3, 2, 3});
-  painter.setPen(centre);
   const double y0 = view.map(QPointF(0, 0)).y();
-  painter.drawLine(QPointF(0, y0), QPointF(width(), y0));
-
-  // One batch of lines per kind: mapping 50,000 points and one drawLines call each keeps a
-  // redraw within a frame.
-  std::vector<QLineF> lines;
-  lines.reserve(segments_.size());
-  for (MoveKind kind : {MoveKind::Rapid, MoveKind::Feed, MoveKind::Thread}) {
-    for (int bold = 0; bold < 2; ++bold) {
-      lines.clear();
-      for (const Segment& s : segments_) {
-        if (s.kind != kind || (s.line == highlighted_) != (bold == 1)) continue;
-        lines.emplace_back(view.map(s.a), view.map(s.b));
-      }
-      if (lines.empty()) continue;
-      painter.setPen(PenFor(kind, bold == 1));
-      painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+  const Metrics metrics(font());
+  const std::array<QRectF, 4> legendAt = Corners(metrics.Legend(), size()),
+                              scaleAt = Corners(metrics.Scale(), size());
+  // How much of the drawing each corner box would hide: the moves, marks and centre line
+  // whose bounding boxes reach into it.
+  std::array<int, 4> legendCover{}, scaleCover{};
+  auto cover = [&](double left, double top, double right, double bottom) {
+    for (int c = 0; c < 4; ++c) {
+      legendCover[c] += Overlaps(legendAt[c], left, top, right, bottom);
+      scaleCover[c] += Overlaps(scaleAt[c], left, top, right, bottom);
     }
+  };
+
+  // One pass maps the moves into batches by kind (one drawLines call each keeps a redraw of
+  // 50,000 moves within a frame) and finds those along the centre line.
+  for (auto& l : lines_) l.clear();
+  for (auto& b : bands_) b.clear();
+  for (const Segment& s : segments_) {
+    const int kind = static_cast<int>(s.kind);
+    const QPointF a = view.map(s.a), b = view.map(s.b);
+    lines_[kind * 2 + (s.line == highlighted_)].emplace_back(a, b);
+    const double left = std::min(a.x(), b.x()), right = std::max(a.x(), b.x());
+    const double top = std::min(a.y(), b.y()), bottom = std::max(a.y(), b.y());
+    cover(left, top, right, bottom);
+    if (std::abs(a.y() - y0) <= kOnAxisPixels && std::abs(b.y() - y0) <= kOnAxisPixels)
+      bands_[kind].emplace_back(left, y0 - kBandHalf, std::max(right - left, 1.0), 2 * kBandHalf);
+  }
+  cover(0, y0, width(), y0);
+
+  // Under everything the bands, then the centre line, so that a drill on it shows as a band of
+  // its colour with its own line over the centre line.
+  painter.setPen(Qt::NoPen);
+  for (int kind = 0; kind < 3; ++kind) {
+    if (bands_[kind].empty()) continue;
+    painter.setBrush(kBand[kind]);
+    painter.drawRects(bands_[kind].data(), static_cast<int>(bands_[kind].size()));
+  }
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(CentrePen());
+  painter.drawLine(QPointF(0, y0), QPointF(width(), y0));
+  for (int batch = 0; batch < 6; ++batch) {
+    if (lines_[batch].empty()) continue;
+    painter.setPen(PenFor(static_cast<MoveKind>(batch / 2), batch % 2 == 1));
+    painter.drawLines(lines_[batch].data(), static_cast<int>(lines_[batch].size()));
   }
 
-  QPen mark(QColor(0x6a, 0x1b, 0x9a));
-  mark.setWidthF(1.2);
-  painter.setPen(mark);
-  painter.setBrush(Qt::NoBrush);
   painter.setRenderHint(QPainter::Antialiasing);
+  for (QPointF p : dwells_) {
+    const QPointF c = view.map(p);
+    DrawDwell(painter, c);
+    cover(c.x() - 3, c.y() - 3, c.x() + 3, c.y() + 3);
+  }
   for (QPointF p : toolChanges_) {
     const QPointF c = view.map(p);
-    painter.drawEllipse(c, 6, 6);
-    painter.drawLine(c - QPointF(9, 0), c + QPointF(9, 0));
-    painter.drawLine(c - QPointF(0, 9), c + QPointF(0, 9));
+    DrawToolChange(painter, c, 6);
+    cover(c.x() - 9, c.y() - 9, c.x() + 9, c.y() + 9);
+  }
+
+  // The legend takes the freest corner (the top right among equals), the scale and axes the
+  // freest of the others that does not overlap it.
+  auto freest = [](const std::array<int, 4>& covered, std::array<int, 4> order, auto allowed) {
+    int best = -1;
+    for (int c : order)
+      if (allowed(c) && (best < 0 || covered[c] < covered[best])) best = c;
+    return best;
+  };
+  const int legend = freest(legendCover, {1, 0, 3, 2}, [](int) { return true; });
+  int scale = freest(scaleCover, {2, 3, 0, 1},
+                     [&](int c) { return c != legend && !scaleAt[c].intersects(legendAt[legend]); });
+  if (scale < 0) scale = freest(scaleCover, {2, 3, 0, 1}, [&](int c) { return c != legend; });
+  legend_ = legendAt[legend];
+  DrawLegend(painter, legend_);
+  DrawScale(painter, scaleAt[scale]);
+
+  if (hasFocus()) {
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QColor frame = palette().color(QPalette::Highlight);
+    for (const QRect& edge : {QRect(0, 0, width(), 2), QRect(0, height() - 2, width(), 2), QRect(0, 0, 2, height()),
+                              QRect(width() - 2, 0, 2, height())})
+      painter.fillRect(edge, frame);
   }
 }
 
-void ToolpathPreview::wheelEvent(QWheelEvent* event) {
-  const double factor = std::pow(1.0015, event->angleDelta().y());
-  const QPointF at = event->position();
-  // The drawing point under the pointer stays under it.
+void ToolpathPreview::DrawLegend(QPainter& painter, QRectF box) const {
+  const Metrics metrics(font());
+  const double h = metrics.fm.height();
+  // The samples as the moves are drawn, on the rasterizer's pixels; the marks antialiased.
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  // Readable over moves when no corner was free.
+  painter.setPen(QColor(0xc0, 0xc0, 0xc0));
+  painter.setBrush(QColor(255, 255, 255, 230));
+  painter.drawRect(box);
+  for (int i = 0; i < 6; ++i) {
+    const int column = i / kLegendRows, row = i % kLegendRows;
+    const double x = box.left() + kPad + column * (kSample + 4 + metrics.labelWidth[0] + 10);
+    const double y = box.top() + kPad + row * h + h / 2;
+    const QLineF sample(x, y, x + kSample, y);
+    switch (i) {
+      case 0: case 1: case 2:
+        painter.setPen(PenFor(static_cast<MoveKind>(i), false));
+        painter.drawLine(sample);
+        break;
+      case 3:
+      case 4:
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (i == 3) DrawDwell(painter, sample.center());
+        else DrawToolChange(painter, sample.center(), 4);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        break;
+      default:
+        painter.fillRect(QRectF(x, y - kBandHalf, kSample, 2 * kBandHalf), kBand[1]);
+        painter.setPen(CentrePen());
+        painter.drawLine(sample);
+        break;
+    }
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(x + kSample + 4, y - h / 2 + metrics.fm.ascent()), QLatin1String(kLegendNames[i]));
+  }
+}
+
+void ToolpathPreview::DrawScale(QPainter& painter, QRectF box) {
+  const Metrics metrics(font());
+  const double h = metrics.fm.height();
+  painter.setPen(QColor(0xc0, 0xc0, 0xc0));
+  painter.setBrush(QColor(255, 255, 255, 230));
+  painter.drawRect(box);
+
+  // +Z to the right, +X up, from one corner.
+  const QPointF origin(box.left() + kPad + 1, box.bottom() - kPad - h / 2);
+  const QPointF zTip = origin + QPointF(metrics.arrow, 0), xTip = origin - QPointF(0, metrics.arrow);
+  painter.setPen(QPen(Qt::black, 1.2));
+  painter.setBrush(Qt::black);
+  for (auto [tip, back] : {std::pair{zTip, QPointF(-5, 0)}, std::pair{xTip, QPointF(0, 5)}}) {
+    painter.drawLine(origin, tip);
+    const QPointF side(back.y() * 0.6, back.x() * 0.6);
+    painter.drawPolygon(QPolygonF({tip, tip + back + side, tip + back - side}));
+  }
+  painter.drawText(QPointF(zTip.x() + 3, zTip.y() - h / 2 + metrics.fm.ascent()), QStringLiteral("+Z"));
+  painter.drawText(QPointF(xTip.x() + 4, xTip.y() - h / 2 + metrics.fm.ascent()), QStringLiteral("+X"));
+
+  scaleBar_ = {};
+  if (!(scale_ > 0) || !std::isfinite(scale_)) return;
+  const double length = RoundLength(kScaleMaxPixels / scale_);
+  const int places = std::max(0, -static_cast<int>(std::floor(std::log10(length) + 1e-9)));
+  scaleBar_.length = length;
+  scaleBar_.label = QString::number(length, 'f', places) + (metric_ ? QStringLiteral(" mm") : QStringLiteral(" in"));
+  // Whole pixels at the left end so the bar's length is what it is drawn.
+  const double x0 = std::round(box.left() + kPad + metrics.axesWidth + 12), y = std::round(box.bottom() - kPad - 2);
+  scaleBar_.bar = QLineF(x0, y, x0 + length * scale_, y);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.fillRect(QRectF(x0, y, length * scale_, 2), Qt::black);
+  painter.fillRect(QRectF(x0, y - 4, 1, 4), Qt::black);
+  painter.fillRect(QRectF(x0 + length * scale_ - 1, y - 4, 1, 4), Qt::black);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::black);
+  painter.drawText(QPointF(x0, y - 5 - metrics.fm.descent()), scaleBar_.label);
+}
+
+void ToolpathPreview::ZoomAbout(QPointF at, double factor) {
   offset_ = at - (at - offset_) * factor;
   scale_ *= factor;
+  ViewChanged();
+}
+
+void ToolpathPreview::Pan(QPointF by) {
+  offset_ += by;
+  ViewChanged();
+}
+
+void ToolpathPreview::ViewChanged() {
   fitted_ = false;
   update();
+  ReportPointer();
+}
+
+// A view moved under a still pointer puts another place under it.
+void ToolpathPreview::ReportPointer() {
+  if (underMouse()) emit PointerMoved(PointText(PointAt(mapFromGlobal(QCursor::pos()))));
+}
+
+void ToolpathPreview::wheelEvent(QWheelEvent* event) {
+  ZoomAbout(event->position(), std::pow(kZoomStep, event->angleDelta().y() / 120.0));
+  event->accept();
+}
+
+// + (or =) and - zoom about the middle as a notch of the wheel does about the pointer, the
+// arrows look further that way (the drawing moves the other), Home fits.
+void ToolpathPreview::keyPressEvent(QKeyEvent* event) {
+  if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  const QPointF middle(width() / 2.0, height() / 2.0);
+  // Whole pixels keep one-pixel lines crisp.
+  const double across = std::round(width() * kPanShare), down = std::round(height() * kPanShare);
+  switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: ZoomAbout(middle, kZoomStep); break;
+    case Qt::Key_Minus: ZoomAbout(middle, 1 / kZoomStep); break;
+    case Qt::Key_Left: Pan({across, 0}); break;
+    case Qt::Key_Right: Pan({-across, 0}); break;
+    case Qt::Key_Up: Pan({0, down}); break;
+    case Qt::Key_Down: Pan({0, -down}); break;
+    case Qt::Key_Home:
+      ZoomToFit();
+      ReportPointer();
+      break;
+    default: QWidget::keyPressEvent(event); return;
+  }
   event->accept();
 }
 
@@ -197,14 +474,14 @@ void ToolpathPreview::mousePressEvent(QMouseEvent* event) {
 }
 
 void ToolpathPreview::mouseMoveEvent(QMouseEvent* event) {
-  if (!(event->buttons() & Qt::LeftButton)) return;
   const QPointF now = event->position();
+  emit PointerMoved(PointText(PointAt(now)));
+  if (!(event->buttons() & Qt::LeftButton)) return;
   if (!dragging_ && (now - pressAt_).manhattanLength() < 4) return;
   dragging_ = true;
-  offset_ += now - lastDrag_;
+  const QPointF by = now - lastDrag_;
   lastDrag_ = now;
-  fitted_ = false;
-  update();
+  Pan(by);
 }
 
 void ToolpathPreview::mouseReleaseEvent(QMouseEvent* event) {
@@ -215,7 +492,12 @@ void ToolpathPreview::mouseReleaseEvent(QMouseEvent* event) {
   dragging_ = false;
 }
 
-void ToolpathPreview::mouseDoubleClickEvent(QMouseEvent*) { ZoomToFit(); }
+void ToolpathPreview::mouseDoubleClickEvent(QMouseEvent*) {
+  ZoomToFit();
+  ReportPointer();
+}
+
+void ToolpathPreview::leaveEvent(QEvent*) { emit PointerMoved(QString()); }
 
 void ToolpathPreview::resizeEvent(QResizeEvent*) {
   if (fitted_) ZoomToFit();

@@ -1,15 +1,23 @@
 #pragma once
 // The toolpath preview: the move list in the XZ plane as lathe programmers draw it (Z to the
 // right, X up as a radius, the centre line dash-dotted), rapids dashed, feeds solid, threads
-// in their own colour, tool-change positions marked. Zoom to fit, wheel zoom about the
-// pointer, drag to pan; the moves of one source line can be highlighted, and a click on a move
-// reports its line.
-#include <QWidget>
+// in their own colour, dwells dotted, tool-change positions marked, moves along the centre line
+// on a pale band of their colour. A legend, a scale bar and the axis directions stand in the
+// corners the moves leave free. Zoom to fit, wheel zoom about the pointer, drag to pan, and the
+// same from the keyboard once it has the focus; the moves of one source line can be
+// highlighted, a click on a move reports its line, and the pointer's place is reported in
+// program coordinates.
+#include <QLineF>
 #include <QPointF>
+#include <QRectF>
+#include <QString>
 #include <QTransform>
+#include <QWidget>
 #include <vector>
 
 #include "toolpath/toolpath.h"
+
+class QPainter;
 
 namespace tbx {
 
@@ -17,30 +25,53 @@ class ToolpathPreview : public QWidget {
   Q_OBJECT
 
  public:
+  // One notch of the wheel, and one press of + or -.
+  static constexpr double kZoomStep = 1.197;
+
   explicit ToolpathPreview(QWidget* parent = nullptr);
 
   // Takes the moves to draw and zooms to fit them, unless the view was zoomed or panned since
-  // the last fit (a double-click fits again).
+  // the last fit (a double-click, Home or ZoomToFit fits again).
   void SetToolpath(const toolpath::Toolpath& path);
+  // The unit system the program is read in: the scale bar's and the pointer's unit.
+  void SetMetric(bool metric);
   // The moves of this program line drawn bold; 0 for none.
   void HighlightLine(int line);
   int HighlightedLine() const { return highlighted_; }
   void ZoomToFit();
   // The transform from drawing coordinates (Z, radius up) to widget pixels.
   QTransform View() const;
+  // The program point under a widget point: X a diameter, Z.
+  toolpath::Point PointAt(QPointF widgetPoint) const;
+  // "X 2.0000  Z -3.0000": 4 decimals in inch, 3 in mm.
+  QString PointText(toolpath::Point p) const;
+
+  // What the last paint drew in its corners.
+  struct ScaleBar {
+    double length = 0;  // in program units: 1, 2 or 5 times a power of ten
+    QString label;      // "5 mm"
+    QLineF bar;         // its ends in widget pixels
+  };
+  const ScaleBar& DrawnScale() const { return scaleBar_; }
+  QRectF DrawnLegend() const { return legend_; }
+
   QSize sizeHint() const override { return {480, 320}; }
 
  signals:
   // A click (not a drag) within a few pixels of a move: the line of the block that made it.
   void MoveClicked(int line);
+  // The pointer over the drawing: PointText of the place under it; empty when it leaves.
+  void PointerMoved(const QString& text);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -52,17 +83,30 @@ class ToolpathPreview : public QWidget {
     int line;
   };
   int LineAt(QPointF widgetPoint) const;
+  // The drawing point under `at` stays under it.
+  void ZoomAbout(QPointF at, double factor);
+  void Pan(QPointF by);
+  void ViewChanged();
+  void ReportPointer();
+  void DrawLegend(QPainter& painter, QRectF box) const;
+  void DrawScale(QPainter& painter, QRectF box);
 
   std::vector<Segment> segments_;
-  std::vector<QPointF> toolChanges_;
+  std::vector<QPointF> toolChanges_, dwells_;
   QRectF bounds_;
   int highlighted_ = 0;
+  bool metric_ = false;
   // View: widget = drawing × scale_, flipped in Y, then offset_.
   double scale_ = 1;
   QPointF offset_;
   bool fitted_ = true;
   QPointF pressAt_, lastDrag_;
   bool dragging_ = false;
+  // Kept between paints so a redraw allocates nothing.
+  std::vector<QLineF> lines_[6];
+  std::vector<QRectF> bands_[3];
+  ScaleBar scaleBar_;
+  QRectF legend_;
 };
 
 }  // namespace tbx

@@ -64,13 +64,18 @@ ToolpathPane::ToolpathPane(QtForm& form, App& app, QObject* parent)
   preview_->setObjectName(QStringLiteral("toolpathPreview"));
   preview_->setToolTip(QStringLiteral(
       "The program read back: rapids dashed, feeds blue, threads orange, tool changes circled. "
-      "Wheel to zoom, drag to pan, double-click to fit; click a move to select its block."));
+      "Wheel or + and - to zoom, drag or the arrow keys to pan, double-click or Home to fit; "
+      "click a move to select its block."));
   // Below the program box, which is as wide as the area; the two share its height.
   area->addWidget(preview_);
   area->setStretchFactor(0, 1);
   area->setStretchFactor(1, 1);
 
   QStatusBar* bar = form_.MainWindow()->statusBar();
+  pointer_ = new QLabel;
+  pointer_->setMinimumWidth(pointer_->fontMetrics().horizontalAdvance(QStringLiteral("X -000.0000  Z -0000.0000")));
+  bar->addPermanentWidget(pointer_);
+  connect(preview_, &ToolpathPreview::PointerMoved, pointer_, &QLabel::setText);
   runTime_ = new QLabel;
   operations_ = new QLabel;
   warnings_ = new QToolButton;
@@ -109,11 +114,14 @@ void ToolpathPane::Refresh() {
   }
   drawnKey_ = std::move(key);
   drawn_ = true;
+  preview_->SetMetric(settings.metric);
   preview_->SetToolpath(path_);
   preview_->HighlightLine(box_->textCursor().blockNumber() + 1);
   ShowStatus();
   if (dialog_ && dialog_->isVisible()) FillWarnings();
 }
+
+void ToolpathPane::ForgetView() { preview_->ZoomToFit(); }
 
 void ToolpathPane::ShowStatus() {
   runTime_->setText(QStringLiteral("Run time ") + RunTimeText(path_.seconds));

@@ -37,10 +37,15 @@ class ToolpathPane : public QObject {
   void Refresh();
   // The warnings and unreadable blocks, by line; choosing one puts the caret on its line.
   void ShowWarnings();
+  // The next drawing fits its program, whatever the view the user chose for the last (New
+  // and Open; a redraw after an OK keeps the view).
+  void ForgetView();
 
   ToolpathPreview* Preview() const { return preview_; }
   const toolpath::Toolpath& Path() const { return path_; }
   QLabel* RunTimeLabel() const { return runTime_; }
+  // X (a diameter) and Z under the pointer while it is over the drawing.
+  QLabel* PointerLabel() const { return pointer_; }
   QLabel* OperationsLabel() const { return operations_; }
   QToolButton* WarningsButton() const { return warnings_; }
   QListWidget* WarningsList() const { return list_; }
@@ -55,6 +60,7 @@ class ToolpathPane : public QObject {
   QPlainTextEdit* box_ = nullptr;
   ToolpathPreview* preview_ = nullptr;
   QTimer* typing_ = nullptr;
+  QLabel* pointer_ = nullptr;
   QLabel* runTime_ = nullptr;
   QLabel* operations_ = nullptr;
   QToolButton* warnings_ = nullptr;

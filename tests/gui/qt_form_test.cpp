@@ -1044,6 +1044,42 @@ class QtFormTest : public QObject {
     QCOMPARE(window.main()->windowTitle(), QStringLiteral("part.nc[*] - Turnbrix V2.5"));
   }
 
+  // A view the user zoomed stays through an OK, but Open and New fit the program they bring;
+  // the pointer's place over the drawing stands in the status bar.
+  void openAndNewFitTheirProgram() {
+    QTemporaryDir dir;
+    std::ofstream(fs::path(dir.path().toStdString()) / "long.nc", std::ios::binary)
+        << "G0 X2. Z.1\nG1 Z-30. F.01\n";
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    ToolpathPreview* preview = window.program->Toolpath()->Preview();
+    auto fits = [&] {
+      const QTransform shown = preview->View();
+      preview->ZoomToFit();
+      return shown == preview->View();
+    };
+    auto zoom = [&] {
+      const QPointF at(20, 20);
+      QWheelEvent wheel(at, preview->mapToGlobal(at), {}, {0, 600}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(preview, &wheel);
+      return preview->View();
+    };
+    window.Tab(5);
+    window.Click(id::kReamOk);
+    const QTransform zoomed = zoom();
+    window.Click(id::kReamOk);
+    QCOMPARE(preview->View(), zoomed);
+    window.answer = ProgramWindow::Answer::Discard;
+    QVERIFY(window.program->OpenFile(dir.filePath(QStringLiteral("long.nc"))));
+    QVERIFY(fits());
+    zoom();
+    window.program->NewProgram();
+    QVERIFY(fits());
+
+    QTest::mouseMove(preview, preview->View().map(QPointF(0, 0)).toPoint());
+    QTRY_VERIFY(window.program->Toolpath()->PointerLabel()->text().startsWith(QStringLiteral("X ")));
+  }
+
   // `turnbrix FILE`: the name as typed in the folder turnbrix started in; a file the window
   // cannot take is refused with a message and the box stays as it was.
   void aFileNamedAtStartIsOpened() {
