@@ -62,6 +62,8 @@ class FormModel {
   // controls one by one, in the descriptor's order.
   virtual void AddPage(std::string_view form, int page, const OperationDescriptor& op);
   virtual void ShowPage(std::string_view form, int page) = 0;
+  // The page ShowPage showed last (0 before any).
+  virtual int ShownPage(std::string_view form) const = 0;
   virtual void SetFormIcon(std::string_view form, std::string_view iconFile) = 0;
 
   virtual std::string GetText(std::string_view form, ControlId id) const = 0;

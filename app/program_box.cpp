@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/catalogue.h"
+#include "app/events.h"
 #include "app/machine_boxes.h"
 #include "toolpath/expander.h"
 
@@ -93,6 +94,8 @@ namespace tbx {
 void App::Refuse(const Refusal& refusal) {
   Error(RefusalMessage(refusal, [this](std::string_view key) { return CaptionOfKey(operations, key); }));
   if (const FieldRef ref = FindKey(operations, refusal.field)) {
+    // A field on another tab: that tab is chosen as the user would choose it, in every binding.
+    if (ref.page >= 1 && ref.page != ui.ShownPage(kMainForm)) TabChanged(*this, ref.page);
     const ControlId id = ref.choice ? ref.choice->id : ref.field->id ? ref.field->id : ref.field->choices.front().id;
     ui.FocusField(kMainForm, id);
   }

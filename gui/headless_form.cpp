@@ -58,7 +58,13 @@ void HeadlessForm::CreateControl(std::string_view form, const ControlDesc& desc)
 }
 
 void HeadlessForm::ShowPage(std::string_view form, int page) {
-  if (auto it = forms_.find(form); it != forms_.end()) it->second.visibleLayer = page;
+  auto it = forms_.find(form);
+  if (it == forms_.end()) return;
+  it->second.visibleLayer = page;
+  // The tab row follows the page shown, as a window's does.
+  for (auto& [id, control] : it->second.controls)
+    if (control.desc.kind == ControlKind::TabControl && page >= 1 && page <= static_cast<int>(control.items.size()))
+      control.selected = page - 1;
 }
 
 void HeadlessForm::FocusField(std::string_view form, ControlId id) {

@@ -46,6 +46,7 @@ class HeadlessForm : public FormModel {
   void DefineMainMenu(int menuId, std::string_view caption) override;
   void CreateControl(std::string_view form, const ControlDesc& desc) override;
   void ShowPage(std::string_view form, int page) override;
+  int ShownPage(std::string_view form) const override { return Form(form) ? Form(form)->visibleLayer : 0; }
   void SetFormIcon(std::string_view form, std::string_view iconFile) override;
 
   std::string GetText(std::string_view form, ControlId id) const override;

@@ -831,6 +831,11 @@ void QtForm::ShowPage(std::string_view formName, int page) {
   if (form->tabs && page >= 1 && page <= form->tabs->count()) form->tabs->setCurrentIndex(page - 1);
 }
 
+int QtForm::ShownPage(std::string_view formName) const {
+  const Form* form = FindForm(formName);
+  return form ? form->shownPage : 0;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Controls
 

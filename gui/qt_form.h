@@ -56,6 +56,7 @@ class QtForm : public QObject, public FormModel {
   void CreateControl(std::string_view form, const ControlDesc& entry) override;
   void AddPage(std::string_view form, int page, const OperationDescriptor& op) override;
   void ShowPage(std::string_view form, int page) override;
+  int ShownPage(std::string_view form) const override;
   void SetFormIcon(std::string_view form, std::string_view iconFile) override;
 
   std::string GetText(std::string_view form, ControlId id) const override;

@@ -268,7 +268,7 @@ const std::vector<Job>& Jobs() {
   using namespace id;
   static const std::vector<Job> jobs = {
       {"thread OT then G33 with a 45 degree exit, the second undone",
-       {Tab(2), Pick(kThreadSize, 20), Type(kThreadMajorDia, "1/2"), Type(kThreadZEnd, "-1.25"),
+       {Tab(2), Pick(kThreadSize, 20), Type(kThreadMajorDia, "0.5"), Type(kThreadZEnd, "-1.25"),
         Click(kG32Code), Click(kOtControl), Click(kThreadOk), Click(kChamfer45), Click(kG33Code),
         Type(kThreadPasses, "6"), Click(kThreadOk), Click(kUndo), Click(kCopy)}},
       {"center drill and countersink",
@@ -287,7 +287,7 @@ const std::vector<Job>& Jobs() {
        {Tab(8), Pick(kDataTapSize, 5), Pick(kPercentThread, 3), Click(kColdFormTap),
         Type(kTapDia, "0.3125"), Click(kCalc), Pick(kDataDrillList, 30)}},
       {"settings",
-       {Tab(9), Type(kXToolChange, "4.25"), Type(kZToolChange, "abc"), Click(kSettingsOk), Tab(2),
+       {Tab(9), Type(kXToolChange, "4.25"), Type(kZToolChange, "5.5"), Click(kSettingsOk), Tab(2),
         Click(kThreadOk)}},
   };
   return jobs;
@@ -546,17 +546,17 @@ class QtFormTest : public QObject {
     QTest::mouseClick(major, Qt::LeftButton);
     window.events.clear();
     QTest::keyClick(major, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(major, "1/2");
+    QTest::keyClicks(major, "0.50");
     QCOMPARE(window.events, std::vector<Raised>{});  // typing alone ends nothing
     QTest::keyClick(major, Qt::Key_Return);
-    QCOMPARE(window.Text(id::kThreadMajorDia), std::string("1."));
+    QCOMPARE(window.Text(id::kThreadMajorDia), std::string(".5"));
     QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kThreadMajorDia, kMsgLeave, 0}}));
 
     // Tab leaves the box for the next one in creation order.
     window.events.clear();
     QTest::keyClicks(major, "5");
     QTest::keyClick(major, Qt::Key_Tab);
-    QCOMPARE(window.Text(id::kThreadMajorDia), std::string("1.5"));
+    QCOMPARE(window.Text(id::kThreadMajorDia), std::string(".55"));
     QCOMPARE(QApplication::focusWidget(), window.W(id::kThreadPitch));
     QTest::keyClick(window.W(id::kThreadPitch), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), window.W(id::kThreadZStart));
@@ -1029,8 +1029,10 @@ class QtFormTest : public QObject {
     QCOMPARE(window.Text(id::kOutput), program);
     QVERIFY(!window.W(id::kUndo)->isEnabled());
     window.Tab(5);
-    window.Click(id::kReamOk);  // numbering goes on after the highest block
-    QCOMPARE(window.Text(id::kOutput).substr(program.size(), 6), std::string("\r\nN110"));
+    window.Click(id::kReamOk);  // before the typed M30, numbering on after the highest block
+    const std::size_t end = program.rfind("M30");
+    QCOMPARE(window.Text(id::kOutput).substr(end, 4), std::string("N110"));
+    QVERIFY(window.Text(id::kOutput).ends_with("\r\nM30"));
     QVERIFY(window.main()->isWindowModified());
 
     // Save As to a place that cannot be written: the reason is shown, the old file stays.
@@ -1108,7 +1110,7 @@ class QtFormTest : public QObject {
     QCOMPARE(window.program->Toolpath()->Path().moves.size(), std::size_t(1));
     window.Tab(5);
     window.Click(id::kReamOk);
-    QCOMPARE(window.Text(id::kOutput).substr(opened.size(), 4), std::string("N50 "));
+    QCOMPARE(window.Text(id::kOutput).substr(opened.find("N40"), 4), std::string("N50 "));
   }
 
   void unsavedChangesAreAskedAbout_data() {
@@ -1233,7 +1235,7 @@ class QtFormTest : public QObject {
     auto* major = window.W<QLineEdit>(id::kThreadMajorDia);
     QTest::mouseClick(major, Qt::LeftButton);
     QTest::keyClick(major, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(major, "1/2");
+    QTest::keyClicks(major, "0.50");
     window.events.clear();
     QTest::keyClick(major, Qt::Key_Return, Qt::ControlModifier);  // the tab's OK, as a click
     QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kThreadMajorDia, kMsgLeave, 0},
