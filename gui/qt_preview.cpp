@@ -224,7 +224,11 @@ void ToolpathPreview::HighlightLine(int line) {
 
 void ToolpathPreview::ZoomToFit() {
   fitted_ = true;
-  const double w = std::max(bounds_.width(), 1e-6), h = std::max(bounds_.height(), 1e-6);
+  // Nothing drawn, or a single point, has no size to fit: an inch or 25 mm is shown around it
+  // (else the scale bar would name a millionth).
+  const bool point = bounds_.width() < 1e-9 && bounds_.height() < 1e-9;
+  const double least = point ? (metric_ ? 25 : 1) : 1e-6;
+  const double w = std::max(bounds_.width(), least), h = std::max(bounds_.height(), least);
   scale_ = std::min((width() - 2 * kMargin) / w, (height() - 2 * kMargin) / h);
   if (!(scale_ > 0) || !std::isfinite(scale_)) scale_ = 1;
   // Centred: the middle of the bounds at the middle of the widget.
