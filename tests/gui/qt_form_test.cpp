@@ -1271,6 +1271,36 @@ class QtFormTest : public QObject {
     QVERIFY(window.form.IsLoaded(kMainForm));
   }
 
+  // "part" is saved as part.nc; two recent files of one name say where each is; a box's mark
+  // goes as soon as the box is mended.
+  void saveAddsNcRecentFilesNameTheirFoldersAndMarksClearOnEditing() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    window.Tab(5);
+    window.Click(id::kReamOk);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("second")));
+    for (const QString& name : {QStringLiteral("part"), QStringLiteral("second/part")}) {
+      window.chosen = dir.filePath(name);
+      QVERIFY(window.program->SaveAs());
+      QVERIFY(QFileInfo::exists(dir.filePath(name + QStringLiteral(".nc"))));
+    }
+    QStringList items;
+    for (QAction* action : window.program->FileMenu()->actions()) items << action->text();
+    const QString newest = QStringLiteral("&1 part.nc (") + QDir::toNativeSeparators(dir.filePath(QStringLiteral("second"))) + u')';
+    const QString older = QStringLiteral("&2 part.nc (") + QDir::toNativeSeparators(dir.path()) + u')';
+    QVERIFY2(items.contains(newest) && items.contains(older), qPrintable(items.join(u'|')));
+
+    window.Tab(2);
+    window.Type(id::kThreadMajorDia, "abc");
+    QVERIFY(window.form.IsMarked(kMainForm, id::kThreadMajorDia));
+    auto* major = window.W<QLineEdit>(id::kThreadMajorDia);
+    major->setFocus();
+    QTest::keyClick(major, Qt::Key_Backspace);
+    QVERIFY(!window.form.IsMarked(kMainForm, id::kThreadMajorDia));
+    QCOMPARE(qobject_cast<QMainWindow*>(window.main())->statusBar()->currentMessage(), QString());
+  }
+
   void aBoxLeftWithoutANumberIsNamedAndMarked() {
     Window window(true, Frame::kDesktop);
     QVERIFY(window.started);
