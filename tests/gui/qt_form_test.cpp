@@ -1271,9 +1271,9 @@ class QtFormTest : public QObject {
     QVERIFY(window.form.IsLoaded(kMainForm));
   }
 
-  // "part" is saved as part.nc; two recent files of one name say where each is; a box's mark
-  // goes as soon as the box is mended.
-  void saveAddsNcRecentFilesNameTheirFoldersAndMarksClearOnEditing() {
+  // "part" is saved as part.nc; two recent files of one name say where each is; Find finds; a
+  // box's mark goes as soon as the box is mended.
+  void saveRecentFilesFindAndMarks() {
     Window window(true, Frame::kDesktop);
     QVERIFY(window.started);
     window.Tab(5);
@@ -1290,6 +1290,32 @@ class QtFormTest : public QObject {
     const QString newest = QStringLiteral("&1 part.nc (") + QDir::toNativeSeparators(dir.filePath(QStringLiteral("second"))) + u')';
     const QString older = QStringLiteral("&2 part.nc (") + QDir::toNativeSeparators(dir.path()) + u')';
     QVERIFY2(items.contains(newest) && items.contains(older), qPrintable(items.join(u'|')));
+
+    // Edit > Find: the caret on the next match, round the end, "Not in the program" else.
+    auto* box = window.W<QPlainTextEdit>(id::kOutput);
+    QTest::keyClick(window.main(), Qt::Key_F, Qt::ControlModifier);
+    auto* find = window.main()->findChild<QLineEdit*>(QStringLiteral("findText"));
+    QVERIFY(find && find->isVisible());
+    QPushButton* next = nullptr;
+    for (auto* button : find->window()->findChildren<QPushButton*>())
+      if (button->text() == QStringLiteral("Find &Next")) next = button;
+    QVERIFY(next);
+    QTest::keyClicks(find, "g0 ");
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(box->textCursor().selectedText(), QStringLiteral("G0 "));
+    const int first = box->textCursor().position();
+    bool moved = false;  // on to the next, then round the end to the first again
+    for (int i = 0; i < 8 && !(moved && box->textCursor().position() == first); ++i) {
+      QTest::mouseClick(next, Qt::LeftButton);
+      moved = moved || box->textCursor().position() != first;
+    }
+    QVERIFY(moved);
+    QCOMPARE(box->textCursor().position(), first);
+    QCOMPARE(box->textCursor().selectedText(), QStringLiteral("G0 "));
+    find->setText(QStringLiteral("G76"));
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(window.main()->findChild<QLabel*>(QStringLiteral("findResult"))->text(), QStringLiteral("Not in the program"));
+    find->window()->close();
 
     window.Tab(2);
     window.Type(id::kThreadMajorDia, "abc");
@@ -1504,6 +1530,8 @@ class QtFormTest : public QObject {
     QVERIFY(expected.size() > 100);
     QCOMPARE(ReadFile(file.toStdString()), expected);
     QCOMPARE(window.Text(id::kOutput), program);
+    const QString said = qobject_cast<QMainWindow*>(window.main())->statusBar()->currentMessage();
+    QVERIFY2(said.startsWith(QStringLiteral("Exported to ") + file), qPrintable(said));
 
     // Esc: nothing written.
     QTimer::singleShot(50, [] {
