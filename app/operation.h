@@ -66,6 +66,7 @@ struct Field {
   bool checked = false;   // Check: ticked at start-up
   bool disabled = false;  // disabled at start-up, whatever the enabling rule
   std::string_view key = "";  // where two fields of a tab share a caption: the key's tail
+  char access = 0;            // Button: the letter of its caption Alt presses it by
 };
 
 // What an operation's enabling rule reads (the tab as it stands) and sets.

@@ -72,15 +72,15 @@ QFont FixedPitch(const QFont& like) {
   return fixed;
 }
 
-// Alt+letter for the buttons; the text the logic reads stays without the mark.
-QString WithMnemonic(std::string_view text) {
-  static const std::pair<std::string_view, const char*> marks[] = {
-      {"OK", "&OK"}, {"Undo", "&Undo"}, {"Copy", "&Copy"}, {"Exit", "E&xit"}, {"Calc", "C&alc"}};
-  for (const auto& [plain, marked] : marks) {
-    if (text == plain) return QString::fromLatin1(marked);
-  }
+// Alt+letter for the buttons (the descriptor's access letter, marked at its first place in the
+// caption); the text the logic reads stays without the mark.
+QString WithMnemonic(std::string_view text, char access) {
   QString shown = ToQt(text);
-  return shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  if (access == 0) return shown;
+  const qsizetype at = shown.indexOf(QLatin1Char(access), 0, Qt::CaseInsensitive);
+  if (at >= 0) shown.insert(at, QLatin1Char('&'));
+  return shown;
 }
 
 QString WithoutMnemonic(const QString& shown) {
@@ -325,15 +325,16 @@ class ProgramControl : public Control {
 // Push buttons, toggles (a push button that stays pressed) and check boxes.
 class ButtonControl : public Control {
  public:
-  ButtonControl(const ControlDesc& desc, QWidget* parent)
-      : Control(desc.id, desc.kind, desc.page, MakeButton(desc, parent)) {}
+  ButtonControl(const ControlDesc& desc, const Field* field, QWidget* parent)
+      : Control(desc.id, desc.kind, desc.page, MakeButton(desc, field ? field->access : 0, parent)),
+        access_(field ? field->access : 0) {}
   QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget); }
   bool pushButton() const { return kind != ControlKind::CheckBox; }
   std::string Text() const override {
     return FromQt(pushButton() ? WithoutMnemonic(button()->text()) : button()->text());
   }
   void SetText(std::string_view text) override {
-    button()->setText(pushButton() ? WithMnemonic(text) : ToQt(text));
+    button()->setText(pushButton() ? WithMnemonic(text, access_) : ToQt(text));
   }
   void Connect(const Raiser& raise, const std::function<void()>&) override {
     // clicked comes after the check mark has changed, and only from the user.
@@ -341,13 +342,15 @@ class ButtonControl : public Control {
   }
 
  private:
-  static QAbstractButton* MakeButton(const ControlDesc& desc, QWidget* parent) {
+  static QAbstractButton* MakeButton(const ControlDesc& desc, char access, QWidget* parent) {
     if (desc.kind == ControlKind::CheckBox) return new QCheckBox(ToQt(desc.text), parent);
-    auto* button = new QPushButton(WithMnemonic(desc.text), parent);
+    auto* button = new QPushButton(WithMnemonic(desc.text, access), parent);
     button->setAutoDefault(false);
     button->setCheckable(desc.kind == ControlKind::Toggle);
     return button;
   }
+
+  char access_;
 };
 
 // A radio button of an option group. Its group excludes for the user (a click, the arrow keys,
@@ -507,7 +510,7 @@ std::unique_ptr<Control> MakeControl(const ControlDesc& desc, const Field* field
       return std::make_unique<LineControl>(desc, field && field->kind == FieldKind::Number, parent);
     case ControlKind::Button:
     case ControlKind::Toggle:
-    case ControlKind::CheckBox: return std::make_unique<ButtonControl>(desc, parent);
+    case ControlKind::CheckBox: return std::make_unique<ButtonControl>(desc, field, parent);
     case ControlKind::Radio: return std::make_unique<RadioControl>(desc, parent);
     case ControlKind::ComboBox: return std::make_unique<ComboControl>(desc, parent);
     case ControlKind::ListBox: return std::make_unique<ListControl>(desc, parent);

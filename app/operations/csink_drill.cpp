@@ -47,7 +47,7 @@ constexpr Field kFields[] = {
      .choices = kCenterSizes},
     {.id = kPilotDia, .kind = FieldKind::Number, .caption = "Pilot Dia", .label = kPilotDiaLabel,
      .unit = Unit::Length, .help = "pilot diameter of the chosen centre drill"},
-    {.id = kCSinkOk, .kind = FieldKind::Button, .caption = "OK"},
+    {.id = kCSinkOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
 // The centre-drill sizes and their pilot only while 60 Deg Center is chosen.

@@ -51,7 +51,7 @@ constexpr Field kFields[] = {
     {.id = 630, .kind = FieldKind::Options, .caption = "Deep Drill", .choices = kPeckModes},
     {.id = 635, .kind = FieldKind::Options, .caption = "Drill Angle", .choices = kDrillAngles,
      .chosen = kDeep118},
-    {.id = kDeepOk, .kind = FieldKind::Button, .caption = "OK"},
+    {.id = kDeepOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
 // G83 pecks by itself; the manual modes need the rapid clearance, % Peck its smallest peck

@@ -45,7 +45,7 @@ constexpr Field kFields[] = {
     {.id = kFaceMaxRpm, .kind = FieldKind::Number, .caption = "Max RPM", .label = 1258,
      .inch = "3000", .metric = "3000",
      .help = "spindle speed limit under constant surface speed (G50), rev/min", .reformat = true},
-    {.id = kFaceOk, .kind = FieldKind::Button, .caption = "OK"},
+    {.id = kFaceOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
 Operation Generate(TabReader& r, const OpContext& ctx) {

@@ -60,7 +60,7 @@ constexpr Field kFields[] = {
      .unit = Unit::Length, .inch = "0.", .metric = "0.",
      .help = "size of the chamfer or radius on the right wall", .reformat = true},
     {.id = kRightToggle, .kind = FieldKind::Toggle, .caption = "Chamfer", .key = "right_radius"},
-    {.id = kGrooveOk, .kind = FieldKind::Button, .caption = "OK"},
+    {.id = kGrooveOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
 void Enable(FieldSwitch& tab) { tab.Set(kZAbsClr, tab.Checked(kGrooveInside)); }

@@ -47,7 +47,7 @@ constexpr Field kFields[] = {
     {.id = kPartMaxRpm, .kind = FieldKind::Number, .caption = "Max RPM", .label = 1458,
      .inch = "3000", .metric = "3000",
      .help = "spindle speed limit under constant surface speed (G50), rev/min", .reformat = true},
-    {.id = kPartOk, .kind = FieldKind::Button, .caption = "OK"},
+    {.id = kPartOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
 Operation Generate(TabReader& r, const OpContext& ctx) {

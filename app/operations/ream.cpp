@@ -27,7 +27,7 @@ constexpr Field kFields[] = {
      .unit = Unit::Feed, .inch = ".005", .metric = ".2", .help = "feed per spindle revolution",
      .reformat = true},
     {.id = kFeedOut, .kind = FieldKind::Check, .caption = "Feed Out"},
-    {.id = kReamOk, .kind = FieldKind::Button, .caption = "OK"},
+    {.id = kReamOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
 Operation Generate(TabReader& r, const OpContext& ctx) {

@@ -59,7 +59,7 @@ constexpr Field kFields[] = {
     {.id = kProgramStartCodes, .kind = FieldKind::Text, .caption = "Start Codes", .label = 1576,
      .inch = "G18 G40 G99", .metric = "G18 G40 G99",
      .help = "codes written after the units code (G20 or G21) at the program's start"},
-    {.id = kSettingsOk, .kind = FieldKind::Button, .caption = "OK"},
+    {.id = kSettingsOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
 constexpr Action kActions[] = {

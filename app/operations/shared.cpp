@@ -28,9 +28,9 @@ constexpr Field kFields[] = {
      .help = "surface speed; the spindle speed follows from it and the diameter"},
     {.id = kOutput, .kind = FieldKind::Program, .caption = "Program",
      .help = "the program; it may be edited here"},
-    {.id = kUndo, .kind = FieldKind::Button, .caption = "Undo", .disabled = true},
-    {.id = kCopy, .kind = FieldKind::Button, .caption = "Copy"},
-    {.id = kExit, .kind = FieldKind::Button, .caption = "Exit"},
+    {.id = kUndo, .kind = FieldKind::Button, .caption = "Undo", .disabled = true, .access = 'U'},
+    {.id = kCopy, .kind = FieldKind::Button, .caption = "Copy", .access = 'C'},
+    {.id = kExit, .kind = FieldKind::Button, .caption = "Exit", .access = 'x'},
 };
 
 constexpr Action kActions[] = {

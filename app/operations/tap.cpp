@@ -34,7 +34,7 @@ constexpr Field kFields[] = {
      .help = "distance in front of the face where the tap starts", .reformat = true},
     {.id = kLeftHand, .kind = FieldKind::Check, .caption = "Left Hand"},
     {.id = 800, .kind = FieldKind::Options, .caption = "Code Type", .choices = kCodeTypes},
-    {.id = kTapOk, .kind = FieldKind::Button, .caption = "OK"},
+    {.id = kTapOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
 // Left Hand is offered only with G32/G33. Its check mark is left alone, so a mark set earlier

@@ -25,7 +25,7 @@ constexpr Field kFields[] = {
      .unit = Unit::Length, .inch = ".0625", .metric = "1.25",
      .help = "distance from one thread to the next", .reformat = true},
     {.id = 0, .kind = FieldKind::Options, .caption = "Tap Kind", .choices = kTapKinds},
-    {.id = kCalc, .kind = FieldKind::Button, .caption = "Calc"},
+    {.id = kCalc, .kind = FieldKind::Button, .caption = "Calc", .access = 'a'},
     {.id = kTapDrillResult, .kind = FieldKind::Note, .caption = "", .inch = ".3222",
      .metric = "8.9446", .key = "tap_drill"},
     {.id = kDataDrillList, .kind = FieldKind::ListBox, .caption = "Drills",

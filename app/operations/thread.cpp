@@ -58,7 +58,7 @@ constexpr Field kFields[] = {
      .choices = kChamferExits, .chosen = kChamferZero},
     {.id = 290, .kind = FieldKind::Options, .caption = "Angle of Tooltip", .choices = kToolAngles},
     {.id = 295, .kind = FieldKind::Options, .caption = "Code Type", .choices = kCodeTypes},
-    {.id = kThreadOk, .kind = FieldKind::Button, .caption = "OK"},
+    {.id = kThreadOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
 // Thread Passes only for the pass-by-pass forms, the chamfer exit only for the OT cycle.

@@ -51,7 +51,7 @@ constexpr Field kFields[] = {
     {.id = kTurnMaxRpm, .kind = FieldKind::Number, .caption = "Max RPM", .label = 1373,
      .inch = "3000", .metric = "3000",
      .help = "spindle speed limit under constant surface speed (G50), rev/min", .reformat = true},
-    {.id = kTurnOk, .kind = FieldKind::Button, .caption = "OK"},
+    {.id = kTurnOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
 Operation Generate(TabReader& r, const OpContext& ctx) {
