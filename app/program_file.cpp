@@ -121,6 +121,10 @@ void Restart(App& app, const std::string& text, std::int64_t next) {
   app.undo = UndoHistory{};
   app.Disable(id::kUndo);
   app.SetText(id::kOutput, text);
+  // The whole text is one text step, numbered on from as above.
+  app.job = Job{};
+  if (!text.empty()) app.job.steps.push_back(TextStep(text, next));
+  app.job.revision = app.ui.Revision(kMainForm, id::kOutput);
 }
 }  // namespace
 
