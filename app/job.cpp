@@ -1,6 +1,7 @@
 #include "app/job.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "app/app.h"
 #include "app/catalogue.h"
@@ -51,17 +52,40 @@ void Advance(ProgramState& state, const JobStep& step) {
 
 }  // namespace
 
-std::vector<FieldValue> ValuesOf(const App& app, const OperationDescriptor& op) {
-  std::vector<FieldValue> values;
-  for (const Field& field : op.fields) AddValues(app, field, values);
+void EachKeptField(const Operations& ops, const OperationDescriptor& op,
+                   const std::function<void(const OperationDescriptor&, const Field&)>& visit) {
+  for (const Field& field : op.fields)
+    if (Kept(field)) visit(op, field);
   const Field* last = nullptr;
   for (ControlId id : SharedControls()) {
-    const FieldRef ref = FindField(app.operations, id);
+    const FieldRef ref = FindField(ops, id);
     // Carbide and HSS are one group, read once; a tab's own field is not read twice.
     if (!ref || ref.field == last || ref.op == &op) continue;
-    AddValues(app, *ref.field, values);
+    visit(*ref.op, *ref.field);
     last = ref.field;
   }
+}
+
+bool Kept(const Field& field) {
+  switch (field.kind) {
+    case FieldKind::Number:
+    case FieldKind::Text:
+    case FieldKind::List:
+    case FieldKind::ListBox:
+    case FieldKind::Check:
+    case FieldKind::Toggle:
+    case FieldKind::Options:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::vector<FieldValue> ValuesOf(const App& app, const OperationDescriptor& op) {
+  std::vector<FieldValue> values;
+  EachKeptField(app.operations, op, [&](const OperationDescriptor&, const Field& field) {
+    AddValues(app, field, values);
+  });
   return values;
 }
 
@@ -169,13 +193,10 @@ void ReconcileJob(Job& job, std::string_view box) {
   }
   std::string text = job.steps[first].text.substr(0, a - begins[first]) + typed +
                      job.steps[last].text.substr(b - begins[last]);
-  if (first == last && !job.steps[first].IsText()) {
-    // Inside one operation step: kept, edited by hand, unless its blocks were deleted whole.
+  const bool whole = a == begins[first] && b == endOf(first);
+  if (first == last && !job.steps[first].IsText() && !whole) {
+    // Inside one operation step: kept, edited by hand.
     JobStep& step = job.steps[first];
-    if (text.empty()) {
-      job.steps.erase(job.steps.begin() + index(first));
-      return;
-    }
     step.edited = true;
     step.text = std::move(text);
     return;

@@ -5,6 +5,7 @@
 // operation step from its values.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,12 @@ struct Job {
 // offset, tool material, coolant, SPM, material, Metric and the tool-change position.
 std::vector<ControlId> SharedControls();
 
+// Whether a step keeps a field's value: boxes, lists, check boxes, toggles and option groups.
+bool Kept(const Field& field);
+// The fields a step of `op` keeps, in order: the tab's, then the shared controls' (each with the
+// operation it belongs to).
+void EachKeptField(const Operations& ops, const OperationDescriptor& op,
+                   const std::function<void(const OperationDescriptor&, const Field&)>& visit);
 // The values of a tab's fields and the shared controls as the form holds them now.
 std::vector<FieldValue> ValuesOf(const App& app, const OperationDescriptor& op);
 

@@ -19,6 +19,7 @@ JobRunner::JobRunner(std::filesystem::path home, std::ostream& out, std::ostream
     err_ << line << '\n';
     messages_.push_back(std::move(line));
   };
+  form_.onNote = [this](std::string_view text) { err_ << "note: " << text << '\n'; };
 }
 
 bool JobRunner::Start() { return StartUp(app_); }

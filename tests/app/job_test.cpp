@@ -46,7 +46,69 @@ TEST(Job, EveryJobScriptRebuildsToItsProgram) {
     EXPECT_TRUE(test::SameProgram(rebuilt.text, s.Output()));
     EXPECT_EQ(rebuilt.state.blockNumber, app.program.blockNumber);
     if (s.Output().find("T0") != std::string::npos) EXPECT_GT(operations, 0u);
+
+    // Saved, the program and its job reopen as the same steps; the job alone rebuilds it.
+    const fs::path program = s.home.path() / "part.nc";
+    ASSERT_TRUE(s.runner.Save(program));
+    for (const fs::path& opened : {program, fs::path(s.home.path() / "part.tbx")}) {
+      Shipped again;
+      ASSERT_TRUE(again.runner.Open(opened)) << again.err.str();
+      EXPECT_EQ(again.err.str(), "");
+      EXPECT_TRUE(test::SameProgram(again.Output(), s.Output())) << opened;
+      Job& reopened = again.runner.app().job;
+      ASSERT_EQ(reopened.steps.size(), app.job.steps.size());
+      EXPECT_EQ(RebuildJob(again.runner.app().operations, reopened).text, s.Output());
+      EXPECT_EQ(again.runner.app().program.blockNumber, app.program.blockNumber);
+    }
   }
+}
+
+// A job file that cannot be read whole is refused naming its line, and nothing changes; one
+// that does not belong to the program beside it leaves the program one text step, and says so.
+TEST(Job, JobFilesThatCannotBeTakenAreRefusedOrLeftAside) {
+  const std::string good = "format = 1\nprogram_digest = \"x\"\n[[steps]]\nkind = \"ream\"\n";
+  const struct {
+    const char* name;
+    std::string file;
+    const char* said;  // the message box, or the note after "note: "
+  } cases[] = {
+      {"no TOML", "format = 1\n[[steps]\n", "[Open Program] Cannot open @: line 2: "},
+      {"another format", "format = 2\n", "[Open Program] Cannot open @: line 1: not a job file of format 1"},
+      {"a key naming no control", good + "ream.reamer_width = \"1.\"\n",
+       "[Open Program] Cannot open @: line 5: ream.reamer_width names no control"},
+      {"a value of the wrong kind", good + "ream.feed_out = \"yes\"\n",
+       "[Open Program] Cannot open @: line 5: ream.feed_out must be true or false"},
+      {"no operation", "format = 1\n[[steps]]\nkind = \"material\"\n",
+       "[Open Program] Cannot open @: line 3: \"material\" is no operation that writes blocks"},
+      {"an unknown key", good + "colour = \"red\"\nthread.major_dia = \"1.\"\n",
+       "note: @: line 5: colour is not a setting of a step: left out"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Shipped s;
+    const fs::path path = s.home.path() / "job.tbx";
+    test::WriteFile(path, c.file);
+    s.runner.Set(id::kOutput, "KEPT");
+    const bool opened = s.runner.Open(path);
+    std::string said = c.said;
+    said.replace(said.find('@'), 1, path.string());
+    EXPECT_EQ(s.err.str().substr(0, said.size()), said);
+    EXPECT_EQ(opened, said.rfind("note", 0) == 0);
+    if (!opened) EXPECT_EQ(s.Output(), "KEPT");
+  }
+  // The program changed outside Turnbrix: opened as it is, one text step.
+  Shipped s;
+  s.runner.Tab(5);
+  s.runner.Click(id::kReamOk);
+  const fs::path program = s.home.path() / "p.nc";
+  ASSERT_TRUE(s.runner.Save(program));
+  test::WriteFile(program, test::ReadFile(program) + "M30\r\n");
+  Shipped again;
+  ASSERT_TRUE(again.runner.Open(program));
+  EXPECT_EQ(again.err.str(), "note: The steps were not restored: " + (s.home.path() / "p.tbx").string() +
+                                 " belongs to another text: the program was changed outside Turnbrix\n");
+  ASSERT_EQ(again.runner.app().job.steps.size(), 1u);
+  EXPECT_TRUE(again.runner.app().job.steps[0].IsText());
 }
 
 // Typing before, between, after and inside steps: what was typed becomes text at its place, or
