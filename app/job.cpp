@@ -273,3 +273,97 @@ bool RebuildProgram(App& app) {
 }
 
 }  // namespace tbx
+
+namespace tbx {
+
+namespace {
+
+// The job as it was, taken back when the rebuild of a change is refused.
+bool RebuildOrRestore(App& app, std::vector<JobStep> before) {
+  if (RebuildProgram(app)) return true;
+  app.job.steps = std::move(before);
+  return false;
+}
+
+// The form given `values`: boxes, list items, check boxes and option buttons.
+void ApplyValues(App& app, const std::vector<FieldValue>& values) {
+  for (const FieldValue& v : values) {
+    const FieldRef ref = FindField(app.operations, v.id);
+    if (!ref) continue;
+    switch (ref.field->kind) {
+      case FieldKind::List:
+      case FieldKind::ListBox:
+        if (const int item = app.ui.FindNext(kMainForm, v.id, v.text); item >= 0)
+          app.ui.SelectItem(kMainForm, v.id, item);
+        break;
+      case FieldKind::Number:
+      case FieldKind::Text:
+        app.SetText(v.id, v.text);
+        break;
+      default:
+        app.SetCheck(v.id, v.checked);
+    }
+  }
+  for (const OperationDescriptor* page : app.operations.pages) ApplyEnabling(app, *page);
+}
+
+void EndEdit(App& app) {
+  ApplyValues(app, app.job.before);
+  app.job.before.clear();
+  app.job.editing = -1;
+}
+
+}  // namespace
+
+bool MoveStep(App& app, std::size_t from, std::size_t to) {
+  SyncJob(app);
+  std::vector<JobStep> before = app.job.steps;
+  JobStep step = std::move(app.job.steps[from]);
+  app.job.steps.erase(app.job.steps.begin() + static_cast<std::ptrdiff_t>(from));
+  app.job.steps.insert(app.job.steps.begin() + static_cast<std::ptrdiff_t>(to), std::move(step));
+  return RebuildOrRestore(app, std::move(before));
+}
+
+bool DeleteStep(App& app, std::size_t index) {
+  SyncJob(app);
+  std::vector<JobStep> before = app.job.steps;
+  app.job.steps.erase(app.job.steps.begin() + static_cast<std::ptrdiff_t>(index));
+  return RebuildOrRestore(app, std::move(before));
+}
+
+bool DuplicateStep(App& app, std::size_t index) {
+  SyncJob(app);
+  std::vector<JobStep> before = app.job.steps;
+  app.job.steps.insert(app.job.steps.begin() + static_cast<std::ptrdiff_t>(index) + 1, app.job.steps[index]);
+  return RebuildOrRestore(app, std::move(before));
+}
+
+bool EditStep(App& app, std::size_t index) {
+  SyncJob(app);
+  const JobStep& step = app.job.steps[index];
+  if (step.IsText()) return false;
+  if (step.edited &&
+      !app.ui.Ask("Step " + std::to_string(index + 1) +
+                      " was edited by hand. Replace the edits with newly generated blocks?",
+                  kEditTitle, "Replace"))
+    return false;
+  app.job.before = ValuesOf(app, *step.op);
+  app.job.editing = static_cast<int>(index);
+  ApplyValues(app, step.values);
+  return true;
+}
+
+void UpdateStep(App& app) {
+  SyncJob(app);
+  JobStep& step = app.job.steps[static_cast<std::size_t>(app.job.editing)];
+  std::vector<JobStep> before = app.job.steps;
+  step.values = ValuesOf(app, *step.op);
+  step.edited = false;
+  if (RebuildOrRestore(app, std::move(before))) EndEdit(app);
+}
+
+void CancelEdit(App& app) {
+  if (app.job.editing >= 0) EndEdit(app);
+}
+
+}  // namespace tbx

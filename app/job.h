@@ -42,6 +42,10 @@ struct JobStep {
 struct Job {
   std::vector<JobStep> steps;
   std::uint64_t revision = 0;  // of the program box when it last held the steps' texts
+  // The step being edited (from 0; -1: none), and the values its tab and the shared controls
+  // held before the edit began, given back when it ends.
+  int editing = -1;
+  std::vector<FieldValue> before;
 };
 
 // The controls besides a tab's own that a generator reads or that set what it reads: tool,
@@ -104,5 +108,23 @@ void SyncJob(App& app);
 // The program box set to the rebuilt job. A refusal is shown ("JobStep N: ...") and nothing
 // changes. Returns whether it was rebuilt.
 bool RebuildProgram(App& app);
+
+// Moving, deleting and duplicating steps (from 0, in range): the job changed and the program
+// rebuilt. A rebuild refused leaves both as they were. Return whether done.
+bool MoveStep(App& app, std::size_t from, std::size_t to);
+bool DeleteStep(App& app, std::size_t index);
+bool DuplicateStep(App& app, std::size_t index);
+
+inline constexpr std::string_view kEditTitle = "Edit Step";
+// Opens operation step `index` for editing: its tab shown holding every value it was made
+// with, the shared controls too. A step edited by hand is opened only when the user agrees to
+// replace the edits. False when it is a text step or the user declined.
+bool EditStep(App& app, std::size_t index);
+// OK of the tab being edited: the step takes the tab's values and the program is rebuilt; the
+// tab and the shared controls then hold what they held before the edit. A refusal changes
+// nothing and the edit goes on.
+void UpdateStep(App& app);
+// Ends the edit leaving the step as it was.
+void CancelEdit(App& app);
 
 }  // namespace tbx

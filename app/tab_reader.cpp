@@ -80,6 +80,10 @@ OpContext TabReader::Context() {
 void RunOperation(App& app, const OperationDescriptor& op) {
   // What was typed into the box is its own step first, and sets the numbering it goes on from.
   SyncJob(app);
+  if (app.job.editing >= 0 && app.job.steps[static_cast<std::size_t>(app.job.editing)].op == &op) {
+    UpdateStep(app);
+    return;
+  }
   TabReader reader(app, op);
   const OpContext ctx = reader.Context();
   WriteOperation(app, op.generate(reader, ctx), &op);

@@ -161,3 +161,83 @@ TEST(Job, TypingMakesTextStepsAndHandEditedSteps) {
 
 }  // namespace
 }  // namespace tbx
+
+namespace tbx {
+namespace {
+
+std::string RunJobScript(const std::string& script, std::string* err = nullptr, int* status = nullptr) {
+  Shipped s;
+  std::istringstream in(script);
+  const int st = s.runner.RunScript(in);
+  if (status) *status = st;
+  if (err) *err = s.err.str();
+  return s.out.str();
+}
+
+// Editing, moving, deleting and duplicating steps give exactly the program of the job made
+// that way in the first place; typed text stays where it was, byte for byte; a line that
+// cannot run changes nothing.
+TEST(Job, StepCommandsGiveTheProgramOfTheJobMadeThatWay) {
+  const std::string ream = "tab ream\nclick ream.ok\n", ream625 = "tab ream\ntype ream.reamer_diameter .625\nclick ream.ok\ntype ream.reamer_diameter .500\n";
+  const std::string thread = "tab thread\ntype shared.spm 325\nclick thread.ok\n";
+  const std::string face = "tab face\nclick face.ok\n", metricTurn = "tab 9\nclick 1030\ntab turn\nclick turn.ok\ntab 9\nclick 1030\n";
+  const std::string note = "append (NOTE)\n";
+  const std::string base = ream + note + ream625 + thread + face + metricTurn;
+  const struct {
+    const char* name;
+    std::string commands;  // after the base job
+    std::string madeSo;    // the same program made directly
+  } cases[] = {
+      {"rebuilt as it is", "", base},
+      {"edit of the first step", "edit 1\ntype ream.z_hole_depth -2.\nclick ream.ok\n",
+       "tab ream\ntype ream.z_hole_depth -2.\nclick ream.ok\ntype ream.z_hole_depth -1.\n" + note + ream625 + thread + face + metricTurn},
+      {"edit with coolant off", "edit 4\nclick shared.coolant\nclick thread.ok\n",
+       ream + note + ream625 + "tab thread\ntype shared.spm 325\nclick shared.coolant\nclick thread.ok\nclick shared.coolant\n" + face + metricTurn},
+      {"edit of a metric step", "edit 6\ntype turn.depth_of_cut 1.5\nclick turn.ok\n",
+       ream + note + ream625 + thread + face + "tab 9\nclick 1030\ntab turn\ntype turn.depth_of_cut 1.5\nclick turn.ok\ntab 9\nclick 1030\n"},
+      {"edit cancelled", "edit 3\ntype ream.reamer_diameter .9\ncancel\n", base},
+      {"move down", "move 1 5\n", note + ream625 + thread + face + ream + metricTurn},
+      {"move up", "move 5 1\n", face + ream + note + ream625 + thread + metricTurn},
+      {"delete", "delete 3\n", ream + note + thread + face + metricTurn},
+      {"delete of text", "delete 2\n", ream + ream625 + thread + face + metricTurn},
+      {"duplicate", "duplicate 4\n", ream + note + ream625 + thread + thread + face + metricTurn},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string err;
+    int status = -1;
+    const std::string got = RunJobScript(base + c.commands + "steps\nprint\n", &err, &status);
+    EXPECT_EQ(status, 0) << err;
+    const std::string want = RunJobScript(c.madeSo + "steps\nprint\n");
+    EXPECT_TRUE(test::SameProgram(got, want));
+    EXPECT_EQ(got.find("(NOTE)") != std::string::npos, c.madeSo.find("(NOTE)") != std::string::npos);
+  }
+  // Lines that cannot run: exit 2, nothing printed.
+  for (const std::string bad : {"edit 9\n", "edit 2\n", "move 1 7\n", "edit 1\nedit 3\n", "edit 1\ndelete 2\n", "delete 0\n"}) {
+    SCOPED_TRACE(bad);
+    int status = 0;
+    EXPECT_EQ(RunJobScript(base + bad + "print\n", nullptr, &status), "");
+    EXPECT_EQ(status, 2);
+  }
+}
+
+// A step typed over asks before its edits are replaced; the runner answers Replace.
+TEST(Job, EditingAStepEditedByHandAsksFirst) {
+  Shipped s;
+  s.runner.Tab(5);
+  s.runner.Click(id::kReamOk);
+  const std::string made = s.Output();
+  std::string box = made;
+  box.replace(box.find("Z-1.1"), 5, "Z-1.2");
+  s.runner.Set(id::kOutput, box);
+  std::istringstream in("steps\nedit 1\nclick ream.ok\n");
+  EXPECT_EQ(s.runner.RunScript(in), 0);
+  EXPECT_EQ(s.out.str().substr(0, 11), "1 5 edited ");
+  EXPECT_NE(s.err.str().find("[Edit Step] Step 1 was edited by hand. Replace the edits with newly generated blocks?\n"
+                             "note: edit: answered Replace (no window to ask)\n"),
+            std::string::npos);
+  EXPECT_EQ(s.Output(), made);
+}
+
+}  // namespace
+}  // namespace tbx
