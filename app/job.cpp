@@ -257,14 +257,17 @@ void SyncJob(App& app) {
   app.job.revision = BoxRevision(app);
 }
 
-bool RebuildProgram(App& app) {
-  SyncJob(app);
+bool RebuildProgram(App& app, std::vector<JobStep> before) {
   Rebuilt rebuilt = RebuildJob(app.operations, app.job);
   if (!rebuilt.refusal.empty()) {
+    app.job.steps = std::move(before);
     rebuilt.refusal.text = "Step " + std::to_string(rebuilt.step + 1) + ": " + rebuilt.refusal.text;
     app.Refuse(rebuilt.refusal);
     return false;
   }
+  // Undo gives back the box and the steps as they were.
+  SaveUndo(app);
+  app.job.undo.back() = std::move(before);
   app.SetText(id::kOutput, rebuilt.text);
   app.job.revision = BoxRevision(app);
   app.program.blockNumber = rebuilt.state.blockNumber;
@@ -278,12 +281,6 @@ namespace tbx {
 
 namespace {
 
-// The job as it was, taken back when the rebuild of a change is refused.
-bool RebuildOrRestore(App& app, std::vector<JobStep> before) {
-  if (RebuildProgram(app)) return true;
-  app.job.steps = std::move(before);
-  return false;
-}
 
 // The form given `values`: boxes, list items, check boxes and option buttons.
 void ApplyValues(App& app, const std::vector<FieldValue>& values) {
@@ -321,21 +318,21 @@ bool MoveStep(App& app, std::size_t from, std::size_t to) {
   JobStep step = std::move(app.job.steps[from]);
   app.job.steps.erase(app.job.steps.begin() + static_cast<std::ptrdiff_t>(from));
   app.job.steps.insert(app.job.steps.begin() + static_cast<std::ptrdiff_t>(to), std::move(step));
-  return RebuildOrRestore(app, std::move(before));
+  return RebuildProgram(app, std::move(before));
 }
 
 bool DeleteStep(App& app, std::size_t index) {
   SyncJob(app);
   std::vector<JobStep> before = app.job.steps;
   app.job.steps.erase(app.job.steps.begin() + static_cast<std::ptrdiff_t>(index));
-  return RebuildOrRestore(app, std::move(before));
+  return RebuildProgram(app, std::move(before));
 }
 
 bool DuplicateStep(App& app, std::size_t index) {
   SyncJob(app);
   std::vector<JobStep> before = app.job.steps;
   app.job.steps.insert(app.job.steps.begin() + static_cast<std::ptrdiff_t>(index) + 1, app.job.steps[index]);
-  return RebuildOrRestore(app, std::move(before));
+  return RebuildProgram(app, std::move(before));
 }
 
 bool EditStep(App& app, std::size_t index) {
@@ -359,7 +356,7 @@ void UpdateStep(App& app) {
   std::vector<JobStep> before = app.job.steps;
   step.values = ValuesOf(app, *step.op);
   step.edited = false;
-  if (RebuildOrRestore(app, std::move(before))) EndEdit(app);
+  if (RebuildProgram(app, std::move(before))) EndEdit(app);
 }
 
 void CancelEdit(App& app) {

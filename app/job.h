@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,9 @@ struct Job {
   // held before the edit began, given back when it ends.
   int editing = -1;
   std::vector<FieldValue> before;
+  // Beside each undo entry: the steps to give back with it, where a step command made it;
+  // empty for an OK, whose step the box's own undo takes back.
+  std::vector<std::optional<std::vector<JobStep>>> undo;
 };
 
 // The controls besides a tab's own that a generator reads or that set what it reads: tool,

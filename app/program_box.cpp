@@ -82,6 +82,10 @@ void SaveUndo(App& app) {
   const std::uint64_t revision = BoxRevision(app);
   if (!app.undo.Knows(revision)) app.undo.Rebase(app.Text(id::kOutput), revision);
   app.undo.Save(app.program.blockNumber);
+  // The steps' entries follow the history's, the oldest going with its entry.
+  app.job.undo.emplace_back();
+  const std::size_t kept = static_cast<std::size_t>(app.undo.Count());
+  if (app.job.undo.size() > kept) app.job.undo.erase(app.job.undo.begin(), app.job.undo.end() - static_cast<std::ptrdiff_t>(kept));
   app.Enable(id::kUndo);
 }
 
@@ -98,6 +102,13 @@ void RestoreUndo(App& app) {
       break;
   }
   app.undo.Track(BoxRevision(app));
+  if (!app.job.undo.empty()) {
+    if (app.job.undo.back()) {
+      app.job.steps = std::move(*app.job.undo.back());
+      app.job.revision = BoxRevision(app);
+    }
+    app.job.undo.pop_back();
+  }
   if (app.undo.Count() == 0) app.Disable(id::kUndo);
 }
 

@@ -211,6 +211,10 @@ TEST(Job, StepCommandsGiveTheProgramOfTheJobMadeThatWay) {
     const std::string want = RunJobScript(c.madeSo + "steps\nprint\n");
     EXPECT_TRUE(test::SameProgram(got, want));
     EXPECT_EQ(got.find("(NOTE)") != std::string::npos, c.madeSo.find("(NOTE)") != std::string::npos);
+    // Undo gives back the program and the steps as they were before the command.
+    if (c.madeSo != base)
+      EXPECT_TRUE(test::SameProgram(RunJobScript(base + c.commands + "click shared.undo\nsteps\nprint\n"),
+                                    RunJobScript(base + "steps\nprint\n")));
   }
   // Lines that cannot run: exit 2, nothing printed.
   for (const std::string bad : {"edit 9\n", "edit 2\n", "move 1 7\n", "edit 1\nedit 3\n", "edit 1\ndelete 2\n", "delete 0\n"}) {
