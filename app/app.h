@@ -8,6 +8,7 @@
 
 #include "app/controls.h"
 #include "app/form_model.h"
+#include "app/job.h"
 #include "app/machine_boxes.h"
 #include "app/operation.h"
 #include "app/program_box.h"
@@ -27,6 +28,7 @@ struct App {
   std::filesystem::path home;  // folder of default.txt and data.txt
   ProgramState program;
   UndoHistory undo;
+  Job job;  // the program as steps; the box holds their texts, typing aside
   ThreadTable threads{};
   MaterialTable materials{};
   std::vector<DrillRecord> drills;  // as the drill lists show them

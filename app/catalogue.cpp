@@ -1,5 +1,7 @@
 #include "app/catalogue.h"
 
+#include "app/tab_reader.h"
+
 #include <cctype>
 
 #include "app/app.h"
@@ -162,15 +164,7 @@ std::string CaptionOfKey(const Operations& ops, std::string_view key) {
 }
 
 int ChosenIndex(const App& app, ControlId field) {
-  const FieldRef ref = FindField(app.operations, field);
-  if (!ref) return -1;
-  int index = 0;
-  for (const Choice& c : ref.field->choices) {
-    if (c.heading) continue;
-    if (app.Checked(c.id)) return index;
-    ++index;
-  }
-  return -1;
+  return ChosenIndexOf(app.operations, FormSource(app), field);
 }
 
 int TabCount(const Operations& ops) { return static_cast<int>(ops.pages.size()); }

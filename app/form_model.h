@@ -100,6 +100,15 @@ class FormModel {
   // What a numeric box left just now was read as, when that was not what it held; empty when
   // it held a number. A window shows it and marks the box; nothing else needs it.
   virtual void FieldNote(std::string_view /*form*/, ControlId /*id*/, std::string_view /*note*/) {}
+  // A question with two answers, `yes` (as "Replace") and Cancel; true for `yes`. Bindings that
+  // can ask override it; the others show it as a message and take `yes`.
+  virtual bool Ask(std::string_view text, std::string_view title, std::string_view yes) {
+    MessageBox(text, title, MessageIcon::None);
+    (void)yes;
+    return true;
+  }
+  // A passing note for the status bar (why a job's steps were not restored); nothing to answer.
+  virtual void StatusNote(std::string_view /*text*/) {}
 };
 
 }  // namespace tbx

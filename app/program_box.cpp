@@ -3,23 +3,34 @@
 #include "app/app.h"
 #include "app/catalogue.h"
 #include "app/events.h"
+#include "app/job.h"
 #include "app/machine_boxes.h"
+#include "app/tab_reader.h"
 #include "toolpath/expander.h"
 
 namespace tbx {
 
-OpContext ContextOf(const App& app) {
-  ToolChange toolChange{app.Text(id::kTool), app.Text(id::kOffset), app.Checked(id::kCoolant),
-                        app.Text(id::kXToolChange), app.Text(id::kZToolChange)};
-  return OpContext{app.Metric(), kPi, app.program.rapidMode, app.Single(id::kSpm),
-                   std::move(toolChange)};
-}
+OpContext ContextOf(const App& app) { return ContextFrom(FormSource(app), app.program.rapidMode); }
 
 namespace {
 std::uint64_t BoxRevision(const App& app) { return app.ui.Revision(kMainForm, id::kOutput); }
 }  // namespace
 
-bool WriteOperation(App& app, const Operation& op) {
+namespace {
+// The step an OK writes: the values the tab and the shared controls hold, or, for an operation
+// that came from no tab, its text as text.
+JobStep MadeStep(const App& app, const OperationDescriptor* made, std::string text, const Operation& op) {
+  if (!made) return TextStep(std::move(text));
+  JobStep step;
+  step.op = made;
+  step.values = ValuesOf(app, *made);
+  step.text = std::move(text);
+  step.blocks = static_cast<int>(op.Blocks().size()) + kFrameBlocks;
+  return step;
+}
+}  // namespace
+
+bool WriteOperation(App& app, const Operation& op, const OperationDescriptor* made) {
   const ToolChange toolChange = ContextOf(app).toolChange;
   const Refusal refusal = WriteRefusal(op, toolChange);
   if (!refusal.empty()) {
@@ -32,29 +43,39 @@ bool WriteOperation(App& app, const Operation& op) {
     app.Refuse(frameRefusal);
     return false;
   }
+  SyncJob(app);
   SaveUndo(app);
   const std::string& box = app.undo.Box();
   // Blocks after an M30, M2 or closing "%" would never run: the operation goes before them.
   if (const int endLine = toolpath::ProgramEndLine(box); endLine > 0) {
     std::size_t at = 0;
     for (int line = 1; line < endLine; ++line) at = toolpath::NextLine(box, toolpath::LineEnd(box, at));
-    std::string text = box.substr(0, at);
-    AppendOperation(text, app.program, toolChange, op);
+    std::string opText;
+    AppendOperation(opText, app.program, toolChange, op);
+    std::string text = box.substr(0, at) + opText;
     text.append(box, at);
+    InsertStep(app.job, at, MadeStep(app, made, std::move(opText), op));
     app.SetText(id::kOutput, text);
     app.undo.Rebase(std::move(text), BoxRevision(app));
+    app.job.revision = BoxRevision(app);
     return true;
   }
-  std::string text;
+  // The start, the operation and the end, each a step of its own.
+  std::string start, opText, end;
   // Text typed at the end of the box must not run into the tool-change block; the undo entry
   // keeps the box as the user left it.
-  if (!box.empty() && box.back() != '\n' && box.back() != '\r') text = app.program.newLine;
-  if (frame && box.find_first_not_of(" \t\r\n") == std::string::npos)
-    text += ProgramStartText(*frame, app.program.newLine);
-  AppendOperation(text, app.program, toolChange, op);
-  if (frame) text += ProgramEndText(app.program.newLine);
+  std::string& first = frame && box.find_first_not_of(" \t\r\n") == std::string::npos ? start : opText;
+  if (!box.empty() && box.back() != '\n' && box.back() != '\r') first = app.program.newLine;
+  if (&first == &start) start += ProgramStartText(*frame, app.program.newLine);
+  AppendOperation(opText, app.program, toolChange, op);
+  if (frame) end = ProgramEndText(app.program.newLine);
+  const std::string text = start + opText + end;
   app.ui.AppendText(kMainForm, id::kOutput, text);
   app.undo.Append(text, BoxRevision(app));
+  if (!start.empty()) app.job.steps.push_back(TextStep(std::move(start)));
+  app.job.steps.push_back(MadeStep(app, made, std::move(opText), op));
+  if (!end.empty()) app.job.steps.push_back(TextStep(std::move(end)));
+  app.job.revision = BoxRevision(app);
   return true;
 }
 
@@ -62,6 +83,10 @@ void SaveUndo(App& app) {
   const std::uint64_t revision = BoxRevision(app);
   if (!app.undo.Knows(revision)) app.undo.Rebase(app.Text(id::kOutput), revision);
   app.undo.Save(app.program.blockNumber);
+  // The steps' entries follow the history's, the oldest going with its entry.
+  app.job.undo.emplace_back();
+  const std::size_t kept = static_cast<std::size_t>(app.undo.Count());
+  if (app.job.undo.size() > kept) app.job.undo.erase(app.job.undo.begin(), app.job.undo.end() - static_cast<std::ptrdiff_t>(kept));
   app.Enable(id::kUndo);
 }
 
@@ -78,6 +103,13 @@ void RestoreUndo(App& app) {
       break;
   }
   app.undo.Track(BoxRevision(app));
+  if (!app.job.undo.empty()) {
+    if (app.job.undo.back()) {
+      app.job.steps = std::move(*app.job.undo.back());
+      app.job.revision = BoxRevision(app);
+    }
+    app.job.undo.pop_back();
+  }
   if (app.undo.Count() == 0) app.Disable(id::kUndo);
 }
 

@@ -6,6 +6,10 @@
 #include "program/program_text.h"
 
 namespace tbx {
+struct OperationDescriptor;
+}
+
+namespace tbx {
 struct App;
 
 // The context of the always-visible controls as the form holds them now.
@@ -13,8 +17,10 @@ OpContext ContextOf(const App& app);
 
 // The operation protocol: tool change, the operation's blocks, RapidMode as the operation
 // left it, return, appended to the program box. A refused operation shows its reason in a
-// "TBX Error" box instead and writes nothing. Returns whether it was written.
-bool WriteOperation(App& app, const Operation& op);
+// "TBX Error" box instead and writes nothing. Returns whether it was written. The job gains
+// a step: an operation step with the values of the tab `made` (and the shared controls), or,
+// without one, a text step.
+bool WriteOperation(App& app, const Operation& op, const OperationDescriptor* made = nullptr);
 
 // Keeps the box as it stands and the block number an operation starts from; enables Undo.
 // Reads the box only when something other than the history changed it since.

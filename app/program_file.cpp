@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "app/job_file.h"
 #include "data/safe_save.h"
 
 namespace tbx {
@@ -121,6 +122,10 @@ void Restart(App& app, const std::string& text, std::int64_t next) {
   app.undo = UndoHistory{};
   app.Disable(id::kUndo);
   app.SetText(id::kOutput, text);
+  // The whole text is one text step, numbered on from as above.
+  app.job = Job{};
+  if (!text.empty()) app.job.steps.push_back(TextStep(text, next));
+  app.job.revision = app.ui.Revision(kMainForm, id::kOutput);
 }
 }  // namespace
 
@@ -156,12 +161,55 @@ bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress)
   if (content.size() > kMaxProgramFileBytes) return refuse("it is larger than 16 MB");
   if (!IsProgramText(content)) return refuse("it is not a text file");
 
+  if (path.extension() == ".tbx") {
+    // A job file on its own: its program is rebuilt, and has no file yet.
+    JobFileRead read = ReadJobFile(app.operations, content);
+    if (!read) return refuse(read.error);
+    Rebuilt rebuilt = RebuildJob(app.operations, read.job);
+    if (!rebuilt.refusal.empty()) {
+      rebuilt.refusal.text = "Step " + std::to_string(rebuilt.step + 1) + ": " + rebuilt.refusal.text;
+      app.Refuse(rebuilt.refusal);
+      return false;
+    }
+    Restart(app, rebuilt.text, rebuilt.state.blockNumber);
+    app.program.rapidMode = rebuilt.state.rapidMode;
+    app.job.steps = std::move(read.job.steps);
+    for (const std::string& warning : read.warnings) app.ui.StatusNote(path.string() + ": " + warning);
+    lineEnd_ = "\r\n";
+    path_.clear();
+    savedText_.clear();
+    return true;
+  }
+
   std::string text = ToCrLf(content);
   Restart(app, text, NextBlockNumber(text));
+  RestoreSteps(app, path, content, text);
   lineEnd_ = FirstLineEnd(content);
   path_ = path;
   savedText_ = std::move(text);
   return true;
+}
+
+void ProgramFile::RestoreSteps(App& app, const fs::path& path, std::string_view content,
+                               const std::string& text) {
+  const fs::path jobPath = JobPathOf(path);
+  auto note = [&](const std::string& why) { app.ui.StatusNote("The steps were not restored: " + why); };
+  std::error_code ec;
+  if (!fs::exists(jobPath, ec)) return note("there is no job file " + jobPath.string());
+  std::ifstream in(jobPath, std::ios::binary);
+  std::string job;
+  std::array<char, 1 << 16> chunk;
+  while (in && job.size() <= kMaxProgramFileBytes) {
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    job.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+  }
+  if (in.bad() || job.size() > kMaxProgramFileBytes) return note("cannot read " + jobPath.string());
+  JobFileRead read = ReadJobFile(app.operations, job);
+  if (!read) return note(jobPath.string() + " " + read.error);
+  if (read.digest != Digest(content) || !TakeProgramTexts(read, text))
+    return note(jobPath.string() + " belongs to another text: the program was changed outside Turnbrix");
+  for (const std::string& warning : read.warnings) app.ui.StatusNote(jobPath.string() + ": " + warning);
+  app.job.steps = std::move(read.job.steps);
 }
 
 bool ProgramFile::Save(App& app, const fs::path& path, const ReadOnlyQuestion& overwrite) {
@@ -182,6 +230,17 @@ bool ProgramFile::Save(App& app, const fs::path& path, const ReadOnlyQuestion& o
   if (!saved) return refuse(saved.error);
   path_ = path;
   savedText_ = text;
+  // The job beside it, naming the bytes it belongs to.
+  SyncJob(app);
+  const fs::path jobPath = JobPathOf(path);
+  if (jobPath != path) {
+    const SafeSaveResult job = SafeSave(jobPath, JobFileText(app.operations, app.job, Digest(content)));
+    if (!job) {
+      app.ui.MessageBox("Cannot save " + jobPath.string() + ": " + job.error, kSaveTitle,
+                        MessageIcon::Exclamation);
+      return false;
+    }
+  }
   return true;
 }
 

@@ -34,7 +34,9 @@ class ProgramFile {
 
   // Empties the box, the undo history and the numbering; the program has no file.
   void New(App& app);
-  // Reads PATH into the box. A file that cannot be read, is not text or is larger than
+  // Reads PATH into the box; the steps of the job file beside it (NAME.tbx) are restored when
+  // it belongs to these bytes, else the program is one text step and a status note says why.
+  // A .tbx file itself is read as a job and its program rebuilt. A file that cannot be read, is not text or is larger than
   // kMaxProgramFileBytes is refused with a message and nothing changes. Returns whether opened.
   // `progress` (when given) hears the share of the file read so far, from 0 to 1.
   using Progress = std::function<void(double share)>;
@@ -42,7 +44,7 @@ class ProgramFile {
   // Asked whether a read-only file may be replaced, with the refusal ("Cannot save PATH: it
   // is read-only"); true overwrites it.
   using ReadOnlyQuestion = std::function<bool(const std::string& refusal)>;
-  // Writes the box's text through SafeSave, with the line ends of the file it was opened from
+  // Writes the box's text, and the job beside it as NAME.tbx, through SafeSave, with the line ends of the file it was opened from
   // (CR LF for a new program). A read-only file is replaced only when `overwrite` agrees; a
   // text that Open would refuse (too large, not text) is not written. A failure is shown with
   // its reason and keeps the old file. Returns whether saved.
@@ -56,6 +58,9 @@ class ProgramFile {
   std::string DisplayName() const;
 
  private:
+  void RestoreSteps(App& app, const std::filesystem::path& path, std::string_view content,
+                    const std::string& text);
+
   std::filesystem::path path_;
   std::string savedText_;
   std::string lineEnd_ = "\r\n";  // of the file opened, kept by Save

@@ -5,13 +5,41 @@
 #include "app/app.h"
 #include "app/catalogue.h"
 #include "app/field_help.h"
+#include "app/job.h"
 #include "app/program_box.h"
 #include "program/numbers.h"
 
 namespace tbx {
 
+std::string FormSource::Text(ControlId id) const { return app_.Text(id); }
+bool FormSource::Checked(ControlId id) const { return app_.Checked(id); }
+
+OpContext ContextFrom(const FieldSource& source, int rapidMode) {
+  ToolChange toolChange{source.Text(id::kTool), source.Text(id::kOffset),
+                        source.Checked(id::kCoolant), source.Text(id::kXToolChange),
+                        source.Text(id::kZToolChange)};
+  return OpContext{source.Checked(id::kMetric), kPi, rapidMode,
+                   ToSingle(BoxNumber(source.Text(id::kSpm))), std::move(toolChange)};
+}
+
+int ChosenIndexOf(const Operations& ops, const FieldSource& source, ControlId field) {
+  const FieldRef ref = FindField(ops, field);
+  if (!ref) return -1;
+  int index = 0;
+  for (const Choice& c : ref.field->choices) {
+    if (c.heading) continue;
+    if (source.Checked(c.id)) return index;
+    ++index;
+  }
+  return -1;
+}
+
+TabReader::TabReader(App& app, const OperationDescriptor& op)
+    : form_(std::make_unique<FormSource>(app)), ops_(app.operations), op_(op), source_(*form_),
+      rapidMode_(app.program.rapidMode) {}
+
 std::string TabReader::KeyOf(ControlId id) const {
-  const FieldRef ref = FindField(app_.operations, id);
+  const FieldRef ref = FindField(ops_, id);
   return ref ? KeyOfField(*ref.op, *ref.field) : std::string();
 }
 
@@ -25,7 +53,7 @@ float TabReader::Single(ControlId id) {
 }
 
 double TabReader::Number(ControlId id) {
-  const std::string text = app_.Text(id);
+  const std::string text = source_.Text(id);
   switch (ReadBoxText(text)) {
     case BoxReading::Number:
     case BoxReading::Blank: break;
@@ -37,22 +65,28 @@ double TabReader::Number(ControlId id) {
   return BoxNumber(text);
 }
 
-std::string TabReader::Text(ControlId id) const { return app_.Text(id); }
-bool TabReader::Checked(ControlId id) const { return app_.Checked(id); }
+std::string TabReader::Text(ControlId id) const { return source_.Text(id); }
+bool TabReader::Checked(ControlId id) const { return source_.Checked(id); }
 
-int TabReader::ChosenIndex(ControlId field) const { return tbx::ChosenIndex(app_, field); }
+int TabReader::ChosenIndex(ControlId field) const { return ChosenIndexOf(ops_, source_, field); }
 
 OpContext TabReader::Context() {
-  OpContext ctx = ContextOf(app_);
+  OpContext ctx = ContextFrom(source_, rapidMode_);
   if (!std::isfinite(ctx.surfaceSpeed) && spmRefusal_.empty())
     spmRefusal_ = Refusal{KeyOf(id::kSpm), "{} is out of range"};
   return ctx;
 }
 
 void RunOperation(App& app, const OperationDescriptor& op) {
+  // What was typed into the box is its own step first, and sets the numbering it goes on from.
+  SyncJob(app);
+  if (app.job.editing >= 0 && app.job.steps[static_cast<std::size_t>(app.job.editing)].op == &op) {
+    UpdateStep(app);
+    return;
+  }
   TabReader reader(app, op);
   const OpContext ctx = reader.Context();
-  WriteOperation(app, op.generate(reader, ctx));
+  WriteOperation(app, op.generate(reader, ctx), &op);
 }
 
 }  // namespace tbx

@@ -2,6 +2,7 @@
 // Reads a tab's fields into a generator's input struct. A box holding a value beyond single
 // range, or a decimal comma, refuses the operation naming the field before the generator runs.
 #include <array>
+#include <memory>
 #include <string>
 
 #include "app/operation.h"
@@ -9,9 +10,40 @@
 
 namespace tbx {
 
+// Where a tab's values come from: the form as it stands, or the values a step of the job was
+// made with, so that one generator serves the OK and the rebuild alike.
+class FieldSource {
+ public:
+  virtual ~FieldSource() = default;
+  virtual std::string Text(ControlId id) const = 0;
+  virtual bool Checked(ControlId id) const = 0;
+};
+
+// The form's controls as a source.
+class FormSource : public FieldSource {
+ public:
+  explicit FormSource(const App& app) : app_(app) {}
+  std::string Text(ControlId id) const override;
+  bool Checked(ControlId id) const override;
+
+ private:
+  const App& app_;
+};
+
+// The always-visible values of `source` as a generator's context.
+OpContext ContextFrom(const FieldSource& source, int rapidMode);
+// The place among its choices of the chosen button of the option group `field` in `source`;
+// -1 when none is chosen.
+int ChosenIndexOf(const Operations& ops, const FieldSource& source, ControlId field);
+
 class TabReader {
  public:
-  TabReader(App& app, const OperationDescriptor& op) : app_(app), op_(op) {}
+  // Reads the form.
+  TabReader(App& app, const OperationDescriptor& op);
+  // Reads `source`, with RapidMode as the operation finds it.
+  TabReader(const Operations& ops, const OperationDescriptor& op, const FieldSource& source,
+            int rapidMode)
+      : ops_(ops), op_(op), source_(source), rapidMode_(rapidMode) {}
 
   float Single(ControlId id);
   double Number(ControlId id);
@@ -50,8 +82,11 @@ class TabReader {
   void Blame(ControlId id, std::string text);
   std::string KeyOf(ControlId id) const;
 
-  App& app_;
+  std::unique_ptr<FormSource> form_;  // the form, when it is what is read
+  const Operations& ops_;
   const OperationDescriptor& op_;
+  const FieldSource& source_;
+  int rapidMode_;
   Refusal refusal_;
   Refusal spmRefusal_;  // reported only when no field of the tab is at fault
 };

@@ -11,6 +11,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/first_run.h"
 #include "app/machine_boxes.h"
@@ -45,7 +46,15 @@ constexpr const char* kUsage =
     "  print [ID]     write the text of control ID (default 1070, the program)\n"
     "  new            start a new program (unsaved changes are discarded)\n"
     "  open PATH      read the program from file PATH\n"
-    "  save PATH      write the program to file PATH\n"
+    "  save PATH      write the program to file PATH and its job beside it (NAME.tbx)\n"
+    "  steps          print the job's steps: number, tab or text, edited, first and\n"
+    "                 last program line, comment\n"
+    "  edit N         open step N for editing; the tab's OK then updates it\n"
+    "  cancel         end the edit, leaving the step as it was\n"
+    "  move N M       move step N to position M\n"
+    "  delete N       delete step N\n"
+    "  duplicate N    copy step N, the copy after it\n"
+    "  append TEXT    type TEXT as a new line at the end of the program box\n"
     "An ID may also be a field's key: type thread.major_dia 1.5; an option group\n"
     "takes its choice: type thread.code_type g32 (the keys are listed in the README).\n"
     "\n"
@@ -66,6 +75,11 @@ constexpr const char* kUsage =
     "With --plot or --export the program is printed only by a 'print' command.\n"
     "Exit status: 0 done, 1 start-up failed, 2 a script line could not run,\n"
     "4 default.txt or toolpath.txt could not be saved.\n"
+    "\n"
+    "usage: turnbrix-cli [--home DIR] --job FILE.tbx [--set N:ID=TEXT ...]\n"
+    "Rebuilds the program of the job file FILE.tbx and prints it; each --set first\n"
+    "puts TEXT into box ID (an id or a field key) of step N, as typing and leaving it\n"
+    "would, and updates the step. A refused value exits 2 with its message.\n"
     "\n"
     "usage: turnbrix-cli [--home DIR] --check PROGRAM [--metric | --inch]\n"
     "Reads the program file PROGRAM (not a job script) in the units of DIR/default.txt\n"
@@ -330,6 +344,8 @@ int main(int argc, char** argv) {
   const char* exportFile = nullptr;
   int units = 0;  // --metric 1, --inch -1
   bool force = false;
+  const char* job = nullptr;
+  std::vector<std::string> sets;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::cout << kUsage;
@@ -348,6 +364,10 @@ int main(int argc, char** argv) {
       exportFile = argv[++i];
     } else if (std::strcmp(argv[i], "--force") == 0) {
       force = true;
+    } else if (std::strcmp(argv[i], "--job") == 0 && i + 1 < argc) {
+      job = argv[++i];
+    } else if (std::strcmp(argv[i], "--set") == 0 && i + 1 < argc) {
+      sets.emplace_back(argv[++i]);
     } else if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc) {
       check = argv[++i];
     } else if (std::strcmp(argv[i], "--metric") == 0 || std::strcmp(argv[i], "--inch") == 0) {
@@ -360,6 +380,18 @@ int main(int argc, char** argv) {
     }
   }
   if (check && !script && !plot && !exportFile) return CheckProgram(tbx::HomeFolder(home), check, units);
+  if (job || !sets.empty()) {
+    if (!job || script || check || plot || exportFile || units != 0 || force) {
+      std::cerr << kUsage;
+      return 2;
+    }
+    const std::string firstRun = tbx::SetUpFirstRun(
+        home, tbx::ShippedDataFolder(tbx::ExecutableFolder(), TURNBRIX_SOURCE_RESOURCES));
+    if (!firstRun.empty()) std::cerr << "turnbrix-cli: " << firstRun << '\n';
+    tbx::JobRunner runner(tbx::HomeFolder(home), std::cout, std::cerr);
+    if (!runner.Start()) return 1;
+    return runner.RunJobFile(job, sets);
+  }
   if (!script || check || units != 0 || (force && !exportFile)) {
     std::cerr << kUsage;
     return 2;

@@ -37,6 +37,8 @@ class HeadlessForm : public FormModel {
  public:
   // Every message box is passed here (title, text) and answered OK.
   std::function<void(std::string_view title, std::string_view text)> onMessage;
+  // Every status note is passed here.
+  std::function<void(std::string_view text)> onNote;
 
   void CreateForm(std::string_view name, std::string_view parent, std::string_view caption) override;
   void ShowForm(std::string_view name) override;
@@ -65,6 +67,9 @@ class HeadlessForm : public FormModel {
   void SetClipboard(std::string_view text) override { clipboard_ = text; }
   void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
   void FocusField(std::string_view form, ControlId id) override;
+  void StatusNote(std::string_view text) override {
+    if (onNote) onNote(text);
+  }
 
   // Inspection, for the runner and the tests.
   const HeadlessFormState* Form(std::string_view name) const;

@@ -7,6 +7,7 @@
 #include "app/catalogue.h"
 #include "app/operation.h"
 #include "app/events.h"
+#include "app/job.h"
 #include "app/startup.h"
 
 namespace tbx {
@@ -19,6 +20,7 @@ JobRunner::JobRunner(std::filesystem::path home, std::ostream& out, std::ostream
     err_ << line << '\n';
     messages_.push_back(std::move(line));
   };
+  form_.onNote = [this](std::string_view text) { err_ << "note: " << text << '\n'; };
 }
 
 bool JobRunner::Start() { return StartUp(app_); }
@@ -109,6 +111,123 @@ bool ParseInt(std::string_view text, int& value) {
 
 }  // namespace
 
+std::string JobRunner::StepList() {
+  SyncJob(app_);
+  std::string list;
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < app_.job.steps.size(); ++i) {
+    const JobStep& step = app_.job.steps[i];
+    std::string_view text = step.text;
+    // A leading line end only separates the step from text typed before it.
+    std::size_t first = line, lines = 0;
+    for (char c : text) lines += c == '\n';
+    if (!text.empty() && text.back() != '\n') ++lines;
+    if (!step.IsText() && text.substr(0, 2) == "\r\n") ++first;
+    list += std::to_string(i + 1) + ' ';
+    if (step.IsText()) {
+      list += "text";
+    } else {
+      for (std::size_t page = 0; page < app_.operations.pages.size(); ++page)
+        if (app_.operations.pages[page] == step.op) list += std::to_string(page + 1);
+    }
+    if (step.edited) list += " edited";
+    list += ' ' + std::to_string(first) + ' ' + std::to_string(line + lines - (lines > 0)) ;
+    if (!step.IsText()) {
+      for (const Field& f : step.op->fields)
+        if (f.kind == FieldKind::Text && f.caption == "Comment") list += ' ' + StepSource(step.values).Text(f.id);
+    }
+    list += "\r\n";
+    line += lines;
+  }
+  return list;
+}
+
+bool JobRunner::StepCommand(std::string_view command, std::string_view rest, std::string& printed,
+                            std::string& why) {
+  SyncJob(app_);
+  const std::size_t count = app_.job.steps.size();
+  auto stepNumber = [&](std::string_view text, std::size_t& index, std::size_t limit) {
+    int n = 0;
+    if (!ParseInt(text, n) || n < 1 || static_cast<std::size_t>(n) > limit) {
+      why = "'" + std::string(command) + "' needs a step number from 1 to " + std::to_string(limit);
+      return false;
+    }
+    index = static_cast<std::size_t>(n - 1);
+    return true;
+  };
+  std::size_t index = 0;
+  if (command == "steps" || command == "cancel") {
+    if (!rest.empty()) return why = "'" + std::string(command) + "' takes no arguments", false;
+    if (command == "steps") printed += StepList();
+    if (command == "cancel") CancelEdit(app_);
+    return true;
+  }
+  if (command == "append") {
+    std::string box = Output();
+    if (!box.empty() && box.back() != '\n' && box.back() != '\r') box += "\r\n";
+    form_.SetText(kMainForm, id::kOutput, box + std::string(rest) + "\r\n");
+    SyncJob(app_);  // the typing ends: its text is a step at once
+    return true;
+  }
+  if (app_.job.editing >= 0 && command != "edit")
+    return why = "step " + std::to_string(app_.job.editing + 1) + " is being edited: update or cancel it first", false;
+  if (command == "move") {
+    auto [from, to] = Split(rest);
+    std::size_t target = 0;
+    if (!stepNumber(from, index, count) || !stepNumber(to, target, count)) return false;
+    MoveStep(app_, index, target);
+    return true;
+  }
+  if (!stepNumber(rest, index, count)) return false;
+  if (command == "delete") DeleteStep(app_, index);
+  if (command == "duplicate") DuplicateStep(app_, index);
+  if (command == "edit") {
+    if (app_.job.editing >= 0)
+      return why = "step " + std::to_string(app_.job.editing + 1) + " is being edited already", false;
+    const JobStep& step = app_.job.steps[index];
+    if (step.IsText()) return why = "step " + std::to_string(index + 1) + " is text, not an operation", false;
+    const bool byHand = step.edited;
+    const OperationDescriptor* op = step.op;
+    EditStep(app_, index);
+    if (byHand) err_ << "note: edit: answered Replace (no window to ask)\n";
+    for (std::size_t page = 0; page < app_.operations.pages.size(); ++page)
+      if (app_.operations.pages[page] == op) Tab(static_cast<int>(page) + 1);
+  }
+  return true;
+}
+
+int JobRunner::RunJobFile(const std::filesystem::path& job, const std::vector<std::string>& sets) {
+  auto fail = [&](const std::string& why) {
+    err_ << "turnbrix-cli: " << why << '\n';
+    return 2;
+  };
+  if (job.extension() != ".tbx") return fail(job.string() + " is not a job file (NAME.tbx)");
+  if (!Open(job)) return 2;
+  for (const std::string& set : sets) {
+    // N:ID=TEXT, ID a control id or a field key.
+    const std::size_t colon = set.find(':'), equals = set.find('=');
+    if (colon == std::string::npos || equals == std::string::npos || equals < colon)
+      return fail("--set " + set + ": write it as STEP:ID=TEXT");
+    std::string why, printed;
+    if (!StepCommand("edit", std::string_view(set).substr(0, colon), printed, why))
+      return fail("--set " + set + ": " + why);
+    const std::string name = set.substr(colon + 1, equals - colon - 1);
+    int id = 0;
+    if (!ParseInt(name, id)) {
+      const FieldRef ref = FindKey(app_.operations, name);
+      id = ref ? ref.field->id : 0;
+    }
+    const HeadlessControl* c = form_.Control(kMainForm, id);
+    if (!c || c->desc.kind != ControlKind::TextBox) return fail("--set " + set + ": " + name + " is no text box");
+    const std::size_t messages = messages_.size();
+    Type(id, std::string_view(set).substr(equals + 1));
+    Click(app_.job.steps[static_cast<std::size_t>(app_.job.editing)].op->ok);
+    if (messages_.size() > messages || app_.job.editing >= 0) return 2;  // refused, said above
+  }
+  out_ << Output();
+  return app_.failedSaves > 0 ? 4 : 0;
+}
+
 int JobRunner::RunScript(std::istream& script, bool printProgramAtEnd) {
   // Commands are checked as they come; output is held back so that a bad line leaves
   // standard output empty.
@@ -151,6 +270,13 @@ int JobRunner::RunScript(std::istream& script, bool printProgramAtEnd) {
       if (tab == 0 && (!ParseInt(rest, tab) || tab < 1 || tab > count))
         return fail("tab needs a number from 1 to " + std::to_string(count) + " or an operation's name");
       Tab(tab);
+      continue;
+    }
+    if (command == "steps" || command == "edit" || command == "cancel" || command == "move" ||
+        command == "delete" || command == "duplicate" || command == "append") {
+      std::string why;
+      if (!StepCommand(command, rest, printed, why)) return fail(why);
+      if (command == "steps") anyPrint = true;
       continue;
     }
     if (command != "set" && command != "leave" && command != "type" && command != "click" &&

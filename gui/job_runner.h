@@ -42,6 +42,11 @@ class JobRunner {
   // printProgramAtEnd false: a script without `print` prints nothing.
   int RunScript(std::istream& script, bool printProgramAtEnd = true);
 
+  // turnbrix-cli --job: opens a job file, puts each "N:ID=TEXT" of `sets` into box ID of step
+  // N as typing and leaving it would, updates the step, and prints the program. 0, or 2 for a
+  // file that cannot be opened, a --set that cannot be made or a refused value.
+  int RunJobFile(const std::filesystem::path& job, const std::vector<std::string>& sets);
+
   App& app() { return app_; }
   ProgramFile& file() { return file_; }
   HeadlessForm& form() { return form_; }
@@ -49,7 +54,15 @@ class JobRunner {
   const std::vector<std::string>& Messages() const { return messages_; }
   bool Running() const { return form_.IsLoaded(kMainForm); }
 
+  // The steps, one a line: number, the tab's number or "text", "edited" where typed over, the
+  // first and last program line of its text, and its comment.
+  std::string StepList();
+
  private:
+  // steps, edit, cancel, move, delete, duplicate, append; false with `why` for a line that
+  // cannot run.
+  bool StepCommand(std::string_view command, std::string_view rest, std::string& printed,
+                   std::string& why);
   bool Usable(ControlId id, std::string_view action);
 
   std::ostream& out_;

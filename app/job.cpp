@@ -1,0 +1,366 @@
+#include "app/job.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "app/app.h"
+#include "app/catalogue.h"
+#include "app/program_box.h"
+
+namespace tbx {
+
+std::vector<ControlId> SharedControls() {
+  return {id::kTool,    id::kOffset,      id::kCarbide,     id::kHss,          id::kCoolant,
+          id::kSpm,     id::kMaterialList, id::kMetric,     id::kXToolChange, id::kZToolChange};
+}
+
+namespace {
+
+void AddValues(const App& app, const Field& field, std::vector<FieldValue>& values) {
+  switch (field.kind) {
+    case FieldKind::Number:
+    case FieldKind::Text:
+    case FieldKind::List:
+    case FieldKind::ListBox:
+      values.push_back({field.id, app.Text(field.id)});
+      break;
+    case FieldKind::Check:
+    case FieldKind::Toggle:
+      values.push_back({field.id, {}, app.Checked(field.id)});
+      break;
+    case FieldKind::Options:
+      for (const Choice& c : field.choices)
+        if (!c.heading) values.push_back({c.id, {}, app.Checked(c.id)});
+      break;
+    default:
+      break;
+  }
+}
+
+bool LineEnded(std::string_view text) {
+  return text.empty() || text.back() == '\n' || text.back() == '\r';
+}
+
+// Block number and RapidMode after `step`, whose text stands as it is.
+void Advance(ProgramState& state, const JobStep& step) {
+  if (!step.IsText()) {
+    state.blockNumber += 10 * static_cast<std::int64_t>(step.blocks);
+    state.rapidMode = 1;  // every operation ends with its return at rapid
+  }
+  state.blockNumber = std::max(state.blockNumber, step.next);
+}
+
+}  // namespace
+
+void EachKeptField(const Operations& ops, const OperationDescriptor& op,
+                   const std::function<void(const OperationDescriptor&, const Field&)>& visit) {
+  for (const Field& field : op.fields)
+    if (Kept(field)) visit(op, field);
+  const Field* last = nullptr;
+  for (ControlId id : SharedControls()) {
+    const FieldRef ref = FindField(ops, id);
+    // Carbide and HSS are one group, read once; a tab's own field is not read twice.
+    if (!ref || ref.field == last || ref.op == &op) continue;
+    visit(*ref.op, *ref.field);
+    last = ref.field;
+  }
+}
+
+bool Kept(const Field& field) {
+  switch (field.kind) {
+    case FieldKind::Number:
+    case FieldKind::Text:
+    case FieldKind::List:
+    case FieldKind::ListBox:
+    case FieldKind::Check:
+    case FieldKind::Toggle:
+    case FieldKind::Options:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::vector<FieldValue> ValuesOf(const App& app, const OperationDescriptor& op) {
+  std::vector<FieldValue> values;
+  EachKeptField(app.operations, op, [&](const OperationDescriptor&, const Field& field) {
+    AddValues(app, field, values);
+  });
+  return values;
+}
+
+const FieldValue* StepSource::Find(ControlId id) const {
+  for (const FieldValue& v : values_)
+    if (v.id == id) return &v;
+  return nullptr;
+}
+
+std::string StepSource::Text(ControlId id) const {
+  const FieldValue* v = Find(id);
+  return v ? v->text : std::string();
+}
+
+bool StepSource::Checked(ControlId id) const {
+  const FieldValue* v = Find(id);
+  return v && v->checked;
+}
+
+JobStep TextStep(std::string text, std::int64_t next) {
+  JobStep step;
+  step.text = std::move(text);
+  step.next = next;
+  return step;
+}
+
+std::string JobText(const Job& job) {
+  std::size_t size = 0;
+  for (const JobStep& s : job.steps) size += s.text.size();
+  std::string text;
+  text.reserve(size);
+  for (const JobStep& s : job.steps) text += s.text;
+  return text;
+}
+
+ProgramState StateAfter(const Job& job, std::size_t count) {
+  ProgramState state;
+  for (std::size_t i = 0; i < count && i < job.steps.size(); ++i) Advance(state, job.steps[i]);
+  return state;
+}
+
+std::size_t InsertStep(Job& job, std::size_t at, JobStep step) {
+  std::size_t begin = 0, i = 0;
+  for (; i < job.steps.size(); ++i) {
+    const std::size_t end = begin + job.steps[i].text.size();
+    if (at <= begin) break;
+    if (at < end) {
+      // Split: the head keeps the step's facts, the tail is text.
+      JobStep& head = job.steps[i];
+      JobStep tail = TextStep(head.text.substr(at - begin));
+      head.text.resize(at - begin);
+      head.edited = !head.IsText();
+      job.steps.insert(job.steps.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(tail));
+      ++i;
+      break;
+    }
+    begin = end;
+  }
+  job.steps.insert(job.steps.begin() + static_cast<std::ptrdiff_t>(i), std::move(step));
+  return i;
+}
+
+void ReconcileJob(Job& job, std::string_view box) {
+  const std::string old = JobText(job);
+  std::size_t prefix = 0;
+  const std::size_t shorter = std::min(old.size(), box.size());
+  while (prefix < shorter && old[prefix] == box[prefix]) ++prefix;
+  if (prefix == old.size() && prefix == box.size()) return;
+  std::size_t suffix = 0;
+  while (suffix < shorter - prefix && old[old.size() - 1 - suffix] == box[box.size() - 1 - suffix])
+    ++suffix;
+  const std::size_t a = prefix, b = old.size() - suffix;  // the old text's changed range
+  const std::string typed(box.substr(prefix, box.size() - suffix - prefix));
+
+  // Steps [first, last] are those the change touches; an insertion at a boundary touches none.
+  std::vector<std::size_t> begins;
+  std::size_t at = 0;
+  for (const JobStep& s : job.steps) {
+    begins.push_back(at);
+    at += s.text.size();
+  }
+  auto endOf = [&](std::size_t i) { return begins[i] + job.steps[i].text.size(); };
+  std::size_t first = job.steps.size(), last = 0;
+  for (std::size_t i = 0; i < job.steps.size(); ++i) {
+    const bool touched = a == b ? begins[i] < a && a < endOf(i) : begins[i] < b && a < endOf(i);
+    if (!touched) continue;
+    first = std::min(first, i);
+    last = i;
+  }
+  const auto index = [](std::size_t i) { return static_cast<std::ptrdiff_t>(i); };
+
+  if (first == job.steps.size()) {
+    // Typed at a boundary between steps (or into an empty job): text, joined to a text step
+    // beside it.
+    std::size_t i = 0;
+    while (i < job.steps.size() && begins[i] < a) ++i;
+    if (i > 0 && job.steps[i - 1].IsText()) {
+      job.steps[i - 1].text += typed;
+    } else if (i < job.steps.size() && job.steps[i].IsText()) {
+      job.steps[i].text.insert(0, typed);
+    } else {
+      job.steps.insert(job.steps.begin() + index(i), TextStep(typed));
+    }
+    return;
+  }
+  std::string text = job.steps[first].text.substr(0, a - begins[first]) + typed +
+                     job.steps[last].text.substr(b - begins[last]);
+  const bool whole = a == begins[first] && b == endOf(first);
+  if (first == last && !job.steps[first].IsText() && !whole) {
+    // Inside one operation step: kept, edited by hand.
+    JobStep& step = job.steps[first];
+    step.edited = true;
+    step.text = std::move(text);
+    return;
+  }
+  // In a text step, or across steps: one text step holding what the user left there.
+  // Numbering goes on after it as it did after the steps it took in.
+  std::int64_t next = 0;
+  for (std::size_t i = first; i <= last; ++i)
+    if (!job.steps[i].IsText()) next = StateAfter(job, last + 1).blockNumber;
+  for (std::size_t i = first; i <= last; ++i) next = std::max(next, job.steps[i].next);
+  job.steps.erase(job.steps.begin() + index(first), job.steps.begin() + index(last) + 1);
+  if (!text.empty()) job.steps.insert(job.steps.begin() + index(first), TextStep(std::move(text), next));
+}
+
+Rebuilt RebuildJob(const Operations& ops, Job& job) {
+  Rebuilt result;
+  std::vector<std::string> texts(job.steps.size());
+  std::vector<int> blocks(job.steps.size());
+  for (std::size_t i = 0; i < job.steps.size(); ++i) {
+    const JobStep& step = job.steps[i];
+    blocks[i] = step.blocks;
+    if (step.Verbatim()) {
+      Advance(result.state, step);
+      result.text += step.text;
+      continue;
+    }
+    const StepSource source(step.values);
+    TabReader reader(ops, *step.op, source, result.state.rapidMode);
+    const OpContext ctx = reader.Context();
+    const Operation op = step.op->generate(reader, ctx);
+    if (Refusal refusal = WriteRefusal(op, ctx.toolChange); !refusal.empty()) {
+      result.refusal = std::move(refusal);
+      result.step = i;
+      return result;
+    }
+    std::string& text = texts[i];
+    // As an OK after text typed without a line end: the operation starts a line of its own.
+    if (!LineEnded(result.text)) text = result.state.newLine;
+    AppendOperation(text, result.state, ctx.toolChange, op);
+    blocks[i] = static_cast<int>(op.Blocks().size()) + kFrameBlocks;
+    result.text += text;
+  }
+  for (std::size_t i = 0; i < job.steps.size(); ++i) {
+    if (job.steps[i].Verbatim()) continue;
+    job.steps[i].text = std::move(texts[i]);
+    job.steps[i].blocks = blocks[i];
+  }
+  return result;
+}
+
+namespace {
+std::uint64_t BoxRevision(const App& app) { return app.ui.Revision(kMainForm, id::kOutput); }
+}  // namespace
+
+void SyncJob(App& app) {
+  if (BoxRevision(app) == app.job.revision) return;
+  ReconcileJob(app.job, app.Text(id::kOutput));
+  app.job.revision = BoxRevision(app);
+}
+
+bool RebuildProgram(App& app, std::vector<JobStep> before) {
+  Rebuilt rebuilt = RebuildJob(app.operations, app.job);
+  if (!rebuilt.refusal.empty()) {
+    app.job.steps = std::move(before);
+    rebuilt.refusal.text = "Step " + std::to_string(rebuilt.step + 1) + ": " + rebuilt.refusal.text;
+    app.Refuse(rebuilt.refusal);
+    return false;
+  }
+  // Undo gives back the box and the steps as they were.
+  SaveUndo(app);
+  app.job.undo.back() = std::move(before);
+  app.SetText(id::kOutput, rebuilt.text);
+  app.job.revision = BoxRevision(app);
+  app.program.blockNumber = rebuilt.state.blockNumber;
+  app.program.rapidMode = rebuilt.state.rapidMode;
+  return true;
+}
+
+}  // namespace tbx
+
+namespace tbx {
+
+namespace {
+
+
+// The form given `values`: boxes, list items, check boxes and option buttons.
+void ApplyValues(App& app, const std::vector<FieldValue>& values) {
+  for (const FieldValue& v : values) {
+    const FieldRef ref = FindField(app.operations, v.id);
+    if (!ref) continue;
+    switch (ref.field->kind) {
+      case FieldKind::List:
+      case FieldKind::ListBox:
+        if (const int item = app.ui.FindNext(kMainForm, v.id, v.text); item >= 0)
+          app.ui.SelectItem(kMainForm, v.id, item);
+        break;
+      case FieldKind::Number:
+      case FieldKind::Text:
+        app.SetText(v.id, v.text);
+        break;
+      default:
+        app.SetCheck(v.id, v.checked);
+    }
+  }
+  for (const OperationDescriptor* page : app.operations.pages) ApplyEnabling(app, *page);
+}
+
+void EndEdit(App& app) {
+  ApplyValues(app, app.job.before);
+  app.job.before.clear();
+  app.job.editing = -1;
+}
+
+}  // namespace
+
+bool MoveStep(App& app, std::size_t from, std::size_t to) {
+  SyncJob(app);
+  std::vector<JobStep> before = app.job.steps;
+  JobStep step = std::move(app.job.steps[from]);
+  app.job.steps.erase(app.job.steps.begin() + static_cast<std::ptrdiff_t>(from));
+  app.job.steps.insert(app.job.steps.begin() + static_cast<std::ptrdiff_t>(to), std::move(step));
+  return RebuildProgram(app, std::move(before));
+}
+
+bool DeleteStep(App& app, std::size_t index) {
+  SyncJob(app);
+  std::vector<JobStep> before = app.job.steps;
+  app.job.steps.erase(app.job.steps.begin() + static_cast<std::ptrdiff_t>(index));
+  return RebuildProgram(app, std::move(before));
+}
+
+bool DuplicateStep(App& app, std::size_t index) {
+  SyncJob(app);
+  std::vector<JobStep> before = app.job.steps;
+  app.job.steps.insert(app.job.steps.begin() + static_cast<std::ptrdiff_t>(index) + 1, app.job.steps[index]);
+  return RebuildProgram(app, std::move(before));
+}
+
+bool EditStep(App& app, std::size_t index) {
+  SyncJob(app);
+  const JobStep& step = app.job.steps[index];
+  if (step.IsText()) return false;
+  if (step.edited &&
+      !app.ui.Ask("Step " + std::to_string(index + 1) +
+                      " was edited by hand. Replace the edits with newly generated blocks?",
+                  kEditTitle, "Replace"))
+    return false;
+  app.job.before = ValuesOf(app, *step.op);
+  app.job.editing = static_cast<int>(index);
+  ApplyValues(app, step.values);
+  return true;
+}
+
+void UpdateStep(App& app) {
+  SyncJob(app);
+  JobStep& step = app.job.steps[static_cast<std::size_t>(app.job.editing)];
+  std::vector<JobStep> before = app.job.steps;
+  step.values = ValuesOf(app, *step.op);
+  step.edited = false;
+  if (RebuildProgram(app, std::move(before))) EndEdit(app);
+}
+
+void CancelEdit(App& app) {
+  if (app.job.editing >= 0) EndEdit(app);
+}
+
+}  // namespace tbx
