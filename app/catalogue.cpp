@@ -157,6 +157,11 @@ FieldRef FindKey(const Operations& ops, std::string_view key) {
   return found;
 }
 
+std::string KeyOfControl(const Operations& ops, ControlId id) {
+  const FieldRef ref = FindField(ops, id);
+  return ref ? KeyOfField(*ref.op, *ref.field) : std::string();
+}
+
 std::string CaptionOfKey(const Operations& ops, std::string_view key) {
   const FieldRef ref = FindKey(ops, key);
   if (!ref) return std::string(key);

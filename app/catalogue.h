@@ -33,6 +33,8 @@ FieldRef FindKey(const Operations& ops, std::string_view key);
 const Choice* FindChoice(const Field& options, std::string_view text);
 // The caption a refusal's "{key}" stands for: a field's or a choice's.
 std::string CaptionOfKey(const Operations& ops, std::string_view key);
+// The key of the field a control belongs to, or empty for one outside the form.
+std::string KeyOfControl(const Operations& ops, ControlId id);
 
 // The place among its choices of the chosen button of the option group `field` (its frame, or
 // any of its buttons for a group without one); -1 when none is chosen.

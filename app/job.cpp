@@ -89,11 +89,13 @@ std::vector<FieldValue> ValuesOf(const App& app, const OperationDescriptor& op) 
   return values;
 }
 
-const FieldValue* StepSource::Find(ControlId id) const {
-  for (const FieldValue& v : values_)
+const FieldValue* FindValue(const std::vector<FieldValue>& values, ControlId id) {
+  for (const FieldValue& v : values)
     if (v.id == id) return &v;
   return nullptr;
 }
+
+const FieldValue* StepSource::Find(ControlId id) const { return FindValue(values_, id); }
 
 std::string StepSource::Text(ControlId id) const {
   const FieldValue* v = Find(id);

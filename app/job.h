@@ -65,6 +65,9 @@ void EachKeptField(const Operations& ops, const OperationDescriptor& op,
 // The values of a tab's fields and the shared controls as the form holds them now.
 std::vector<FieldValue> ValuesOf(const App& app, const OperationDescriptor& op);
 
+// The value of control `id` among `values`, or null.
+const FieldValue* FindValue(const std::vector<FieldValue>& values, ControlId id);
+
 // A step's values as a generator's source.
 class StepSource : public FieldSource {
  public:

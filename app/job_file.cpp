@@ -35,11 +35,7 @@ std::pair<std::string, std::string> SplitKey(const std::string& key) {
   return {key.substr(0, dot), key.substr(dot + 1)};
 }
 
-const FieldValue* ValueOf(const JobStep& step, ControlId id) {
-  for (const FieldValue& v : step.values)
-    if (v.id == id) return &v;
-  return nullptr;
-}
+const FieldValue* ValueOf(const JobStep& step, ControlId id) { return FindValue(step.values, id); }
 
 std::size_t NumberedLines(std::string_view text) {
   std::size_t count = 0;

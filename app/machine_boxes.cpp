@@ -48,6 +48,12 @@ std::string Shown(double value) { return BoxText(PlainDecimal(value, 6)); }
 
 constexpr std::size_t kProblemsListed = 20;
 
+// What a text box of the Settings tab may hold, after its caption.
+std::string TextRule() {
+  return " must be at most " + std::to_string(kMaxMachineText) +
+         " characters and must not hold \"(\", \")\" or a control character";
+}
+
 }  // namespace
 
 double UnitFactor(bool fromMetric, bool toMetric) {
@@ -97,8 +103,7 @@ MachineSettings MachineFromBoxes(const App& app, std::string* refusal) {
   }
   for (const auto& [box, name] : kTextBoxes) {
     if (SetMachineText(s, name, app.Text(box)) || !refusal || !refusal->empty()) continue;
-    *refusal = FieldCaption(app.operations, box) + " must be at most " + std::to_string(kMaxMachineText) +
-               " characters and must not hold \"(\", \")\" or a control character";
+    *refusal = FieldCaption(app.operations, box) + TextRule();
   }
   s.programStartEnd = app.Checked(id::kProgramStartEnd) ? 1 : 0;
   return s;
@@ -132,18 +137,14 @@ void SaveMachineBoxes(App& app) {
 
 std::optional<ProgramFrame> ProgramFrameOf(const App& app, Refusal& refusal) {
   if (!app.Checked(id::kProgramStartEnd)) return std::nullopt;
-  auto keyOf = [&app](ControlId id) {
-    const FieldRef ref = FindField(app.operations, id);
-    return KeyOfField(*ref.op, *ref.field);
-  };
+  auto keyOf = [&app](ControlId id) { return KeyOfControl(app.operations, id); };
   MachineSettings s;
   if (!IsNumberText(app.Text(id::kProgramNumber)) ||
       !SetMachineSetting(s, "program_number", app.Number(id::kProgramNumber)))
     refusal = {keyOf(id::kProgramNumber), "{} must be a whole number from 1 to 9999"};
   for (const auto& [box, name] : kTextBoxes)
     if (!SetMachineText(s, name, app.Text(box)) && refusal.empty())
-      refusal = {keyOf(box), "{} must be at most " + std::to_string(kMaxMachineText) +
-                                 " characters and must not hold \"(\", \")\" or a control character"};
+      refusal = {keyOf(box), "{}" + TextRule()};
   // What the control reads before the first operation: codes only, nothing that moves.
   const toolpath::ReadResult codes = toolpath::ReadProgram(s.programStartCodes);
   const bool onlyCodes = codes.diagnostics.empty() &&

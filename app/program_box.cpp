@@ -61,12 +61,14 @@ bool WriteOperation(App& app, const Operation& op, const OperationDescriptor* ma
     return true;
   }
   // The start, the operation and the end, each a step of its own.
-  std::string start, opText, end;
-  // Text typed at the end of the box must not run into the tool-change block; the undo entry
-  // keeps the box as the user left it.
-  std::string& first = frame && box.find_first_not_of(" \t\r\n") == std::string::npos ? start : opText;
-  if (!box.empty() && box.back() != '\n' && box.back() != '\r') first = app.program.newLine;
-  if (&first == &start) start += ProgramStartText(*frame, app.program.newLine);
+  // Text typed at the end of the box must not run into what follows it; the undo entry keeps
+  // the box as the user left it.
+  const bool open = !box.empty() && box.back() != '\n' && box.back() != '\r';
+  std::string start, opText = open ? app.program.newLine : std::string(), end;
+  if (frame && box.find_first_not_of(" \t\r\n") == std::string::npos) {
+    start = opText + ProgramStartText(*frame, app.program.newLine);
+    opText.clear();
+  }
   AppendOperation(opText, app.program, toolChange, op);
   if (frame) end = ProgramEndText(app.program.newLine);
   const std::string text = start + opText + end;

@@ -38,10 +38,7 @@ TabReader::TabReader(App& app, const OperationDescriptor& op)
     : form_(std::make_unique<FormSource>(app)), ops_(app.operations), op_(op), source_(*form_),
       rapidMode_(app.program.rapidMode) {}
 
-std::string TabReader::KeyOf(ControlId id) const {
-  const FieldRef ref = FindField(ops_, id);
-  return ref ? KeyOfField(*ref.op, *ref.field) : std::string();
-}
+std::string TabReader::KeyOf(ControlId id) const { return KeyOfControl(ops_, id); }
 
 void TabReader::Blame(ControlId id, std::string text) {
   if (refusal_.empty()) refusal_ = Refusal{KeyOf(id), std::move(text)};

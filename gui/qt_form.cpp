@@ -962,15 +962,15 @@ void QtForm::AddPage(std::string_view formName, int page, const OperationDescrip
 namespace {
 
 // The controls of one page by id, as the descriptor makes them.
-class PageSpecs {
+class PageControls {
  public:
-  PageSpecs(const OperationDescriptor& op, int page) {
-    for (const ControlDesc& desc : ControlsOf(op, page)) specs_.emplace(desc.id, desc);
+  PageControls(const OperationDescriptor& op, int page) {
+    for (const ControlDesc& desc : ControlsOf(op, page)) descs_.emplace(desc.id, desc);
   }
-  const ControlDesc& operator[](ControlId id) const { return specs_.at(id); }
+  const ControlDesc& operator[](ControlId id) const { return descs_.at(id); }
 
  private:
-  std::map<ControlId, ControlDesc> specs_;
+  std::map<ControlId, ControlDesc> descs_;
 };
 
 }  // namespace
@@ -994,9 +994,9 @@ void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
   grid->setContentsMargins(0, 0, 0, 0);
   auto* boxes = new QGridLayout;  // caption, box, what goes beside the box
   auto* choices = new QVBoxLayout;
-  const PageSpecs specs(op, page);
+  const PageControls descs(op, page);
   const ControlId foot = FootButton(op);
-  auto make = [&](ControlId id, const Field& f) { return Add(form, specs[id], &f, host).widget; };
+  auto make = [&](ControlId id, const Field& f) { return Add(form, descs[id], &f, host).widget; };
   int row = 0;
   int numberRow = -1;      // the row of the number box just made
   bool inChoices = false;  // where the field before stands
@@ -1064,7 +1064,7 @@ void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
         auto* frame = static_cast<QGroupBox*>(make(f.id, f));
         auto* buttonGroup = new QButtonGroup(frame);
         frame->setLayout(ChoiceGrid(f.choices, [&](ControlId id) {
-          QWidget* w = Add(form, specs[id], &f, frame).widget;
+          QWidget* w = Add(form, descs[id], &f, frame).widget;
           if (auto* radio = qobject_cast<QRadioButton*>(w)) buttonGroup->addButton(radio, id);
           return w;
         }));
@@ -1111,7 +1111,7 @@ void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
   grid->setRowStretch(growing ? 0 : 1, 1);
   if (foot) {
     for (const Field& f : op.fields)
-      if (f.id == foot) pageColumn->addWidget(Add(form, specs[f.id], &f, shown).widget, 0, Qt::AlignRight);
+      if (f.id == foot) pageColumn->addWidget(Add(form, descs[f.id], &f, shown).widget, 0, Qt::AlignRight);
   }
 }
 
@@ -1132,9 +1132,9 @@ void QtForm::LayOutShared(Form& form, const OperationDescriptor& op) {
   column->addLayout(tools);
   column->addLayout(materials);
   column->addLayout(speeds);
-  const PageSpecs specs(op, 0);
+  const PageControls descs(op, 0);
   auto make = [&](ControlId id, const Field& f, QWidget* parent) {
-    return Add(form, specs[id], &f, parent).widget;
+    return Add(form, descs[id], &f, parent).widget;
   };
   for (const Field& f : op.fields) {
     switch (f.kind) {
