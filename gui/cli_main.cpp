@@ -113,11 +113,12 @@ tbx::toolpath::ToolpathSettings HomeToolpathSettings(const std::filesystem::path
 
 // At most the size File > Open takes, from a file or a stream; false with the reason said on
 // standard error.
-bool ReadBounded(std::istream& in, const char* name, std::string& text) {
+template <class Text>
+bool ReadBounded(std::istream& in, const char* name, Text& text) {
   std::array<char, 1 << 16> chunk;
   while (text.size() <= tbx::kMaxProgramFileBytes) {
     in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    text.insert(text.end(), chunk.data(), chunk.data() + in.gcount());
     if (!in) break;
   }
   if (in.bad()) {
@@ -131,7 +132,8 @@ bool ReadBounded(std::istream& in, const char* name, std::string& text) {
   return true;
 }
 
-bool ReadFileBounded(const char* file, std::string& text) {
+template <class Text>
+bool ReadFileBounded(const char* file, Text& text) {
   std::error_code error;
   if (std::filesystem::is_regular_file(file, error) && std::filesystem::file_size(file, error) > tbx::kMaxProgramFileBytes) {
     std::cerr << "turnbrix-cli: " << file << " is larger than 16 MB\n";
@@ -192,12 +194,14 @@ class BufferedOut {
     static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
     if (places >= 0 && places <= 6) {
       const double scaled = value * kScale[places];
-      const double whole = std::floor(scaled);
-      const double fraction = scaled - whole;
-      if (std::fabs(scaled) < 1e9 && std::fabs(fraction - 0.5) > 1e-6) {
-        const auto n = static_cast<long long>(fraction > 0.5 ? whole + 1 : whole);
-        Whole(n, places);
-        return;
+      if (std::fabs(scaled) < 1e9) {
+        auto whole = static_cast<long long>(scaled);  // toward zero: one below for negatives
+        if (static_cast<double>(whole) > scaled) --whole;
+        const double fraction = scaled - static_cast<double>(whole);
+        if (std::fabs(fraction - 0.5) > 1e-6) {
+          Whole(fraction > 0.5 ? whole + 1 : whole, places);
+          return;
+        }
       }
     }
     char text[64];
@@ -221,25 +225,43 @@ class BufferedOut {
   void Whole(long long n, int places) {
     static constexpr unsigned long long kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
     if (used_ + 64 > buffer_.size()) Flush();
-    if (n < 0) buffer_[used_++] = '-';
+    char* out = buffer_.data() + used_;
+    if (n < 0) *out++ = '-';
     const unsigned long long u = n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
     unsigned long long fraction = u % kPowers[places];
-    Digits(u / kPowers[places], 1);
-    if (fraction == 0) return;
-    int digits = places;
-    while (fraction % 10 == 0) fraction /= 10, --digits;
-    buffer_[used_++] = '.';
-    Digits(fraction, digits);
+    out = Digits(out, u / kPowers[places]);
+    if (fraction != 0) {
+      int digits = places;
+      while (fraction % 10 == 0) fraction /= 10, --digits;
+      *out++ = '.';
+      for (char* p = out + digits; p != out; fraction /= 10) *--p = static_cast<char>('0' + fraction % 10);
+      out += digits;
+    }
+    used_ = static_cast<std::size_t>(out - buffer_.data());
   }
-  // v in at least `width` digits (leading zeros), written in place from its last digit. The
-  // caller leaves room for 20 characters.
-  void Digits(unsigned long long v, int width) {
-    int length = 1;
-    for (unsigned long long rest = v / 10; rest > 0; rest /= 10) ++length;
-    if (length < width) length = width;
-    char* p = buffer_.data() + used_ + length;
-    used_ += static_cast<std::size_t>(length);
-    for (int i = 0; i < length; ++i, v /= 10) *--p = static_cast<char>('0' + v % 10);
+  // v's digits from `out` on, two at a time from the last; returns the end.
+  static char* Digits(char* out, unsigned long long v) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    char digits[20];
+    char* p = digits + sizeof digits;
+    while (v >= 100) {
+      const auto pair = static_cast<std::size_t>(v % 100) * 2;
+      v /= 100;
+      *--p = kPairs[pair + 1];
+      *--p = kPairs[pair];
+    }
+    if (v >= 10) {
+      *--p = kPairs[v * 2 + 1];
+      *--p = kPairs[v * 2];
+    } else {
+      *--p = static_cast<char>('0' + v);
+    }
+    const auto length = static_cast<std::size_t>(digits + sizeof digits - p);
+    std::memcpy(out, p, length);
+    return out + length;
   }
   void Flush() {
     std::fwrite(buffer_.data(), 1, used_, stdout);
@@ -254,12 +276,14 @@ class BufferedOut {
 // --check: the move list of a program file; 0 clean, 3 with warnings, 2 unreadable. Both
 // streams are written whole at the end, not a line at a time.
 int CheckProgram(const std::filesystem::path& home, const char* file, int units) {
-  std::string text;
+  // On large pages, as the move list is: a check reads a long program once.
+  std::vector<char, tbx::toolpath::HugePageAllocator<char>> text;
   if (!ReadFileBounded(file, text)) return 2;
   tbx::toolpath::ToolpathSettings settings = HomeToolpathSettings(home);
   if (units != 0) settings.metric = units > 0;
-  const tbx::toolpath::Toolpath path = tbx::toolpath::ExpandProgram(text, settings);
-  std::string().swap(text);
+  const tbx::toolpath::Toolpath path =
+      tbx::toolpath::ExpandProgram(std::string_view(text.data(), text.size()), settings);
+  decltype(text)().swap(text);
   using tbx::PlainDecimal;
   {
     BufferedOut out;
@@ -274,7 +298,7 @@ int CheckProgram(const std::filesystem::path& home, const char* file, int units)
       out.Put(' ');
       out.Decimal(m.rpm, 0);
       out.Put(' ');
-      out.Decimal(m.line, 0);
+      out.Whole(m.line, 0);
       out.Put('\n');
     }
     const tbx::toolpath::Extents& e = path.extents;

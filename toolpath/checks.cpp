@@ -120,7 +120,7 @@ int Sign(double v) { return v > kEps ? 1 : v < -kEps ? -1 : 0; }
 
 class RetractCheck {
  public:
-  explicit RetractCheck(const std::vector<Move>& moves) : moves_(moves) {}
+  explicit RetractCheck(const MoveList& moves) : moves_(moves) {}
 
   // Rapids after an operation's last cut run toward the tool change: none may pass through the
   // material left by the operation's cuts. The first such rapid is the fault; the ones after
@@ -173,11 +173,12 @@ class RetractCheck {
       cuts.push_back(c);
     }
     std::size_t rapids = 0;
+    std::vector<SpannedCut> near;
     for (std::size_t i = lastCut; i < op.endMove && rapids < kCheckedRapids; ++i) {
       const Move& r = moves_[i];
       if (r.kind != MoveKind::Rapid) continue;
       ++rapids;
-      if (const Cut* c = ThroughMaterial(r, cuts)) {
+      if (const Cut* c = ThroughMaterial(r, cuts, near)) {
         out.push_back({r.line, 0,
                        "rapid to X" + Num(r.end.x) + " Z" + Num(r.end.z) + " runs through the part (cut to X" +
                            Num(c->b.x) + " at Z" + Num(c->b.z) + ")"});
@@ -236,15 +237,27 @@ class RetractCheck {
     return {std::min(from, to), std::max(from, to)};
   }
 
+  // A cut with the Z span it stands against.
+  struct SpannedCut {
+    const Cut* cut;
+    double zlo, zhi;
+  };
+
   // The first cut whose remaining material the rapid enters: material stands beyond every cut
-  // of the same side at that Z (the deepest cut there is the surface left).
-  static const Cut* ThroughMaterial(const Move& r, const std::vector<Cut>& cuts) {
+  // of the same side at that Z (the deepest cut there is the surface left). Only cuts whose
+  // span meets the Z the rapid passes can stand against it; `near` is room for them.
+  static const Cut* ThroughMaterial(const Move& r, const std::vector<Cut>& cuts, std::vector<SpannedCut>& near) {
     const double dz = r.end.z - r.start.z, dx = r.end.x - r.start.x;
+    const double zmin = std::min(r.start.z, r.end.z), zmax = std::max(r.start.z, r.end.z);
+    near.clear();
+    for (const Cut& c : cuts) {
+      const auto [lo, hi] = ZSpan(c);
+      if (hi >= zmin && lo <= zmax) near.push_back({&c, lo, hi});
+    }
     std::vector<double> ts{0, 1};
     if (std::fabs(dz) >= kEps) {
-      for (const Cut& c : cuts) {
-        const auto [lo, hi] = ZSpan(c);
-        for (double z : {lo, hi}) {
+      for (const SpannedCut& n : near) {
+        for (double z : {n.zlo, n.zhi}) {
           const double t = (z - r.start.z) / dz;
           if (t > 0 && t < 1) ts.push_back(t);
         }
@@ -257,10 +270,10 @@ class RetractCheck {
       for (int side : {1, -1}) {
         double lo = ts[k - 1], hi = ts[k];
         const Cut* covering = nullptr;
-        for (const Cut& c : cuts) {
+        for (const SpannedCut& n : near) {
+          const Cut& c = *n.cut;
           if (c.side != side) continue;
-          const auto [zlo, zhi] = ZSpan(c);
-          if (mid < zlo || mid > zhi) continue;
+          if (mid < n.zlo || mid > n.zhi) continue;
           covering = &c;
           // g(t) = side (cutX(z(t)) - x(t)) - tolerance must stay above 0.
           const double span = c.b.z - c.a.z;
@@ -283,7 +296,7 @@ class RetractCheck {
     return nullptr;
   }
 
-  const std::vector<Move>& moves_;
+  const MoveList& moves_;
 };
 
 }  // namespace

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 #include "program/numbers.h"
 #include "toolpath/codes.h"
@@ -38,19 +35,9 @@ bool BlockWords::Has(char letter) const {
   return std::any_of(block_.words.begin(), block_.words.end(), [&](const Word& w) { return w.letter == letter; });
 }
 
-// Fresh pages of a long move list cost more to fault in one by one than the expansion that
-// fills them: the list asks for huge pages where the system gives them on request.
 void Interpreter::Reserve(std::size_t moves) {
   // Expansion stops near kMaxMoves: more room than that is never needed at the start.
-  moves = std::min(moves, kMaxMoves);
-  path_.moves.reserve(moves);
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  const auto begin = reinterpret_cast<std::uintptr_t>(path_.moves.data());
-  const std::uintptr_t end = begin + moves * sizeof(Move);
-  constexpr std::uintptr_t kHuge = 2u << 20;
-  const std::uintptr_t from = (begin + kHuge - 1) & ~(kHuge - 1);
-  if (end > from + kHuge) madvise(reinterpret_cast<void*>(from), (end - from) & ~(kHuge - 1), MADV_HUGEPAGE);
-#endif
+  path_.moves.reserve(std::min(moves, kMaxMoves));
 }
 
 void Interpreter::Step(const Block& b, int closingPercentLine) {
@@ -90,7 +77,7 @@ void Interpreter::Warn(int line, std::string text, int column) {
 }
 
 void Interpreter::Room(std::size_t more) {
-  std::vector<Move>& moves = path_.moves;
+  MoveList& moves = path_.moves;
   const std::size_t need = moves.size() + std::min(more, kMaxMoves);
   if (need > moves.capacity()) moves.reserve(std::max(need, 2 * moves.capacity()));
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/machine_file.h"
+#include "toolpath/huge_pages.h"
 
 namespace tbx::toolpath {
 
@@ -71,8 +72,10 @@ struct Finding {
   std::string text;
 };
 
+using MoveList = std::vector<Move, HugePageAllocator<Move>>;
+
 struct Toolpath {
-  std::vector<Move> moves;
+  MoveList moves;
   std::vector<OperationSummary> operations;
   Extents extents;
   double seconds = 0;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <random>
@@ -15,6 +17,7 @@
 #include "test_support.h"
 #include "toolpath/job_programs.h"
 #include "toolpath/expander.h"
+#include "toolpath/reader.h"
 #include "toolpath/run_time.h"
 #include "toolpath/svg.h"
 
@@ -436,6 +439,35 @@ TEST(ToolpathReader, UnreadableBlocksAreSkippedWithLineAndColumn) {
   EXPECT_EQ(p.diagnostics[2].line, 4);
   ASSERT_EQ(p.moves.size(), 2u) << "the unreadable blocks move nothing";
   EXPECT_NEAR(p.moves[1].end.x, 3, 1e-12);
+}
+
+// Every number reads as the library's correctly rounded conversion gives it, to the bit, on
+// the short path and the long one alike.
+TEST(ToolpathReader, NumbersReadExactlyAsTheLibraryConvertsThem) {
+  std::mt19937 random(5);
+  std::string program;
+  std::vector<std::string> numbers;
+  for (int i = 0; i < 200000; ++i) {
+    std::string n;
+    const int sign = static_cast<int>(random() % 3);
+    if (sign == 1) n += '-';
+    if (sign == 2) n += '+';
+    const int whole = static_cast<int>(random() % 13), fraction = static_cast<int>(random() % 10);
+    for (int d = 0; d < whole; ++d) n += static_cast<char>('0' + random() % 10);
+    if (fraction > 0 || whole == 0 || random() % 2) n += '.';
+    for (int d = 0; d < (whole == 0 && fraction == 0 ? 1 : fraction); ++d) n += static_cast<char>('0' + random() % 10);
+    numbers.push_back(n);
+    program += "X" + n + "\n";
+  }
+  const ReadResult read = ReadProgram(program);
+  ASSERT_TRUE(read.diagnostics.empty());
+  ASSERT_EQ(read.words.size(), numbers.size());
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    const std::string_view text = numbers[i][0] == '+' ? std::string_view(numbers[i]).substr(1) : numbers[i];
+    double expected = 0;
+    std::from_chars(text.data(), text.data() + text.size(), expected);
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(read.words[i].value), std::bit_cast<std::uint64_t>(expected)) << numbers[i];
+  }
 }
 
 // Hostile text ends in diagnostics, never a crash or a hang (the sanitizer build runs this).
