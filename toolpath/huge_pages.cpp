@@ -9,13 +9,22 @@
 
 namespace tbx::toolpath {
 
+// Under the address sanitizer every block comes from the heap, where it watches the bounds.
+#if defined(__SANITIZE_ADDRESS__)
+#define TBX_HEAP_ONLY 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TBX_HEAP_ONLY 1
+#endif
+#endif
+
+#if defined(__linux__) && defined(MADV_HUGEPAGE) && !defined(TBX_HEAP_ONLY)
 namespace {
 constexpr std::size_t kHuge = std::size_t{2} << 20;
 constexpr std::size_t kLarge = std::size_t{256} << 10;
 std::size_t RoundedUp(std::size_t bytes) { return (bytes + kHuge - 1) & ~(kHuge - 1); }
 }  // namespace
 
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
 void* AllocateLarge(std::size_t bytes) {
   if (bytes < kLarge) return ::operator new(bytes);
   const std::size_t size = RoundedUp(bytes);
