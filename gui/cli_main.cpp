@@ -115,10 +115,13 @@ tbx::toolpath::ToolpathSettings HomeToolpathSettings(const std::filesystem::path
 // standard error.
 template <class Text>
 bool ReadBounded(std::istream& in, const char* name, Text& text) {
-  std::array<char, 1 << 16> chunk;
+  // Read straight into the text, into the room reserved for it first.
   while (text.size() <= tbx::kMaxProgramFileBytes) {
-    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    text.insert(text.end(), chunk.data(), chunk.data() + in.gcount());
+    const std::size_t had = text.size();
+    const std::size_t chunk = text.capacity() > had ? text.capacity() - had : std::size_t{1} << 16;
+    text.resize(had + chunk);
+    in.read(text.data() + had, static_cast<std::streamsize>(chunk));
+    text.resize(had + static_cast<std::size_t>(in.gcount()));
     if (!in) break;
   }
   if (in.bad()) {
@@ -189,29 +192,30 @@ class BufferedOut {
   }
   // PlainDecimal's text without a string of its own per number. A value of moderate size that
   // is not within a hair of a tie rounds the same scaled to a whole number as digit by digit,
-  // which costs a tenth as much; the rest take the exact way.
-  void Decimal(double value, int places) {
-    static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
-    if (places >= 0 && places <= 6) {
-      const double scaled = value * kScale[places];
-      if (std::fabs(scaled) < 1e9) {
-        auto whole = static_cast<long long>(scaled);  // toward zero: one below for negatives
-        if (static_cast<double>(whole) > scaled) --whole;
-        const double fraction = scaled - static_cast<double>(whole);
-        if (std::fabs(fraction - 0.5) > 1e-6) {
-          Whole(fraction > 0.5 ? whole + 1 : whole, places);
-          return;
-        }
+  // which costs a tenth as much; the rest take the exact way. The places are a constant, so
+  // that the divisions by powers of ten become multiplications.
+  template <int kPlaces>
+  void Decimal(double value) {
+    static_assert(kPlaces >= 0 && kPlaces <= 6);
+    constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    const double scaled = value * kScale[kPlaces];
+    if (std::fabs(scaled) < 1e9) {
+      auto whole = static_cast<long long>(scaled);  // toward zero: one below for negatives
+      if (static_cast<double>(whole) > scaled) --whole;
+      const double fraction = scaled - static_cast<double>(whole);
+      if (std::fabs(fraction - 0.5) > 1e-6) {
+        Whole<kPlaces>(fraction > 0.5 ? whole + 1 : whole);
+        return;
       }
     }
     char text[64];
-    const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, places);
+    const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, kPlaces);
     if (r.ec != std::errc() || !std::isfinite(value)) {
-      Put(tbx::PlainDecimal(value, places));
+      Put(tbx::PlainDecimal(value, kPlaces));
       return;
     }
     char* end = r.ptr;
-    if (places > 0) {
+    if (kPlaces > 0) {
       while (end[-1] == '0') --end;
       if (end[-1] == '.') --end;
     }
@@ -222,16 +226,17 @@ class BufferedOut {
     Put(std::string_view(text, static_cast<std::size_t>(end - text)));
   }
   // n / 10^places with the trailing zeros of the fraction dropped; "0" for 0.
-  void Whole(long long n, int places) {
-    static constexpr unsigned long long kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+  template <int kPlaces>
+  void Whole(long long n) {
+    constexpr unsigned long long kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
     if (used_ + 64 > buffer_.size()) Flush();
     char* out = buffer_.data() + used_;
     if (n < 0) *out++ = '-';
     const unsigned long long u = n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
-    unsigned long long fraction = u % kPowers[places];
-    out = Digits(out, u / kPowers[places]);
-    if (fraction != 0) {
-      int digits = places;
+    unsigned long long fraction = u % kPowers[kPlaces];
+    out = Digits(out, u / kPowers[kPlaces]);
+    if (kPlaces > 0 && fraction != 0) {
+      int digits = kPlaces;
       while (fraction % 10 == 0) fraction /= 10, --digits;
       *out++ = '.';
       for (char* p = out + digits; p != out; fraction /= 10) *--p = static_cast<char>('0' + fraction % 10);
@@ -245,8 +250,9 @@ class BufferedOut {
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    char digits[20];
-    char* p = digits + sizeof digits;
+    int length = 1;
+    for (unsigned long long rest = v; rest >= 10; rest /= 10) ++length;
+    char* p = out + length;
     while (v >= 100) {
       const auto pair = static_cast<std::size_t>(v % 100) * 2;
       v /= 100;
@@ -259,8 +265,6 @@ class BufferedOut {
     } else {
       *--p = static_cast<char>('0' + v);
     }
-    const auto length = static_cast<std::size_t>(digits + sizeof digits - p);
-    std::memcpy(out, p, length);
     return out + length;
   }
   void Flush() {
@@ -290,15 +294,15 @@ int CheckProgram(const std::filesystem::path& home, const char* file, int units)
     for (const tbx::toolpath::Move& m : path.moves) {
       out.Put(KindName(m.kind));
       out.Put(' ');
-      out.Decimal(m.end.x, 4);
+      out.Decimal<4>(m.end.x);
       out.Put(' ');
-      out.Decimal(m.end.z, 4);
+      out.Decimal<4>(m.end.z);
       out.Put(' ');
-      out.Decimal(m.feed, 6);
+      out.Decimal<6>(m.feed);
       out.Put(' ');
-      out.Decimal(m.rpm, 0);
+      out.Decimal<0>(m.rpm);
       out.Put(' ');
-      out.Whole(m.line, 0);
+      out.Whole<0>(m.line);
       out.Put('\n');
     }
     const tbx::toolpath::Extents& e = path.extents;

@@ -173,7 +173,7 @@ class RetractCheck {
       cuts.push_back(c);
     }
     std::size_t rapids = 0;
-    std::vector<SpannedCut> near;
+    NearCuts near;
     for (std::size_t i = lastCut; i < op.endMove && rapids < kCheckedRapids; ++i) {
       const Move& r = moves_[i];
       if (r.kind != MoveKind::Rapid) continue;
@@ -245,21 +245,26 @@ class RetractCheck {
 
   // The first cut whose remaining material the rapid enters: material stands beyond every cut
   // of the same side at that Z (the deepest cut there is the surface left). Only cuts whose
-  // span meets the Z the rapid passes can stand against it; `near` is room for them.
-  static const Cut* ThroughMaterial(const Move& r, const std::vector<Cut>& cuts, std::vector<SpannedCut>& near) {
+  // span meets the Z the rapid passes can stand against it; `near` is room for them, a list for
+  // each side of the material.
+  using NearCuts = std::array<std::vector<SpannedCut>, 2>;
+  static const Cut* ThroughMaterial(const Move& r, const std::vector<Cut>& cuts, NearCuts& near) {
     const double dz = r.end.z - r.start.z, dx = r.end.x - r.start.x;
     const double zmin = std::min(r.start.z, r.end.z), zmax = std::max(r.start.z, r.end.z);
-    near.clear();
+    near[0].clear();
+    near[1].clear();
     for (const Cut& c : cuts) {
       const auto [lo, hi] = ZSpan(c);
-      if (hi >= zmin && lo <= zmax) near.push_back({&c, lo, hi});
+      if (hi >= zmin && lo <= zmax) near[c.side > 0 ? 0 : 1].push_back({&c, lo, hi});
     }
     std::vector<double> ts{0, 1};
     if (std::fabs(dz) >= kEps) {
-      for (const SpannedCut& n : near) {
-        for (double z : {n.zlo, n.zhi}) {
-          const double t = (z - r.start.z) / dz;
-          if (t > 0 && t < 1) ts.push_back(t);
+      for (const std::vector<SpannedCut>& sideCuts : near) {
+        for (const SpannedCut& n : sideCuts) {
+          for (double z : {n.zlo, n.zhi}) {
+            const double t = (z - r.start.z) / dz;
+            if (t > 0 && t < 1) ts.push_back(t);
+          }
         }
       }
       std::sort(ts.begin(), ts.end());
@@ -270,9 +275,8 @@ class RetractCheck {
       for (int side : {1, -1}) {
         double lo = ts[k - 1], hi = ts[k];
         const Cut* covering = nullptr;
-        for (const SpannedCut& n : near) {
+        for (const SpannedCut& n : near[side > 0 ? 0 : 1]) {
           const Cut& c = *n.cut;
-          if (c.side != side) continue;
           if (mid < n.zlo || mid > n.zhi) continue;
           covering = &c;
           // g(t) = side (cutX(z(t)) - x(t)) - tolerance must stay above 0.
