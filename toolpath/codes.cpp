@@ -1,7 +1,7 @@
 #include "toolpath/codes.h"
 
 #include <array>
-#include <cmath>
+#include <optional>
 
 namespace tbx::toolpath {
 
@@ -35,16 +35,22 @@ constexpr std::array kCodes = {
     Meaning{'M', 9, Code::CoolantOff},     Meaning{'M', 30, Code::ProgramEnd},
 };
 
+// The table above laid out by letter and number, so that a word's meaning is one lookup: every
+// block asks it of each of its words.
+constexpr auto kByNumber = [] {
+  std::array<std::array<std::optional<Code>, 100>, 2> table{};
+  for (const Meaning& m : kCodes) table[m.letter == 'G' ? 0 : 1][m.number] = m.code;
+  return table;
+}();
+
 }  // namespace
 
 std::optional<Code> CodeOf(const Word& word) {
   if (word.letter != 'G' && word.letter != 'M') return std::nullopt;
-  if (!(word.value >= 0 && word.value < 100) || word.value != std::floor(word.value)) return std::nullopt;
+  if (!(word.value >= 0 && word.value < 100)) return std::nullopt;
   const int number = static_cast<int>(word.value);
-  for (const Meaning& m : kCodes) {
-    if (m.letter == word.letter && m.number == number) return m.code;
-  }
-  return std::nullopt;
+  if (number != word.value) return std::nullopt;
+  return kByNumber[word.letter == 'G' ? 0 : 1][number];
 }
 
 bool BlockHas(const Block& block, Code code) {

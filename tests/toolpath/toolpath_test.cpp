@@ -413,6 +413,10 @@ TEST(ToolpathReader, LineEndsCaseBlanksCommentsAndProgramLines) {
       "%\r\nO1234 (PART)\r\nN10 G0X1.Z-.5\r\nn20 g1 z-1 f.01 (FEED)\r\n%\r\n",
       "%\nO1234 (PART)\nN10 G0 X1. Z-.5\nG1Z-1.F.01\n%\n",
       "%\rO1234 (PART)\rG0 X 1. Z -.5\rN20G1 Z-1 F .01\r%",
+      // Lines longer than the reader's search window, with each kind of line end.
+      "%\r\nO1234 (" + std::string(700, 'P') + ")\r\nG0 X1. Z-.5 (" + std::string(300, 'R') + ")\r\nG1 Z-1. F.01\r\n%\r\n",
+      "%\rO1234 (" + std::string(700, 'P') + ")\rG0 X1. Z-.5 (" + std::string(300, 'R') + ")\rG1 Z-1. F.01\r%",
+      "%\nO1234 (" + std::string(700, 'P') + ")\nG0 X1. Z-.5 (" + std::string(300, 'R') + ")\nG1 Z-1. F.01\n%",
   };
   for (const std::string& text : forms) {
     SCOPED_TRACE(text);
