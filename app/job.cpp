@@ -370,6 +370,9 @@ bool EditStep(App& app, std::size_t index) {
     return false;
   app.job.before = ValuesOf(app, *step.op);
   app.job.editing = static_cast<int>(index);
+  // The tab is shown without its speed rule, which would put the material's SPM over the step's.
+  for (std::size_t page = 0; page < app.operations.pages.size(); ++page)
+    if (app.operations.pages[page] == step.op) app.ui.ShowPage(kMainForm, static_cast<int>(page) + 1);
   ApplyValues(app, step.values);
   return true;
 }
