@@ -1,13 +1,14 @@
 // The job over many random jobs of every machining tab, in inch and in metric: a step edited,
 // moved, deleted or duplicated gives exactly the program of the job made that way in the first
 // place, Undo gives back the bytes before, and text typed between the steps stays as typed.
+#include <algorithm>
 #include <cstdlib>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <random>
+#include <set>
 
-#include "app/catalogue.h"
 #include "app/job.h"
 #include "test_support.h"
 
@@ -279,10 +280,13 @@ TEST(JobProperty, StepCommandsOnRandomJobsGiveTheProgramOfTheJobMadeThatWay) {
          return c;
        }},
   };
+  std::set<std::pair<const OperationDescriptor*, bool>> made;  // every tab in both unit systems
   for (int job = 0; job < kJobs; ++job) {
     const bool metric = job % 2 == 1;
     Random rng(static_cast<unsigned>(job));
     const Model model = DrawJob(rng, metric);
+    for (const Item& item : model)
+      if (item.op) made.insert({item.op, metric});
     const std::unique_ptr<Window> inOrder = Made(model, metric);
     ASSERT_TRUE(inOrder);
     for (const auto& c : cases) {
@@ -314,6 +318,9 @@ TEST(JobProperty, StepCommandsOnRandomJobsGiveTheProgramOfTheJobMadeThatWay) {
       EXPECT_EQ(RebuildJob(run->app().operations, job).text, before) << "the steps after Undo";
     }
   }
+  const auto& pages = StandardOperations().pages;
+  EXPECT_EQ(made.size(), 2 * static_cast<std::size_t>(std::count_if(pages.begin(), pages.end(),
+                                                                    [](const auto* page) { return page->generate; })));
 }
 
 }  // namespace
