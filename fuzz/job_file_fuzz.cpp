@@ -1,6 +1,7 @@
 // The job-file reader on any content. A file it refuses, and every key it leaves out, is named by
-// its line. A job it takes is rebuilt as Open rebuilds a .tbx; when that is not refused, the
-// job saved beside its program opens again as the same steps with their texts.
+// its line. A job it takes, given its texts from a program, makes that program exactly; rebuilt
+// as Open rebuilds a .tbx and not refused, it is saved beside its program and opens again as
+// the same steps with their texts.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -32,13 +33,17 @@ std::string Kept(const tbx::JobStep& step) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const tbx::Operations& ops = tbx::StandardOperations();
-  tbx::JobFileRead read = tbx::ReadJobFile(ops, std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::string_view content(reinterpret_cast<const char*>(data), size);
+  tbx::JobFileRead read = tbx::ReadJobFile(ops, content);
   if (!read) {
     if (!NamesItsLine(read.error)) std::abort();
     return 0;
   }
   for (const std::string& warning : read.warnings)
     if (!NamesItsLine(warning)) std::abort();
+  // Taken as the job of a program (the input itself), its steps' texts must make it exactly.
+  tbx::JobFileRead beside = read;
+  if (tbx::TakeProgramTexts(beside, content) && tbx::JobText(beside.job) != content) std::abort();
   const tbx::Rebuilt rebuilt = tbx::RebuildJob(ops, read.job);
   if (!rebuilt.refusal.empty()) {
     if (rebuilt.step >= read.job.steps.size()) std::abort();
