@@ -159,8 +159,30 @@ void ReconcileJob(Job& job, std::string_view box) {
   std::size_t suffix = 0;
   while (suffix < shorter - prefix && old[old.size() - 1 - suffix] == box[box.size() - 1 - suffix])
     ++suffix;
-  const std::size_t a = prefix, b = old.size() - suffix;  // the old text's changed range
-  const std::string typed(box.substr(prefix, box.size() - suffix - prefix));
+  std::size_t a = prefix, b = old.size() - suffix;  // the old text's changed range
+  std::string typed(box.substr(prefix, box.size() - suffix - prefix));
+  // Text put in or taken out can stand wherever it repeats what lies before it: "N5 M1\r\n"
+  // typed before "N420" also reads as "5 M1\r\nN" after its N. Where a step boundary lies in
+  // that range the change is placed there, so that a line typed or deleted between steps is not
+  // taken for an edit inside the next one.
+  if (a == b || typed.empty()) {
+    auto boundary = [&](std::size_t at) {
+      std::size_t begin = 0;
+      for (const JobStep& s : job.steps) {
+        if (begin >= at) break;
+        begin += s.text.size();
+      }
+      return begin == at;
+    };
+    std::size_t x = a, y = b;
+    std::string t = typed;
+    while (x > 0 && !boundary(x) && (a == b ? t.back() == old[x - 1] : old[y - 1] == old[x - 1])) {
+      if (a == b) t = old[x - 1] + t.substr(0, t.size() - 1);
+      --x;
+      y = a == b ? x : y - 1;
+    }
+    if (boundary(x)) a = x, b = y, typed = std::move(t);
+  }
 
   // Steps [first, last] are those the change touches; an insertion at a boundary touches none.
   std::vector<std::size_t> begins;
@@ -348,6 +370,9 @@ bool EditStep(App& app, std::size_t index) {
     return false;
   app.job.before = ValuesOf(app, *step.op);
   app.job.editing = static_cast<int>(index);
+  // The tab is shown without its speed rule, which would put the material's SPM over the step's.
+  for (std::size_t page = 0; page < app.operations.pages.size(); ++page)
+    if (app.operations.pages[page] == step.op) app.ui.ShowPage(kMainForm, static_cast<int>(page) + 1);
   ApplyValues(app, step.values);
   return true;
 }

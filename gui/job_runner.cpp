@@ -187,11 +187,8 @@ bool JobRunner::StepCommand(std::string_view command, std::string_view rest, std
     const JobStep& step = app_.job.steps[index];
     if (step.IsText()) return why = "step " + std::to_string(index + 1) + " is text, not an operation", false;
     const bool byHand = step.edited;
-    const OperationDescriptor* op = step.op;
-    EditStep(app_, index);
+    EditStep(app_, index);  // shows the step's tab
     if (byHand) err_ << "note: edit: answered Replace (no window to ask)\n";
-    for (std::size_t page = 0; page < app_.operations.pages.size(); ++page)
-      if (app_.operations.pages[page] == op) Tab(static_cast<int>(page) + 1);
   }
   return true;
 }

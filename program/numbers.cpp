@@ -3,8 +3,10 @@
 #include <charconv>
 #include <cmath>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 
 namespace tbx {
@@ -79,8 +81,54 @@ bool ExactInShortDigits(double a) {
   return mDigits + static_cast<int>(-k * 0.69897000433601886) + 2 <= kShortDigits;
 }
 
+// The first `count` (at most 17) digits of the exact decimal expansion of a > 0 as
+// floor(a × 10^s) in integers, and its decimal exponent: a = m × 2^k, so for s >= 0 the digits
+// are m × 5^s shifted by k + s bits, exact in 128 bits for s up to 32 (5^32 < 2^75, m < 2^53).
+// False where that does not hold (values of 10^count and more, or far below 1).
+constexpr auto kPowersOfFive = [] {
+  std::array<unsigned __int128, 33> powers{};
+  powers[0] = 1;
+  for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 5;
+  return powers;
+}();
+
+bool IntegerLeadingDigits(double a, int count, char* out, int& exponent) {
+  if (count < 1 || count > 17) return false;
+  int e2 = 0;
+  const std::uint64_t m = static_cast<std::uint64_t>(std::ldexp(std::frexp(a, &e2), 53));
+  const int k = e2 - 53;
+  std::uint64_t low = 1;  // 10^(count - 1)
+  for (int i = 1; i < count; ++i) low *= 10;
+  // a lies in [2^(e2-1), 2^e2): floor((e2 - 1) log10 2) is its decimal exponent or one below.
+  int e = ((e2 - 1) * 78913) >> 18;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int s = count - 1 - e;
+    if (s < 0 || s >= static_cast<int>(kPowersOfFive.size())) return false;
+    unsigned __int128 t = m * kPowersOfFive[static_cast<std::size_t>(s)];
+    const int shift = k + s;
+    if (shift >= 0) {
+      if (shift >= 53 || (t >> (127 - shift)) != 0) return false;
+      t <<= shift;
+    } else {
+      t = -shift >= 128 ? 0 : t >> -shift;
+    }
+    if (t < low) {
+      --e;
+    } else if (t >= static_cast<unsigned __int128>(low) * 10) {
+      ++e;
+    } else {
+      std::uint64_t digits = static_cast<std::uint64_t>(t);
+      for (int i = count - 1; i >= 0; --i, digits /= 10) out[i] = static_cast<char>('0' + digits % 10);
+      exponent = e;
+      return true;
+    }
+  }
+  return false;
+}
+
 // The first `count` digits of the exact decimal expansion of a, and its decimal exponent.
 int ExactLeadingDigits(double a, int count, char* out) {
+  if (int exponent = 0; IntegerLeadingDigits(a, count, out, exponent)) return exponent;
   char buffer[48];
   auto end = std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::scientific,
                            kShortDigits - 1).ptr;
@@ -237,10 +285,20 @@ float ToSingle(double value) {
   return static_cast<float>(value);
 }
 
+namespace {
+// 10^n, exact for n from 0 to 22, as std::pow gives it; looked up, since every word costs two.
+double PowerOfTen(int n) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  return n >= 0 && n < static_cast<int>(std::size(kPowers)) ? kPowers[n] : std::pow(10.0, n);
+}
+}  // namespace
+
 std::string FormatNumber(std::string_view text, int places) {
   const float v = ToSingle(BoxNumber(text));
-  const float h = ToSingle(5.0 / std::pow(10.0, places + 1));
-  const double scale = std::pow(10.0, places);
+  const float h = ToSingle(5.0 / PowerOfTen(places + 1));
+  const double scale = PowerOfTen(places);
   const float r = ToSingle(std::floor((static_cast<double>(v) + h) * scale) / scale);
   std::string s = NumberToText(r, 7);
   // Whole numbers carry a point, and so does a fraction that 7 digits round away
