@@ -1,6 +1,7 @@
 #pragma once
 // All state of one running program, gathered in one place so that the form model and the
 // tests can create it fresh.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "program/numbers.h"
 #include "program/program_text.h"
 #include "program/undo.h"
+#include "toolpath/reader.h"
 
 namespace tbx {
 
@@ -29,6 +31,12 @@ struct App {
   ProgramState program;
   UndoHistory undo;
   Job job;  // the program as steps; the box holds their texts, typing aside
+  // Where the last OK's search of the box for the program's end may go on from, while the box
+  // holds what that OK left in it: an OK then reads only what the last one added.
+  struct {
+    std::uint64_t revision = 0;
+    toolpath::ReadPoint from;
+  } endSearch;
   ThreadTable threads{};
   MaterialTable materials{};
   std::vector<DrillRecord> drills;  // as the drill lists show them

@@ -47,9 +47,12 @@ bool WriteOperation(App& app, const Operation& op, const OperationDescriptor* ma
   SaveUndo(app);
   const std::string& box = app.undo.Box();
   // Blocks after an M30, M2 or closing "%" would never run: the operation goes before them.
-  if (const int endLine = toolpath::ProgramEndLine(box); endLine > 0) {
-    std::size_t at = 0;
-    for (int line = 1; line < endLine; ++line) at = toolpath::NextLine(box, toolpath::LineEnd(box, at));
+  // The search goes on from where the last OK's stopped, while the box holds what it left: the
+  // text before that place is unchanged, and what the OK put after it is read again.
+  const toolpath::ReadPoint from = app.endSearch.revision == BoxRevision(app) ? app.endSearch.from : toolpath::ReadPoint{};
+  const toolpath::ProgramEnd programEnd = toolpath::FindProgramEnd(box, from);
+  if (programEnd.line > 0) {
+    const std::size_t at = programEnd.at.offset;
     std::string opText;
     AppendOperation(opText, app.program, toolChange, op);
     std::string text = box.substr(0, at) + opText;
@@ -58,6 +61,7 @@ bool WriteOperation(App& app, const Operation& op, const OperationDescriptor* ma
     app.SetText(id::kOutput, text);
     app.undo.Rebase(std::move(text), BoxRevision(app));
     app.job.revision = BoxRevision(app);
+    app.endSearch = {BoxRevision(app), programEnd.at};
     return true;
   }
   // The start, the operation and the end, each a step of its own.
@@ -78,6 +82,7 @@ bool WriteOperation(App& app, const Operation& op, const OperationDescriptor* ma
   app.job.steps.push_back(MadeStep(app, made, std::move(opText), op));
   if (!end.empty()) app.job.steps.push_back(TextStep(std::move(end)));
   app.job.revision = BoxRevision(app);
+  app.endSearch = {BoxRevision(app), programEnd.at};
   return true;
 }
 

@@ -63,14 +63,18 @@ Toolpath ExpandProgram(std::string_view text, const ToolpathSettings& settings) 
   return path;
 }
 
-int ProgramEndLine(std::string_view text) {
-  BlockReader reader(text);
+int ProgramEndLine(std::string_view text) { return FindProgramEnd(text).line; }
+
+ProgramEnd FindProgramEnd(std::string_view text, ReadPoint from) {
+  if (from.offset > text.size()) from = {};
+  BlockReader reader(text, from);
   Block block;
   while (reader.Next(block)) {
-    if (reader.ClosingPercentLine() > 0) return reader.ClosingPercentLine();
-    if (BlockHas(block, Code::ProgramEnd)) return block.line;
+    if (reader.ClosingPercentLine() > 0) return {reader.ClosingPercentLine(), reader.ClosingPercentAt()};
+    if (BlockHas(block, Code::ProgramEnd)) return {block.line, reader.LineAt()};
   }
-  return reader.ClosingPercentLine();
+  if (reader.ClosingPercentLine() > 0) return {reader.ClosingPercentLine(), reader.ClosingPercentAt()};
+  return {0, reader.LineAt()};
 }
 
 }  // namespace tbx::toolpath

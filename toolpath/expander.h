@@ -33,5 +33,13 @@ Toolpath ExpandRead(const ReadResult& read, const ToolpathSettings& settings);
 // The line where the control stops reading: that of the first block with M2 or M30, or of a
 // closing "%" before it; 0 when the program runs to the end of its text.
 int ProgramEndLine(std::string_view text);
+// The same with where its line starts, read from `from` on (a place an earlier search of the
+// same text, or of the text it grew from by additions after that place, gave). With no end,
+// `at` is where a search of the grown text may go on from.
+struct ProgramEnd {
+  int line = 0;
+  ReadPoint at;
+};
+ProgramEnd FindProgramEnd(std::string_view text, ReadPoint from = {});
 
 }  // namespace tbx::toolpath

@@ -171,10 +171,12 @@ std::size_t NextLine(std::string_view text, std::size_t end) {
   return end + 1;
 }
 
-BlockReader::BlockReader(std::string_view text) : text_(text) {}
+BlockReader::BlockReader(std::string_view text, ReadPoint from)
+    : text_(text), start_(from.offset), line_(from.lines), sawBlock_(from.sawBlock), lineAt_(from) {}
 
 bool BlockReader::Next(Block& block) {
   while (start_ < text_.size()) {
+    lineAt_ = {start_, line_, sawBlock_};
     const std::size_t end = LineEnd(text_, start_);
     const std::string_view line = text_.substr(start_, end - start_);
     start_ = NextLine(text_, end);
@@ -192,7 +194,10 @@ bool BlockReader::Next(Block& block) {
       block.words = words_;
       return true;
     }
-    if (closingPercentLine_ == 0 && sawBlock_ && IsPercentLine(line)) closingPercentLine_ = line_;
+    if (closingPercentLine_ == 0 && sawBlock_ && IsPercentLine(line)) {
+      closingPercentLine_ = line_;
+      closingPercentAt_ = lineAt_;
+    }
   }
   return false;
 }

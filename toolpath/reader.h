@@ -50,11 +50,20 @@ struct ReadResult {
 
 ReadResult ReadProgram(std::string_view text);
 
+// A place to read a text from: the start of a line, with the lines before it and whether they
+// hold a block (a "%" after one closes the tape).
+struct ReadPoint {
+  std::size_t offset = 0;
+  int lines = 0;
+  bool sawBlock = false;
+};
+
 // The same a block at a time: the expander runs each block as it is read, so a long program
 // is never held as blocks.
 class BlockReader {
  public:
-  explicit BlockReader(std::string_view text);
+  // Reading from `from`, which must name a line start of `text` and what precedes it.
+  explicit BlockReader(std::string_view text, ReadPoint from = {});
   // The next block with words, false at the end of the text; its words stay valid until the
   // next call.
   bool Next(Block& block);
@@ -62,6 +71,10 @@ class BlockReader {
   std::vector<Finding> TakeDiagnostics();
   const std::vector<int>& UnreadLines() const { return unreadLines_; }
   int ClosingPercentLine() const { return closingPercentLine_; }
+  ReadPoint ClosingPercentAt() const { return closingPercentAt_; }
+  // Where the line last read starts: that of the block Next gave, or once it gave false, that
+  // of the text's last line (where reading may go on when more is added).
+  ReadPoint LineAt() const { return lineAt_; }
 
  private:
   std::string_view text_;
@@ -69,6 +82,7 @@ class BlockReader {
   int line_ = 0;
   bool sawBlock_ = false;
   int closingPercentLine_ = 0;
+  ReadPoint closingPercentAt_, lineAt_;
   std::vector<Word> words_;
   std::vector<Finding> diagnostics_;
   std::vector<int> unreadLines_;
