@@ -25,7 +25,9 @@ struct FieldValue {
   ControlId id = 0;
   std::string text;
   bool checked = false;
+  bool operator==(const FieldValue&) const = default;
 };
+
 
 struct JobStep {
   const OperationDescriptor* op = nullptr;  // null: a text step
@@ -38,6 +40,15 @@ struct JobStep {
   std::int64_t next = 0;
   bool IsText() const { return op == nullptr; }
   bool Verbatim() const { return op == nullptr || edited; }
+  bool operator==(const JobStep&) const = default;
+};
+
+// What an Undo took back, for Redo to bring back: the box, the numbering and the steps.
+struct Undone {
+  std::string box;
+  std::int64_t blockNumber = 0;
+  int rapidMode = 0;
+  std::vector<JobStep> steps;
 };
 
 struct Job {
@@ -50,6 +61,8 @@ struct Job {
   // Beside each undo entry: the steps to give back with it, where a step command made it;
   // empty for an OK, whose step the box's own undo takes back.
   std::vector<std::optional<std::vector<JobStep>>> undo;
+  // What Undo took back, newest last; any new change empties it.
+  std::vector<Undone> redo;
 };
 
 // The controls besides a tab's own that a generator reads or that set what it reads: tool,
