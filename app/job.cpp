@@ -129,6 +129,28 @@ ProgramState StateAfter(const Job& job, std::size_t count) {
   return state;
 }
 
+std::vector<StepLines> LinesOfSteps(const Job& job) {
+  std::vector<StepLines> spans;
+  spans.reserve(job.steps.size());
+  int line = 1;
+  for (const JobStep& step : job.steps) {
+    const std::string_view text = step.text;
+    int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    if (!text.empty() && text.back() != '\n') ++lines;
+    const int first = line + (!step.IsText() && text.substr(0, 2) == "\r\n");
+    spans.push_back({first, line + lines - (lines > 0)});
+    line += lines;
+  }
+  return spans;
+}
+
+std::optional<std::string> StepComment(const JobStep& step) {
+  if (step.IsText()) return std::nullopt;
+  for (const Field& f : step.op->fields)
+    if (f.kind == FieldKind::Text && f.caption == "Comment") return StepSource(step.values).Text(f.id);
+  return std::nullopt;
+}
+
 std::size_t InsertStep(Job& job, std::size_t at, JobStep step) {
   std::size_t begin = 0, i = 0;
   for (; i < job.steps.size(); ++i) {

@@ -101,6 +101,15 @@ std::string JobText(const Job& job);
 // Block number and RapidMode as they stand after the first `count` steps, from a new program.
 ProgramState StateAfter(const Job& job, std::size_t count);
 
+// The lines (from 1) of each step's text in the program; an operation's leading line end, which
+// only parts it from text typed before it without one, is not counted as its line.
+struct StepLines {
+  int first = 1, last = 1;
+};
+std::vector<StepLines> LinesOfSteps(const Job& job);
+// The text of an operation step's Comment box; none for a step whose tab has none.
+std::optional<std::string> StepComment(const JobStep& step);
+
 // Puts `step` in at offset `at` of the job's text, splitting the step that holds `at`.
 // Returns the index it took.
 std::size_t InsertStep(Job& job, std::size_t at, JobStep step);

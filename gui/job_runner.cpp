@@ -117,15 +117,9 @@ bool ParseInt(std::string_view text, int& value) {
 std::string JobRunner::StepList() {
   SyncJob(app_);
   std::string list;
-  std::size_t line = 1;
+  const std::vector<StepLines> lines = LinesOfSteps(app_.job);
   for (std::size_t i = 0; i < app_.job.steps.size(); ++i) {
     const JobStep& step = app_.job.steps[i];
-    std::string_view text = step.text;
-    // A leading line end only separates the step from text typed before it.
-    std::size_t first = line, lines = 0;
-    for (char c : text) lines += c == '\n';
-    if (!text.empty() && text.back() != '\n') ++lines;
-    if (!step.IsText() && text.substr(0, 2) == "\r\n") ++first;
     list += std::to_string(i + 1) + ' ';
     if (step.IsText()) {
       list += "text";
@@ -134,13 +128,9 @@ std::string JobRunner::StepList() {
         if (app_.operations.pages[page] == step.op) list += std::to_string(page + 1);
     }
     if (step.edited) list += " edited";
-    list += ' ' + std::to_string(first) + ' ' + std::to_string(line + lines - (lines > 0)) ;
-    if (!step.IsText()) {
-      for (const Field& f : step.op->fields)
-        if (f.kind == FieldKind::Text && f.caption == "Comment") list += ' ' + StepSource(step.values).Text(f.id);
-    }
+    list += ' ' + std::to_string(lines[i].first) + ' ' + std::to_string(lines[i].last);
+    if (const std::optional<std::string> comment = StepComment(step)) list += ' ' + *comment;
     list += "\r\n";
-    line += lines;
   }
   return list;
 }

@@ -1306,6 +1306,19 @@ void QtForm::MessageBox(std::string_view text, std::string_view title, MessageIc
   box.exec();
 }
 
+bool QtForm::Ask(std::string_view text, std::string_view title, std::string_view yes) {
+  if (messageSink_) {
+    messageSink_(title, text);
+    return true;
+  }
+  QMessageBox box(QMessageBox::Question, ToQt(title), ToQt(text), QMessageBox::Cancel, MainWindow());
+  QPushButton* answer = box.addButton(WithMnemonic(yes, yes.empty() ? 0 : yes.front()), QMessageBox::AcceptRole);
+  box.setDefaultButton(answer);
+  box.setEscapeButton(QMessageBox::Cancel);
+  box.exec();
+  return box.clickedButton() == answer;
+}
+
 void QtForm::FocusField(std::string_view formName, ControlId id) {
   Form* form = FindForm(formName);
   Control* field = Find(formName, id);
