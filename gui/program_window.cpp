@@ -286,6 +286,7 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
   if (form_.IsLoaded(kMainForm)) {
     if (app_.Metric() != tooltipsMetric_) ShowTooltips();
     Follow();
+    if (control == id::kUndo && steps_) steps_->Reselect();
   }
 }
 
@@ -301,7 +302,9 @@ void ProgramWindow::Undo() { ClickIfEnabled(id::kUndo); }
 
 void ProgramWindow::Redo() {
   EndTyping(app_);
-  if (RedoChange(app_)) Follow();
+  if (!RedoChange(app_)) return;
+  Follow();
+  if (steps_) steps_->Reselect();
 }
 
 void ProgramWindow::ShowUnitsNote() {

@@ -38,6 +38,8 @@ class StepListPane : public QObject {
   // The row chosen, from 0, or -1.
   int Current() const;
   void Choose(int row);
+  // The chosen row's blocks selected again, after Undo or Redo changed the program under it.
+  void Reselect() { Choose(Current()); }
   // The commands, on the row chosen; false when none applies.
   bool Edit();
   bool MoveBy(int rows);
