@@ -104,6 +104,8 @@ StepListPane::StepListPane(QtForm& form, App& app, ToolpathPane& toolpath, std::
   list_->header()->setStretchLastSection(false);
   list_->header()->setSectionResizeMode(kComment, QHeaderView::Stretch);
   for (int c : {kNumber, kTab, kTool, kTime}) list_->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+  // Measured on the rows in view: a row changed in a long job costs the row, not the job.
+  list_->header()->setResizeContentsPrecision(0);
   tree->onDrop = [this](int from, int to) {
     if (app_.job.editing >= 0) return;
     Run([&] { return MoveStep(app_, static_cast<std::size_t>(from), static_cast<std::size_t>(to)); });

@@ -1110,6 +1110,59 @@ class QtFormTest : public QObject {
     }
   }
 
+  // Editing one step of a job of 2,224 in the window, from the list's Edit to the program, the
+  // drawing and the list redrawn after Update (README: the figures): a feed, which leaves the
+  // blocks after it as they were, and a diameter, which changes the number of passes and so
+  // renumbers every block after it.
+  void updatingOneStepOfALongJob_data() {
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("back");
+    QTest::newRow("feed") << int(id::kTurnRoughFeed) << QStringLiteral(".012") << QStringLiteral(".01");
+    QTest::newRow("diameter") << int(id::kTurnFinalDia) << QStringLiteral("1.25") << QStringLiteral("1.5");
+  }
+
+  void updatingOneStepOfALongJob() {
+    QFETCH(int, box);
+    QFETCH(QString, value);
+    QFETCH(QString, back);
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("long.nc")).toStdString();
+    Headless headless;
+    const std::pair<int, ControlId> oks[] = {{10, id::kFaceOk}, {11, id::kTurnOk}, {5, id::kReamOk}};
+    for (int i = 0; i < 2224; ++i) {
+      headless.runner.Tab(oks[i % 3].first);
+      headless.runner.Click(oks[i % 3].second);
+    }
+    QVERIFY(headless.runner.Save(path));
+    QVERIFY(window.program->OpenFile(QString::fromStdString(path)));
+    StepListPane* steps = window.program->Steps();
+    QCOMPARE(steps->List()->topLevelItemCount(), 2224);
+    QWidget* redrawn[] = {window.program->Toolpath()->Preview(), window.W<QPlainTextEdit>(id::kOutput)->viewport(),
+                          steps->List()->viewport()};
+    const QString values[] = {value, back};
+    int edits = 0;
+    QBENCHMARK {
+      steps->Choose(1000);  // a Turn step
+      QVERIFY(steps->Edit());
+      window.Type(box, values[edits++ % 2]);
+      window.Click(id::kTurnOk);
+      for (QWidget* w : redrawn) w->repaint();
+    }
+    QCOMPARE(window.app.job.editing, -1);
+    // The program is the job typed with the last value in the first place.
+    std::istringstream script("edit 1001\ntype " + std::to_string(box) + ' ' + values[(edits - 1) % 2].toStdString() +
+                              "\nclick " + std::to_string(id::kTurnOk) + '\n');
+    QCOMPARE(headless.runner.RunScript(script, false), 0);
+    QVERIFY(window.Text(id::kOutput) == headless.runner.Output());
+    tbx::Job whole = window.app.job;  // rebuilt from its first step, as Open of its job file does
+    QVERIFY(RebuildJob(window.app.operations, whole).text == window.Text(id::kOutput));
+    QCOMPARE(window.program->Toolpath()->Path().moves.size(),
+             toolpath::ExpandProgram(headless.runner.Output(), ProgramToolpathSettings(window.app)).moves.size());
+  }
+
   void savedAndOpenedProgramsKeepEveryByte() {
     Window window(true, Frame::kDesktop);
     QVERIFY(window.started);
