@@ -129,6 +129,28 @@ ProgramState StateAfter(const Job& job, std::size_t count) {
   return state;
 }
 
+std::vector<StepLines> LinesOfSteps(const Job& job) {
+  std::vector<StepLines> spans;
+  spans.reserve(job.steps.size());
+  int line = 1;
+  for (const JobStep& step : job.steps) {
+    const std::string_view text = step.text;
+    int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    if (!text.empty() && text.back() != '\n') ++lines;
+    const int first = line + (!step.IsText() && text.substr(0, 2) == "\r\n");
+    spans.push_back({first, line + lines - (lines > 0)});
+    line += lines;
+  }
+  return spans;
+}
+
+std::optional<std::string> StepComment(const JobStep& step) {
+  if (step.IsText()) return std::nullopt;
+  for (const Field& f : step.op->fields)
+    if (f.kind == FieldKind::Text && f.caption == "Comment") return StepSource(step.values).Text(f.id);
+  return std::nullopt;
+}
+
 std::size_t InsertStep(Job& job, std::size_t at, JobStep step) {
   std::size_t begin = 0, i = 0;
   for (; i < job.steps.size(); ++i) {
@@ -235,14 +257,28 @@ void ReconcileJob(Job& job, std::string_view box) {
   if (!text.empty()) job.steps.insert(job.steps.begin() + index(first), TextStep(std::move(text), next));
 }
 
-Rebuilt RebuildJob(const Operations& ops, Job& job) {
+Rebuilt RebuildJob(const Operations& ops, Job& job, std::size_t from) {
   Rebuilt result;
   std::vector<std::string> texts(job.steps.size());
   std::vector<int> blocks(job.steps.size());
+  // The state each step found when its text was made; a step after `from` that finds the same
+  // again writes the same, and so does every step after it.
+  std::vector<ProgramState> found;
+  if (from > 0) {
+    ProgramState state;
+    for (const JobStep& step : job.steps) {
+      found.push_back(state);
+      Advance(state, step);
+    }
+  }
+  std::size_t kept = job.steps.size();  // the steps from here on keep their texts
   for (std::size_t i = 0; i < job.steps.size(); ++i) {
     const JobStep& step = job.steps[i];
     blocks[i] = step.blocks;
-    if (step.Verbatim()) {
+    const bool same = i < from || (from > 0 && i > from && found[i].blockNumber == result.state.blockNumber &&
+                                   found[i].rapidMode == result.state.rapidMode && LineEnded(result.text));
+    if (i > from && same && kept == job.steps.size()) kept = i;
+    if (step.Verbatim() || same) {
       Advance(result.state, step);
       result.text += step.text;
       continue;
@@ -263,7 +299,7 @@ Rebuilt RebuildJob(const Operations& ops, Job& job) {
     blocks[i] = static_cast<int>(op.Blocks().size()) + kFrameBlocks;
     result.text += text;
   }
-  for (std::size_t i = 0; i < job.steps.size(); ++i) {
+  for (std::size_t i = from; i < job.steps.size() && i < kept; ++i) {
     if (job.steps[i].Verbatim()) continue;
     job.steps[i].text = std::move(texts[i]);
     job.steps[i].blocks = blocks[i];
@@ -281,8 +317,8 @@ void SyncJob(App& app) {
   app.job.revision = BoxRevision(app);
 }
 
-bool RebuildProgram(App& app, std::vector<JobStep> before) {
-  Rebuilt rebuilt = RebuildJob(app.operations, app.job);
+bool RebuildProgram(App& app, std::vector<JobStep> before, std::size_t from = 0) {
+  Rebuilt rebuilt = RebuildJob(app.operations, app.job, from);
   if (!rebuilt.refusal.empty()) {
     app.job.steps = std::move(before);
     rebuilt.refusal.text = "Step " + std::to_string(rebuilt.step + 1) + ": " + rebuilt.refusal.text;
@@ -383,7 +419,8 @@ void UpdateStep(App& app) {
   std::vector<JobStep> before = app.job.steps;
   step.values = ValuesOf(app, *step.op);
   step.edited = false;
-  if (RebuildProgram(app, std::move(before))) EndEdit(app);
+  // The steps before it are as they were, and after it as long as the numbering they find is.
+  if (RebuildProgram(app, std::move(before), static_cast<std::size_t>(app.job.editing))) EndEdit(app);
 }
 
 void CancelEdit(App& app) {

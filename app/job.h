@@ -25,7 +25,9 @@ struct FieldValue {
   ControlId id = 0;
   std::string text;
   bool checked = false;
+  bool operator==(const FieldValue&) const = default;
 };
+
 
 struct JobStep {
   const OperationDescriptor* op = nullptr;  // null: a text step
@@ -38,6 +40,15 @@ struct JobStep {
   std::int64_t next = 0;
   bool IsText() const { return op == nullptr; }
   bool Verbatim() const { return op == nullptr || edited; }
+  bool operator==(const JobStep&) const = default;
+};
+
+// What an Undo took back, for Redo to bring back: the box, the numbering and the steps.
+struct Undone {
+  std::string box;
+  std::int64_t blockNumber = 0;
+  int rapidMode = 0;
+  std::vector<JobStep> steps;
 };
 
 struct Job {
@@ -50,6 +61,8 @@ struct Job {
   // Beside each undo entry: the steps to give back with it, where a step command made it;
   // empty for an OK, whose step the box's own undo takes back.
   std::vector<std::optional<std::vector<JobStep>>> undo;
+  // What Undo took back, newest last; any new change empties it.
+  std::vector<Undone> redo;
 };
 
 // The controls besides a tab's own that a generator reads or that set what it reads: tool,
@@ -88,6 +101,15 @@ std::string JobText(const Job& job);
 // Block number and RapidMode as they stand after the first `count` steps, from a new program.
 ProgramState StateAfter(const Job& job, std::size_t count);
 
+// The lines (from 1) of each step's text in the program; an operation's leading line end, which
+// only parts it from text typed before it without one, is not counted as its line.
+struct StepLines {
+  int first = 1, last = 1;
+};
+std::vector<StepLines> LinesOfSteps(const Job& job);
+// The text of an operation step's Comment box; none for a step whose tab has none.
+std::optional<std::string> StepComment(const JobStep& step);
+
 // Puts `step` in at offset `at` of the job's text, splitting the step that holds `at`.
 // Returns the index it took.
 std::size_t InsertStep(Job& job, std::size_t at, JobStep step);
@@ -106,8 +128,10 @@ struct Rebuilt {
 };
 // Regenerates every operation step not edited by hand, in order, with block numbers and
 // RapidMode carried from step to step; text and edited steps go in verbatim. The steps take
-// their new texts only when nothing was refused.
-Rebuilt RebuildJob(const Operations& ops, Job& job);
+// their new texts only when nothing was refused. With `from`, only step `from` changed since
+// the texts were made: the steps before it keep theirs, and so do those after it from the first
+// that finds the numbering and RapidMode it found before.
+Rebuilt RebuildJob(const Operations& ops, Job& job, std::size_t from = 0);
 
 // The job follows what was typed into the program box since it last held the steps' texts.
 // Typing moves no block number: the next OK numbers on as before.

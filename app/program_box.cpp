@@ -86,19 +86,58 @@ bool WriteOperation(App& app, const Operation& op, const OperationDescriptor* ma
   return true;
 }
 
-void SaveUndo(App& app) {
-  const std::uint64_t revision = BoxRevision(app);
-  if (!app.undo.Knows(revision)) app.undo.Rebase(app.Text(id::kOutput), revision);
+namespace {
+// The history's box kept for Undo, with `steps` to give back with it (none: the box's own
+// undo takes the step back, as after an OK).
+void SaveEntry(App& app, std::optional<std::vector<JobStep>> steps) {
   app.undo.Save(app.program.blockNumber);
   // The steps' entries follow the history's, the oldest going with its entry.
-  app.job.undo.emplace_back();
+  app.job.undo.push_back(std::move(steps));
   const std::size_t kept = static_cast<std::size_t>(app.undo.Count());
   if (app.job.undo.size() > kept) app.job.undo.erase(app.job.undo.begin(), app.job.undo.end() - static_cast<std::ptrdiff_t>(kept));
   app.Enable(id::kUndo);
 }
 
+// The same for the box as it stands.
+void KeepForUndo(App& app, std::optional<std::vector<JobStep>> steps) {
+  const std::uint64_t revision = BoxRevision(app);
+  if (!app.undo.Knows(revision)) app.undo.Rebase(app.Text(id::kOutput), revision);
+  SaveEntry(app, std::move(steps));
+}
+}  // namespace
+
+void SaveUndo(App& app) {
+  KeepForUndo(app, std::nullopt);
+  app.job.redo.clear();
+}
+
+void EndTyping(App& app) {
+  const std::uint64_t before = app.job.revision, revision = BoxRevision(app);
+  if (revision == before) return;
+  std::string typed = app.Text(id::kOutput);
+  std::string old = JobText(app.job);
+  if (typed == old) {
+    app.job.revision = revision;
+    return;
+  }
+  // The entry holds the box as it was before the typing, which the job's steps still make.
+  std::vector<JobStep> steps = app.job.steps;
+  if (!app.undo.Knows(before)) app.undo.Rebase(std::move(old), before);
+  SaveEntry(app, std::move(steps));
+  app.job.redo.clear();
+  ReconcileJob(app.job, typed);
+  app.undo.Rebase(std::move(typed), revision);
+  app.job.revision = revision;
+}
+
 void RestoreUndo(App& app) {
   // The button is disabled with an empty history; a stray restore changes nothing.
+  if (app.undo.Count() == 0) return;
+  CancelEdit(app);
+  SyncJob(app);
+  const std::string* known = KnownProgram(app);
+  Undone undone{known ? *known : app.Text(id::kOutput), app.program.blockNumber, app.program.rapidMode,
+                app.job.steps};
   switch (app.undo.Restore(BoxRevision(app), app.program.blockNumber)) {
     case UndoHistory::Restored::Nothing:
       return;
@@ -110,6 +149,7 @@ void RestoreUndo(App& app) {
       break;
   }
   app.undo.Track(BoxRevision(app));
+  app.job.redo.push_back(std::move(undone));
   if (!app.job.undo.empty()) {
     if (app.job.undo.back()) {
       app.job.steps = std::move(*app.job.undo.back());
@@ -118,6 +158,29 @@ void RestoreUndo(App& app) {
     app.job.undo.pop_back();
   }
   if (app.undo.Count() == 0) app.Disable(id::kUndo);
+}
+
+bool CanRedo(const App& app) { return !app.job.redo.empty(); }
+
+bool RedoChange(App& app) {
+  if (app.job.redo.empty()) return false;
+  CancelEdit(app);
+  SyncJob(app);
+  Undone undone = std::move(app.job.redo.back());
+  app.job.redo.pop_back();
+  KeepForUndo(app, app.job.steps);
+  // Redoing an OK only adds its end: the box is not laid out again.
+  const std::string& box = app.undo.Box();
+  if (undone.box.size() >= box.size() && undone.box.compare(0, box.size(), box) == 0)
+    app.ui.AppendText(kMainForm, id::kOutput, std::string_view(undone.box).substr(box.size()));
+  else
+    app.SetText(id::kOutput, undone.box);
+  app.undo.Rebase(std::move(undone.box), BoxRevision(app));
+  app.program.blockNumber = undone.blockNumber;
+  app.program.rapidMode = undone.rapidMode;
+  app.job.steps = std::move(undone.steps);
+  app.job.revision = BoxRevision(app);
+  return true;
 }
 
 const std::string* KnownProgram(const App& app) {

@@ -112,6 +112,21 @@ std::int64_t NextBlockNumber(std::string_view text) {
   return highest < 0 ? 10 : highest + 10;
 }
 
+namespace {
+// The operation steps of both, in order, made by the same tabs with the same values; how the
+// text between them falls into text steps does not matter.
+bool SameOperations(const std::vector<JobStep>& a, const std::vector<JobStep>& b) {
+  auto next = [](const std::vector<JobStep>& steps, std::size_t i) {
+    while (i < steps.size() && steps[i].IsText()) ++i;
+    return i;
+  };
+  std::size_t i = next(a, 0), j = next(b, 0);
+  for (; i < a.size() && j < b.size(); i = next(a, i + 1), j = next(b, j + 1))
+    if (a[i].op != b[j].op || a[i].edited != b[j].edited || a[i].values != b[j].values) return false;
+  return i == a.size() && j == b.size();
+}
+}  // namespace
+
 ProgramFile::ProgramFile(const App& app) : savedText_(app.Text(id::kOutput)) {}
 
 namespace {
@@ -134,6 +149,7 @@ void ProgramFile::New(App& app) {
   lineEnd_ = "\r\n";
   path_.clear();
   savedText_.clear();
+  savedSteps_.clear();
 }
 
 bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress) {
@@ -178,6 +194,7 @@ bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress)
     lineEnd_ = "\r\n";
     path_.clear();
     savedText_.clear();
+    savedSteps_.clear();
     return true;
   }
 
@@ -187,6 +204,7 @@ bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress)
   lineEnd_ = FirstLineEnd(content);
   path_ = path;
   savedText_ = std::move(text);
+  savedSteps_ = app.job.steps;
   return true;
 }
 
@@ -241,14 +259,23 @@ bool ProgramFile::Save(App& app, const fs::path& path, const ReadOnlyQuestion& o
       return false;
     }
   }
+  savedSteps_ = app.job.steps;
   return true;
 }
 
 bool ProgramFile::Modified(const App& app) const {
   // Asked after every event: while only operations and Undo changed the box, its text is at
   // hand and unequal lengths settle it at once.
-  if (const std::string* known = KnownProgram(app)) return *known != savedText_;
-  return app.Text(id::kOutput) != savedText_;
+  if (const std::string* known = KnownProgram(app)) {
+    if (*known != savedText_) return true;
+  } else if (app.Text(id::kOutput) != savedText_) {
+    return true;
+  }
+  // The same text from other operations (steps moved, a step's values changed where they
+  // write nothing) is a change the job file would keep. While the box has been typed in since
+  // the steps last followed it, the text alone says.
+  if (app.job.revision != app.ui.Revision(kMainForm, id::kOutput)) return false;
+  return !SameOperations(app.job.steps, savedSteps_);
 }
 
 std::string ProgramFile::DisplayName() const {

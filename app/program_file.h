@@ -6,7 +6,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/job.h"
 #include "data/limits.h"
 
 namespace tbx {
@@ -50,7 +52,7 @@ class ProgramFile {
   // its reason and keeps the old file. Returns whether saved.
   bool Save(App& app, const std::filesystem::path& path, const ReadOnlyQuestion& overwrite = {});
 
-  // The box differs from what was last opened, saved or started new.
+  // The box or the job's steps differ from what was last opened, saved or started new.
   bool Modified(const App& app) const;
   // The file of the program, empty for a new one.
   const std::filesystem::path& Path() const { return path_; }
@@ -63,6 +65,7 @@ class ProgramFile {
 
   std::filesystem::path path_;
   std::string savedText_;
+  std::vector<JobStep> savedSteps_;
   std::string lineEnd_ = "\r\n";  // of the file opened, kept by Save
 };
 

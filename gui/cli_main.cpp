@@ -55,6 +55,8 @@ constexpr const char* kUsage =
     "  delete N       delete step N\n"
     "  duplicate N    copy step N, the copy after it\n"
     "  append TEXT    type TEXT as a new line at the end of the program box\n"
+    "  undo           take back the last change (as click 1080)\n"
+    "  redo           bring back what the last undo took back\n"
     "An ID may also be a field's key: type thread.major_dia 1.5; an option group\n"
     "takes its choice: type thread.code_type g32 (the keys are listed in the README).\n"
     "\n"

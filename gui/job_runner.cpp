@@ -41,6 +41,8 @@ bool JobRunner::Set(ControlId id, std::string_view text) {
 bool JobRunner::Leave(ControlId id) {
   if (!Usable(id, "leave")) return false;
   DispatchEvent(app_, kMainForm, id, kMsgLeave, 0);
+  // Leaving the program box is the runner's pause in typing: what was typed is one change.
+  if (id == id::kOutput) EndTyping(app_);
   return true;
 }
 
@@ -48,6 +50,7 @@ bool JobRunner::Type(ControlId id, std::string_view text) {
   if (!Usable(id, "type")) return false;
   form_.SetText(kMainForm, id, text);
   DispatchEvent(app_, kMainForm, id, kMsgLeave, 0);
+  if (id == id::kOutput) EndTyping(app_);
   return true;
 }
 
@@ -114,15 +117,9 @@ bool ParseInt(std::string_view text, int& value) {
 std::string JobRunner::StepList() {
   SyncJob(app_);
   std::string list;
-  std::size_t line = 1;
+  const std::vector<StepLines> lines = LinesOfSteps(app_.job);
   for (std::size_t i = 0; i < app_.job.steps.size(); ++i) {
     const JobStep& step = app_.job.steps[i];
-    std::string_view text = step.text;
-    // A leading line end only separates the step from text typed before it.
-    std::size_t first = line, lines = 0;
-    for (char c : text) lines += c == '\n';
-    if (!text.empty() && text.back() != '\n') ++lines;
-    if (!step.IsText() && text.substr(0, 2) == "\r\n") ++first;
     list += std::to_string(i + 1) + ' ';
     if (step.IsText()) {
       list += "text";
@@ -131,13 +128,9 @@ std::string JobRunner::StepList() {
         if (app_.operations.pages[page] == step.op) list += std::to_string(page + 1);
     }
     if (step.edited) list += " edited";
-    list += ' ' + std::to_string(first) + ' ' + std::to_string(line + lines - (lines > 0)) ;
-    if (!step.IsText()) {
-      for (const Field& f : step.op->fields)
-        if (f.kind == FieldKind::Text && f.caption == "Comment") list += ' ' + StepSource(step.values).Text(f.id);
-    }
+    list += ' ' + std::to_string(lines[i].first) + ' ' + std::to_string(lines[i].last);
+    if (const std::optional<std::string> comment = StepComment(step)) list += ' ' + *comment;
     list += "\r\n";
-    line += lines;
   }
   return list;
 }
@@ -166,7 +159,7 @@ bool JobRunner::StepCommand(std::string_view command, std::string_view rest, std
     std::string box = Output();
     if (!box.empty() && box.back() != '\n' && box.back() != '\r') box += "\r\n";
     form_.SetText(kMainForm, id::kOutput, box + std::string(rest) + "\r\n");
-    SyncJob(app_);  // the typing ends: its text is a step at once
+    EndTyping(app_);  // the typing ends: its text is a step, and a change Undo takes back, at once
     return true;
   }
   if (app_.job.editing >= 0 && command != "edit")
@@ -267,6 +260,13 @@ int JobRunner::RunScript(std::istream& script, bool printProgramAtEnd) {
       if (tab == 0 && (!ParseInt(rest, tab) || tab < 1 || tab > count))
         return fail("tab needs a number from 1 to " + std::to_string(count) + " or an operation's name");
       Tab(tab);
+      continue;
+    }
+    if (command == "undo" || command == "redo") {
+      if (!rest.empty()) return fail("'" + std::string(command) + "' takes no arguments");
+      // As the Undo button and Edit > Redo: with nothing to take back or bring back, nothing.
+      if (command == "undo") Click(id::kUndo);
+      else if (!RedoChange(app_)) err_ << "note: redo: nothing to redo\n";
       continue;
     }
     if (command == "steps" || command == "edit" || command == "cancel" || command == "move" ||

@@ -35,6 +35,7 @@
 #include "gui/gcode_highlighter.h"
 #include "gui/qt_form.h"
 #include "gui/qt_preview.h"
+#include "gui/qt_step_list.h"
 #include "gui/qt_tabs.h"
 #include "gui/toolpath_pane.h"
 
@@ -156,7 +157,9 @@ void ProgramWindow::Install() {
     return action;
   };
   // As the buttons: a box being typed in keeps Ctrl+Z for its own typing.
-  QAction* undo = edit(QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { ClickIfEnabled(id::kUndo); });
+  QAction* undo = edit(QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { Undo(); });
+  QAction* redo = edit(QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { Redo(); });
+  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   edit(QStringLiteral("&Copy Program"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { ClickIfEnabled(id::kCopy); });
   editMenu_->addSeparator();
   edit(QStringLiteral("Select &All"), QKeySequence::SelectAll, [box] {
@@ -164,21 +167,25 @@ void ProgramWindow::Install() {
     box->selectAll();
   });
   edit(QStringLiteral("&Find…"), QKeySequence::Find, [this] { ShowFind(); });
-  connect(editMenu_, &QMenu::aboutToShow, this, [this, undo] {
+  connect(editMenu_, &QMenu::aboutToShow, this, [this, undo, redo] {
     QWidget* button = form_.Widget(kMainForm, id::kUndo);
     undo->setEnabled(button && button->isEnabled());
+    redo->setEnabled(CanRedo(app_));
   });
 
   // The program read back below the box; the window grows by what the drawing and the status
   // bar's new fields ask for.
   toolpath_ = new ToolpathPane(form_, app_, this);
+  // The job's steps below the drawing.
+  steps_ = new StepListPane(form_, app_, *toolpath_, [this] { Follow(); }, [this] { Undo(); }, [this] { Redo(); }, this);
   viewMenu_ = bar->addMenu(QStringLiteral("&View"));
   QAction* warnings = viewMenu_->addAction(QStringLiteral("&Warnings…"));
   connect(warnings, &QAction::triggered, this, [this] { toolpath_->ShowWarnings(); });
   viewMenu_->addSeparator();
   // Panes the user may hide; the always-visible controls stay.
   const std::pair<const char*, QWidget*> panes[] = {
-      {"&Operations", form_.MainArea()->widget(0)}, {"&Program", box}, {"&Drawing", toolpath_->Preview()}};
+      {"&Operations", form_.MainArea()->widget(0)}, {"&Program", box}, {"&Drawing", toolpath_->Preview()},
+      {"&Steps", steps_->Pane()}};
   for (const auto& [text, pane] : panes) {
     QAction* toggle = viewMenu_->addAction(QString::fromUtf8(text));
     toggle->setCheckable(true);
@@ -213,6 +220,16 @@ void ProgramWindow::Install() {
   typing->setInterval(150);
   connect(typing, &QTimer::timeout, this, [this] { UpdateTitle(); });
   connect(box, &QPlainTextEdit::textChanged, typing, qOverload<>(&QTimer::start));
+  // A pause in typing ends one change: Undo takes it back first, and the steps follow it.
+  auto* pause = new QTimer(this);
+  pause->setSingleShot(true);
+  pause->setInterval(ToolpathPane::kTypingPauseMs);
+  connect(pause, &QTimer::timeout, this, [this] {
+    if (!form_.IsLoaded(kMainForm)) return;
+    EndTyping(app_);
+    Follow();
+  });
+  connect(box, &QPlainTextEdit::textChanged, pause, qOverload<>(&QTimer::start));
 
   unitsNote_ = new QLabel;
   unitsNote_->setObjectName(QStringLiteral("unitsNote"));
@@ -233,7 +250,13 @@ void ProgramWindow::Install() {
     if (settings_.value(kMaximizedKey).toBool()) window->showMaximized();
   }
   form_.MainArea()->restoreState(settings_.value(kPanesKey).toByteArray());
-  form_.ProgramArea()->restoreState(settings_.value(kProgramPanesKey).toByteArray());
+  if (settings_.contains(kProgramPanesKey)) {
+    form_.ProgramArea()->restoreState(settings_.value(kProgramPanesKey).toByteArray());
+  } else {
+    // The box, the drawing and the steps: half, three tenths and a fifth of the height.
+    const int height = form_.ProgramArea()->height();
+    form_.ProgramArea()->setSizes({height * 5 / 10, height * 3 / 10, height * 2 / 10});
+  }
   UpdateTitle();
 }
 
@@ -257,13 +280,31 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
       settings_.sync();
     }
   }
+  // Undo right after typing takes the typing back, as after a pause.
+  if (form == kMainForm && control == id::kUndo && message == kMsgClick) EndTyping(app_);
   DispatchEvent(app_, form, control, message, value);
   if (form_.IsLoaded(kMainForm)) {
     if (app_.Metric() != tooltipsMetric_) ShowTooltips();
-    UpdateTitle();
-    ShowUnitsNote();
-    if (toolpath_) toolpath_->Refresh();
+    Follow();
+    if (control == id::kUndo && steps_) steps_->Reselect();
   }
+}
+
+void ProgramWindow::Follow() {
+  if (!form_.IsLoaded(kMainForm)) return;
+  UpdateTitle();
+  ShowUnitsNote();
+  if (toolpath_) toolpath_->Refresh();
+  if (steps_) steps_->Refresh();
+}
+
+void ProgramWindow::Undo() { ClickIfEnabled(id::kUndo); }
+
+void ProgramWindow::Redo() {
+  EndTyping(app_);
+  if (!RedoChange(app_)) return;
+  Follow();
+  if (steps_) steps_->Reselect();
 }
 
 void ProgramWindow::ShowUnitsNote() {
@@ -289,9 +330,8 @@ bool ProgramWindow::MayDropChanges() {
 void ProgramWindow::NewProgram() {
   if (!MayDropChanges()) return;
   file_.New(app_);
-  UpdateTitle();
   if (toolpath_) toolpath_->ForgetView();
-  if (toolpath_) toolpath_->Refresh();
+  Follow();
 }
 
 void ProgramWindow::OpenProgram() {
@@ -320,6 +360,7 @@ bool ProgramWindow::OpenFile(const QString& name) {
   UpdateTitle();
   progress.setValue(70);
   if (toolpath_) toolpath_->Refresh();
+  if (steps_) steps_->Refresh();
   progress.setValue(100);
   return opened;
 }

@@ -23,6 +23,7 @@ struct App;
 class QtForm;
 class GcodeHighlighter;
 class ToolpathPane;
+class StepListPane;
 
 class ProgramWindow : public QObject {
  public:
@@ -67,10 +68,14 @@ class ProgramWindow : public QObject {
   QStringList RecentFiles() const;
   GcodeHighlighter* Highlighter() const { return highlighter_; }
   ToolpathPane* Toolpath() const { return toolpath_; }
+  StepListPane* Steps() const { return steps_; }
+  // Edit > Undo and Redo: what was typed is a change of its own first.
+  void Undo();
+  void Redo();
   QMenu* ViewMenu() const { return viewMenu_; }
   QMenu* EditMenu() const { return editMenu_; }
   QMenu* HelpMenu() const { return helpMenu_; }
-  // View > Operations, Program, Drawing: the panes' toggles.
+  // View > Operations, Program, Drawing, Steps: the panes' toggles.
   const QList<QAction*>& PaneToggles() const { return paneToggles_; }
   // Edit > Find…; the dialog stays open beside the window.
   void ShowFind();
@@ -88,6 +93,8 @@ class ProgramWindow : public QObject {
   void UpdateTitle();
   void ShowUnitsNote();
   void ClickIfEnabled(ControlId id);
+  // The window follows a change of the program or the job: title, notes, drawing, steps.
+  void Follow();
   void PressCurrentOk();
   void ShowTooltips();
   static QString PaneKey(const QAction* toggle);
@@ -106,6 +113,7 @@ class ProgramWindow : public QObject {
   QList<QAction*> recentActions_;
   GcodeHighlighter* highlighter_ = nullptr;
   ToolpathPane* toolpath_ = nullptr;
+  StepListPane* steps_ = nullptr;
   QPointer<QMenu> viewMenu_;
   QPointer<QMenu> editMenu_;
   QPointer<QMenu> helpMenu_;

@@ -290,9 +290,30 @@ class ProgramControl : public Control {
     if (extends) {
       EditEnd(box(), 0, ToEditor(text.substr(shown.size())));
     } else {
-      if (!same) box()->setPlainText(ToEditor(text));  // else nothing to lay out again
+      if (!same) Replace(shown, text);  // else nothing to lay out again
       ShowEnd(box());
     }
+  }
+  // Only the lines that differ are replaced (a step rebuilt in a long job): the lines before
+  // and after them keep their layout and colouring.
+  void Replace(std::string_view shown, std::string_view text) {
+    std::size_t head = 0;
+    const std::size_t shorter = std::min(shown.size(), text.size());
+    for (std::size_t i = 0; i < shorter && shown[i] == text[i]; ++i)
+      if (shown[i] == '\n') head = i + 1;
+    std::size_t tail = 0;  // whole lines alike at the end, not reaching into the head
+    for (std::size_t i = 1; i < shorter - head && shown[shown.size() - i] == text[text.size() - i]; ++i)
+      if (shown[shown.size() - i - 1] == '\n' && text[text.size() - i - 1] == '\n') tail = i;
+    if (head == 0 && tail == 0) return box()->setPlainText(ToEditor(text));
+    QTextDocument* document = box()->document();
+    document->setUndoRedoEnabled(false);  // as setPlainText, it ends the editor's own undo
+    QTextCursor cursor(document);
+    const int from = static_cast<int>(ToEditor(shown.substr(0, head)).size());
+    const int to = document->characterCount() - 1 - static_cast<int>(ToEditor(shown.substr(shown.size() - tail)).size());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.insertText(ToEditor(text.substr(head, text.size() - tail - head)));
+    document->setUndoRedoEnabled(true);
   }
   // False when the end cannot be changed alone: the box edited, empty, or ending in a line end.
   bool Append(std::string_view text) {
@@ -1304,6 +1325,19 @@ void QtForm::MessageBox(std::string_view text, std::string_view title, MessageIc
   QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                   ToQt(title), ToQt(text), QMessageBox::Ok, parent);
   box.exec();
+}
+
+bool QtForm::Ask(std::string_view text, std::string_view title, std::string_view yes) {
+  if (messageSink_) {
+    messageSink_(title, text);
+    return true;
+  }
+  QMessageBox box(QMessageBox::Question, ToQt(title), ToQt(text), QMessageBox::Cancel, MainWindow());
+  QPushButton* answer = box.addButton(WithMnemonic(yes, yes.empty() ? 0 : yes.front()), QMessageBox::AcceptRole);
+  box.setDefaultButton(answer);
+  box.setEscapeButton(QMessageBox::Cancel);
+  box.exec();
+  return box.clickedButton() == answer;
 }
 
 void QtForm::FocusField(std::string_view formName, ControlId id) {

@@ -75,6 +75,8 @@ class QtForm : public QObject, public FormModel {
   int FindNext(std::string_view form, ControlId id, std::string_view text) const override;
   void SetClipboard(std::string_view text) override;
   void MessageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+  // A question box: `yes` (the default) and Cancel (Esc).
+  bool Ask(std::string_view text, std::string_view title, std::string_view yes) override;
   // Shows the page holding the control as a click on its tab would, then puts the caret in it.
   void FocusField(std::string_view form, ControlId id) override;
   // The note goes to the status bar and the box is marked; an empty note unmarks it.

@@ -27,6 +27,7 @@
 #include "gui/qt_form.h"
 #include "gui/qt_tabs.h"
 #include "gui/qt_preview.h"
+#include "gui/qt_step_list.h"
 #include "gui/toolpath_pane.h"
 #include "turnbrix_build.h"
 
@@ -82,11 +83,33 @@ QImage PreviewAfterThreadAndGroove(tbx::QtForm& form, tbx::ProgramWindow& window
   return main->grab(QRect(from, main->rect().bottomRight())).toImage();
 }
 
+// A new job of four operations, the second chosen in the step list and being edited, in a
+// window as large as the screen allows.
+QImage StepsBeingEdited(tbx::QtForm& form, tbx::ProgramWindow& window) {
+  auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  window.SetPrompt([] { return tbx::ProgramWindow::Answer::Discard; });
+  window.NewProgram();
+  const std::pair<int, tbx::ControlId> oks[] = {
+      {10, tbx::id::kFaceOk}, {11, tbx::id::kTurnOk}, {3, tbx::id::kCSinkOk}, {2, tbx::id::kThreadOk}};
+  for (const auto& [tab, ok] : oks) {
+    tabs->choose(tab - 1);
+    static_cast<QAbstractButton*>(form.Widget(tbx::kMainForm, ok))->click();
+  }
+  QMainWindow* main = form.MainWindow();
+  const QSize room = main->screen()->availableGeometry().size();
+  main->resize(main->size().expandedTo(room.boundedTo(QSize(1400, 860))));
+  main->grab();  // lays the window out at its new size first
+  window.Steps()->Choose(1);
+  window.Steps()->Edit();
+  QApplication::processEvents();
+  return main->grab().toImage();
+}
+
 // Saves the window as it opens as DIR/window.png; shows every page as a click on it would and
 // saves the window as DIR/tabN.png, then the
 // About form as DIR/about.png, the window with a program and its File menu as
 // DIR/program.png, the drawing after a thread and a groove as DIR/preview-thread-groove.png,
-// and the icon as DIR/icon.png.
+// a job with a step being edited as DIR/steps.png, and the icon as DIR/icon.png.
 bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const QString& folder) {
   QDir dir(folder);
   if (!dir.mkpath(QStringLiteral("."))) {
@@ -122,6 +145,11 @@ bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const
   const QString preview = dir.filePath(QStringLiteral("preview-thread-groove.png"));
   if (!PreviewAfterThreadAndGroove(form, programWindow).save(preview)) {
     std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(preview));
+    return false;
+  }
+  const QString steps = dir.filePath(QStringLiteral("steps.png"));
+  if (!StepsBeingEdited(form, programWindow).save(steps)) {
+    std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(steps));
     return false;
   }
   return tbx::TurnbrixIcon().pixmap(256).save(dir.filePath(QStringLiteral("icon.png")));
@@ -163,7 +191,8 @@ int main(int argc, char** argv) {
                      "tab12.png, the About form as "
                      "DIR/about.png, the window with a program and its File menu as "
                      "DIR/program.png, the drawing after a thread and a groove as "
-                     "DIR/preview-thread-groove.png and the icon as DIR/icon.png, then end "
+                     "DIR/preview-thread-groove.png, a job with a step being edited as DIR/steps.png "
+                     "and the icon as DIR/icon.png, then end "
                      "without saving the settings."),
       QStringLiteral("DIR"));
   parser.addOption(homeOption);

@@ -216,9 +216,10 @@ void ToolpathPreview::SetMetric(bool metric) {
   update();
 }
 
-void ToolpathPreview::HighlightLine(int line) {
-  if (line == highlighted_) return;
-  highlighted_ = line;
+void ToolpathPreview::HighlightLines(int first, int last) {
+  if (first == highlighted_ && last == highlightedLast_) return;
+  highlighted_ = first;
+  highlightedLast_ = last;
   update();
 }
 
@@ -280,7 +281,7 @@ void ToolpathPreview::paintEvent(QPaintEvent*) {
   for (const Segment& s : segments_) {
     const int kind = static_cast<int>(s.kind);
     const QPointF a = view.map(s.a), b = view.map(s.b);
-    lines_[kind * 2 + (s.line == highlighted_)].emplace_back(a, b);
+    lines_[kind * 2 + (s.line >= highlighted_ && s.line <= highlightedLast_)].emplace_back(a, b);
     const double left = std::min(a.x(), b.x()), right = std::max(a.x(), b.x());
     const double top = std::min(a.y(), b.y()), bottom = std::max(a.y(), b.y());
     cover(left, top, right, bottom);

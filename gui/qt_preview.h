@@ -36,8 +36,11 @@ class ToolpathPreview : public QWidget {
   // The unit system the program is read in: the scale bar's and the pointer's unit.
   void SetMetric(bool metric);
   // The moves of this program line drawn bold; 0 for none.
-  void HighlightLine(int line);
+  void HighlightLine(int line) { HighlightLines(line, line); }
+  // The moves of lines first to last drawn bold (a step's blocks).
+  void HighlightLines(int first, int last);
   int HighlightedLine() const { return highlighted_; }
+  int HighlightedLast() const { return highlightedLast_; }
   void ZoomToFit();
   // The transform from drawing coordinates (Z, radius up) to widget pixels.
   QTransform View() const;
@@ -94,7 +97,7 @@ class ToolpathPreview : public QWidget {
   std::vector<Segment> segments_;
   std::vector<QPointF> toolChanges_, dwells_;
   QRectF bounds_;
-  int highlighted_ = 0;
+  int highlighted_ = 0, highlightedLast_ = 0;
   bool metric_ = false;
   // View: widget = drawing × scale_, flipped in Y, then offset_.
   double scale_ = 1;

@@ -91,8 +91,8 @@ ToolpathPane::ToolpathPane(QtForm& form, App& app, QObject* parent)
   typing_->setInterval(kTypingPauseMs);
   connect(typing_, &QTimer::timeout, this, [this] { Refresh(); });
   connect(box_, &QPlainTextEdit::textChanged, typing_, qOverload<>(&QTimer::start));
-  connect(box_, &QPlainTextEdit::cursorPositionChanged, this,
-          [this] { preview_->HighlightLine(box_->textCursor().blockNumber() + 1); });
+  connect(box_, &QPlainTextEdit::cursorPositionChanged, this, [this] { HighlightSelection(); });
+  connect(box_, &QPlainTextEdit::selectionChanged, this, [this] { HighlightSelection(); });
   connect(preview_, &ToolpathPreview::MoveClicked, this,
           [this](int line) { GoToLine(line, true); });
   Refresh();
@@ -116,7 +116,7 @@ void ToolpathPane::Refresh() {
   drawn_ = true;
   preview_->SetMetric(settings.metric);
   preview_->SetToolpath(path_);
-  preview_->HighlightLine(box_->textCursor().blockNumber() + 1);
+  HighlightSelection();
   ShowStatus();
   if (dialog_ && dialog_->isVisible()) FillWarnings();
 }
@@ -175,6 +175,16 @@ void ToolpathPane::FillWarnings() {
     auto* item = new QListWidgetItem(QStringLiteral("The program reads back without warnings."), list_);
     item->setFlags(Qt::NoItemFlags);
   }
+}
+
+void ToolpathPane::HighlightSelection() {
+  const QTextCursor cursor = box_->textCursor();
+  QTextDocument* document = box_->document();
+  const QTextBlock first = document->findBlock(cursor.selectionStart());
+  QTextBlock last = document->findBlock(cursor.selectionEnd());
+  // A selection that ends at a line's start takes none of that line.
+  if (last.blockNumber() > first.blockNumber() && cursor.selectionEnd() == last.position()) last = last.previous();
+  preview_->HighlightLines(first.blockNumber() + 1, last.blockNumber() + 1);
 }
 
 void ToolpathPane::GoToLine(int line, bool selectBlock) {

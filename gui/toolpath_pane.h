@@ -54,6 +54,8 @@ class ToolpathPane : public QObject {
   void ShowStatus();
   void FillWarnings();
   void GoToLine(int line, bool selectBlock);
+  // The moves of the lines the box's selection (or its caret) is on drawn bold.
+  void HighlightSelection();
 
   QtForm& form_;
   App& app_;

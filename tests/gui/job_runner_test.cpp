@@ -250,6 +250,9 @@ TEST(JobRunner, JobsWriteTheSameBlocksBetweenTheProgramsStartAndEnd) {
   const std::string end = "M30\r\n%\r\n";
   int framed = 0;
   for (const fs::path& job : jobs) {
+    // The start and end are steps of their own: a script naming steps by number names others.
+    const std::string script = ReadFile(job);
+    if (script.find("\nsteps\n") != std::string::npos) continue;
     Cli cli;
     WriteFile(cli.home.path() / "toolpath.txt", "program_start_end = 1\nprogram_name = JOB 7\n");
     CliRun run = cli.Args("--home " + cli.home.path().string() + " " + job.string());

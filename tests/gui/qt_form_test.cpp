@@ -31,6 +31,7 @@
 #include <QTextLayout>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
@@ -54,6 +55,7 @@
 #include "gui/export_dialog.h"
 #include "gui/qt_preview.h"
 #include "gui/toolpath_pane.h"
+#include "gui/qt_step_list.h"
 #include "gui/qt_tabs.h"
 
 namespace tbx {
@@ -994,6 +996,171 @@ class QtFormTest : public QObject {
       QVERIFY(shows(back));
     }
     QVERIFY(!window.W(id::kUndo)->isEnabled());
+  }
+
+  // The step list of the real window against the runner's step commands on the same job: OK
+  // three operations, edit step 2 from the list and update it, then move, duplicate and delete
+  // by the list's keys and Undo and Redo by the window's: after each the same program and
+  // steps, a row a step, and the chosen row's blocks selected and drawn bold.
+  void stepListEditsMovesAndUndoesAsTheRunner() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    Headless headless;
+    QVERIFY(headless.started);
+    auto run = [&](const std::string& script) {
+      std::istringstream in(script);
+      QCOMPARE(headless.runner.RunScript(in, false), 0);
+    };
+    StepListPane* steps = window.program->Steps();
+    QTreeWidget* list = steps->List();
+    ToolpathPreview* preview = window.program->Toolpath()->Preview();
+    auto* box = window.W<QPlainTextEdit>(id::kOutput);
+    auto* bar = qobject_cast<QMainWindow*>(window.main())->statusBar();
+    auto same = [&](const char* what) {
+      QVERIFY2(window.Text(id::kOutput) == headless.runner.Output(), what);
+      const std::vector<JobStep>& shown = window.app.job.steps;
+      const std::vector<JobStep>& made = headless.runner.app().job.steps;
+      QCOMPARE(shown.size(), made.size());
+      QCOMPARE(list->topLevelItemCount(), static_cast<int>(shown.size()));
+      const std::vector<StepLines> lines = LinesOfSteps(window.app.job);
+      for (std::size_t i = 0; i < shown.size(); ++i) {
+        QVERIFY2(shown[i].op == made[i].op && shown[i].values == made[i].values, what);
+        QTreeWidgetItem* row = list->topLevelItem(static_cast<int>(i));
+        QCOMPARE(row->text(StepListPane::kNumber), QString::number(i + 1));
+        QVERIFY(row->text(StepListPane::kTab).startsWith(QString::fromUtf8(shown[i].op->caption.data(), shown[i].op->caption.size())));
+        QCOMPARE(row->text(StepListPane::kTime), RunTimeText([&] {
+          double seconds = 0;
+          for (const toolpath::Move& m : window.program->Toolpath()->Path().moves)
+            if (m.line >= lines[i].first && m.line <= lines[i].last) seconds += m.seconds;
+          return seconds;
+        }()));
+      }
+      // The chosen row: its blocks selected in the box, its moves bold in the drawing.
+      const int chosen = steps->Current();
+      if (chosen < 0) return;
+      const StepLines at = lines[static_cast<std::size_t>(chosen)];
+      QCOMPARE(preview->HighlightedLine(), at.first);
+      QCOMPARE(preview->HighlightedLast(), at.last);
+      QCOMPARE(box->document()->findBlock(box->textCursor().selectionStart()).blockNumber() + 1, at.first);
+    };
+    auto rowAt = [&](int row) { return list->visualItemRect(list->topLevelItem(row)).center(); };
+    // A double-click is taken on the row its first press chose.
+    auto doubleClick = [&](int row) {
+      QTest::mousePress(list->viewport(), Qt::LeftButton, {}, rowAt(row));
+      QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, rowAt(row));
+      QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowAt(row));
+    };
+
+    const std::pair<int, ControlId> oks[] = {{10, id::kFaceOk}, {11, id::kTurnOk}, {5, id::kReamOk}};
+    for (const auto& [tab, ok] : oks) {
+      window.Tab(tab);
+      window.Click(ok);
+    }
+    run("tab 10\nclick 1260\ntab 11\ntype 1320 1.25\nclick 1380\ntype 1320 1.5\ntab 5\nclick 705\n");
+    QVERIFY(window.Text(id::kOutput) != headless.runner.Output());  // the runner's turn is to 1.25
+
+    // Step 2 edited from the list: its tab with its values, OK reads Update.
+    doubleClick(1);
+    QCOMPARE(window.app.job.editing, 1);
+    QCOMPARE(window.Tabs()->currentIndex(), 10);
+    auto* ok = window.W<QPushButton>(id::kTurnOk);
+    QCOMPARE(ok->text(), QStringLiteral("&Update"));
+    QVERIFY(bar->currentMessage().startsWith(QStringLiteral("Editing step 2 (Turn)")));
+    QVERIFY(list->topLevelItem(1)->text(StepListPane::kTab).endsWith(QStringLiteral("(editing)")));
+    window.Type(id::kTurnFinalDia, "1.25");
+    window.Click(id::kTurnOk);
+    QCOMPARE(window.app.job.editing, -1);
+    QVERIFY(ok->text() != QStringLiteral("&Update"));
+    QCOMPARE(window.Text(id::kTurnFinalDia), std::string("1.5"));  // the tab as before the edit
+    steps->Choose(1);
+    same("update");
+
+    // Esc leaves an edit with the step as it was.
+    doubleClick(0);
+    QCOMPARE(window.app.job.editing, 0);
+    window.Type(id::kFaceStockDia, "3.");
+    QTest::keyClick(window.W(id::kFaceStockDia), Qt::Key_Escape);
+    QCOMPARE(window.app.job.editing, -1);
+    QVERIFY(!steps->Button(QStringLiteral("stepCancel"))->isEnabled());
+    same("cancel");
+
+    struct Act {
+      int row;  // chosen first, or -1
+      Qt::Key key;
+      Qt::KeyboardModifiers modifiers;
+      const char* script;
+    };
+    const Act acts[] = {
+        {0, Qt::Key_Down, Qt::ControlModifier, "move 1 2"},
+        {2, Qt::Key_D, Qt::ControlModifier, "duplicate 3"},
+        {1, Qt::Key_Delete, Qt::NoModifier, "delete 2"},
+        {2, Qt::Key_Up, Qt::ControlModifier, "move 3 2"},
+        {-1, Qt::Key_Z, Qt::ControlModifier, "undo"},
+        {-1, Qt::Key_Z, Qt::ControlModifier, "undo"},
+        {-1, Qt::Key_Y, Qt::ControlModifier, "redo"},
+        {-1, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, "redo"},
+        {-1, Qt::Key_Z, Qt::ControlModifier, "undo"},
+    };
+    for (const Act& act : acts) {
+      if (act.row >= 0) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowAt(act.row));
+      list->setFocus();
+      QTest::keyClick(list, act.key, act.modifiers);
+      run(std::string(act.script) + "\n");
+      same(act.script);
+    }
+  }
+
+  // Editing one step of a job of 2,224 in the window, from the list's Edit to the program, the
+  // drawing and the list redrawn after Update (README: the figures): a feed, which leaves the
+  // blocks after it as they were, and a diameter, which changes the number of passes and so
+  // renumbers every block after it.
+  void updatingOneStepOfALongJob_data() {
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("back");
+    QTest::newRow("feed") << int(id::kTurnRoughFeed) << QStringLiteral(".012") << QStringLiteral(".01");
+    QTest::newRow("diameter") << int(id::kTurnFinalDia) << QStringLiteral("1.25") << QStringLiteral("1.5");
+  }
+
+  void updatingOneStepOfALongJob() {
+    QFETCH(int, box);
+    QFETCH(QString, value);
+    QFETCH(QString, back);
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("long.nc")).toStdString();
+    Headless headless;
+    const std::pair<int, ControlId> oks[] = {{10, id::kFaceOk}, {11, id::kTurnOk}, {5, id::kReamOk}};
+    for (int i = 0; i < 2224; ++i) {
+      headless.runner.Tab(oks[i % 3].first);
+      headless.runner.Click(oks[i % 3].second);
+    }
+    QVERIFY(headless.runner.Save(path));
+    QVERIFY(window.program->OpenFile(QString::fromStdString(path)));
+    StepListPane* steps = window.program->Steps();
+    QCOMPARE(steps->List()->topLevelItemCount(), 2224);
+    QWidget* redrawn[] = {window.program->Toolpath()->Preview(), window.W<QPlainTextEdit>(id::kOutput)->viewport(),
+                          steps->List()->viewport()};
+    const QString values[] = {value, back};
+    int edits = 0;
+    QBENCHMARK {
+      steps->Choose(1000);  // a Turn step
+      QVERIFY(steps->Edit());
+      window.Type(box, values[edits++ % 2]);
+      window.Click(id::kTurnOk);
+      for (QWidget* w : redrawn) w->repaint();
+    }
+    QCOMPARE(window.app.job.editing, -1);
+    // The program is the job typed with the last value in the first place.
+    std::istringstream script("edit 1001\ntype " + std::to_string(box) + ' ' + values[(edits - 1) % 2].toStdString() +
+                              "\nclick " + std::to_string(id::kTurnOk) + '\n');
+    QCOMPARE(headless.runner.RunScript(script, false), 0);
+    QVERIFY(window.Text(id::kOutput) == headless.runner.Output());
+    tbx::Job whole = window.app.job;  // rebuilt from its first step, as Open of its job file does
+    QVERIFY(RebuildJob(window.app.operations, whole).text == window.Text(id::kOutput));
+    QCOMPARE(window.program->Toolpath()->Path().moves.size(),
+             toolpath::ExpandProgram(headless.runner.Output(), ProgramToolpathSettings(window.app)).moves.size());
   }
 
   void savedAndOpenedProgramsKeepEveryByte() {
