@@ -109,6 +109,50 @@ bool ParseInt(std::string_view text, int& value) {
   return ec == std::errc() && ptr == text.data() + text.size();
 }
 
+// `tool NUMBER OFFSET KIND key=value ...`: the tool, in the window's units, into the library
+// for the rest of the job. A value in double quotes keeps its blanks (name="OD rough").
+bool DefineTool(App& app, std::string_view rest, std::string& why) {
+  std::vector<std::string> words;
+  for (std::size_t at = 0; at < rest.size();) {
+    if (rest[at] == ' ') {
+      ++at;
+      continue;
+    }
+    std::string word;
+    bool quoted = false;
+    for (; at < rest.size() && (quoted || rest[at] != ' '); ++at) {
+      if (rest[at] == '"') quoted = !quoted;
+      else word += rest[at];
+    }
+    if (quoted) {
+      why = "'tool': a value in quotes is not closed";
+      return false;
+    }
+    words.push_back(std::move(word));
+  }
+  if (words.size() < 3) {
+    why = "'tool' needs NUMBER OFFSET KIND, then key=value settings";
+    return false;
+  }
+  std::vector<ToolSetting> settings = {{"number", words[0]}, {"offset", words[1]}, {"kind", words[2]}};
+  for (std::size_t i = 3; i < words.size(); ++i) {
+    const std::size_t equals = words[i].find('=');
+    if (equals == std::string::npos) {
+      why = "'tool': write each setting as key=value, not '" + words[i] + "'";
+      return false;
+    }
+    const std::string_view word = words[i];
+    settings.push_back({word.substr(0, equals), word.substr(equals + 1)});
+  }
+  Tool tool;
+  if (const ToolProblem problem = ToolFromSettings(settings, app.Metric(), tool)) {
+    why = "'tool': " + problem.text;
+    return false;
+  }
+  app.tools.Put(tool.InUnits(app.Metric(), app.tools.metric));
+  return true;
+}
+
 }  // namespace
 
 std::string JobRunner::StepList() {
@@ -277,6 +321,11 @@ int JobRunner::RunScript(std::istream& script, bool printProgramAtEnd) {
       std::string why;
       if (!StepCommand(command, rest, printed, why)) return fail(why);
       if (command == "steps") anyPrint = true;
+      continue;
+    }
+    if (command == "tool") {
+      std::string why;
+      if (!DefineTool(app_, rest, why)) return fail(why);
       continue;
     }
     if (command != "set" && command != "leave" && command != "type" && command != "click" &&
