@@ -53,7 +53,7 @@ enum : ControlId {
   // Settings tab
   kXToolChange = 1010, kZToolChange = 1015, kMetric = 1030, kSettingsOk = 1037,
   // Always visible
-  kTool = 1040, kOffset = 1045, kCarbide = 1050, kHss = 1055, kCoolant = 1060, kSpm = 1065,
+  kTool = 1040, kToolName = 1041, kOffset = 1045, kCarbide = 1050, kHss = 1055, kCoolant = 1060, kSpm = 1065,
   kOutput = 1070, kUndo = 1080, kCopy = 1085, kExit = 1090, kTabs = 1095,
   // Face tab
   kFaceComment = 1200, kFaceStockDia = 1205, kFaceEndDia = 1210, kFaceZStart = 1215,

@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/field_help.h"
 #include "app/machine_boxes.h"
+#include "app/tool_boxes.h"
 #include "data/data_files.h"
 #include "data/safe_save.h"
 
@@ -95,6 +96,7 @@ bool LoadData(App& app) {
   ToolLibraryRead tools = LoadToolLibrary(app.home / kToolLibraryFileName);
   if (!tools) app.ui.MessageBox("Tool library not loaded: " + tools.error, "File Error", MessageIcon::None);
   app.tools = std::move(tools.library);
+  ShowTool(app, false);
 
   if (missing) {
     app.ui.UnloadForm(kMainForm);

@@ -9,6 +9,7 @@
 #include "app/events.h"
 #include "app/job.h"
 #include "app/startup.h"
+#include "app/tool_boxes.h"
 
 namespace tbx {
 
@@ -150,6 +151,7 @@ bool DefineTool(App& app, std::string_view rest, std::string& why) {
     return false;
   }
   app.tools.Put(tool.InUnits(app.Metric(), app.tools.metric));
+  ShowTool(app, false);
   return true;
 }
 
