@@ -213,7 +213,7 @@ void ReconcileJob(Job& job, std::string_view box) {
   if (!text.empty()) job.steps.insert(job.steps.begin() + index(first), TextStep(std::move(text), next));
 }
 
-Rebuilt RebuildJob(const Operations& ops, Job& job) {
+Rebuilt RebuildJob(const Operations& ops, Job& job, const ToolLibrary* tools) {
   Rebuilt result;
   std::vector<std::string> texts(job.steps.size());
   std::vector<int> blocks(job.steps.size());
@@ -226,7 +226,7 @@ Rebuilt RebuildJob(const Operations& ops, Job& job) {
       continue;
     }
     const StepSource source(step.values);
-    TabReader reader(ops, *step.op, source, result.state.rapidMode);
+    TabReader reader(ops, *step.op, source, result.state.rapidMode, tools);
     const OpContext ctx = reader.Context();
     const Operation op = step.op->generate(reader, ctx);
     if (Refusal refusal = WriteRefusal(op, ctx.toolChange); !refusal.empty()) {
@@ -260,7 +260,7 @@ void SyncJob(App& app) {
 }
 
 bool RebuildProgram(App& app, std::vector<JobStep> before) {
-  Rebuilt rebuilt = RebuildJob(app.operations, app.job);
+  Rebuilt rebuilt = RebuildJob(app.operations, app.job, &app.tools);
   if (!rebuilt.refusal.empty()) {
     app.job.steps = std::move(before);
     rebuilt.refusal.text = "Step " + std::to_string(rebuilt.step + 1) + ": " + rebuilt.refusal.text;

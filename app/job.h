@@ -107,7 +107,7 @@ struct Rebuilt {
 // Regenerates every operation step not edited by hand, in order, with block numbers and
 // RapidMode carried from step to step; text and edited steps go in verbatim. The steps take
 // their new texts only when nothing was refused.
-Rebuilt RebuildJob(const Operations& ops, Job& job);
+Rebuilt RebuildJob(const Operations& ops, Job& job, const ToolLibrary* tools = nullptr);
 
 // The job follows what was typed into the program box since it last held the steps' texts.
 // Typing moves no block number: the next OK numbers on as before.

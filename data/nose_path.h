@@ -20,6 +20,7 @@ struct NoseSegment {
   bool arc = false;
   bool clockwise = false;
   NosePoint centre;
+  double feed = 0;  // carried along by the paths made from it; an arc round a corner takes the next one's
 };
 
 struct NosePath {
