@@ -137,12 +137,12 @@ NosePath NoseCentrePath(const NosePath& profile, NoseSide side, double radius, i
         if (Length(m - ends[i]) < Length(best - ends[i])) best = m;
       ends[i] = starts[i + 1] = best;
     } else {
-      swings[i] = NoseSegment{starts[i + 1], true, side == NoseSide::Left, corner, profile.segments[i + 1].feed};
+      swings[i] = NoseSegment{starts[i + 1], true, side == NoseSide::Left, corner, profile.segments[i + 1].feed, i + 1};
     }
   }
   for (std::size_t i = 0; i < n; ++i) {
     const NoseSegment& s = profile.segments[i];
-    centre.segments.push_back({ends[i], s.arc, s.clockwise, s.centre, s.feed});
+    centre.segments.push_back({ends[i], s.arc, s.clockwise, s.centre, s.feed, i});
     if (swings[i]) centre.segments.push_back(*swings[i]);
   }
   return centre;
@@ -150,7 +150,7 @@ NosePath NoseCentrePath(const NosePath& profile, NoseSide side, double radius, i
 
 NosePath ShiftedPath(const NosePath& centre, NosePoint by) {
   NosePath moved{centre.start + by, {}};
-  for (const NoseSegment& s : centre.segments) moved.segments.push_back({s.end + by, s.arc, s.clockwise, s.centre + by, s.feed});
+  for (const NoseSegment& s : centre.segments) moved.segments.push_back({s.end + by, s.arc, s.clockwise, s.centre + by, s.feed, s.source});
   return moved;
 }
 

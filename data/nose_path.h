@@ -21,6 +21,7 @@ struct NoseSegment {
   bool clockwise = false;
   NosePoint centre;
   double feed = 0;  // carried along by the paths made from it; an arc round a corner takes the next one's
+  std::size_t source = 0;  // in a path made from a profile: the profile segment it comes from
 };
 
 struct NosePath {

@@ -69,7 +69,8 @@ constexpr const char* kUsage =
     "  --plot FILE    also draw the final program as SVG into FILE\n"
     "  --export DIALECT FILE  also write the final program for another control into\n"
     "                 FILE: as-written (unchanged), moves-only (canned cycles as\n"
-    "                 their moves, renumbered) or linuxcnc; what it cannot carry goes\n"
+    "                 their moves, renumbered) or linuxcnc (with its tool table\n"
+    "                 NAME.tbl beside NAME.ngc); what it cannot carry goes\n"
     "                 to standard error as 'warning: line N: text'; a program with\n"
     "                 blocks that cannot be read is not exported (they would be\n"
     "                 left out) unless --force is given\n"
@@ -81,7 +82,9 @@ constexpr const char* kUsage =
     "                 where the kind has none: --tool 9,9,drill,,,,diameter=.25,\n"
     "                 point_angle=118. KIND: od_turning, id_boring, grooving,\n"
     "                 parting, od_threading, id_threading, centre_drill, drill,\n"
-    "                 reamer, tap; SHAPE: C D S T V W R or blade\n"
+    "                 reamer, tap; SHAPE: C D S T V W R or blade. The tools also\n"
+    "                 serve --check, --plot and --export: G41/G42 are followed\n"
+    "                 with the T word's radius and orientation\n"
     "  --help         show this text\n"
     "  --version      show the version\n"
     "\n"
@@ -264,46 +267,6 @@ class BufferedOut {
   std::size_t used_ = 0;
 };
 
-// --check: the move list of a program file; 0 clean, 3 with warnings, 2 unreadable. Both
-// streams are written whole at the end, not a line at a time.
-int CheckProgram(const std::filesystem::path& home, const char* file, int units) {
-  std::string text;
-  if (!ReadFileBounded(file, text)) return 2;
-  tbx::toolpath::ToolpathSettings settings = HomeToolpathSettings(home);
-  if (units != 0) settings.metric = units > 0;
-  const tbx::toolpath::Toolpath path = tbx::toolpath::ExpandProgram(text, settings);
-  std::string().swap(text);
-  using tbx::PlainDecimal;
-  {
-    BufferedOut out;
-    for (const tbx::toolpath::Move& m : path.moves) {
-      out.Put(KindName(m.kind));
-      out.Put(' ');
-      out.Decimal(m.end.x, 4);
-      out.Put(' ');
-      out.Decimal(m.end.z, 4);
-      out.Put(' ');
-      out.Decimal(m.feed, 6);
-      out.Put(' ');
-      out.Decimal(m.rpm, 0);
-      out.Put(' ');
-      out.Decimal(m.line, 0);
-      out.Put('\n');
-    }
-    const tbx::toolpath::Extents& e = path.extents;
-    out.Put("# extents X " + PlainDecimal(e.minX, 4) + ' ' + PlainDecimal(e.maxX, 4) + " Z " +
-            PlainDecimal(e.minZ, 4) + ' ' + PlainDecimal(e.maxZ, 4) + '\n');
-    out.Put("# run time " + PlainDecimal(path.seconds, 1) + " s\n");
-    out.Put("# operations " + std::to_string(path.operations.size()) + '\n');
-  }
-  std::fflush(stdout);
-  std::string err;
-  WriteFindings(path.diagnostics, err);
-  WriteFindings(path.warnings, err);
-  WriteAll(stderr, err);
-  return path.diagnostics.empty() && path.warnings.empty() ? 0 : 3;
-}
-
 // --tools and --tool: the library the program's tools come from, `library` (the data folder's)
 // unless a file is given; false with the reason said.
 bool CommandLineTools(const char* file, const std::vector<std::string>& specs, bool metric,
@@ -354,6 +317,53 @@ bool CommandLineTools(const char* file, const std::vector<std::string>& specs, b
   return true;
 }
 
+// --check: the move list of a program file; 0 clean, 3 with warnings, 2 unreadable. Both
+// streams are written whole at the end, not a line at a time.
+int CheckProgram(const std::filesystem::path& home, const char* file, int units, const char* toolsFile,
+                 const std::vector<std::string>& toolSpecs) {
+  std::string text;
+  if (!ReadFileBounded(file, text)) return 2;
+  tbx::toolpath::ToolpathSettings settings = HomeToolpathSettings(home);
+  if (units != 0) settings.metric = units > 0;
+  // G41/G42 follow the data folder's library unless the command line gives one.
+  tbx::ToolLibraryRead homeTools = tbx::LoadToolLibrary(home / tbx::kToolLibraryFileName);
+  if (!homeTools && !toolsFile) std::cerr << "turnbrix-cli: tool library not loaded: " << homeTools.error << '\n';
+  tbx::ToolLibrary tools = std::move(homeTools.library);
+  if (!CommandLineTools(toolsFile, toolSpecs, settings.metric, tools)) return 2;
+  settings.tools = &tools;
+  const tbx::toolpath::Toolpath path = tbx::toolpath::ExpandProgram(text, settings);
+  std::string().swap(text);
+  using tbx::PlainDecimal;
+  {
+    BufferedOut out;
+    for (const tbx::toolpath::Move& m : path.moves) {
+      out.Put(KindName(m.kind));
+      out.Put(' ');
+      out.Decimal(m.end.x, 4);
+      out.Put(' ');
+      out.Decimal(m.end.z, 4);
+      out.Put(' ');
+      out.Decimal(m.feed, 6);
+      out.Put(' ');
+      out.Decimal(m.rpm, 0);
+      out.Put(' ');
+      out.Decimal(m.line, 0);
+      out.Put('\n');
+    }
+    const tbx::toolpath::Extents& e = path.extents;
+    out.Put("# extents X " + PlainDecimal(e.minX, 4) + ' ' + PlainDecimal(e.maxX, 4) + " Z " +
+            PlainDecimal(e.minZ, 4) + ' ' + PlainDecimal(e.maxZ, 4) + '\n');
+    out.Put("# run time " + PlainDecimal(path.seconds, 1) + " s\n");
+    out.Put("# operations " + std::to_string(path.operations.size()) + '\n');
+  }
+  std::fflush(stdout);
+  std::string err;
+  WriteFindings(path.diagnostics, err);
+  WriteFindings(path.warnings, err);
+  WriteAll(stderr, err);
+  return path.diagnostics.empty() && path.warnings.empty() ? 0 : 3;
+}
+
 bool WritePlot(tbx::App& app, const char* file) {
   const tbx::toolpath::ToolpathSettings settings = tbx::ProgramToolpathSettings(app);
   const std::string svg = tbx::toolpath::ToolpathSvg(tbx::toolpath::ExpandProgram(app.Text(tbx::id::kOutput), settings));
@@ -390,9 +400,15 @@ bool WriteExport(tbx::App& app, const char* dialectId, const char* file, bool fo
   std::cerr << err;
   if (!result.dropped.empty() && !force) return false;
   if (result.text.empty() && !result.findings.empty()) return false;
-  const tbx::SafeSaveResult saved = tbx::SafeSave(file, result.text);
+  std::string written = file;
+  tbx::SafeSaveResult saved = tbx::SafeSave(file, result.text);
+  if (saved && dialect == tbx::toolpath::Dialect::LinuxCnc) {
+    // LinuxCNC's tool table beside the program, for the diameters and orientations G41/G42 use.
+    written = std::filesystem::path(file).replace_extension(".tbl").string();
+    saved = tbx::SafeSave(written, result.toolTable);
+  }
   if (saved) return true;
-  std::cerr << "turnbrix-cli: cannot write " << file << ": " << saved.error << '\n';
+  std::cerr << "turnbrix-cli: cannot write " << written << ": " << saved.error << '\n';
   return false;
 }
 
@@ -448,7 +464,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (check && !script && !plot && !exportFile) return CheckProgram(tbx::HomeFolder(home), check, units);
+  if (check && !script && !plot && !exportFile) return CheckProgram(tbx::HomeFolder(home), check, units, toolsFile, toolSpecs);
   if (job || !sets.empty()) {
     if (!job || script || check || plot || exportFile || units != 0 || force) {
       std::cerr << kUsage;

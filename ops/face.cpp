@@ -66,7 +66,7 @@ Operation FaceOperation(const FaceInputs& in, const OpContext& ctx) {
     AddLine(profile, {in.zFinal, in.endDia / 2.0}, in.finishFeed);
     WriteFinish(path, in.compensation, ctx, NoseSide::Left, profile);
     EndCompensation(path, in.compensation);
-    path.Rapid({.z = in.zFinal + in.zClearance});
+    path.Rapid(ExitPoint(in.compensation, {in.endDia, in.zFinal + in.zClearance}, {.z = in.zFinal + in.zClearance}));
     path.Rapid({.x = xClear});
   }
   path.Finish();

@@ -32,5 +32,10 @@ void NoseComment(Operation& op, NoseCompensation mode, const OpContext& ctx, Fie
 void WriteFinish(BlockWriter& path, NoseCompensation mode, const OpContext& ctx, NoseSide side,
                  const NosePath& profile);
 void EndCompensation(BlockWriter& path, NoseCompensation mode);
+// The move after the pass: `full` (both axes) under Computed, where the programmed point has
+// to come back from the path's offset as a control's G40 move brings it, else `programmed`.
+inline Point ExitPoint(NoseCompensation mode, Point full, Point programmed) {
+  return mode == NoseCompensation::Computed ? full : programmed;
+}
 
 }  // namespace tbx

@@ -1,6 +1,8 @@
 #include "ops/part_off.h"
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "ops/pass_levels.h"
 #include "program/block_writer.h"
@@ -63,6 +65,7 @@ Operation PartOffOperation(const PartOffInputs& in, const OpContext& ctx) {
   };
   path.Rapid({.x = xClear});
   const double zChamfer = double(in.zPosition) + in.chamfer + in.clearance;
+  std::optional<double> exitZ;  // the Z the first move after a computed pass must state
   if (in.compensation != NoseCompensation::None) {
     // The blade's part-side corner along the chamfer and down the back face to the first
     // peck: the entry onto the stock, the chamfer, the plunge with its feed change.
@@ -77,6 +80,7 @@ Operation PartOffOperation(const PartOffInputs& in, const OpContext& ctx) {
     WriteFinish(path, in.compensation, ctx, NoseSide::Right, profile);
     EndCompensation(path, in.compensation);
     at = pecks.front();
+    exitZ = ExitPoint(in.compensation, {0.0, double(in.zPosition)}, {}).z;
   } else if (in.chamfer > 0) {
     // Down the chamfer's line from outside the stock, the blade's part-side corner leading.
     path.Rapid({.z = zChamfer});
@@ -88,11 +92,11 @@ Operation PartOffOperation(const PartOffInputs& in, const OpContext& ctx) {
   for (std::size_t k = 0; k < pecks.size(); ++k) {
     if (k > 0 || in.compensation == NoseCompensation::None) plungeTo(pecks[k]);
     if (k + 1 < pecks.size()) {
-      path.Rapid({.x = pecks[k] + chipBreak});
+      path.Rapid({.x = pecks[k] + chipBreak, .z = std::exchange(exitZ, std::nullopt)});
       at = pecks[k] + chipBreak;
     }
   }
-  path.Rapid({.x = xClear});
+  path.Rapid({.x = xClear, .z = exitZ});
   path.Finish();
   return op;
 }

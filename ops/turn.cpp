@@ -106,6 +106,7 @@ Operation TurnOperation(const TurnInputs& in, const OpContext& ctx) {
     }
     path.Feed({.z = in.zEnd}, in.finishFeed);
     path.Feed({.x = xClear}, in.finishFeed);
+    path.Rapid({.z = zApproach});
   } else {
     // The same profile from an entry along Z onto the part's end; the tool is outside the
     // diameter it turns, inside the bore it bores.
@@ -116,8 +117,8 @@ Operation TurnOperation(const TurnInputs& in, const OpContext& ctx) {
     AddLine(profile, {in.zEnd, xClear / 2}, in.finishFeed);
     WriteFinish(path, in.compensation, ctx, in.inside ? NoseSide::Left : NoseSide::Right, profile);
     EndCompensation(path, in.compensation);
+    path.Rapid(ExitPoint(in.compensation, {xClear, zApproach}, {.z = zApproach}));
   }
-  path.Rapid({.z = zApproach});
   path.Finish();
   return op;
 }
