@@ -592,7 +592,8 @@ std::string LinuxCncToolTable(const ReadResult& read, const ToolpathSettings& se
     table += "T" + n + " P" + n + " X0 Z0";
     const Tool* tool = settings.tools ? settings.tools->Find(e.number, e.offset) : nullptr;
     if (tool && tool->orientation > 0) {
-      const double radius = tool->InUnits(settings.tools->metric, settings.metric).radius;
+      // The table is in the machine's units, not the program's: inches, as rs274 runs alone.
+      const double radius = tool->InUnits(settings.tools->metric, false).radius;
       table += " D" + PlainDecimal(2 * radius, 6) + " Q" + std::to_string(LinuxCncOrientation(tool->orientation));
     }
     table += " ;" + (tool ? tool->Word() + " " + tool->name : std::string("not in the tool library")) + "\n";

@@ -39,7 +39,8 @@ struct ExportResult {
   // user says to go on.
   std::vector<Finding> dropped;
   // LinuxCNC: the tool table for NAME.tbl beside NAME.ngc, a line per tool the program calls
-  // with the library's diameter (D) and tip orientation in LinuxCNC's numbering (Q).
+  // with the library's diameter (D, in inches: a table is in the machine's units) and tip
+  // orientation in LinuxCNC's numbering (Q).
   std::string toolTable;
 };
 

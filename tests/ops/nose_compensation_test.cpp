@@ -10,6 +10,7 @@
 #include "ops/face.h"
 #include "ops/part_off.h"
 #include "ops/turn.h"
+#include "compensation_cases.h"
 #include "test_support.h"
 #include "toolpath/expander.h"
 
@@ -19,30 +20,10 @@ namespace {
 using toolpath::Move;
 using toolpath::MoveKind;
 
-OpContext Context(bool metric, double radius, int orientation) {
-  OpContext ctx;
-  ctx.metric = metric;
-  ctx.surfaceSpeed = 300;
-  ctx.toolChange = {"T01", "01", false, metric ? "100." : "4.", metric ? "150." : "6."};
-  ctx.tool = Tool{.number = 1, .offset = 1, .kind = ToolKind::OdTurning, .shape = InsertShape::C,
-                  .radius = radius, .orientation = orientation};
-  return ctx;
-}
-
 std::string Text(const Operation& op, const OpContext& ctx) {
   EXPECT_EQ(op.Refusal().text, "");
-  std::string text;
-  ProgramState state;
-  AppendOperation(text, state, ctx.toolChange, op);
-  return text;
+  return test::ProgramText(op, ctx);
 }
-
-// A segment of the drawn part: `touch` when the finish pass must cut it, else only never
-// crossed.
-struct Surface {
-  NosePoint a, b;
-  bool touch = true;
-};
 
 double ToSegment(NosePoint p, NosePoint a, NosePoint b) {
   const double dz = b.z - a.z, dr = b.r - a.r, l2 = dz * dz + dr * dr;
@@ -105,94 +86,26 @@ double ToChain(NosePoint p, const std::vector<CentreMove>& chain) {
 // Over random Face, Turn and Part-off cases, inch and metric, chamfers included: the nose
 // circle along the Computed finish pass cuts every drawn surface and never crosses one.
 TEST(NoseCompensation, ComputedNoseCircleTouchesTheProfileAndNeverCrossesIt) {
-  std::mt19937 random(7);
-  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
-  auto single = [](double v) { return static_cast<float>(std::round(v * 1000) / 1000); };
   int checked = 0;
-  for (int n = 0; n < 240; ++n) {
-    const bool metric = n % 2 == 1;
-    const double u = metric ? 25.4 : 1;
-    const double tol = metric ? 0.002 : 0.0001;
-    // A tip toward the cut: OD turning 3 4 8, boring 1 2 6, facing 2 3 7, parting 4 1 5, and
-    // 4 along a chamfer. (Any other starts the nose's centre short of its offset, and the
-    // entry's straight run, on the control as here, touches the corner it ends at.)
-    static constexpr int kTips[4][3] = {{3, 4, 8}, {1, 2, 6}, {2, 3, 7}, {4, 1, 5}};
-    const bool chamfered = n % 8 >= 2;
-    const int orientation = n % 4 == 3 && chamfered ? 4 : kTips[n % 4][(n / 4) % 3];
-    const double radius = single(uniform(0.004, 0.047) * u);
-    const OpContext ctx = Context(metric, radius, orientation);
-    std::vector<Surface> surfaces;
-    std::string program;
-    switch (n % 4) {
-      case 0:
-      case 1: {
-        TurnInputs in;
-        in.inside = n % 4 == 1;
-        in.compensation = NoseCompensation::Computed;
-        in.zStart = 0;
-        in.zEnd = single(-uniform(0.3, 1.5) * u);
-        in.depthOfCut = single(0.05 * u);
-        in.roughFeed = in.finishFeed = single(0.005 * u);
-        in.clearance = single(uniform(0.05, 0.1) * u);
-        in.chamfer = chamfered ? single(uniform(0.01, 0.15) * u) : 0;
-        const double small = uniform(0.4, 1.0) * u, big = small + uniform(0.1, 0.4) * u;
-        in.startDia = single(in.inside ? small : big);
-        in.finalDia = single(in.inside ? big : small);
-        const double side = in.inside ? -1 : 1;
-        const double rF = in.finalDia / 2.0, r0 = rF - side * in.chamfer, zc = double(in.zStart) - in.chamfer;
-        surfaces = {{{0, r0}, {zc, rF}}, {{zc, rF}, {in.zEnd, rF}}, {{in.zEnd, rF}, {in.zEnd, in.startDia / 2.0}},
-                    {{0, in.inside ? r0 + 1 * u : 0}, {0, r0}, false}};
-        program = Text(TurnOperation(in, ctx), ctx);
-        break;
-      }
-      case 2: {
-        FaceInputs in;
-        in.compensation = NoseCompensation::Computed;
-        in.stockDia = single(uniform(0.5, 2) * u);
-        in.endDia = n % 8 < 4 ? 0 : single(in.stockDia * uniform(0.2, 0.8));
-        in.zStart = single(0.05 * u);
-        in.zFinal = 0;
-        in.depthOfCut = single(0.05 * u);
-        in.finishAllowance = single(0.005 * u);
-        in.roughFeed = in.finishFeed = single(0.005 * u);
-        in.xClearance = single(uniform(0.05, 0.1) * u);
-        in.zClearance = single(0.05 * u);
-        surfaces = {{{0, in.endDia / 2.0}, {0, in.stockDia / 2.0}},
-                    {{0, in.endDia / 2.0}, {-1 * u, in.endDia / 2.0}, false}};
-        program = Text(FaceOperation(in, ctx), ctx);
-        break;
-      }
-      case 3: {
-        PartOffInputs in;
-        in.compensation = NoseCompensation::Computed;
-        in.stockDia = single(uniform(0.5, 2) * u);
-        in.endDia = n % 8 < 4 ? 0 : single(in.stockDia * uniform(0.2, 0.6));
-        in.zPosition = single(-uniform(0.2, 1) * u);
-        in.toolWidth = single(0.125 * u);
-        in.feed = single(0.003 * u);
-        in.reducedFeedDia = single(0.25 * u);
-        in.reducedFeed = single(0.0015 * u);
-        in.chamfer = chamfered ? single(uniform(0.01, 0.1) * u) : 0;
-        in.clearance = single(uniform(0.05, 0.1) * u);
-        const double z = in.zPosition, rs = in.stockDia / 2.0 - in.chamfer;
-        surfaces = {{{z, in.endDia / 2.0}, {z, rs}}, {{z, rs}, {z + in.chamfer, in.stockDia / 2.0}},
-                    {{z + in.chamfer, in.stockDia / 2.0}, {z + 1 * u, in.stockDia / 2.0}, false}};
-        program = Text(PartOffOperation(in, ctx), ctx);
-        break;
-      }
-    }
+  for (const test::CompensationCase& c : test::RandomCompensationCases(240, 7)) {
+    const int n = c.n;
+    const bool metric = c.metric;
+    const double radius = c.radius, tol = metric ? 0.002 : 0.0001;
+    const int orientation = c.orientation;
+    const std::vector<test::Surface>& surfaces = c.surfaces;
+    const std::string program = Text(c.make(NoseCompensation::Computed), c.ctx);
     const std::vector<CentreMove> chain = FinishCentre(program, metric, radius, orientation);
     ASSERT_FALSE(chain.empty()) << program;
     // Never crossed: no point of the centre's path comes nearer a surface than the radius.
     for (const CentreMove& m : chain)
       for (int k = 0; k <= 50; ++k)
-        for (const Surface& s : surfaces) {
+        for (const test::Surface& s : surfaces) {
           const NosePoint p = m.At(k / 50.0);
           ASSERT_GE(ToSegment(p, s.a, s.b), radius - tol)
               << "case " << n << ": the nose crosses the drawing at Z" << p.z << " R" << p.r << "\n" << program;
         }
     // Touched: every point of a surface away from its inside corners is the radius from the path.
-    for (const Surface& s : surfaces) {
+    for (const test::Surface& s : surfaces) {
       if (!s.touch) continue;
       const double length = std::hypot(s.b.z - s.a.z, s.b.r - s.a.r), margin = 2.5 * radius;
       if (length <= 2 * margin) continue;
@@ -211,7 +124,7 @@ TEST(NoseCompensation, ComputedNoseCircleTouchesTheProfileAndNeverCrossesIt) {
 // Whole programs against golden text: Turn's 45 degree chamfer computed for a .031 nose (tip
 // 3) and left to the control under G42, the same roughing before both.
 TEST(NoseCompensation, TurnedChamferAgainstGoldenText) {
-  const OpContext ctx = Context(false, 0.031, 3);
+  const OpContext ctx = test::Context(false, 0.031, 3);
   TurnInputs turn;
   turn.comment = "TURN";
   turn.startDia = 1.6f, turn.finalDia = 1.5f, turn.zStart = 0, turn.zEnd = -1;
@@ -262,7 +175,7 @@ TEST(NoseCompensation, RefusedWithoutAToolThatHasANose) {
        "{} must be more than the nose radius for the compensation's entry move"},
   };
   for (const Case& c : cases) {
-    OpContext ctx = Context(false, 0, 3);
+    OpContext ctx = test::Context(false, 0, 3);
     ctx.tool = c.tool;
     TurnInputs in;
     in.startDia = 2, in.finalDia = 1.5f, in.zEnd = -1, in.depthOfCut = .05f, in.roughFeed = in.finishFeed = .005f;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "compensation_cases.h"
 #include "test_support.h"
 #include "toolpath/job_programs.h"
 #include "toolpath/expander.h"
@@ -76,10 +77,10 @@ struct Rs274Run {
 // tool table in $HOME/.tool.mmap, truncated and rewritten by every run, and its parameters in a
 // var file it rewrites: each run gets its own folder for both, as its home and working folder,
 // so that runs in parallel test programs never read each other's.
-Rs274Run RunRs274(const std::string& program, const std::set<int>& tools) {
+Rs274Run RunRs274(const std::string& program, const std::set<int>& tools, std::string table = "") {
   test::TempHome dir;
-  std::string table;
-  for (int t : tools) table += "T" + std::to_string(t) + " P" + std::to_string(t) + " X0 Z0 D0.03 ;\n";
+  if (table.empty())
+    for (int t : tools) table += "T" + std::to_string(t) + " P" + std::to_string(t) + " X0 Z0 D0.03 ;\n";
   test::WriteFile(dir.path() / "tool.tbl", table);
   test::WriteFile(dir.path() / "program.ngc", program);
   test::WriteFile(dir.path() / "rs274.var", "");
@@ -216,6 +217,72 @@ TEST(LinuxCncExport, EveryJobInBothUnitsRunsInRs274AndMakesOurMoves) {
     EXPECT_TRUE(SameMotions(run.motions, OurMotions(path), program.settings.metric)) << exported.text;
     EXPECT_EQ(run.output.find("MESSAGE("), std::string::npos) << "a comment became a message";
     EXPECT_EQ(run.output.find("LOGOPEN("), std::string::npos) << "a comment opened a log file";
+  }
+}
+
+// Over random Face, Turn and Part-off cases, inch and metric, chamfers included: the Computed
+// path and the G41/G42 program read back to the same moves (so the same nose-centre path),
+// and LinuxCNC's rs274, given the exported tool table, compensates the G41/G42 export to them.
+TEST(CompensationExport, ComputedAndG41G42AgreeAndRs274CompensatesAlike) {
+  ASSERT_TRUE(fs::exists(kRs274));
+  int judged = 0;
+  for (const test::CompensationCase& c : test::RandomCompensationCases(40, 11)) {
+    SCOPED_TRACE("case " + std::to_string(c.n));
+    ToolLibrary library;
+    library.metric = c.metric;
+    library.Put(*c.ctx.tool);
+    ToolpathSettings settings;
+    settings.metric = c.metric;
+    settings.toolChange = {c.metric ? 100. : 4., c.metric ? 150. : 6.};
+    settings.tools = &library;
+    const std::string computed = test::ProgramText(c.make(NoseCompensation::Computed), c.ctx);
+    const std::string control = test::ProgramText(c.make(NoseCompensation::ControlG41G42), c.ctx);
+    const Toolpath ours = ExpandProgram(control, settings);
+    EXPECT_TRUE(ours.warnings.empty() || ours.warnings.front().text.find("compensation") == std::string::npos)
+        << ours.warnings.front().text;
+    const double tol = c.metric ? 0.002 : 0.0001;
+    std::vector<Motion> want = OurMotions(ExpandProgram(computed, settings)), got = OurMotions(ours);
+    ASSERT_EQ(got.size(), want.size()) << control << computed;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].kind, want[i].kind) << i;
+      EXPECT_EQ(got[i].arc, want[i].arc) << i;
+      EXPECT_NEAR(got[i].x / 2, want[i].x / 2, tol) << "move " << i << "\n" << control << computed;
+      EXPECT_NEAR(got[i].z, want[i].z, tol) << "move " << i << "\n" << control << computed;
+    }
+    const ExportResult exported = ExportProgram(control, Dialect::LinuxCnc, settings);
+    ASSERT_NE(exported.text.find(c.n % 4 == 1 || c.n % 4 == 2 ? "\nG41 " : "\nG42 "), std::string::npos) << exported.text;
+    const Rs274Run run = RunRs274(exported.text, {}, exported.toolTable);
+    EXPECT_EQ(Joined(run.errors), "") << exported.text << exported.toolTable;
+    EXPECT_TRUE(SameMotions(run.motions, got, c.metric)) << exported.text << exported.toolTable;
+    ++judged;
+  }
+  EXPECT_EQ(judged, 40);
+}
+
+// What compensation cannot follow is a warning naming its line; the path is made all the same.
+TEST(CompensationExport, WarningsNameTheLineCompensationCannotFollow) {
+  ToolLibrary library;
+  library.Put({.number = 1, .offset = 1, .kind = ToolKind::IdBoring, .shape = InsertShape::D, .radius = .03,
+               .orientation = 2});
+  struct Case {
+    std::string program;
+    std::string warning;
+  };
+  const Case cases[] = {
+      {"T0101\nG0 X1. Z.02\nG41 G1 Z0. F.005\nZ-1.\nG40 G0 X.8\n",
+       "line 3: compensation cannot follow: the move that starts compensation must be longer than the nose radius"},
+      {"T0101\nG0 X1. Z.2\nG41 G1 Z0. F.005\nZ-.5\nG3 X.96 Z-.52 K-.02\nG1 X.6\nG40 G0 Z.2\n",
+       "line 5: compensation cannot follow: an arc the tool is inside of must be larger than the nose radius"},
+      {"T0202\nG0 X1. Z.2\nG42 G1 Z0. F.005\nG40 G0 X2.\n",
+       "line 3: G42 needs the tool T0202 with a nose radius in the tool library: the programmed path is drawn"},
+  };
+  for (const Case& c : cases) {
+    ToolpathSettings settings;
+    settings.tools = &library;
+    const Toolpath path = ExpandProgram(c.program, settings);
+    std::string warnings;
+    for (const Finding& f : path.warnings) warnings += "line " + std::to_string(f.line) + ": " + f.text + "\n";
+    EXPECT_NE(warnings.find(c.warning), std::string::npos) << warnings;
   }
 }
 
