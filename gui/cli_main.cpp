@@ -98,6 +98,7 @@ constexpr const char* kUsage =
     "would, and updates the step. A refused value exits 2 with its message.\n"
     "\n"
     "usage: turnbrix-cli [--home DIR] --check PROGRAM [--metric | --inch]\n"
+    "       [--tools FILE] [--tool SPEC ...]\n"
     "Reads the program file PROGRAM (not a job script) in the units of DIR/default.txt\n"
     "and prints its moves, one a line: kind (rapid, feed, thread, dwell, tool), end X\n"
     "(diameter) and Z, feed per revolution or lead (0 for the rest), rpm, program line;\n"

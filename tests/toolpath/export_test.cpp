@@ -368,6 +368,43 @@ TEST(ExportGolden, OneJobPerTabInEachDialect) {
 }
 
 // The runner writes what the library gives, and refuses a dialect it does not know.
+// The command line's tools: --check follows G42 with a --tool's radius, the data folder's
+// library otherwise, and the LinuxCNC export writes the table beside the program.
+TEST(ExportCli, ToolsFromTheCommandLineServeCheckAndExport) {
+  test::TempHome home;
+  test::WriteFile(home.path() / "default.txt", test::kInchDefaults);
+  test::WriteFile(home.path() / "data.txt", test::ShippedData());
+  test::WriteFile(home.path() / "g42.nc", "T0101\nG97 S500 M3\nG0 X1.3 Z.05\nG42 G1 Z0. F.005\nX1.5 Z-.1\n"
+                                         "Z-1.\nX1.7\nG40 G0 Z.05\nX4. Z6.\nM30\n");
+  test::WriteFile(home.path() / "g42.job", "open " + (home.path() / "g42.nc").string() + "\n");
+  const std::string cli = std::string(TURNBRIX_CLI) + " --home '" + home.path().string() + "' ";
+  auto run = [&](const std::string& args) {
+    const std::string out = (home.path() / "out.txt").string();
+    const int raw = std::system((cli + args + " > '" + out + "' 2>&1").c_str());
+    return std::pair{WEXITSTATUS(raw), test::ReadFile(out)};
+  };
+  const std::string check = "--check '" + (home.path() / "g42.nc").string() + "'";
+  const auto [plainStatus, plain] = run(check);
+  EXPECT_EQ(plainStatus, 3);  // no library: the programmed path, and a warning says why
+  EXPECT_NE(plain.find("line 4: G42 needs the tool T0101"), std::string::npos) << plain;
+  const auto [status, compensated] = run(check + " --tool 1,1,od_turning,C,.031,3");
+  EXPECT_EQ(status, 0) << compensated;
+  EXPECT_NE(compensated.find("feed 1.3 -0.0182 0.005 500 4\nfeed 1.4818 -0.1091 0.005 500 5\n"
+                             "feed 1.5 -0.131 0.005 500 6\nfeed 1.5 -1 0.005 500 6\nfeed 1.638 -1 0.005 500 7\n"),
+            std::string::npos)
+      << compensated;
+  // The library of the data folder serves the same.
+  test::WriteFile(home.path() / "tools.toml", test::ReadFile(fs::path(TURNBRIX_RESOURCES) / "tools.toml"));
+  EXPECT_EQ(run(check).second, compensated);
+  const auto [exportStatus, said] = run("--export linuxcnc '" + (home.path() / "g42.ngc").string() + "' '" +
+                                        (home.path() / "g42.job").string() + "'");
+  EXPECT_EQ(exportStatus, 0) << said;
+  EXPECT_EQ(test::ReadFile(home.path() / "g42.tbl"), "T1 P1 X0 Z0 D0.062 Q2 ;T0101 OD rough CNMG 432\n");
+  EXPECT_NE(test::ReadFile(home.path() / "g42.ngc").find("\nG42 G1 Z0. F.005\n"), std::string::npos);
+  EXPECT_EQ(run(check + " --tool 1,1,od_turning,C,-1,3").first, 2);
+  EXPECT_EQ(run(check + " --tools '" + (home.path() / "none.toml").string() + "'").first, 2);
+}
+
 TEST(ExportCli, WritesTheExportOfTheFinalProgram) {
   test::TempHome home;
   test::WriteFile(home.path() / "default.txt", test::kInchDefaults);
