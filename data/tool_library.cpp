@@ -258,8 +258,9 @@ bool ReadTool(const toml::table& table, bool metric, Tool& tool, std::string& er
     error = Line(node.source()) + std::move(text);
     return false;
   };
-  for (auto&& [key, node] : table) {
+  for (auto&& [key, value] : table) {
     const std::string_view k = key.str();
+    const toml::node& node = value;  // a binding of its own: lambdas below take it
     const auto whole = [&](int& value) {
       const std::optional<std::int64_t> v = node.value_exact<std::int64_t>();
       if (!v) return false;
