@@ -1,4 +1,5 @@
 // The tool of the Tool and Offset boxes: named beside them, and the boxes it answers filled.
+#include <cstdlib>
 #include <sstream>
 
 #include "test_support.h"
@@ -44,7 +45,7 @@ TEST(ToolBoxes, ChoosingALibraryToolNamesItAndFillsWhatItAnswers) {
   const Case cases[] = {
       {"start-up names T0101", test::kInchDefaults, "print 1041", "OD rough CNMG 432"},
       {"parting blade", test::kInchDefaults, "type 1420 .2\npick 1040 4" + p + "1420", "Parting blade .125.125"},
-      {"grooving blade in mm", test::kMetricDefaults, "pick 1040 3" + p + "855", "Grooving blade .1182.9972"},
+      {"grooving blade in mm", test::kMetricDefaults, "pick 1040 3" + p + "855", "Grooving blade .1253.175"},
       {"a boring bar fills nothing", test::kInchDefaults, "type 855 .3\npick 1040 2" + p + "855",
        "Boring bar DCMT 21.51.3"},
       {"no such tool", test::kInchDefaults, "pick 1040 11\nprint 1041", ""},
@@ -72,6 +73,25 @@ TEST(ToolBoxes, AFilledWidthWritesTheBytesOfATypedOne) {
                                    tool + "pick 1040 4\ntype 1420 .094\ntab part_off\nclick 1460\nprint 1070", false);
   EXPECT_NE(filled.printed.find("T0505"), std::string::npos) << filled.printed;
   EXPECT_EQ(filled.printed, typed.printed);
+}
+
+// The shipped library names tools but changes no existing job's program: its blades are as
+// wide as the tabs' defaults.
+TEST(ToolBoxes, EveryJobPrintsTheSameWithTheShippedLibrary) {
+  TempHome home;
+  for (const char* name : {"default.txt", "data.txt", "tools.toml"})
+    fs::copy_file(fs::path(TURNBRIX_RESOURCES) / name, home.path() / name);
+  int jobs = 0;
+  for (const auto& entry : fs::directory_iterator(TURNBRIX_JOBS)) {
+    if (entry.path().extension() != ".job") continue;
+    const fs::path out = home.path() / "out.txt";
+    const std::string command = std::string(TURNBRIX_CLI) + " --home '" + home.path().string() + "' '" +
+                                entry.path().string() + "' > '" + out.string() + "' 2>/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
+    EXPECT_EQ(ReadFile(out), ReadFile(fs::path(entry.path()).replace_extension(".out"))) << entry.path();
+    ++jobs;
+  }
+  EXPECT_GE(jobs, 16);
 }
 
 }  // namespace
