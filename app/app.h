@@ -14,6 +14,7 @@
 #include "app/operation.h"
 #include "app/program_box.h"
 #include "data/tables.h"
+#include "data/tool_library.h"
 #include "program/numbers.h"
 #include "program/program_text.h"
 #include "program/undo.h"
@@ -44,6 +45,7 @@ struct App {
   const Operations& operations;  // what the form is built from
   std::string tabCaptions;       // the tab row's items, kept for the form's lifetime
   MachineFacts machine;  // toolpath.txt, shown on the Settings tab
+  ToolLibrary tools;     // tools.toml, and the tools a job script defines
   int failedSaves = 0;   // writes of default.txt or toolpath.txt that failed
 
   // The main form's controls, read and written at the moment they are needed.

@@ -53,24 +53,27 @@ enum : ControlId {
   // Settings tab
   kXToolChange = 1010, kZToolChange = 1015, kMetric = 1030, kSettingsOk = 1037,
   // Always visible
-  kTool = 1040, kOffset = 1045, kCarbide = 1050, kHss = 1055, kCoolant = 1060, kSpm = 1065,
+  kTool = 1040, kToolName = 1041, kOffset = 1045, kCarbide = 1050, kHss = 1055, kCoolant = 1060, kSpm = 1065,
   kOutput = 1070, kUndo = 1080, kCopy = 1085, kExit = 1090, kTabs = 1095,
   // Face tab
   kFaceComment = 1200, kFaceStockDia = 1205, kFaceEndDia = 1210, kFaceZStart = 1215,
   kFaceZFinal = 1220, kFaceDepthOfCut = 1225, kFaceFinishAllowance = 1230,
   kFaceRoughFeed = 1235, kFaceFinishFeed = 1240, kFaceXClearance = 1245,
   kFaceZClearance = 1250, kFaceCss = 1255, kFaceMaxRpm = 1257, kFaceOk = 1260,
+  kFaceCompensation = 1270, kFaceCompNone = 1271, kFaceCompComputed = 1272, kFaceCompG41G42 = 1273,
   // Turn tab
   kTurnComment = 1300, kTurnOutside = 1305, kTurnInside = 1310, kTurnStartDia = 1315,
   kTurnFinalDia = 1320, kTurnZStart = 1325, kTurnZEnd = 1330, kTurnDepthOfCut = 1335,
   kTurnFinishAllowanceX = 1340, kTurnFinishAllowanceZ = 1345, kTurnRoughFeed = 1350,
   kTurnFinishFeed = 1355, kTurnChamfer = 1360, kTurnClearance = 1365, kTurnCss = 1370,
   kTurnMaxRpm = 1372, kTurnOk = 1380,
+  kTurnCompensation = 1385, kTurnCompNone = 1386, kTurnCompComputed = 1387, kTurnCompG41G42 = 1388,
   // Part-off tab
   kPartComment = 1400, kPartStockDia = 1405, kPartEndDia = 1410, kPartZPosition = 1415,
   kPartToolWidth = 1420, kPartPeck = 1425, kPartFeed = 1430, kPartReducedFeedDia = 1435,
   kPartReducedFeed = 1440, kPartChamfer = 1445, kPartClearance = 1450, kPartCss = 1455,
   kPartMaxRpm = 1457, kPartOk = 1460,
+  kPartCompensation = 1465, kPartCompNone = 1466, kPartCompComputed = 1467, kPartCompG41G42 = 1468,
   // Settings tab: the machine facts of toolpath.txt
   kMachineHeading = 1500, kRapidX = 1505, kRapidZ = 1510, kMaxZFeed = 1515, kMachineMaxRpm = 1520,
   kToolChangeTime = 1525, kG76MinCut = 1530, kG76Finish = 1535, kG76FinishPasses = 1540,

@@ -13,6 +13,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::array<const char*, 2> kShippedFiles = {"default.txt", "data.txt"};
+// Copied when shipped: a data folder without it simply knows no tools.
+constexpr const char* kShippedToolLibrary = "tools.toml";
 
 bool HoldsShippedFiles(const fs::path& folder) {
   if (folder.empty()) return false;
@@ -49,13 +51,16 @@ std::string SetUpFirstRun(const char* override, const fs::path& shipped) {
     if (error) break;
     fs::copy_file(shipped / name, home / name, error);
   }
+  const bool tools = !error && fs::is_regular_file(shipped / kShippedToolLibrary, error);
+  if (tools) fs::copy_file(shipped / kShippedToolLibrary, home / kShippedToolLibrary, error);
   if (error) {
     // A half-filled folder would never be completed, as only a missing folder is filled.
     std::error_code ignored;
     fs::remove_all(home, ignored);
     return "Could not create " + home.string() + ": " + error.message();
   }
-  return "Created " + home.string() + " with the shipped default.txt and data.txt";
+  return "Created " + home.string() + " with the shipped default.txt and data.txt" +
+         (tools ? std::string(" and the starter tool library ") + kShippedToolLibrary : std::string());
 }
 
 }  // namespace tbx

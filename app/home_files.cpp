@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/field_help.h"
 #include "app/machine_boxes.h"
+#include "app/tool_boxes.h"
 #include "data/data_files.h"
 #include "data/safe_save.h"
 
@@ -90,6 +91,12 @@ bool LoadData(App& app) {
     missing = true;
   }
   app.ui.SelectItem(kMainForm, id::kMaterialList, 20);
+  // A library that cannot be read is refused whole and left as it is for the user to mend;
+  // the program runs on without tools, as it did before it had a library.
+  ToolLibraryRead tools = LoadToolLibrary(app.home / kToolLibraryFileName);
+  if (!tools) app.ui.MessageBox("Tool library not loaded: " + tools.error, "File Error", MessageIcon::None);
+  app.tools = std::move(tools.library);
+  ShowTool(app, false);
 
   if (missing) {
     app.ui.UnloadForm(kMainForm);

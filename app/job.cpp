@@ -257,7 +257,7 @@ void ReconcileJob(Job& job, std::string_view box) {
   if (!text.empty()) job.steps.insert(job.steps.begin() + index(first), TextStep(std::move(text), next));
 }
 
-Rebuilt RebuildJob(const Operations& ops, Job& job, std::size_t from) {
+Rebuilt RebuildJob(const Operations& ops, Job& job, const ToolLibrary* tools, std::size_t from) {
   Rebuilt result;
   std::vector<std::string> texts(job.steps.size());
   std::vector<int> blocks(job.steps.size());
@@ -284,7 +284,7 @@ Rebuilt RebuildJob(const Operations& ops, Job& job, std::size_t from) {
       continue;
     }
     const StepSource source(step.values);
-    TabReader reader(ops, *step.op, source, result.state.rapidMode);
+    TabReader reader(ops, *step.op, source, result.state.rapidMode, tools);
     const OpContext ctx = reader.Context();
     const Operation op = step.op->generate(reader, ctx);
     if (Refusal refusal = WriteRefusal(op, ctx.toolChange); !refusal.empty()) {
@@ -318,7 +318,7 @@ void SyncJob(App& app) {
 }
 
 bool RebuildProgram(App& app, std::vector<JobStep> before, std::size_t from = 0) {
-  Rebuilt rebuilt = RebuildJob(app.operations, app.job, from);
+  Rebuilt rebuilt = RebuildJob(app.operations, app.job, &app.tools, from);
   if (!rebuilt.refusal.empty()) {
     app.job.steps = std::move(before);
     rebuilt.refusal.text = "Step " + std::to_string(rebuilt.step + 1) + ": " + rebuilt.refusal.text;

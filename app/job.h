@@ -128,10 +128,11 @@ struct Rebuilt {
 };
 // Regenerates every operation step not edited by hand, in order, with block numbers and
 // RapidMode carried from step to step; text and edited steps go in verbatim. The steps take
-// their new texts only when nothing was refused. With `from`, only step `from` changed since
-// the texts were made: the steps before it keep theirs, and so do those after it from the first
-// that finds the numbering and RapidMode it found before.
-Rebuilt RebuildJob(const Operations& ops, Job& job, std::size_t from = 0);
+// their new texts only when nothing was refused. The generators find the tools of their T words
+// in `tools`. With `from`, only step `from` changed since the texts were made: the steps before
+// it keep theirs, and so do those after it from the first that finds the numbering and
+// RapidMode it found before.
+Rebuilt RebuildJob(const Operations& ops, Job& job, const ToolLibrary* tools = nullptr, std::size_t from = 0);
 
 // The job follows what was typed into the program box since it last held the steps' texts.
 // Typing moves no block number: the next OK numbers on as before.

@@ -163,6 +163,7 @@ toolpath::ToolpathSettings ProgramToolpathSettings(const App& app) {
   settings.metric = app.machine.metricBoxes;
   settings.toolChange = {app.Number(id::kXToolChange), app.Number(id::kZToolChange)};
   settings.machine = MachineFromBoxes(app);
+  settings.tools = &app.tools;
   return settings;
 }
 

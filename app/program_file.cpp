@@ -181,7 +181,7 @@ bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress)
     // A job file on its own: its program is rebuilt, and has no file yet.
     JobFileRead read = ReadJobFile(app.operations, content);
     if (!read) return refuse(read.error);
-    Rebuilt rebuilt = RebuildJob(app.operations, read.job);
+    Rebuilt rebuilt = RebuildJob(app.operations, read.job, &app.tools);
     if (!rebuilt.refusal.empty()) {
       rebuilt.refusal.text = "Step " + std::to_string(rebuilt.step + 1) + ": " + rebuilt.refusal.text;
       app.Refuse(rebuilt.refusal);

@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/home_files.h"
+#include "app/tool_boxes.h"
 
 namespace tbx {
 
@@ -18,6 +19,7 @@ void ToolSelected(App& app) {
   std::string number = tool.size() > 2 ? tool.substr(tool.size() - 2) : tool;
   int p = app.ui.FindNext(kMainForm, id::kOffset, number);
   app.ui.SelectItem(kMainForm, id::kOffset, p < 0 ? 0 : p);
+  ShowTool(app, true);
 }
 
 void MetricClicked(App& app) {

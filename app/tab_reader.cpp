@@ -14,12 +14,14 @@ namespace tbx {
 std::string FormSource::Text(ControlId id) const { return app_.Text(id); }
 bool FormSource::Checked(ControlId id) const { return app_.Checked(id); }
 
-OpContext ContextFrom(const FieldSource& source, int rapidMode) {
+OpContext ContextFrom(const FieldSource& source, int rapidMode, const ToolLibrary* tools) {
   ToolChange toolChange{source.Text(id::kTool), source.Text(id::kOffset),
                         source.Checked(id::kCoolant), source.Text(id::kXToolChange),
                         source.Text(id::kZToolChange)};
-  return OpContext{source.Checked(id::kMetric), kPi, rapidMode,
-                   ToSingle(BoxNumber(source.Text(id::kSpm))), std::move(toolChange)};
+  const bool metric = source.Checked(id::kMetric);
+  std::optional<Tool> tool = tools ? tools->Lookup(toolChange.tool, toolChange.offset, metric) : std::nullopt;
+  return OpContext{metric, kPi, rapidMode, ToSingle(BoxNumber(source.Text(id::kSpm))), std::move(toolChange),
+                   std::move(tool)};
 }
 
 int ChosenIndexOf(const Operations& ops, const FieldSource& source, ControlId field) {
@@ -36,7 +38,7 @@ int ChosenIndexOf(const Operations& ops, const FieldSource& source, ControlId fi
 
 TabReader::TabReader(App& app, const OperationDescriptor& op)
     : form_(std::make_unique<FormSource>(app)), ops_(app.operations), op_(op), source_(*form_),
-      rapidMode_(app.program.rapidMode) {}
+      rapidMode_(app.program.rapidMode), tools_(&app.tools) {}
 
 std::string TabReader::KeyOf(ControlId id) const { return KeyOfControl(ops_, id); }
 
@@ -68,7 +70,7 @@ bool TabReader::Checked(ControlId id) const { return source_.Checked(id); }
 int TabReader::ChosenIndex(ControlId field) const { return ChosenIndexOf(ops_, source_, field); }
 
 OpContext TabReader::Context() {
-  OpContext ctx = ContextFrom(source_, rapidMode_);
+  OpContext ctx = ContextFrom(source_, rapidMode_, tools_);
   if (!std::isfinite(ctx.surfaceSpeed) && spmRefusal_.empty())
     spmRefusal_ = Refusal{KeyOf(id::kSpm), "{} is out of range"};
   return ctx;

@@ -30,8 +30,9 @@ class FormSource : public FieldSource {
   const App& app_;
 };
 
-// The always-visible values of `source` as a generator's context.
-OpContext ContextFrom(const FieldSource& source, int rapidMode);
+// The always-visible values of `source` as a generator's context, with the tool of its T word
+// from `tools` when given.
+OpContext ContextFrom(const FieldSource& source, int rapidMode, const ToolLibrary* tools = nullptr);
 // The place among its choices of the chosen button of the option group `field` in `source`;
 // -1 when none is chosen.
 int ChosenIndexOf(const Operations& ops, const FieldSource& source, ControlId field);
@@ -42,8 +43,8 @@ class TabReader {
   TabReader(App& app, const OperationDescriptor& op);
   // Reads `source`, with RapidMode as the operation finds it.
   TabReader(const Operations& ops, const OperationDescriptor& op, const FieldSource& source,
-            int rapidMode)
-      : ops_(ops), op_(op), source_(source), rapidMode_(rapidMode) {}
+            int rapidMode, const ToolLibrary* tools = nullptr)
+      : ops_(ops), op_(op), source_(source), rapidMode_(rapidMode), tools_(tools) {}
 
   float Single(ControlId id);
   double Number(ControlId id);
@@ -87,6 +88,7 @@ class TabReader {
   const OperationDescriptor& op_;
   const FieldSource& source_;
   int rapidMode_;
+  const ToolLibrary* tools_ = nullptr;
   Refusal refusal_;
   Refusal spmRefusal_;  // reported only when no field of the tab is at fault
 };

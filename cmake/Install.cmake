@@ -35,7 +35,7 @@ turnbrix_gzip(${TURNBRIX_LINUX}/turnbrix-cli.1.in turnbrix-cli.1)
 turnbrix_gzip(${TURNBRIX_LINUX}/changelog.in changelog)
 
 install(TARGETS turnbrix-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES resources/default.txt resources/data.txt
+install(FILES resources/default.txt resources/data.txt resources/tools.toml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/turnbrix)
 install(FILES ${TURNBRIX_GENERATED}/turnbrix-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${TURNBRIX_GENERATED}/changelog.gz ${TURNBRIX_LINUX}/copyright

@@ -19,6 +19,7 @@
 #include "app/startup.h"
 #include "data/data_files.h"
 #include "data/safe_save.h"
+#include "data/tool_library.h"
 #include "data/machine_file.h"
 #include "gui/job_runner.h"
 #include "turnbrix_build.h"
@@ -57,6 +58,10 @@ constexpr const char* kUsage =
     "  append TEXT    type TEXT as a new line at the end of the program box\n"
     "  undo           take back the last change (as click 1080)\n"
     "  redo           bring back what the last undo took back\n"
+    "  tool NUMBER OFFSET KIND KEY=VALUE ...  define or replace a tool for the rest\n"
+    "                 of the job, lengths in the window's units; keys shape, radius,\n"
+    "                 orientation, width, diameter, point_angle, lead_angle, name\n"
+    "                 (name=\"OD rough\": quotes keep blanks)\n"
     "An ID may also be a field's key: type thread.major_dia 1.5; an option group\n"
     "takes its choice: type thread.code_type g32 (the keys are listed in the README).\n"
     "\n"
@@ -66,11 +71,22 @@ constexpr const char* kUsage =
     "  --plot FILE    also draw the final program as SVG into FILE\n"
     "  --export DIALECT FILE  also write the final program for another control into\n"
     "                 FILE: as-written (unchanged), moves-only (canned cycles as\n"
-    "                 their moves, renumbered) or linuxcnc; what it cannot carry goes\n"
+    "                 their moves, renumbered) or linuxcnc (with its tool table\n"
+    "                 NAME.tbl beside NAME.ngc); what it cannot carry goes\n"
     "                 to standard error as 'warning: line N: text'; a program with\n"
     "                 blocks that cannot be read is not exported (they would be\n"
     "                 left out) unless --force is given\n"
     "  --force        export even when blocks that cannot be read are left out\n"
+    "  --tools FILE   take the tool library from FILE instead of DIR/tools.toml\n"
+    "  --tool NUMBER,OFFSET,KIND,SHAPE,RADIUS,ORIENTATION[,KEY=VALUE...]\n"
+    "                 add or replace a tool (repeatable), lengths in the program's\n"
+    "                 units: --tool 1,1,od_turning,C,.031,3; leave a field empty\n"
+    "                 where the kind has none: --tool 9,9,drill,,,,diameter=.25,\n"
+    "                 point_angle=118. KIND: od_turning, id_boring, grooving,\n"
+    "                 parting, od_threading, id_threading, centre_drill, drill,\n"
+    "                 reamer, tap; SHAPE: C D S T V W R or blade. The tools also\n"
+    "                 serve --check, --plot and --export: G41/G42 are followed\n"
+    "                 with the T word's radius and orientation\n"
     "  --help         show this text\n"
     "  --version      show the version\n"
     "\n"
@@ -84,6 +100,7 @@ constexpr const char* kUsage =
     "would, and updates the step. A refused value exits 2 with its message.\n"
     "\n"
     "usage: turnbrix-cli [--home DIR] --check PROGRAM [--metric | --inch]\n"
+    "       [--tools FILE] [--tool SPEC ...]\n"
     "Reads the program file PROGRAM (not a job script) in the units of DIR/default.txt\n"
     "and prints its moves, one a line: kind (rapid, feed, thread, dwell, tool), end X\n"
     "(diameter) and Z, feed per revolution or lead (0 for the rest), rpm, program line;\n"
@@ -279,14 +296,71 @@ class BufferedOut {
   std::size_t used_ = 0;
 };
 
+// --tools and --tool: the library the program's tools come from, `library` (the data folder's)
+// unless a file is given; false with the reason said.
+bool CommandLineTools(const char* file, const std::vector<std::string>& specs, bool metric,
+                      tbx::ToolLibrary& library) {
+  if (file) {
+    tbx::ToolLibraryRead read = tbx::LoadToolLibrary(file);
+    if (read && !std::filesystem::is_regular_file(file)) read.error = std::string("cannot read ") + file;
+    if (!read) {
+      std::cerr << "turnbrix-cli: --tools: " << read.error << '\n';
+      return false;
+    }
+    library = std::move(read.library);
+  }
+  static constexpr const char* kPlaces[] = {"number", "offset", "kind", "shape", "radius", "orientation"};
+  for (const std::string& spec : specs) {
+    std::vector<std::string_view> fields;
+    for (std::size_t at = 0;;) {
+      const std::size_t comma = spec.find(',', at);
+      fields.push_back(std::string_view(spec).substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+      if (comma == std::string::npos) break;
+      at = comma + 1;
+    }
+    std::vector<tbx::ToolSetting> settings;
+    for (std::size_t place = 0; place < fields.size(); ++place) {
+      const std::string_view field = fields[place];
+      if (place < std::size(kPlaces)) {
+        if (!field.empty() || place < 3) settings.push_back({kPlaces[place], field});
+        continue;
+      }
+      const std::size_t equals = field.find('=');
+      if (equals == std::string_view::npos) {
+        std::cerr << "turnbrix-cli: --tool " << spec << ": write a setting after the sixth field as KEY=VALUE\n";
+        return false;
+      }
+      settings.push_back({field.substr(0, equals), field.substr(equals + 1)});
+    }
+    if (fields.size() < 3) {
+      std::cerr << "turnbrix-cli: --tool " << spec << ": write it as NUMBER,OFFSET,KIND,SHAPE,RADIUS,ORIENTATION\n";
+      return false;
+    }
+    tbx::Tool tool;
+    if (const tbx::ToolProblem problem = tbx::ToolFromSettings(settings, metric, tool)) {
+      std::cerr << "turnbrix-cli: --tool " << spec << ": " << problem.text << '\n';
+      return false;
+    }
+    library.Put(tool.InUnits(metric, library.metric));
+  }
+  return true;
+}
+
 // --check: the move list of a program file; 0 clean, 3 with warnings, 2 unreadable. Both
 // streams are written whole at the end, not a line at a time.
-int CheckProgram(const std::filesystem::path& home, const char* file, int units) {
+int CheckProgram(const std::filesystem::path& home, const char* file, int units, const char* toolsFile,
+                 const std::vector<std::string>& toolSpecs) {
   // On large pages, as the move list is: a check reads a long program once.
   std::vector<char, tbx::toolpath::HugePageAllocator<char>> text;
   if (!ReadFileBounded(file, text)) return 2;
   tbx::toolpath::ToolpathSettings settings = HomeToolpathSettings(home);
   if (units != 0) settings.metric = units > 0;
+  // G41/G42 follow the data folder's library unless the command line gives one.
+  tbx::ToolLibraryRead homeTools = tbx::LoadToolLibrary(home / tbx::kToolLibraryFileName);
+  if (!homeTools && !toolsFile) std::cerr << "turnbrix-cli: tool library not loaded: " << homeTools.error << '\n';
+  tbx::ToolLibrary tools = std::move(homeTools.library);
+  if (!CommandLineTools(toolsFile, toolSpecs, settings.metric, tools)) return 2;
+  settings.tools = &tools;
   const tbx::toolpath::Toolpath path =
       tbx::toolpath::ExpandProgram(std::string_view(text.data(), text.size()), settings);
   decltype(text)().swap(text);
@@ -357,9 +431,15 @@ bool WriteExport(tbx::App& app, const char* dialectId, const char* file, bool fo
   std::cerr << err;
   if (!result.dropped.empty() && !force) return false;
   if (result.text.empty() && !result.findings.empty()) return false;
-  const tbx::SafeSaveResult saved = tbx::SafeSave(file, result.text);
+  std::string written = file;
+  tbx::SafeSaveResult saved = tbx::SafeSave(file, result.text);
+  if (saved && dialect == tbx::toolpath::Dialect::LinuxCnc) {
+    // LinuxCNC's tool table beside the program, for the diameters and orientations G41/G42 use.
+    written = std::filesystem::path(file).replace_extension(".tbl").string();
+    saved = tbx::SafeSave(written, result.toolTable);
+  }
   if (saved) return true;
-  std::cerr << "turnbrix-cli: cannot write " << file << ": " << saved.error << '\n';
+  std::cerr << "turnbrix-cli: cannot write " << written << ": " << saved.error << '\n';
   return false;
 }
 
@@ -376,6 +456,8 @@ int main(int argc, char** argv) {
   bool force = false;
   const char* job = nullptr;
   std::vector<std::string> sets;
+  const char* toolsFile = nullptr;
+  std::vector<std::string> toolSpecs;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::cout << kUsage;
@@ -398,6 +480,10 @@ int main(int argc, char** argv) {
       job = argv[++i];
     } else if (std::strcmp(argv[i], "--set") == 0 && i + 1 < argc) {
       sets.emplace_back(argv[++i]);
+    } else if (std::strcmp(argv[i], "--tools") == 0 && i + 1 < argc) {
+      toolsFile = argv[++i];
+    } else if (std::strcmp(argv[i], "--tool") == 0 && i + 1 < argc) {
+      toolSpecs.emplace_back(argv[++i]);
     } else if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc) {
       check = argv[++i];
     } else if (std::strcmp(argv[i], "--metric") == 0 || std::strcmp(argv[i], "--inch") == 0) {
@@ -409,7 +495,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (check && !script && !plot && !exportFile) return CheckProgram(tbx::HomeFolder(home), check, units);
+  if (check && !script && !plot && !exportFile) return CheckProgram(tbx::HomeFolder(home), check, units, toolsFile, toolSpecs);
   if (job || !sets.empty()) {
     if (!job || script || check || plot || exportFile || units != 0 || force) {
       std::cerr << kUsage;
@@ -420,6 +506,7 @@ int main(int argc, char** argv) {
     if (!firstRun.empty()) std::cerr << "turnbrix-cli: " << firstRun << '\n';
     tbx::JobRunner runner(tbx::HomeFolder(home), std::cout, std::cerr);
     if (!runner.Start()) return 1;
+    if (!CommandLineTools(toolsFile, toolSpecs, runner.app().Metric(), runner.app().tools)) return 2;
     return runner.RunJobFile(job, sets);
   }
   if (!script || check || units != 0 || (force && !exportFile)) {
@@ -440,6 +527,7 @@ int main(int argc, char** argv) {
   std::cout.setf(std::ios::unitbuf);
   tbx::JobRunner runner(tbx::HomeFolder(home), std::cout, std::cerr);
   if (!runner.Start()) return 1;
+  if (!CommandLineTools(toolsFile, toolSpecs, runner.app().Metric(), runner.app().tools)) return 2;
   // A script run for its drawing or export prints the program only when it says `print`.
   const int status = runner.RunScript(in, !plot && !exportFile);
   if (plot && status == 0 && !WritePlot(runner.app(), plot)) return 2;

@@ -9,6 +9,7 @@
 #include "app/events.h"
 #include "app/job.h"
 #include "app/startup.h"
+#include "app/tool_boxes.h"
 
 namespace tbx {
 
@@ -110,6 +111,51 @@ bool ParseInt(std::string_view text, int& value) {
   if (text.empty()) return false;
   auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   return ec == std::errc() && ptr == text.data() + text.size();
+}
+
+// `tool NUMBER OFFSET KIND key=value ...`: the tool, in the window's units, into the library
+// for the rest of the job. A value in double quotes keeps its blanks (name="OD rough").
+bool DefineTool(App& app, std::string_view rest, std::string& why) {
+  std::vector<std::string> words;
+  for (std::size_t at = 0; at < rest.size();) {
+    if (rest[at] == ' ') {
+      ++at;
+      continue;
+    }
+    std::string word;
+    bool quoted = false;
+    for (; at < rest.size() && (quoted || rest[at] != ' '); ++at) {
+      if (rest[at] == '"') quoted = !quoted;
+      else word += rest[at];
+    }
+    if (quoted) {
+      why = "'tool': a value in quotes is not closed";
+      return false;
+    }
+    words.push_back(std::move(word));
+  }
+  if (words.size() < 3) {
+    why = "'tool' needs NUMBER OFFSET KIND, then key=value settings";
+    return false;
+  }
+  std::vector<ToolSetting> settings = {{"number", words[0]}, {"offset", words[1]}, {"kind", words[2]}};
+  for (std::size_t i = 3; i < words.size(); ++i) {
+    const std::size_t equals = words[i].find('=');
+    if (equals == std::string::npos) {
+      why = "'tool': write each setting as key=value, not '" + words[i] + "'";
+      return false;
+    }
+    const std::string_view word = words[i];
+    settings.push_back({word.substr(0, equals), word.substr(equals + 1)});
+  }
+  Tool tool;
+  if (const ToolProblem problem = ToolFromSettings(settings, app.Metric(), tool)) {
+    why = "'tool': " + problem.text;
+    return false;
+  }
+  app.tools.Put(tool.InUnits(app.Metric(), app.tools.metric));
+  ShowTool(app, false);
+  return true;
 }
 
 }  // namespace
@@ -274,6 +320,11 @@ int JobRunner::RunScript(std::istream& script, bool printProgramAtEnd) {
       std::string why;
       if (!StepCommand(command, rest, printed, why)) return fail(why);
       if (command == "steps") anyPrint = true;
+      continue;
+    }
+    if (command == "tool") {
+      std::string why;
+      if (!DefineTool(app_, rest, why)) return fail(why);
       continue;
     }
     if (command != "set" && command != "leave" && command != "type" && command != "click" &&

@@ -1197,7 +1197,8 @@ void QtForm::LayOutShared(Form& form, const OperationDescriptor& op) {
         buttons->addWidget(make(f.id, f, host));
         break;
       case FieldKind::Note:
-        column->addWidget(make(f.id, f, host));
+        // The tool's name, beside the Tool and Offset boxes.
+        tools->addWidget(make(f.id, f, host));
         break;
       case FieldKind::ListBox:
         column->addWidget(make(f.id, f, host), 1);

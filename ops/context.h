@@ -3,6 +3,9 @@
 // part of the window and the state the program text carries from one operation to the next.
 #include <cmath>
 #include <initializer_list>
+#include <optional>
+
+#include "data/tool_library.h"
 
 #include "program/numbers.h"
 #include "program/program_text.h"
@@ -19,6 +22,7 @@ struct OpContext {
   int rapidMode = 0;         // RapidMode as the operation finds it
   float surfaceSpeed = 0;    // the SPM box in single precision
   ToolChange toolChange;     // the tool and the position the operation returns to
+  std::optional<Tool> tool;  // the tool library's tool of the T word, in the program's units
 };
 
 // Refuses the operation, blaming `field`, unless `ok`.

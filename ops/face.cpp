@@ -35,12 +35,16 @@ void Refusals(const FaceInputs& in, Operation& op) {
 Operation FaceOperation(const FaceInputs& in, const OpContext& ctx) {
   Operation op(ctx.rapidMode);
   Refusals(in, op);
+  // The finish pass's entry runs X Clearance in to Stock Dia.
+  RequireNoseTool(op, in.compensation, ctx, key::kFaceNoseRadiusCompensation, in.xClearance,
+                  key::kFaceXClearance);
   if (!op.Refusal().empty()) return op;
   const double xClear = in.stockDia + 2.0 * in.xClearance;
   const double zRough = std::min<double>(in.zStart, in.zFinal + double(in.finishAllowance));
   const std::vector<double> roughZ = PassLevels(op, in.zStart, zRough, in.depthOfCut);
 
   op.Comment(key::kFaceComment, in.comment);
+  NoseComment(op, in.compensation, ctx, key::kFaceNoseRadiusCompensation);
   TurningSpindleBlock(ctx, op, key::kFaceStockDia, in.stockDia, in.spindle, key::kFaceMaxRpm);
   BlockWriter path(op);
   // Each pass: down beside the stock, across the face to End Dia, off the face, back out.
@@ -52,7 +56,19 @@ Operation FaceOperation(const FaceInputs& in, const OpContext& ctx) {
   };
   path.Rapid({.x = xClear});
   for (double z : roughZ) pass(z, in.roughFeed);
-  pass(in.zFinal, in.finishFeed);
+  if (in.compensation == NoseCompensation::None) {
+    pass(in.zFinal, in.finishFeed);
+  } else {
+    // The finish pass from an entry onto Stock Dia, the tool on the face's +Z side.
+    path.Rapid({.z = in.zFinal});
+    NosePath profile{{in.zFinal, xClear / 2}, {}};
+    AddLine(profile, {in.zFinal, in.stockDia / 2.0}, in.finishFeed);
+    AddLine(profile, {in.zFinal, in.endDia / 2.0}, in.finishFeed);
+    WriteFinish(path, in.compensation, ctx, NoseSide::Left, profile);
+    EndCompensation(path, in.compensation);
+    path.Rapid(ExitPoint(in.compensation, {in.endDia, in.zFinal + in.zClearance}, {.z = in.zFinal + in.zClearance}));
+    path.Rapid({.x = xClear});
+  }
   path.Finish();
   return op;
 }

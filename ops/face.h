@@ -2,6 +2,7 @@
 #include <string>
 
 #include "ops/context.h"
+#include "ops/nose_compensation.h"
 #include "ops/spindle.h"
 #include "program/program_text.h"
 
@@ -20,6 +21,7 @@ inline constexpr FieldKey kFaceFinishFeed = "face.finish_feed";
 inline constexpr FieldKey kFaceXClearance = "face.x_clearance";
 inline constexpr FieldKey kFaceZClearance = "face.z_clearance";
 inline constexpr FieldKey kFaceMaxRpm = "face.max_rpm";
+inline constexpr FieldKey kFaceNoseRadiusCompensation = "face.nose_radius_compensation";
 }  // namespace key
 
 // The ring or disc from Stock Dia to End Dia between Z Start (the stock face) and Z Final.
@@ -36,6 +38,7 @@ struct FaceInputs {
   float xClearance = 0;  // per side, outside Stock Dia
   float zClearance = 0;  // the retract off the face
   SurfaceSpeedMode spindle;
+  NoseCompensation compensation = NoseCompensation::None;
 };
 
 Operation FaceOperation(const FaceInputs& in, const OpContext& ctx);

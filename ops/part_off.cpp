@@ -1,5 +1,8 @@
 #include "ops/part_off.h"
 
+#include <cmath>
+#include <optional>
+#include <utility>
 
 #include "ops/pass_levels.h"
 #include "program/block_writer.h"
@@ -34,6 +37,9 @@ void Refusals(const PartOffInputs& in, Operation& op) {
 Operation PartOffOperation(const PartOffInputs& in, const OpContext& ctx) {
   Operation op(ctx.rapidMode);
   Refusals(in, op);
+  // The entry runs the clearance in to the stock, along the chamfer's line when there is one.
+  RequireNoseTool(op, in.compensation, ctx, key::kPartNoseRadiusCompensation,
+                  in.chamfer > 0 ? std::sqrt(2.0) * in.clearance : double(in.clearance), key::kPartClearance);
   if (!op.Refusal().empty()) return op;
   const double xClear = in.stockDia + 2.0 * in.clearance;
   const double surface = in.stockDia - 2.0 * in.chamfer;  // where the plunge meets material
@@ -45,6 +51,7 @@ Operation PartOffOperation(const PartOffInputs& in, const OpContext& ctx) {
   auto feedAt = [&](double dia) { return dia < in.reducedFeedDia ? in.reducedFeed : in.feed; };
 
   op.Comment(key::kPartComment, in.comment);
+  NoseComment(op, in.compensation, ctx, key::kPartNoseRadiusCompensation);
   TurningSpindleBlock(ctx, op, key::kPartStockDia, in.stockDia, in.spindle, key::kPartMaxRpm);
   BlockWriter path(op);
   // The plunge changes to Reduced Feed where it crosses Reduced Feed Dia.
@@ -57,22 +64,39 @@ Operation PartOffOperation(const PartOffInputs& in, const OpContext& ctx) {
     at = dia;
   };
   path.Rapid({.x = xClear});
-  if (in.chamfer > 0) {
+  const double zChamfer = double(in.zPosition) + in.chamfer + in.clearance;
+  std::optional<double> exitZ;  // the Z the first move after a computed pass must state
+  if (in.compensation != NoseCompensation::None) {
+    // The blade's part-side corner along the chamfer and down the back face to the first
+    // peck: the entry onto the stock, the chamfer, the plunge with its feed change.
+    path.Rapid({.z = in.chamfer > 0 ? zChamfer : double(in.zPosition)});
+    NosePath profile{{in.chamfer > 0 ? zChamfer : double(in.zPosition), xClear / 2}, {}};
+    const double first = feedAt(surface);
+    AddLine(profile, {in.zPosition + double(in.chamfer), in.stockDia / 2.0}, first);
+    AddLine(profile, {double(in.zPosition), surface / 2}, first);
+    if (surface > in.reducedFeedDia && in.reducedFeedDia > pecks.front())
+      AddLine(profile, {double(in.zPosition), in.reducedFeedDia / 2.0}, in.feed);
+    AddLine(profile, {double(in.zPosition), pecks.front() / 2}, feedAt(pecks.front()));
+    WriteFinish(path, in.compensation, ctx, NoseSide::Right, profile);
+    EndCompensation(path, in.compensation);
+    at = pecks.front();
+    exitZ = ExitPoint(in.compensation, {0.0, double(in.zPosition)}, {}).z;
+  } else if (in.chamfer > 0) {
     // Down the chamfer's line from outside the stock, the blade's part-side corner leading.
-    path.Rapid({.z = double(in.zPosition) + in.chamfer + in.clearance});
+    path.Rapid({.z = zChamfer});
     path.Feed({surface, in.zPosition}, feedAt(surface));
     at = surface;
   } else {
     path.Rapid({.z = in.zPosition});
   }
   for (std::size_t k = 0; k < pecks.size(); ++k) {
-    plungeTo(pecks[k]);
+    if (k > 0 || in.compensation == NoseCompensation::None) plungeTo(pecks[k]);
     if (k + 1 < pecks.size()) {
-      path.Rapid({.x = pecks[k] + chipBreak});
+      path.Rapid({.x = pecks[k] + chipBreak, .z = std::exchange(exitZ, std::nullopt)});
       at = pecks[k] + chipBreak;
     }
   }
-  path.Rapid({.x = xClear});
+  path.Rapid({.x = xClear, .z = exitZ});
   path.Finish();
   return op;
 }

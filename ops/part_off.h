@@ -2,6 +2,7 @@
 #include <string>
 
 #include "ops/context.h"
+#include "ops/nose_compensation.h"
 #include "ops/spindle.h"
 #include "program/program_text.h"
 
@@ -20,6 +21,7 @@ inline constexpr FieldKey kPartReducedFeed = "part_off.reduced_feed";
 inline constexpr FieldKey kPartChamfer = "part_off.chamfer";
 inline constexpr FieldKey kPartClearance = "part_off.clearance";
 inline constexpr FieldKey kPartMaxRpm = "part_off.max_rpm";
+inline constexpr FieldKey kPartNoseRadiusCompensation = "part_off.nose_radius_compensation";
 }  // namespace key
 
 // Z Position is the Z of the finished part's back face and the programmed Z: the blade's edge
@@ -37,6 +39,7 @@ struct PartOffInputs {
   float chamfer = 0;    // 45 degrees on the part's edge at Stock Dia
   float clearance = 0;  // per side, outside Stock Dia
   SurfaceSpeedMode spindle;
+  NoseCompensation compensation = NoseCompensation::None;
 };
 
 Operation PartOffOperation(const PartOffInputs& in, const OpContext& ctx);

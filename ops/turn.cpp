@@ -51,6 +51,8 @@ void Refusals(const TurnInputs& in, Operation& op) {
 Operation TurnOperation(const TurnInputs& in, const OpContext& ctx) {
   Operation op(ctx.rapidMode);
   Refusals(in, op);
+  // The finish pass's entry runs the clearance down to Z Start.
+  RequireNoseTool(op, in.compensation, ctx, key::kTurnNoseRadiusCompensation, in.clearance, key::kTurnClearance);
   if (!op.Refusal().empty()) return op;
   // Diameters grow into the material outside and shrink into it inside: `side` points from
   // the finished surface into the stock, which is also the way off the wall.
@@ -69,6 +71,7 @@ Operation TurnOperation(const TurnInputs& in, const OpContext& ctx) {
       PassLevels(op, roughDia, roughDia - side * 2.0 * in.chamfer, step);
 
   op.Comment(key::kTurnComment, in.comment);
+  NoseComment(op, in.compensation, ctx, key::kTurnNoseRadiusCompensation);
   TurningSpindleBlock(ctx, op, in.inside ? key::kTurnFinalDia : key::kTurnStartDia,
                       in.inside ? in.finalDia : in.startDia, in.spindle, key::kTurnMaxRpm);
   BlockWriter path(op);
@@ -94,14 +97,28 @@ Operation TurnOperation(const TurnInputs& in, const OpContext& ctx) {
     previous = d;
   }
   // Finish along the profile: the chamfer, Final Dia to Z End, the shoulder out past Start Dia.
-  path.Rapid({.x = in.finalDia - side * 2.0 * in.chamfer});
-  if (in.chamfer > 0) {
-    path.Feed({.z = in.zStart}, in.finishFeed);
-    path.Feed({in.finalDia, chamferStart}, in.finishFeed);
+  const double chamferDia = in.finalDia - side * 2.0 * in.chamfer;
+  path.Rapid({.x = chamferDia});
+  if (in.compensation == NoseCompensation::None) {
+    if (in.chamfer > 0) {
+      path.Feed({.z = in.zStart}, in.finishFeed);
+      path.Feed({in.finalDia, chamferStart}, in.finishFeed);
+    }
+    path.Feed({.z = in.zEnd}, in.finishFeed);
+    path.Feed({.x = xClear}, in.finishFeed);
+    path.Rapid({.z = zApproach});
+  } else {
+    // The same profile from an entry along Z onto the part's end; the tool is outside the
+    // diameter it turns, inside the bore it bores.
+    NosePath profile{{zApproach, chamferDia / 2}, {}};
+    AddLine(profile, {in.zStart, chamferDia / 2}, in.finishFeed);
+    AddLine(profile, {chamferStart, in.finalDia / 2.0}, in.finishFeed);
+    AddLine(profile, {in.zEnd, in.finalDia / 2.0}, in.finishFeed);
+    AddLine(profile, {in.zEnd, xClear / 2}, in.finishFeed);
+    WriteFinish(path, in.compensation, ctx, in.inside ? NoseSide::Left : NoseSide::Right, profile);
+    EndCompensation(path, in.compensation);
+    path.Rapid(ExitPoint(in.compensation, {xClear, zApproach}, {.z = zApproach}));
   }
-  path.Feed({.z = in.zEnd}, in.finishFeed);
-  path.Feed({.x = xClear}, in.finishFeed);
-  path.Rapid({.z = zApproach});
   path.Finish();
   return op;
 }

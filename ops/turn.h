@@ -2,6 +2,7 @@
 #include <string>
 
 #include "ops/context.h"
+#include "ops/nose_compensation.h"
 #include "ops/spindle.h"
 #include "program/program_text.h"
 
@@ -21,6 +22,7 @@ inline constexpr FieldKey kTurnFinishFeed = "turn.finish_feed";
 inline constexpr FieldKey kTurnChamfer = "turn.chamfer";
 inline constexpr FieldKey kTurnClearance = "turn.clearance";
 inline constexpr FieldKey kTurnMaxRpm = "turn.max_rpm";
+inline constexpr FieldKey kTurnNoseRadiusCompensation = "turn.nose_radius_compensation";
 }  // namespace key
 
 // Outside: the material between Start Dia (the stock) and Final Dia from Z Start down to Z End
@@ -40,6 +42,7 @@ struct TurnInputs {
   float chamfer = 0;    // 45 degrees at the edge at Z Start, its length on the side
   float clearance = 0;  // per side and in Z
   SurfaceSpeedMode spindle;
+  NoseCompensation compensation = NoseCompensation::None;
 };
 
 Operation TurnOperation(const TurnInputs& in, const OpContext& ctx);

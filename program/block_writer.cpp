@@ -22,41 +22,49 @@ std::string BlockWriter::FeedWord(double value, WordClass wordClass) {
   return op_.Word('F', wordClass, value);
 }
 
+void BlockWriter::Emit(std::string words) { op_.Block(std::exchange(prefix_, std::string()) + words); }
+
 void BlockWriter::Rapid(const Point& to, std::string_view extra) {
-  op_.Block(Words(Motion::Rapid, " G0", to) + std::string(extra));
+  Emit(Words(Motion::Rapid, " G0", to) + std::string(extra));
 }
 
-void BlockWriter::RapidToCentre() { op_.Block(Words(Motion::Rapid, " G0", {}) + " X0"); }
+void BlockWriter::RapidToCentre() { Emit(Words(Motion::Rapid, " G0", {}) + " X0"); }
 
 void BlockWriter::Feed(const Point& to, double feed) {
   std::string words = Words(Motion::Feed, " G1", to);
-  op_.Block(words + FeedWord(feed, WordClass::Feed));
+  Emit(words + FeedWord(feed, WordClass::Feed));
 }
 
 void BlockWriter::Thread(const Point& to, double lead, WordClass leadClass, std::string_view code) {
   std::string words = Words(Motion::Other, code, to);
-  op_.Block(words + FeedWord(lead, leadClass));
+  Emit(words + FeedWord(lead, leadClass));
 }
 
 void BlockWriter::Arc(bool clockwise, const Point& to, double i, double feed) {
   std::string words = Words(Motion::Other, clockwise ? " G2" : " G3", to);
   words += op_.Axis('I', i);
-  op_.Block(words + FeedWord(feed, WordClass::Feed));
+  Emit(words + FeedWord(feed, WordClass::Feed));
+}
+
+void BlockWriter::Arc(bool clockwise, const Point& to, double i, double k, double feed) {
+  std::string words = Words(Motion::Other, clockwise ? " G2" : " G3", to);
+  words += op_.Axis('I', i) + op_.Axis('K', k);
+  Emit(words + FeedWord(feed, WordClass::Feed));
 }
 
 void BlockWriter::Dwell(double milliseconds) {
-  if (milliseconds != 0) op_.Block(" G4" + op_.WholeWord('P', milliseconds));
+  if (milliseconds != 0) Emit(" G4" + op_.WholeWord('P', milliseconds));
 }
 
 void BlockWriter::Cycle(std::string words) {
   motion_ = Motion::Unknown;
   feed_.reset();
-  op_.Block(std::move(words));
+  Emit(std::move(words));
 }
 
 void BlockWriter::CancelCycle(const Point& to) {
   motion_ = Motion::Unknown;
-  op_.Block(Words(Motion::Rapid, " G80", to));
+  Emit(Words(Motion::Rapid, " G80", to));
 }
 
 void BlockWriter::StateCode() { motion_ = Motion::Unknown; }

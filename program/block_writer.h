@@ -29,6 +29,8 @@ class BlockWriter {
   void Thread(const Point& to, double lead, WordClass leadClass, std::string_view code);
   // An arc to `to` around the centre `i` along X (on the radius) from its start.
   void Arc(bool clockwise, const Point& to, double i, double feed);
+  // The same with the centre `k` along Z from the start as well.
+  void Arc(bool clockwise, const Point& to, double i, double k, double feed);
   // No block for a dwell of 0.
   void Dwell(double milliseconds);
   // A canned-cycle block ("G83 Z.. Q.. F.."): the control moves itself, so no motion is known
@@ -36,6 +38,9 @@ class BlockWriter {
   void Cycle(std::string words);
   // " G80" ending the cycle; its axis words are a rapid.
   void CancelCycle(const Point& to);
+
+  // Words the next block starts with, before its motion code: " G42", " G40".
+  void Prefix(std::string words) { prefix_ = std::move(words); }
 
   // The next move writes its G code even when it is in force.
   void StateCode();
@@ -50,10 +55,12 @@ class BlockWriter {
   // The code (unless in force) and the axis words of a move.
   std::string Words(Motion motion, std::string_view code, const Point& to);
   std::string FeedWord(double value, WordClass wordClass);
+  void Emit(std::string words);
 
   Operation& op_;
   Motion motion_;
   std::optional<double> feed_;
+  std::string prefix_;
 };
 
 }  // namespace tbx

@@ -4,6 +4,7 @@
 
 #include "toolpath/checks.h"
 #include "toolpath/codes.h"
+#include "toolpath/compensation.h"
 #include "toolpath/interpreter.h"
 #include "toolpath/run_time.h"
 
@@ -43,9 +44,14 @@ Toolpath ExpandRead(const ReadResult& read, const ToolpathSettings& settings) {
   Interpreter interpreter(settings);
   // Most blocks make one move or none; cycles make more and grow the list once or twice.
   interpreter.Reserve(read.blocks.size() * 2);
-  for (const Block& b : read.blocks) interpreter.Step(b, read.closingPercentLine);
+  CompensationEvents compensation;
+  for (const Block& b : read.blocks) {
+    interpreter.Step(b, read.closingPercentLine);
+    compensation.Read(b);
+  }
   Toolpath path = interpreter.Finish();
   path.diagnostics = read.diagnostics;
+  Compensate(path, compensation, settings);
   Finish(path, settings);
   return path;
 }
@@ -56,9 +62,14 @@ Toolpath ExpandProgram(std::string_view text, const ToolpathSettings& settings) 
   interpreter.Reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) * 2);
   BlockReader reader(text);
   Block block;
-  while (reader.Next(block)) interpreter.Step(block, reader.ClosingPercentLine());
+  CompensationEvents compensation;
+  while (reader.Next(block)) {
+    interpreter.Step(block, reader.ClosingPercentLine());
+    compensation.Read(block);
+  }
   Toolpath path = interpreter.Finish();
   path.diagnostics = reader.TakeDiagnostics();
+  Compensate(path, compensation, settings);
   Finish(path, settings);
   return path;
 }

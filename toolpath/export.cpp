@@ -1,8 +1,11 @@
 #include "toolpath/export.h"
 
+#include "toolpath/compensation.h"
+
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "program/numbers.h"
 #include "toolpath/codes.h"
@@ -68,8 +71,9 @@ struct Source {
   // moves[firstMove[line], firstMove[line + 1]) were made by the line.
   std::vector<std::size_t> firstMove;
 
+  // The moves as programmed: G41/G42 are written for the control to follow.
   Source(std::string_view text, const ToolpathSettings& settings)
-      : lines(SplitLines(text)), read(ReadProgram(text)), path(ExpandRead(read, settings)) {
+      : lines(SplitLines(text)), read(ReadProgram(text)), path(ExpandRead(read, Programmed(settings))) {
     const std::size_t n = lines.size() + 2;
     blocks.assign(n, nullptr);
     unread.assign(n, false);
@@ -80,6 +84,11 @@ struct Source {
       firstMove[static_cast<std::size_t>(path.moves[i].line)] = i;
     }
     for (std::size_t line = n; line-- > 0;) firstMove[line] = std::min(firstMove[line], firstMove[line + 1]);
+  }
+
+  static ToolpathSettings Programmed(ToolpathSettings settings) {
+    settings.tools = nullptr;
+    return settings;
   }
 
   std::size_t MovesFrom(std::size_t line) const { return firstMove[line]; }
@@ -399,6 +408,8 @@ class LinuxCncWriter {
     bool spindleStop = false;
     if (b) {
       for (const Word& w : b->words) {
+        if (w.letter == 'G' && (w.value == 40 || w.value == 41 || w.value == 42))
+          compensation_ = "G" + std::to_string(static_cast<int>(w.value)) + " ";
         if (w.letter != 'M') continue;
         const Code code = CodeOf(w).value_or(Code::NoEffect);
         const std::string written = "M" + std::to_string(static_cast<int>(w.value));
@@ -417,6 +428,8 @@ class LinuxCncWriter {
       if (i >= writtenUpTo_) WriteMove(i);
     }
     if (!coolant.empty()) Put(coolant.substr(1));
+    // A G40, G41 or G42 of a block without moves stands alone; the next move follows it.
+    if (!compensation_.empty()) Put(std::exchange(compensation_, std::string()).substr(0, 3));
     if (spindleStop && spindle_ != Spindle::Stopped) {
       Put("M5");
       spindle_ = Spindle::Stopped;
@@ -453,11 +466,12 @@ class LinuxCncWriter {
         return;
       case MoveKind::Rapid:
         SpindleFor(m);
-        Put("G0" + Axes(m));
+        Put(std::exchange(compensation_, std::string()) + "G0" + Axes(m));
         return;
       case MoveKind::Feed: {
         SpindleFor(m);
-        std::string w = m.feedPerMinute != perMinute_ ? (m.feedPerMinute ? "G94 " : "G95 ") : "";
+        std::string w = std::exchange(compensation_, std::string());
+        w += m.feedPerMinute != perMinute_ ? (m.feedPerMinute ? "G94 " : "G95 ") : "";
         perMinute_ = m.feedPerMinute;
         w += m.arc == ArcDirection::None ? "G1" : m.arc == ArcDirection::Clockwise ? "G2" : "G3";
         w += Axes(m);
@@ -529,6 +543,7 @@ class LinuxCncWriter {
   bool metric_;
   std::string out_;
   std::vector<Finding> notes_;
+  std::string compensation_;  // "G42 " for the block's first move
   std::size_t writtenUpTo_ = 0;        // moves before it were written by a G33.1 already
   std::string x_, z_;                  // the axis words in force, empty before the first move
   Spindle spindle_ = Spindle::Stopped;
@@ -559,6 +574,33 @@ bool DialectFromId(std::string_view id, Dialect& dialect) {
 
 const char* UnitSystemName(bool metric) { return metric ? "mm" : "inch"; }
 
+int LinuxCncOrientation(int orientation) {
+  // LinuxCNC numbers the tips as seen with +X down: the corners and the X sides swap.
+  static constexpr int kSwapped[] = {0, 4, 3, 2, 1, 5, 8, 7, 6, 9};
+  return orientation >= 0 && orientation <= 9 ? kSwapped[orientation] : 0;
+}
+
+std::string LinuxCncToolTable(const ReadResult& read, const ToolpathSettings& settings) {
+  CompensationEvents events;
+  for (const Block& b : read.blocks) events.Read(b);
+  std::string table;
+  std::vector<int> listed;
+  for (const CompensationEvent& e : events.Events()) {
+    if (e.number <= 0 || std::find(listed.begin(), listed.end(), e.number) != listed.end()) continue;
+    listed.push_back(e.number);
+    const std::string n = std::to_string(e.number);
+    table += "T" + n + " P" + n + " X0 Z0";
+    const Tool* tool = settings.tools ? settings.tools->Find(e.number, e.offset) : nullptr;
+    if (tool && tool->orientation > 0) {
+      // The table is in the machine's units, not the program's: inches, as rs274 runs alone.
+      const double radius = tool->InUnits(settings.tools->metric, false).radius;
+      table += " D" + PlainDecimal(2 * radius, 6) + " Q" + std::to_string(LinuxCncOrientation(tool->orientation));
+    }
+    table += " ;" + (tool ? tool->Word() + " " + tool->name : std::string("not in the tool library")) + "\n";
+  }
+  return table;
+}
+
 ExportResult ExportProgram(std::string_view text, Dialect dialect, const ToolpathSettings& settings) {
   ExportResult result;
   if (dialect == Dialect::AsWritten) {
@@ -577,6 +619,7 @@ ExportResult ExportProgram(std::string_view text, Dialect dialect, const Toolpat
   } else {
     LinuxCncWriter writer(src, settings.metric);
     result.text = writer.Write();
+    result.toolTable = LinuxCncToolTable(src.read, settings);
     refused = writer.Refused();
     result.findings = std::move(writer.Notes());
   }

@@ -38,7 +38,14 @@ struct ExportResult {
   // with any, the export is not the program's toolpath, and callers write it only when the
   // user says to go on.
   std::vector<Finding> dropped;
+  // LinuxCNC: the tool table for NAME.tbl beside NAME.ngc, a line per tool the program calls
+  // with the library's diameter (D, in inches: a table is in the machine's units) and tip
+  // orientation in LinuxCNC's numbering (Q).
+  std::string toolTable;
 };
+
+// Our tip orientation (Fanuc's, +X up) in LinuxCNC's numbering.
+int LinuxCncOrientation(int orientation);
 
 // The program text in the dialect, read in the units and from the tool-change position of
 // the settings.

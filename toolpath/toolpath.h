@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/machine_file.h"
+#include "data/tool_library.h"
 #include "toolpath/huge_pages.h"
 
 namespace tbx::toolpath {
@@ -90,6 +91,9 @@ struct ToolpathSettings {
   bool metric = false;          // program units until a G20/G21
   Point toolChange{4, 6};       // where the tool stands before the first block
   MachineSettings machine;
+  // The tools whose radius and orientation G41/G42 compensate with (a T word it lacks is a
+  // warning); none: the moves stay as programmed, as an export that keeps G41/G42 wants them.
+  const ToolLibrary* tools = nullptr;
 };
 
 }  // namespace tbx::toolpath

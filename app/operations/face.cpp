@@ -1,12 +1,20 @@
+#include <array>
+
 #include "app/controls.h"
 #include "app/operations/operations.h"
 #include "app/tab_reader.h"
+#include "ops/nose_compensation.h"
 #include "ops/face.h"
 
 namespace tbx {
 
 namespace {
 using namespace id;
+
+constexpr Choice kCompensations[] = {
+    {kFaceCompNone, "None"}, {kFaceCompComputed, "Computed"}, {kFaceCompG41G42, "G41/G42"}};
+constexpr std::array kCompensationModes = {NoseCompensation::None, NoseCompensation::Computed,
+                                           NoseCompensation::ControlG41G42};
 
 constexpr Field kFields[] = {
     {.id = kFaceComment, .kind = FieldKind::Text, .caption = "Comment", .label = 1201,
@@ -45,6 +53,11 @@ constexpr Field kFields[] = {
     {.id = kFaceMaxRpm, .kind = FieldKind::Number, .caption = "Max RPM", .label = 1258,
      .inch = "3000", .metric = "3000",
      .help = "spindle speed limit under constant surface speed (G50), rev/min", .reformat = true},
+    {.id = kFaceCompensation, .kind = FieldKind::Options, .caption = "Nose Radius Compensation",
+     .help = "None: the programmed point follows the drawing. Computed: the path is offset so that "
+             "the tool's nose radius cuts the drawing (chamfers at size). G41/G42: the control "
+             "offsets the finish pass; the tool library gives radius and orientation",
+     .choices = kCompensations},
     {.id = kFaceOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
@@ -54,7 +67,8 @@ Operation Generate(TabReader& r, const OpContext& ctx) {
                       r.Single(kFaceZFinal),           r.Single(kFaceDepthOfCut),
                       r.Single(kFaceFinishAllowance),  r.Single(kFaceRoughFeed),
                       r.Single(kFaceFinishFeed),       r.Single(kFaceXClearance),
-                      r.Single(kFaceZClearance),       r.SurfaceSpeed(kFaceCss, kFaceMaxRpm)};
+                      r.Single(kFaceZClearance),       r.SurfaceSpeed(kFaceCss, kFaceMaxRpm),
+                      r.Chosen(kFaceCompensation, kCompensationModes)};
   return r.Generate(FaceOperation, in, ctx);
 }
 }  // namespace

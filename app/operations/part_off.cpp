@@ -1,12 +1,20 @@
+#include <array>
+
 #include "app/controls.h"
 #include "app/operations/operations.h"
 #include "app/tab_reader.h"
+#include "ops/nose_compensation.h"
 #include "ops/part_off.h"
 
 namespace tbx {
 
 namespace {
 using namespace id;
+
+constexpr Choice kCompensations[] = {
+    {kPartCompNone, "None"}, {kPartCompComputed, "Computed"}, {kPartCompG41G42, "G41/G42"}};
+constexpr std::array kCompensationModes = {NoseCompensation::None, NoseCompensation::Computed,
+                                           NoseCompensation::ControlG41G42};
 
 constexpr Field kFields[] = {
     {.id = kPartComment, .kind = FieldKind::Text, .caption = "Comment", .label = 1401,
@@ -47,6 +55,11 @@ constexpr Field kFields[] = {
     {.id = kPartMaxRpm, .kind = FieldKind::Number, .caption = "Max RPM", .label = 1458,
      .inch = "3000", .metric = "3000",
      .help = "spindle speed limit under constant surface speed (G50), rev/min", .reformat = true},
+    {.id = kPartCompensation, .kind = FieldKind::Options, .caption = "Nose Radius Compensation",
+     .help = "None: the programmed point follows the drawing. Computed: the path is offset so that "
+             "the tool's nose radius cuts the drawing (chamfers at size). G41/G42: the control "
+             "offsets the finish pass; the tool library gives radius and orientation",
+     .choices = kCompensations},
     {.id = kPartOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
@@ -56,7 +69,8 @@ Operation Generate(TabReader& r, const OpContext& ctx) {
                          r.Single(kPartToolWidth),        r.Single(kPartPeck),
                          r.Single(kPartFeed),             r.Single(kPartReducedFeedDia),
                          r.Single(kPartReducedFeed),      r.Single(kPartChamfer),
-                         r.Single(kPartClearance),        r.SurfaceSpeed(kPartCss, kPartMaxRpm)};
+                         r.Single(kPartClearance),        r.SurfaceSpeed(kPartCss, kPartMaxRpm),
+                         r.Chosen(kPartCompensation, kCompensationModes)};
   return r.Generate(PartOffOperation, in, ctx);
 }
 }  // namespace

@@ -3,6 +3,7 @@
 #include "app/program_box.h"
 #include "app/speeds_and_units.h"
 #include "app/startup.h"
+#include "app/tool_boxes.h"
 
 namespace tbx {
 
@@ -21,6 +22,7 @@ constexpr Field kFields[] = {
      .inch = "01|02|03|04|05|06|07|08|09|10|11|12|13|14|15|16|17|18|19|20|21|22|23|24",
      .metric = "01|02|03|04|05|06|07|08|09|10|11|12|13|14|15|16|17|18|19|20|21|22|23|24",
      .help = "tool offset number, written after the station", .inchItem = 0, .metricItem = 0},
+    {.id = kToolName, .kind = FieldKind::Note, .caption = "", .key = "tool_name"},
     {.id = 0, .kind = FieldKind::Options, .caption = "Tool Material", .choices = kToolMaterials},
     {.id = kCoolant, .kind = FieldKind::Check, .caption = "Coolant", .checked = true},
     {.id = kSpm, .kind = FieldKind::Number, .caption = "SPM", .label = 1075,
@@ -35,6 +37,7 @@ constexpr Field kFields[] = {
 
 constexpr Action kActions[] = {
     {kTool, Trigger::Change, [](App& app, ControlId) { ToolSelected(app); }},
+    {kOffset, Trigger::Change, [](App& app, ControlId) { ShowTool(app, true); }},
     {kCarbide, Trigger::Click, [](App& app, ControlId) { ApplyMaterialSpeed(app, SpeedSet::Turning); }},
     {kHss, Trigger::Click, [](App& app, ControlId) { ApplyMaterialSpeed(app, SpeedSet::Turning); }},
     {kUndo, Trigger::Click, [](App& app, ControlId) { RestoreUndo(app); }},

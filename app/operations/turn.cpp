@@ -1,6 +1,9 @@
+#include <array>
+
 #include "app/controls.h"
 #include "app/operations/operations.h"
 #include "app/tab_reader.h"
+#include "ops/nose_compensation.h"
 #include "ops/turn.h"
 
 namespace tbx {
@@ -9,6 +12,11 @@ namespace {
 using namespace id;
 
 constexpr Choice kSides[] = {{kTurnOutside, "Outside"}, {kTurnInside, "Inside"}};
+
+constexpr Choice kCompensations[] = {
+    {kTurnCompNone, "None"}, {kTurnCompComputed, "Computed"}, {kTurnCompG41G42, "G41/G42"}};
+constexpr std::array kCompensationModes = {NoseCompensation::None, NoseCompensation::Computed,
+                                           NoseCompensation::ControlG41G42};
 
 constexpr Field kFields[] = {
     {.id = kTurnComment, .kind = FieldKind::Text, .caption = "Comment", .label = 1301,
@@ -51,6 +59,11 @@ constexpr Field kFields[] = {
     {.id = kTurnMaxRpm, .kind = FieldKind::Number, .caption = "Max RPM", .label = 1373,
      .inch = "3000", .metric = "3000",
      .help = "spindle speed limit under constant surface speed (G50), rev/min", .reformat = true},
+    {.id = kTurnCompensation, .kind = FieldKind::Options, .caption = "Nose Radius Compensation",
+     .help = "None: the programmed point follows the drawing. Computed: the path is offset so that "
+             "the tool's nose radius cuts the drawing (chamfers at size). G41/G42: the control "
+             "offsets the finish pass; the tool library gives radius and orientation",
+     .choices = kCompensations},
     {.id = kTurnOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
 
@@ -61,7 +74,8 @@ Operation Generate(TabReader& r, const OpContext& ctx) {
                       r.Single(kTurnDepthOfCut),        r.Single(kTurnFinishAllowanceX),
                       r.Single(kTurnFinishAllowanceZ),  r.Single(kTurnRoughFeed),
                       r.Single(kTurnFinishFeed),        r.Single(kTurnChamfer),
-                      r.Single(kTurnClearance),         r.SurfaceSpeed(kTurnCss, kTurnMaxRpm)};
+                      r.Single(kTurnClearance),         r.SurfaceSpeed(kTurnCss, kTurnMaxRpm),
+                      r.Chosen(kTurnCompensation, kCompensationModes)};
   return r.Generate(TurnOperation, in, ctx);
 }
 }  // namespace

@@ -64,9 +64,10 @@ TEST(FirstRun, FillsOnlyAMissingPerUserFolder) {
       EXPECT_FALSE(fs::exists(given)) << c.name;
       continue;
     }
-    EXPECT_EQ(said, "Created " + folder.string() + " with the shipped default.txt and data.txt")
+    EXPECT_EQ(said, "Created " + folder.string() +
+                        " with the shipped default.txt and data.txt and the starter tool library tools.toml")
         << c.name;
-    for (const char* file : {"default.txt", "data.txt"})
+    for (const char* file : {"default.txt", "data.txt", "tools.toml"})
       EXPECT_EQ(ReadFile(folder / file), ReadFile(fs::path(TURNBRIX_RESOURCES) / file)) << c.name;
     std::ostringstream out, err;
     JobRunner runner(HomeFolder(nullptr), out, err);

@@ -111,6 +111,13 @@ TEST(JobRunner, BadLinesStopWithStatusTwoAndNoOutput) {
       {"type abc 1\n", "line 1: 'abc' is neither a control id nor a field key"},
       {"type 305 1\n", "line 1: control 305 is not a text box"},
       {"click 130\n", "line 1: control 130 cannot be clicked"},
+      {"tool 1 1\n", "line 1: 'tool' needs NUMBER OFFSET KIND, then key=value settings"},
+      {"print 130\ntool 1 1 od_turning shape=C radius=.03\n",
+       "line 2: 'tool': orientation must be a whole number from 1 to 9"},
+      {"tool 1 1 od_turning shape=Q\n", "line 1: 'tool': shape must be C, D, S, T, V, W, R or blade, not 'Q'"},
+      {"tool 4 4 grooving orientation=3 width=.1 name=\"blade\n", "line 1: 'tool': a value in quotes is not closed"},
+      {"tool 9 9 drill diameter\n", "line 1: 'tool': write each setting as key=value, not 'diameter'"},
+      {"tool 9 9 drill diameter=.25 point_angle=118 colour=red\n", "line 1: 'tool': colour is no setting of a tool"},
   };
   for (const Case& c : cases) {
     Cli cli;

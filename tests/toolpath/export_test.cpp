@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "compensation_cases.h"
 #include "test_support.h"
 #include "toolpath/job_programs.h"
 #include "toolpath/expander.h"
@@ -76,10 +77,10 @@ struct Rs274Run {
 // tool table in $HOME/.tool.mmap, truncated and rewritten by every run, and its parameters in a
 // var file it rewrites: each run gets its own folder for both, as its home and working folder,
 // so that runs in parallel test programs never read each other's.
-Rs274Run RunRs274(const std::string& program, const std::set<int>& tools) {
+Rs274Run RunRs274(const std::string& program, const std::set<int>& tools, std::string table = "") {
   test::TempHome dir;
-  std::string table;
-  for (int t : tools) table += "T" + std::to_string(t) + " P" + std::to_string(t) + " X0 Z0 D0.03 ;\n";
+  if (table.empty())
+    for (int t : tools) table += "T" + std::to_string(t) + " P" + std::to_string(t) + " X0 Z0 D0.03 ;\n";
   test::WriteFile(dir.path() / "tool.tbl", table);
   test::WriteFile(dir.path() / "program.ngc", program);
   test::WriteFile(dir.path() / "rs274.var", "");
@@ -219,6 +220,72 @@ TEST(LinuxCncExport, EveryJobInBothUnitsRunsInRs274AndMakesOurMoves) {
   }
 }
 
+// Over random Face, Turn and Part-off cases, inch and metric, chamfers included: the Computed
+// path and the G41/G42 program read back to the same moves (so the same nose-centre path),
+// and LinuxCNC's rs274, given the exported tool table, compensates the G41/G42 export to them.
+TEST(CompensationExport, ComputedAndG41G42AgreeAndRs274CompensatesAlike) {
+  ASSERT_TRUE(fs::exists(kRs274));
+  int judged = 0;
+  for (const test::CompensationCase& c : test::RandomCompensationCases(40, 11)) {
+    SCOPED_TRACE("case " + std::to_string(c.n));
+    ToolLibrary library;
+    library.metric = c.metric;
+    library.Put(*c.ctx.tool);
+    ToolpathSettings settings;
+    settings.metric = c.metric;
+    settings.toolChange = {c.metric ? 100. : 4., c.metric ? 150. : 6.};
+    settings.tools = &library;
+    const std::string computed = test::ProgramText(c.make(NoseCompensation::Computed), c.ctx);
+    const std::string control = test::ProgramText(c.make(NoseCompensation::ControlG41G42), c.ctx);
+    const Toolpath ours = ExpandProgram(control, settings);
+    EXPECT_TRUE(ours.warnings.empty() || ours.warnings.front().text.find("compensation") == std::string::npos)
+        << ours.warnings.front().text;
+    const double tol = c.metric ? 0.002 : 0.0001;
+    std::vector<Motion> want = OurMotions(ExpandProgram(computed, settings)), got = OurMotions(ours);
+    ASSERT_EQ(got.size(), want.size()) << control << computed;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].kind, want[i].kind) << i;
+      EXPECT_EQ(got[i].arc, want[i].arc) << i;
+      EXPECT_NEAR(got[i].x / 2, want[i].x / 2, tol) << "move " << i << "\n" << control << computed;
+      EXPECT_NEAR(got[i].z, want[i].z, tol) << "move " << i << "\n" << control << computed;
+    }
+    const ExportResult exported = ExportProgram(control, Dialect::LinuxCnc, settings);
+    ASSERT_NE(exported.text.find(c.n % 4 == 1 || c.n % 4 == 2 ? "\nG41 " : "\nG42 "), std::string::npos) << exported.text;
+    const Rs274Run run = RunRs274(exported.text, {}, exported.toolTable);
+    EXPECT_EQ(Joined(run.errors), "") << exported.text << exported.toolTable;
+    EXPECT_TRUE(SameMotions(run.motions, got, c.metric)) << exported.text << exported.toolTable;
+    ++judged;
+  }
+  EXPECT_EQ(judged, 40);
+}
+
+// What compensation cannot follow is a warning naming its line; the path is made all the same.
+TEST(CompensationExport, WarningsNameTheLineCompensationCannotFollow) {
+  ToolLibrary library;
+  library.Put({.number = 1, .offset = 1, .kind = ToolKind::IdBoring, .shape = InsertShape::D, .radius = .03,
+               .orientation = 2});
+  struct Case {
+    std::string program;
+    std::string warning;
+  };
+  const Case cases[] = {
+      {"T0101\nG0 X1. Z.02\nG41 G1 Z0. F.005\nZ-1.\nG40 G0 X.8\n",
+       "line 3: compensation cannot follow: the move that starts compensation must be longer than the nose radius"},
+      {"T0101\nG0 X1. Z.2\nG41 G1 Z0. F.005\nZ-.5\nG3 X.96 Z-.52 K-.02\nG1 X.6\nG40 G0 Z.2\n",
+       "line 5: compensation cannot follow: an arc the tool is inside of must be larger than the nose radius"},
+      {"T0202\nG0 X1. Z.2\nG42 G1 Z0. F.005\nG40 G0 X2.\n",
+       "line 3: G42 needs the tool T0202 with a nose radius in the tool library: the programmed path is drawn"},
+  };
+  for (const Case& c : cases) {
+    ToolpathSettings settings;
+    settings.tools = &library;
+    const Toolpath path = ExpandProgram(c.program, settings);
+    std::string warnings;
+    for (const Finding& f : path.warnings) warnings += "line " + std::to_string(f.line) + ": " + f.text + "\n";
+    EXPECT_NE(warnings.find(c.warning), std::string::npos) << warnings;
+  }
+}
+
 // The judge can say no: the tabs' own thread blocks are refused by LinuxCNC (with the tool
 // table holding T101, so that the thread itself is what fails).
 TEST(LinuxCncExport, ThreadProgramsAsWrittenAreRefusedByRs274) {
@@ -301,6 +368,43 @@ TEST(ExportGolden, OneJobPerTabInEachDialect) {
 }
 
 // The runner writes what the library gives, and refuses a dialect it does not know.
+// The command line's tools: --check follows G42 with a --tool's radius, the data folder's
+// library otherwise, and the LinuxCNC export writes the table beside the program.
+TEST(ExportCli, ToolsFromTheCommandLineServeCheckAndExport) {
+  test::TempHome home;
+  test::WriteFile(home.path() / "default.txt", test::kInchDefaults);
+  test::WriteFile(home.path() / "data.txt", test::ShippedData());
+  test::WriteFile(home.path() / "g42.nc", "T0101\nG97 S500 M3\nG0 X1.3 Z.05\nG42 G1 Z0. F.005\nX1.5 Z-.1\n"
+                                         "Z-1.\nX1.7\nG40 G0 Z.05\nX4. Z6.\nM30\n");
+  test::WriteFile(home.path() / "g42.job", "open " + (home.path() / "g42.nc").string() + "\n");
+  const std::string cli = std::string(TURNBRIX_CLI) + " --home '" + home.path().string() + "' ";
+  auto run = [&](const std::string& args) {
+    const std::string out = (home.path() / "out.txt").string();
+    const int raw = std::system((cli + args + " > '" + out + "' 2>&1").c_str());
+    return std::pair{WEXITSTATUS(raw), test::ReadFile(out)};
+  };
+  const std::string check = "--check '" + (home.path() / "g42.nc").string() + "'";
+  const auto [plainStatus, plain] = run(check);
+  EXPECT_EQ(plainStatus, 3);  // no library: the programmed path, and a warning says why
+  EXPECT_NE(plain.find("line 4: G42 needs the tool T0101"), std::string::npos) << plain;
+  const auto [status, compensated] = run(check + " --tool 1,1,od_turning,C,.031,3");
+  EXPECT_EQ(status, 0) << compensated;
+  EXPECT_NE(compensated.find("feed 1.3 -0.0182 0.005 500 4\nfeed 1.4818 -0.1091 0.005 500 5\n"
+                             "feed 1.5 -0.131 0.005 500 6\nfeed 1.5 -1 0.005 500 6\nfeed 1.638 -1 0.005 500 7\n"),
+            std::string::npos)
+      << compensated;
+  // The library of the data folder serves the same.
+  test::WriteFile(home.path() / "tools.toml", test::ReadFile(fs::path(TURNBRIX_RESOURCES) / "tools.toml"));
+  EXPECT_EQ(run(check).second, compensated);
+  const auto [exportStatus, said] = run("--export linuxcnc '" + (home.path() / "g42.ngc").string() + "' '" +
+                                        (home.path() / "g42.job").string() + "'");
+  EXPECT_EQ(exportStatus, 0) << said;
+  EXPECT_EQ(test::ReadFile(home.path() / "g42.tbl"), "T1 P1 X0 Z0 D0.062 Q2 ;T0101 OD rough CNMG 432\n");
+  EXPECT_NE(test::ReadFile(home.path() / "g42.ngc").find("\nG42 G1 Z0. F.005\n"), std::string::npos);
+  EXPECT_EQ(run(check + " --tool 1,1,od_turning,C,-1,3").first, 2);
+  EXPECT_EQ(run(check + " --tools '" + (home.path() / "none.toml").string() + "'").first, 2);
+}
+
 TEST(ExportCli, WritesTheExportOfTheFinalProgram) {
   test::TempHome home;
   test::WriteFile(home.path() / "default.txt", test::kInchDefaults);

@@ -1,0 +1,143 @@
+#include "data/tool_library.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "test_support.h"
+
+namespace tbx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempHome;
+using test::WriteFile;
+
+const fs::path kShipped = fs::path(TURNBRIX_RESOURCES) / "tools.toml";
+
+TEST(ToolLibrary, ShippedStarterSetReadsAndWritesBackTheSame) {
+  const ToolLibraryRead read = ParseToolLibrary(ReadFile(kShipped));
+  ASSERT_TRUE(read) << read.error;
+  EXPECT_FALSE(read.library.metric);
+  // Every kind of tool the tabs know is in the starter set.
+  for (ToolKind kind : {ToolKind::OdTurning, ToolKind::IdBoring, ToolKind::Grooving, ToolKind::Parting,
+                        ToolKind::OdThreading, ToolKind::IdThreading, ToolKind::CentreDrill,
+                        ToolKind::Drill, ToolKind::Tap}) {
+    bool found = false;
+    for (const Tool& t : read.library.tools) found = found || t.kind == kind;
+    EXPECT_TRUE(found) << KindName(kind);
+  }
+  const std::string text = ToolLibraryText(read.library);
+  const ToolLibraryRead again = ParseToolLibrary(text);
+  ASSERT_TRUE(again) << again.error << "\n" << text;
+  EXPECT_EQ(ToolLibraryText(again.library), text);
+  const Tool* rough = again.library.Find(1, 1);
+  ASSERT_NE(rough, nullptr);
+  EXPECT_EQ(rough->shape, InsertShape::C);
+  EXPECT_EQ(IncludedAngle(rough->shape), 80);
+  EXPECT_DOUBLE_EQ(rough->radius, 0.031);
+  EXPECT_EQ(rough->orientation, 3);
+  // A metric program sees the inch library in mm.
+  const std::optional<Tool> metric = again.library.Lookup("T01", "01", true);
+  ASSERT_TRUE(metric);
+  EXPECT_NEAR(metric->radius, 0.7874, 1e-12);
+  EXPECT_FALSE(again.library.Lookup("T01", "02", false));
+}
+
+// Each bad file is refused whole, the message naming the line and the field at fault.
+TEST(ToolLibrary, BadFilesAreRefusedNamingLineAndField) {
+  const std::string head = "format = 1\nunits = \"inch\"\n[[tools]]\nnumber = 1\noffset = 1\n";
+  const std::string insert = head + "kind = \"od_turning\"\nshape = \"C\"\norientation = 3\n";
+  struct Case {
+    std::string text;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"format = 1\nunits = \"inch\n", "line 2: "},  // no TOML: the library's own words follow
+      {"format = 2\nunits = \"inch\"\n", "line 1: not a tool library of format 1"},
+      {"format = 1\nunits = \"cm\"\n", "line 2: units must be \"inch\" or \"mm\""},
+      {"format = 1\nunits = \"mm\"\ntool = 3\n", "line 3: tool is no setting of a tool library"},
+      {insert + "radius = -0.01\n", "line 9: radius must be 0 or more (tool T0101)"},
+      {insert + "raduis = 0.01\n", "line 9: raduis is no setting of a tool"},
+      {insert + "radius = \"big\"\n", "line 9: radius must be a number"},
+      {head + "kind = \"od_turning\"\nshape = \"blade\"\norientation = 3\n",
+       "line 7: shape must be an insert's ISO letter: C, D, S, T, V, W or R (tool T0101)"},
+      {head + "kind = \"od_turning\"\nshape = \"C\"\norientation = 10\n",
+       "line 8: orientation must be a whole number from 1 to 9 (tool T0101)"},
+      {head + "kind = \"od_turning\"\nshape = \"C\"\norientation = 2.5\n",
+       "line 8: orientation must be a whole number"},
+      {head + "kind = \"lathe\"\n", "line 6: kind must be one of od_turning"},
+      {head + "kind = \"grooving\"\nshape = \"blade\"\norientation = 3\n",
+       "line 3: width must be greater than 0 (tool T0101)"},
+      {head + "kind = \"parting\"\nshape = \"blade\"\norientation = 3\nwidth = 0.1\nradius = 0.06\n",
+       "line 10: radius must not be more than half the width (tool T0101)"},
+      {head + "kind = \"drill\"\ndiameter = 0.25\npoint_angle = 118\nwidth = 0.1\n",
+       "line 9: width is no setting of a drill tool: leave it out (tool T0101)"},
+      {head + "kind = \"drill\"\ndiameter = 0.25\n", "line 3: point_angle must be between 0 and 180"},
+      {head + "kind = \"tap\"\ndiameter = 5.0\n", "line 7: diameter must not be more than 4 in"},
+      {"format = 1\nunits = \"mm\"\n[[tools]]\nnumber = 1\noffset = 1\nkind = \"tap\"\ndiameter = 102.0\n",
+       "line 7: diameter must not be more than 101.6 mm"},
+      {insert + "name = \"rough (new)\"\n", "line 9: name must not hold parentheses"},
+      {insert + insert.substr(insert.find("[[tools]]")),
+       "line 9: tool T0101 is in the library twice"},
+      {"format = 1\nunits = \"inch\"\n[[tools]]\nkind = \"tap\"\ndiameter = 0.25\n",
+       "line 3: a tool needs its number"},
+  };
+  for (const Case& c : cases) {
+    const ToolLibraryRead read = ParseToolLibrary(c.text);
+    EXPECT_EQ(read.error.substr(0, c.error.size()), c.error) << c.text;
+    EXPECT_TRUE(read.library.tools.empty()) << c.text;
+  }
+}
+
+TEST(ToolLibrary, SavedSafelyAndABadFileIsLeftAsItWas) {
+  TempHome home;
+  const fs::path file = home.path() / "tools.toml";
+  // No file: an empty library, no complaint.
+  ToolLibraryRead missing = LoadToolLibrary(file);
+  EXPECT_TRUE(missing) << missing.error;
+  EXPECT_TRUE(missing.library.tools.empty());
+
+  ToolLibrary library;
+  library.metric = true;
+  library.Put({.number = 2, .offset = 2, .name = "finish", .kind = ToolKind::OdTurning,
+               .shape = InsertShape::V, .radius = 0.4, .orientation = 3});
+  library.Put({.number = 2, .offset = 2, .name = "finish, sharper", .kind = ToolKind::OdTurning,
+               .shape = InsertShape::V, .radius = 0.2, .orientation = 3});
+  ASSERT_EQ(library.tools.size(), 1u);
+  ASSERT_TRUE(SaveToolLibrary(file, library));
+  const ToolLibraryRead read = LoadToolLibrary(file);
+  ASSERT_TRUE(read) << read.error;
+  EXPECT_TRUE(read.library.metric);
+  EXPECT_EQ(read.library.Find(2, 2)->name, "finish, sharper");
+  EXPECT_NEAR(read.library.Lookup("T02", "02", false)->radius, 0.2 / 25.4, 1e-15);
+
+  const std::string bad = ReadFile(file) + "[[tools]]\nnumber = 3\n";
+  WriteFile(file, bad);
+  const ToolLibraryRead refused = LoadToolLibrary(file);
+  EXPECT_NE(refused.error.find(file.string() + " line "), std::string::npos) << refused.error;
+  EXPECT_EQ(ReadFile(file), bad);
+}
+
+// Start-up reads the data folder's library; a bad one is reported and nothing is written.
+TEST(ToolLibrary, StartUpLoadsTheDataFolderLibrary) {
+  for (bool bad : {false, true}) {
+    TempHome home;
+    WriteFile(home.path() / "default.txt", test::kInchDefaults);
+    WriteFile(home.path() / "data.txt", test::ShippedData());
+    const std::string text = ReadFile(kShipped) + (bad ? "[[tools]]\nnumber = 0\n" : "");
+    WriteFile(home.path() / "tools.toml", text);
+    std::ostringstream out, err;
+    JobRunner runner(home.path(), out, err);
+    ASSERT_TRUE(runner.Start()) << err.str();
+    EXPECT_EQ(runner.app().tools.tools.size(), bad ? 0u : 11u) << err.str();
+    EXPECT_EQ(err.str().find("[File Error] Tool library not loaded: "), bad ? 0 : std::string::npos) << err.str();
+    runner.Close();
+    EXPECT_EQ(ReadFile(home.path() / "tools.toml"), text);
+  }
+}
+
+}  // namespace
+}  // namespace tbx
