@@ -11,8 +11,7 @@ namespace tbx::toolpath {
 void CompensationEvents::Read(const Block& block) {
   CompensationEvent event{block.line};
   for (const Word& w : block.words) {
-    const bool whole = w.value >= 0 && w.value <= 9999 && w.value == std::floor(w.value);
-    if (w.letter == 'T' && whole) {
+    if (w.letter == 'T' && w.value >= 0 && w.value <= 9999 && w.value == std::floor(w.value)) {
       // T0305: tool 3, offset 5, as the interpreter reads it; T3: tool 3 with its own offset.
       const int code = static_cast<int>(w.value);
       event.number = w.wholeDigits >= 3 ? code / 100 : code;
@@ -37,7 +36,7 @@ class Compensator {
   Compensator(Toolpath& path, const ToolpathSettings& settings) : path_(path), settings_(settings) {}
 
   void Run(const std::vector<CompensationEvent>& events) {
-    std::vector<Move> moves = std::move(path_.moves);
+    MoveList moves = std::move(path_.moves);
     path_.moves.clear();
     path_.moves.reserve(moves.size() + 16);
     // Where each move lands, for the operations' ranges (a tool change ends any stretch, so
