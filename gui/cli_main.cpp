@@ -100,7 +100,7 @@ constexpr const char* kUsage =
     "would, and updates the step. A refused value exits 2 with its message.\n"
     "\n"
     "usage: turnbrix-cli [--home DIR] --check PROGRAM [--metric | --inch]\n"
-    "       [--tools FILE] [--tool SPEC ...]\n"
+    "       [--tools FILE] [--tool TOOL ...]\n"
     "Reads the program file PROGRAM (not a job script) in the units of DIR/default.txt\n"
     "and prints its moves, one a line: kind (rapid, feed, thread, dwell, tool), end X\n"
     "(diameter) and Z, feed per revolution or lead (0 for the rest), rpm, program line;\n"
@@ -298,7 +298,7 @@ class BufferedOut {
 
 // --tools and --tool: the library the program's tools come from, `library` (the data folder's)
 // unless a file is given; false with the reason said.
-bool CommandLineTools(const char* file, const std::vector<std::string>& specs, bool metric,
+bool CommandLineTools(const char* file, const std::vector<std::string>& toolTexts, bool metric,
                       tbx::ToolLibrary& library) {
   if (file) {
     tbx::ToolLibraryRead read = tbx::LoadToolLibrary(file);
@@ -310,11 +310,11 @@ bool CommandLineTools(const char* file, const std::vector<std::string>& specs, b
     library = std::move(read.library);
   }
   static constexpr const char* kPlaces[] = {"number", "offset", "kind", "shape", "radius", "orientation"};
-  for (const std::string& spec : specs) {
+  for (const std::string& text : toolTexts) {
     std::vector<std::string_view> fields;
     for (std::size_t at = 0;;) {
-      const std::size_t comma = spec.find(',', at);
-      fields.push_back(std::string_view(spec).substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+      const std::size_t comma = text.find(',', at);
+      fields.push_back(std::string_view(text).substr(at, comma == std::string::npos ? std::string::npos : comma - at));
       if (comma == std::string::npos) break;
       at = comma + 1;
     }
@@ -327,18 +327,18 @@ bool CommandLineTools(const char* file, const std::vector<std::string>& specs, b
       }
       const std::size_t equals = field.find('=');
       if (equals == std::string_view::npos) {
-        std::cerr << "turnbrix-cli: --tool " << spec << ": write a setting after the sixth field as KEY=VALUE\n";
+        std::cerr << "turnbrix-cli: --tool " << text << ": write a setting after the sixth field as KEY=VALUE\n";
         return false;
       }
       settings.push_back({field.substr(0, equals), field.substr(equals + 1)});
     }
     if (fields.size() < 3) {
-      std::cerr << "turnbrix-cli: --tool " << spec << ": write it as NUMBER,OFFSET,KIND,SHAPE,RADIUS,ORIENTATION\n";
+      std::cerr << "turnbrix-cli: --tool " << text << ": write it as NUMBER,OFFSET,KIND,SHAPE,RADIUS,ORIENTATION\n";
       return false;
     }
     tbx::Tool tool;
     if (const tbx::ToolProblem problem = tbx::ToolFromSettings(settings, metric, tool)) {
-      std::cerr << "turnbrix-cli: --tool " << spec << ": " << problem.text << '\n';
+      std::cerr << "turnbrix-cli: --tool " << text << ": " << problem.text << '\n';
       return false;
     }
     library.Put(tool.InUnits(metric, library.metric));
@@ -349,7 +349,7 @@ bool CommandLineTools(const char* file, const std::vector<std::string>& specs, b
 // --check: the move list of a program file; 0 clean, 3 with warnings, 2 unreadable. Both
 // streams are written whole at the end, not a line at a time.
 int CheckProgram(const std::filesystem::path& home, const char* file, int units, const char* toolsFile,
-                 const std::vector<std::string>& toolSpecs) {
+                 const std::vector<std::string>& toolTexts) {
   // On large pages, as the move list is: a check reads a long program once.
   std::vector<char, tbx::toolpath::HugePageAllocator<char>> text;
   if (!ReadFileBounded(file, text)) return 2;
@@ -359,7 +359,7 @@ int CheckProgram(const std::filesystem::path& home, const char* file, int units,
   tbx::ToolLibraryRead homeTools = tbx::LoadToolLibrary(home / tbx::kToolLibraryFileName);
   if (!homeTools && !toolsFile) std::cerr << "turnbrix-cli: tool library not loaded: " << homeTools.error << '\n';
   tbx::ToolLibrary tools = std::move(homeTools.library);
-  if (!CommandLineTools(toolsFile, toolSpecs, settings.metric, tools)) return 2;
+  if (!CommandLineTools(toolsFile, toolTexts, settings.metric, tools)) return 2;
   settings.tools = &tools;
   const tbx::toolpath::Toolpath path =
       tbx::toolpath::ExpandProgram(std::string_view(text.data(), text.size()), settings);
@@ -457,7 +457,7 @@ int main(int argc, char** argv) {
   const char* job = nullptr;
   std::vector<std::string> sets;
   const char* toolsFile = nullptr;
-  std::vector<std::string> toolSpecs;
+  std::vector<std::string> toolTexts;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::cout << kUsage;
@@ -483,7 +483,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--tools") == 0 && i + 1 < argc) {
       toolsFile = argv[++i];
     } else if (std::strcmp(argv[i], "--tool") == 0 && i + 1 < argc) {
-      toolSpecs.emplace_back(argv[++i]);
+      toolTexts.emplace_back(argv[++i]);
     } else if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc) {
       check = argv[++i];
     } else if (std::strcmp(argv[i], "--metric") == 0 || std::strcmp(argv[i], "--inch") == 0) {
@@ -495,7 +495,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (check && !script && !plot && !exportFile) return CheckProgram(tbx::HomeFolder(home), check, units, toolsFile, toolSpecs);
+  if (check && !script && !plot && !exportFile) return CheckProgram(tbx::HomeFolder(home), check, units, toolsFile, toolTexts);
   if (job || !sets.empty()) {
     if (!job || script || check || plot || exportFile || units != 0 || force) {
       std::cerr << kUsage;
@@ -506,7 +506,7 @@ int main(int argc, char** argv) {
     if (!firstRun.empty()) std::cerr << "turnbrix-cli: " << firstRun << '\n';
     tbx::JobRunner runner(tbx::HomeFolder(home), std::cout, std::cerr);
     if (!runner.Start()) return 1;
-    if (!CommandLineTools(toolsFile, toolSpecs, runner.app().Metric(), runner.app().tools)) return 2;
+    if (!CommandLineTools(toolsFile, toolTexts, runner.app().Metric(), runner.app().tools)) return 2;
     return runner.RunJobFile(job, sets);
   }
   if (!script || check || units != 0 || (force && !exportFile)) {
@@ -527,7 +527,7 @@ int main(int argc, char** argv) {
   std::cout.setf(std::ios::unitbuf);
   tbx::JobRunner runner(tbx::HomeFolder(home), std::cout, std::cerr);
   if (!runner.Start()) return 1;
-  if (!CommandLineTools(toolsFile, toolSpecs, runner.app().Metric(), runner.app().tools)) return 2;
+  if (!CommandLineTools(toolsFile, toolTexts, runner.app().Metric(), runner.app().tools)) return 2;
   // A script run for its drawing or export prints the program only when it says `print`.
   const int status = runner.RunScript(in, !plot && !exportFile);
   if (plot && status == 0 && !WritePlot(runner.app(), plot)) return 2;
