@@ -6,6 +6,7 @@
 #include <toml++/toml.h>
 
 #include "app/catalogue.h"
+#include "data/toml_guard.h"
 #include "program/numbers.h"
 
 namespace tbx {
@@ -223,6 +224,10 @@ bool ReadStep(const Operations& ops, const toml::table& t, JobStep& step, std::s
 JobFileRead ReadJobFile(const Operations& ops, std::string_view content) {
   JobFileRead read;
   toml::table file;
+  if (std::string fault = TomlGuardFault(content); !fault.empty()) {
+    read.error = std::move(fault);
+    return read;
+  }
   // The library reports a document that is no TOML only by throwing; it stops here.
   try {
     file = toml::parse(content);

@@ -10,6 +10,7 @@
 #include <toml++/toml.h>
 
 #include "data/data_files.h"
+#include "data/toml_guard.h"
 
 namespace tbx {
 
@@ -322,6 +323,10 @@ bool ReadTool(const toml::table& table, bool metric, Tool& tool, std::string& er
 ToolLibraryRead ParseToolLibrary(std::string_view text) {
   ToolLibraryRead read;
   toml::table file;
+  if (std::string fault = TomlGuardFault(text); !fault.empty()) {
+    read.error = std::move(fault);
+    return read;
+  }
   // The library reports a document that is no TOML only by throwing; it stops here.
   try {
     file = toml::parse(text);
