@@ -145,6 +145,7 @@ ToolLibraryDialog::ToolLibraryDialog(ToolLibrary library, std::filesystem::path 
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setTabKeyNavigation(false);
+  table_->setWordWrap(false);
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -259,10 +260,12 @@ ToolLibraryDialog::ToolLibraryDialog(ToolLibrary library, std::filesystem::path 
   table_->setRowCount(static_cast<int>(library_.tools.size()));
   for (int r = 0; r < table_->rowCount(); ++r) ShowRow(r);
   table_->resizeColumnToContents(0);
+  table_->resizeColumnToContents(2);
+  table_->resizeRowsToContents();
   ShowTool(library_.tools.empty() ? -1 : 0);
   table_->setFocus();
   const QFontMetrics metrics(font());
-  resize(metrics.averageCharWidth() * 150, metrics.lineSpacing() * 26);
+  resize(metrics.averageCharWidth() * 170, metrics.lineSpacing() * 26);
 }
 
 QWidget* ToolLibraryDialog::Editor(std::string_view key) const {
