@@ -35,7 +35,8 @@ void AppendArc(std::vector<NosePoint>& out, NosePoint centre, double radius, dou
   out.push_back(Add(centre, Scale(radius, Unit(from))));
   for (double a = from; a < to;) {
     const double next = std::min(to, (std::floor(a / quarter + 1e-9) + 1) * quarter);
-    const int chords = std::max(1, static_cast<int>(std::ceil((next - a) / step - 1e-9)));
+    // However fine the tolerance, a quarter takes at most 256 chords.
+    const int chords = std::clamp(static_cast<int>(std::ceil((next - a) / step - 1e-9)), 1, 256);
     for (int i = 1; i <= chords; ++i) out.push_back(Add(centre, Scale(radius, Unit(a + (next - a) * i / chords))));
     a = next;
   }

@@ -52,7 +52,7 @@ void ToolPainter::SetPath(const toolpath::Toolpath& path, std::string_view text,
   // The reader's own account of T words and G40/G41/G42, block by block, followed as the
   // compensation step follows it.
   toolpath::CompensationEvents events;
-  if (settings.tools) {
+  if (settings.tools && !settings.tools->tools.empty()) {
     const toolpath::ReadResult read = toolpath::ReadProgram(text);
     for (const toolpath::Block& b : read.blocks) events.Read(b);
   }
