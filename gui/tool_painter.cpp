@@ -53,8 +53,25 @@ void ToolPainter::SetPath(const toolpath::Toolpath& path, std::string_view text,
   // compensation step follows it.
   toolpath::CompensationEvents events;
   if (settings.tools && !settings.tools->tools.empty()) {
-    const toolpath::ReadResult read = toolpath::ReadProgram(text);
-    for (const toolpath::Block& b : read.blocks) events.Read(b);
+    // A G41 or G42 in any spelling holds "41" or "42": without either, only the tool
+    // changes' lines are read, which keeps a long program's redraw from reading it twice.
+    if (text.find("41") != std::string_view::npos || text.find("42") != std::string_view::npos) {
+      const toolpath::ReadResult read = toolpath::ReadProgram(text);
+      for (const toolpath::Block& b : read.blocks) events.Read(b);
+    } else {
+      std::size_t at = 0;
+      int line = 1;
+      for (const toolpath::Move& m : path.moves) {
+        if (m.kind != toolpath::MoveKind::ToolChange || m.line < line) continue;
+        for (; line < m.line && at < text.size(); ++line) at = toolpath::NextLine(text, toolpath::LineEnd(text, at));
+        const std::string_view block = text.substr(at, toolpath::LineEnd(text, at) - at);
+        const toolpath::ReadResult read = toolpath::ReadProgram(block);
+        for (toolpath::Block b : read.blocks) {
+          b.line = m.line;
+          events.Read(b);
+        }
+      }
+    }
   }
   const std::vector<toolpath::CompensationEvent>& list = events.Events();
   std::size_t e = 0;
