@@ -31,12 +31,14 @@
 #include "app/machine_boxes.h"
 #include "app/startup.h"
 #include "app/field_help.h"
+#include "app/tool_boxes.h"
 #include "gui/export_dialog.h"
 #include "gui/gcode_highlighter.h"
 #include "gui/qt_form.h"
 #include "gui/qt_preview.h"
 #include "gui/qt_step_list.h"
 #include "gui/qt_tabs.h"
+#include "gui/tool_library_dialog.h"
 #include "gui/toolpath_pane.h"
 
 namespace tbx {
@@ -197,6 +199,8 @@ void ProgramWindow::Install() {
     });
     paneToggles_.append(toggle);
   }
+  QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+  connect(tools->addAction(QStringLiteral("Tool &Library…")), &QAction::triggered, this, [this] { EditToolLibrary(); });
   helpMenu_ = bar->addMenu(QStringLiteral("&Help"));
   if (QAction* about = form_.MenuAction()) {
     about->setShortcut(QKeySequence(Qt::Key_F1));
@@ -392,6 +396,14 @@ void ProgramWindow::ExportProgram() {
   if (exportChooser_) dialog.SetFileChooser(exportChooser_);
   if (dialog.exec() == QDialog::Accepted && form_.MainWindow())
     form_.MainWindow()->statusBar()->showMessage(dialog.Outcome());
+}
+
+void ProgramWindow::EditToolLibrary() {
+  ToolLibraryDialog dialog(app_.tools, app_.home / kToolLibraryFileName, form_.MainWindow());
+  if (dialog.exec() != QDialog::Accepted) return;
+  app_.tools = dialog.Library();
+  ShowTool(app_, false);
+  Follow();
 }
 
 // Edit > Find…: beside the window, the caret in the box on what it finds, from the caret on,

@@ -60,6 +60,8 @@ class ProgramWindow : public QObject {
   bool SaveAs();
   // File > Export…: the dialog, modal; the tests reach it as the active modal widget.
   void ExportProgram();
+  // Tools > Tool Library…, modal likewise; OK saves tools.toml and the window uses it at once.
+  void EditToolLibrary();
 
   ProgramFile& File() { return file_; }
   QMenu* FileMenu() const { return fileMenu_; }

@@ -14,6 +14,9 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QTemporaryDir>
+#include <QTableWidget>
+#include <QTextBlock>
+#include <QWheelEvent>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -28,6 +31,7 @@
 #include "gui/qt_tabs.h"
 #include "gui/qt_preview.h"
 #include "gui/qt_step_list.h"
+#include "gui/tool_library_dialog.h"
 #include "gui/toolpath_pane.h"
 #include "turnbrix_build.h"
 
@@ -105,12 +109,61 @@ QImage StepsBeingEdited(tbx::QtForm& form, tbx::ProgramWindow& window) {
   return main->grab().toImage();
 }
 
+// Tools > Tool Library… with the starter set, the finishing tool chosen.
+QImage ToolLibraryShown(tbx::QtForm& form, const tbx::ToolLibrary& tools) {
+  tbx::ToolLibraryDialog dialog(tools, {}, form.MainWindow());
+  dialog.show();
+  dialog.Table()->setCurrentCell(std::min(1, dialog.Table()->rowCount() - 1), 0);
+  dialog.grab();  // lays it out first
+  QApplication::processEvents();
+  return dialog.grab().toImage();
+}
+
+// A Turn under G41/G42 with the caret on its finish pass's diameter: the tool drawn there, the
+// nose centre's path beside the programmed one, the view zoomed out about the tool to hold
+// all of it.
+QImage ToolInTheDrawing(tbx::QtForm& form, tbx::ProgramWindow& window) {
+  auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  window.SetPrompt([] { return tbx::ProgramWindow::Answer::Discard; });
+  window.NewProgram();
+  tabs->choose(10);
+  static_cast<QAbstractButton*>(form.Widget(tbx::kMainForm, tbx::id::kTurnCompG41G42))->click();
+  static_cast<QAbstractButton*>(form.Widget(tbx::kMainForm, tbx::id::kTurnOk))->click();
+  QMainWindow* main = form.MainWindow();
+  const QSize room = main->screen()->availableGeometry().size();
+  main->resize(main->size().expandedTo(room.boundedTo(QSize(1400, 860))));
+  auto* box = static_cast<QPlainTextEdit*>(form.Widget(tbx::kMainForm, tbx::id::kOutput));
+  const int height = form.ProgramArea()->height();
+  form.ProgramArea()->setSizes({height * 3 / 10, height * 6 / 10, height / 10});
+  // The caret on the turned diameter after the chamfer: the tool at the shoulder.
+  QTextCursor diameter = box->document()->find(QStringLiteral("G42"));
+  diameter.movePosition(QTextCursor::NextBlock);
+  diameter.movePosition(QTextCursor::NextBlock);
+  box->setTextCursor(diameter);
+  main->grab();
+  QApplication::processEvents();
+  tbx::ToolpathPreview* preview = window.Toolpath()->Preview();
+  const tbx::NosePoint at = window.Toolpath()->ToolDrawing().ShownAt();
+  const QPointF there = preview->View().map(QPointF(at.z, at.r));
+  for (int notch = 0; notch < 3; ++notch) {
+    QWheelEvent wheel(there, preview->mapToGlobal(there), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(preview, &wheel);
+  }
+  QApplication::processEvents();
+  QWidget* area = form.ProgramArea();
+  const QPoint from = area->mapTo(main, QPoint(0, 0));
+  return main->grab(QRect(from, main->rect().bottomRight())).toImage();
+}
+
 // Saves the window as it opens as DIR/window.png; shows every page as a click on it would and
 // saves the window as DIR/tabN.png, then the
 // About form as DIR/about.png, the window with a program and its File menu as
 // DIR/program.png, the drawing after a thread and a groove as DIR/preview-thread-groove.png,
-// a job with a step being edited as DIR/steps.png, and the icon as DIR/icon.png.
-bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const QString& folder) {
+// a job with a step being edited as DIR/steps.png, the tool library as DIR/tool-library.png,
+// the tool in the drawing as DIR/tool-drawing.png, and the icon as DIR/icon.png.
+bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const tbx::ToolLibrary& tools,
+                     const QString& folder) {
   QDir dir(folder);
   if (!dir.mkpath(QStringLiteral("."))) {
     std::fprintf(stderr, "turnbrix: cannot create %s\n", qPrintable(folder));
@@ -147,6 +200,14 @@ bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const
     std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(preview));
     return false;
   }
+  const std::pair<QString, QImage> tool[] = {
+      {QStringLiteral("tool-library.png"), ToolLibraryShown(form, tools)},
+      {QStringLiteral("tool-drawing.png"), ToolInTheDrawing(form, programWindow)}};
+  for (const auto& [name, picture] : tool)
+    if (!picture.save(dir.filePath(name))) {
+      std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(dir.filePath(name)));
+      return false;
+    }
   const QString steps = dir.filePath(QStringLiteral("steps.png"));
   if (!StepsBeingEdited(form, programWindow).save(steps)) {
     std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(steps));
@@ -236,6 +297,6 @@ int main(int argc, char** argv) {
   if (!files.isEmpty()) window.OpenFile(files.first());
   if (auto* main = qobject_cast<QMainWindow*>(form.Window(tbx::kMainForm)); main && !firstRun.empty())
     main->statusBar()->showMessage(QString::fromStdString(firstRun));
-  if (screenshots) return SaveScreenshots(form, window, parser.value(screenshotOption)) ? 0 : 1;
+  if (screenshots) return SaveScreenshots(form, window, app.tools, parser.value(screenshotOption)) ? 0 : 1;
   return application.exec();
 }

@@ -318,6 +318,7 @@ void ToolpathPreview::paintEvent(QPaintEvent*) {
     DrawToolChange(painter, c, 6);
     cover(c.x() - 9, c.y() - 9, c.x() + 9, c.y() + 9);
   }
+  if (overlay_) overlay_(painter, view);
 
   // The legend takes the freest corner (the top right among equals), the scale and axes the
   // freest of the others that does not overlap it.

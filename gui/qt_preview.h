@@ -13,6 +13,7 @@
 #include <QString>
 #include <QTransform>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "toolpath/toolpath.h"
@@ -59,6 +60,10 @@ class ToolpathPreview : public QWidget {
   QRectF DrawnLegend() const { return legend_; }
 
   QSize sizeHint() const override { return {480, 320}; }
+
+  // Painted over the moves, under the legend, with View() (the tool at the caret).
+  using Overlay = std::function<void(QPainter&, const QTransform&)>;
+  void SetOverlay(Overlay paint) { overlay_ = std::move(paint); }
 
  signals:
   // A click (not a drag) within a few pixels of a move: the line of the block that made it.
@@ -110,6 +115,7 @@ class ToolpathPreview : public QWidget {
   std::vector<QRectF> bands_[3];
   ScaleBar scaleBar_;
   QRectF legend_;
+  Overlay overlay_;
 };
 
 }  // namespace tbx

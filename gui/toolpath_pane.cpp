@@ -44,7 +44,8 @@ std::vector<toolpath::Finding> Findings(const toolpath::Toolpath& path) {
 // Everything the drawing depends on besides the text.
 std::string SettingsKey(const toolpath::ToolpathSettings& s) {
   return std::string(s.metric ? "mm " : "in ") + PlainDecimal(s.toolChange.x, 6) + ' ' +
-         PlainDecimal(s.toolChange.z, 6) + '\n' + MachineSettingsText(s.machine);
+         PlainDecimal(s.toolChange.z, 6) + '\n' + MachineSettingsText(s.machine) +
+         (s.tools ? ToolLibraryText(*s.tools) : std::string());
 }
 
 }  // namespace
@@ -93,6 +94,7 @@ ToolpathPane::ToolpathPane(QtForm& form, App& app, QObject* parent)
   connect(box_, &QPlainTextEdit::textChanged, typing_, qOverload<>(&QTimer::start));
   connect(box_, &QPlainTextEdit::cursorPositionChanged, this, [this] { HighlightSelection(); });
   connect(box_, &QPlainTextEdit::selectionChanged, this, [this] { HighlightSelection(); });
+  preview_->SetOverlay([this](QPainter& painter, const QTransform& view) { tool_.Paint(painter, view); });
   connect(preview_, &ToolpathPreview::MoveClicked, this,
           [this](int line) { GoToLine(line, true); });
   Refresh();
@@ -116,6 +118,7 @@ void ToolpathPane::Refresh() {
   drawn_ = true;
   preview_->SetMetric(settings.metric);
   preview_->SetToolpath(path_);
+  tool_.SetPath(path_, text, settings);
   HighlightSelection();
   ShowStatus();
   if (dialog_ && dialog_->isVisible()) FillWarnings();
@@ -184,6 +187,7 @@ void ToolpathPane::HighlightSelection() {
   QTextBlock last = document->findBlock(cursor.selectionEnd());
   // A selection that ends at a line's start takes none of that line.
   if (last.blockNumber() > first.blockNumber() && cursor.selectionEnd() == last.position()) last = last.previous();
+  if (tool_.SetCaretLine(document->findBlock(cursor.position()).blockNumber() + 1)) preview_->update();
   preview_->HighlightLines(first.blockNumber() + 1, last.blockNumber() + 1);
 }
 

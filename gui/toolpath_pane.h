@@ -8,6 +8,7 @@
 #include <string>
 
 #include "data/limits.h"
+#include "gui/tool_painter.h"
 #include "toolpath/toolpath.h"
 
 class QDialog;
@@ -42,6 +43,7 @@ class ToolpathPane : public QObject {
   void ForgetView();
 
   ToolpathPreview* Preview() const { return preview_; }
+  const ToolPainter& ToolDrawing() const { return tool_; }
   const toolpath::Toolpath& Path() const { return path_; }
   QLabel* RunTimeLabel() const { return runTime_; }
   // X (a diameter) and Z under the pointer while it is over the drawing.
@@ -68,6 +70,7 @@ class ToolpathPane : public QObject {
   QToolButton* warnings_ = nullptr;
   QPointer<QDialog> dialog_;
   QListWidget* list_ = nullptr;
+  ToolPainter tool_;  // the tool at the caret's move
   toolpath::Toolpath path_;  // its diagnostics cut to the first kMaxKeptDiagnostics
   std::size_t unlisted_ = 0;  // diagnostics beyond those
   std::string drawnKey_;

@@ -651,7 +651,7 @@ class QtFormTest : public QObject {
     QMenuBar* menu = mainWindow->menuBar();
     QStringList menus;
     for (QAction* a : menu->actions()) menus << a->text();
-    QCOMPARE(menus.join(QLatin1Char(' ')), QStringLiteral("&File &Edit &View &Help"));
+    QCOMPARE(menus.join(QLatin1Char(' ')), QStringLiteral("&File &Edit &View &Tools &Help"));
     QCOMPARE(window.form.MenuAction()->text(), QStringLiteral("About"));
     QMenu* help = window.program->HelpMenu();
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(help->menuAction()).center());
