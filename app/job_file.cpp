@@ -125,7 +125,10 @@ std::string JobFileText(const Operations& ops, const Job& job, std::string_view 
   }
   file.insert("steps", std::move(steps));
   std::ostringstream out;
-  out << "# Turnbrix job: the steps of the program beside it\n" << file << '\n';
+  // Never literal strings: toml++ 3.3 writes a multi-line one holding ''' unreadably.
+  out << "# Turnbrix job: the steps of the program beside it\n"
+      << toml::toml_formatter(file, toml::toml_formatter::default_flags & ~toml::format_flags::allow_literal_strings)
+      << '\n';
   return out.str();
 }
 

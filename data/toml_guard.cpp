@@ -45,6 +45,12 @@ std::string TomlGuardFault(std::string_view text) {
     while (n < most && at + n < text.size() && text[at + n] == quote) ++n;
     return n;
   };
+  // The last character outside strings and comments that is no blank: a quote opens a string
+  // only where the library reads a key or a value. Elsewhere (1"... or +"...) the library reads
+  // on to the next blank as a bad value, asking of each character whether it is one. A quote
+  // after a dot is taken as no string either: a number's dot cannot be told from a dotted key's
+  // here, and quoted dotted keys are not ours.
+  char last = '\n';
   std::size_t i = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;  // a byte-order mark is no content
   while (i < text.size()) {
     const char c = text[i];
@@ -52,6 +58,7 @@ std::string TomlGuardFault(std::string_view text) {
       ++line;
       // A single-line string or a comment ends here (an unclosed string is the library's error).
       if (in == In::Comment || in == In::Basic || in == In::Literal) in = In::Plain;
+      if (in == In::Plain) last = '\n';
       ++i;
       continue;
     }
@@ -60,11 +67,14 @@ std::string TomlGuardFault(std::string_view text) {
         if (c & 0x80) return fault(i, "outside quotes (only ASCII may stand there)");
         if (c == '#') {
           in = In::Comment;
-        } else if (c == '"' || c == '\'') {
+        } else if ((c == '"' || c == '\'') && std::string_view("\n=[,{").find(last) != std::string_view::npos) {
           const bool multi = quotes(i, c, 3) == 3;
           in = c == '"' ? (multi ? In::MultiBasic : In::Basic) : (multi ? In::MultiLiteral : In::Literal);
+          last = c;
           i += multi ? 3 : 1;
           continue;
+        } else if (c != ' ' && c != '\t' && c != '\r') {
+          last = c;
         }
         break;
       case In::Comment:

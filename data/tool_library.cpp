@@ -398,7 +398,9 @@ std::string ToolLibraryText(const ToolLibrary& library) {
   std::ostringstream out;
   out << "# Turnbrix tool library. Lengths (radius, width, diameter) are in the unit named by\n"
          "# `units`; a program in the other unit system converts them. Angles are degrees.\n"
-      << file << '\n';
+      // As the job file: toml++ 3.3 can write a literal string it cannot read back.
+      << toml::toml_formatter(file, toml::toml_formatter::default_flags & ~toml::format_flags::allow_literal_strings)
+      << '\n';
   return out.str();
 }
 

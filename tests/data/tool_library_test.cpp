@@ -128,6 +128,8 @@ TEST(ToolLibrary, EveryCharacterIsReadInQuotesAndRefusedOutside) {
     const std::pair<std::string, std::string> refused[] = {
         {"format = 1" + ch + "\n", "line 1: " + std::string(name) + " outside quotes"},
         {head + ch + " = 1\n", "line 9: " + std::string(name) + " outside quotes"},
+        {head + "name = 1\"" + ch + "\"\n", "line 9: " + std::string(name) + " outside quotes"},
+        {head + "name = +'" + ch + "'\n", "line 9: " + std::string(name) + " outside quotes"},
         {head + "name = \"\"\"a\\\n " + ch + "\"\"\"\n",
          "line 10: " + std::string(name) + " first after a line-ending backslash"},
     };
