@@ -63,7 +63,6 @@ ExportDialog::ExportDialog(App& app, const QString& suggestedFile, QWidget* pare
   form->addRow(fileLabel, fileRow);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
   export_ = buttons->addButton(QStringLiteral("&Export"), QDialogButtonBox::AcceptRole);
-  export_->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {
     if (Export()) accept();
   });
@@ -71,6 +70,9 @@ ExportDialog::ExportDialog(App& app, const QString& suggestedFile, QWidget* pare
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
+  // Made default once in the dialog, so that the dialog knows it as its own: Enter in the File
+  // box exports, where it would press whichever button had last been focused (Cancel).
+  export_->setDefault(true);
 }
 
 void ExportDialog::Browse() {
