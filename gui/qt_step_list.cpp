@@ -279,9 +279,11 @@ void StepListPane::ShowCaretStep() {
   const int line = box_->textCursor().blockNumber() + 1;
   auto after = std::upper_bound(lines_.begin(), lines_.end(), line,
                                 [](int l, const StepLines& s) { return l < s.first; });
+  const std::size_t i = static_cast<std::size_t>(after - lines_.begin()) - 1;
   QString text;
-  if (after != lines_.begin() && line <= (after - 1)->last) {
-    const std::size_t i = static_cast<std::size_t>(after - lines_.begin() - 1);
+  // The lines are those of the last Refresh: a change of the box that the list has not yet
+  // followed (Undo, an OK) may have fewer steps.
+  if (after != lines_.begin() && line <= lines_[i].last && i < app_.job.steps.size()) {
     const JobStep& step = app_.job.steps[i];
     text = QStringLiteral("Step %1 ").arg(i + 1);
     if (step.IsText()) {
