@@ -432,10 +432,15 @@ bool WriteExport(tbx::App& app, const char* dialectId, const char* file, bool fo
   if (!result.dropped.empty() && !force) return false;
   if (result.text.empty() && !result.findings.empty()) return false;
   std::string written = file;
+  const std::string table = std::filesystem::path(file).replace_extension(".tbl").string();
+  if (dialect == tbx::toolpath::Dialect::LinuxCnc && table == written) {
+    std::cerr << "turnbrix-cli: not exported to " << file << ": its tool table would be written over it\n";
+    return false;
+  }
   tbx::SafeSaveResult saved = tbx::SafeSave(file, result.text);
   if (saved && dialect == tbx::toolpath::Dialect::LinuxCnc) {
     // LinuxCNC's tool table beside the program, for the diameters and orientations G41/G42 use.
-    written = std::filesystem::path(file).replace_extension(".tbl").string();
+    written = table;
     saved = tbx::SafeSave(written, result.toolTable);
   }
   if (saved) return true;

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "app/app.h"
@@ -62,7 +63,6 @@ ExportDialog::ExportDialog(App& app, const QString& suggestedFile, QWidget* pare
   form->addRow(fileLabel, fileRow);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
   export_ = buttons->addButton(QStringLiteral("&Export"), QDialogButtonBox::AcceptRole);
-  export_->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {
     if (Export()) accept();
   });
@@ -70,6 +70,9 @@ ExportDialog::ExportDialog(App& app, const QString& suggestedFile, QWidget* pare
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
+  // Made default once in the dialog, so that the dialog knows it as its own: Enter in the File
+  // box exports, where it would press whichever button had last been focused (Cancel).
+  export_->setDefault(true);
 }
 
 void ExportDialog::Browse() {
@@ -102,16 +105,34 @@ bool ExportDialog::Export() {
                        kExportTitle, MessageIcon::Exclamation);
     return false;
   }
+  // LinuxCNC's tool table beside the program, as the command line writes it, for the diameters
+  // and orientations G41/G42 compensate with.
+  const bool withTable = dialect == toolpath::Dialect::LinuxCnc;
+  const std::filesystem::path table = std::filesystem::path(path).replace_extension(".tbl");
+  if (withTable && table == std::filesystem::path(path)) {
+    app_.ui.MessageBox("Cannot export to " + path + ": the tool table " + table.filename().string() +
+                           " would be written over it; name the program .ngc",
+                       kExportTitle, MessageIcon::Exclamation);
+    return false;
+  }
   if (const SafeSaveResult saved = SafeSave(path, result.text); !saved) {
     app_.ui.MessageBox("Cannot export to " + path + ": " + saved.error, kExportTitle,
                        MessageIcon::Exclamation);
+    return false;
+  }
+  if (const SafeSaveResult saved = withTable ? SafeSave(table, result.toolTable) : SafeSaveResult{}; !saved) {
+    app_.ui.MessageBox(path + " was written, but not its tool table: cannot write " + table.string() + ": " +
+                           saved.error,
+                       kExportTitle, MessageIcon::Exclamation);
     return false;
   }
   if (!result.findings.empty()) {
     app_.ui.MessageBox(path + " was written. What it could not carry:" + Listed(result.findings),
                        kExportTitle, MessageIcon::Exclamation);
   }
-  outcome_ = QStringLiteral("Exported to %1 (%2)").arg(file, dialect_->currentText());
+  outcome_ = withTable ? QStringLiteral("Exported to %1 and its tool table %2 (%3)")
+                             .arg(file, QString::fromStdString(table.string()), dialect_->currentText())
+                       : QStringLiteral("Exported to %1 (%2)").arg(file, dialect_->currentText());
   const auto lines = [](std::size_t n) { return QString::number(n) + (n == 1 ? QStringLiteral(" line") : QStringLiteral(" lines")); };
   if (!result.findings.empty()) outcome_ += QStringLiteral("; it could not carry ") + lines(result.findings.size());
   if (!result.dropped.empty()) outcome_ += QStringLiteral("; left out ") + lines(result.dropped.size()) + QStringLiteral(" that cannot be read");

@@ -1,6 +1,7 @@
 #pragma once
 // File > Export…: the program box for another control. The dialect, the unit system it is
-// read in (the Metric box) and a file; the box itself is never changed.
+// read in (the Metric box) and a file; the box itself is never changed. LinuxCNC's tool table
+// goes beside the program, NAME.tbl for NAME.ngc, as the command line writes it.
 #include <QDialog>
 #include <QString>
 #include <functional>
@@ -30,7 +31,8 @@ class ExportDialog : public QDialog {
   QLabel* Units() const { return units_; }
   QLineEdit* File() const { return file_; }
   QPushButton* ExportButton() const { return export_; }
-  // After a successful export: where it was written, as what, and how much it could not carry.
+  // After a successful export: where it and its tool table were written, as what, and how much
+  // it could not carry.
   QString Outcome() const { return outcome_; }
 
  private:

@@ -4,6 +4,7 @@
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include "gui/qt_form.h"
 #include "gui/qt_tabs.h"
 #include "gui/toolpath_pane.h"
+#include "program/numbers.h"
 
 namespace tbx {
 
@@ -70,6 +72,31 @@ class PaneWidget : public QWidget {
 };
 
 }  // namespace
+
+StepListPane::StepTool StepListPane::ToolOf(const JobStep& step) const {
+  StepTool shown;
+  const FieldValue* t = step.IsText() ? nullptr : FindValue(step.values, id::kTool);
+  if (!t) return shown;
+  const FieldValue* offset = FindValue(step.values, id::kOffset);
+  shown.text = ToQt(t->text) + (offset ? ToQt(offset->text) : QString());
+  const std::optional<Tool> tool = app_.tools.Lookup(t->text, offset ? offset->text : std::string(), app_.Metric());
+  if (!tool) return shown;
+  shown.text += QLatin1Char(' ') + (tool->name.empty() ? ToQt(KindName(tool->kind)) : ToQt(tool->name));
+  // The geometry the drawing and the compensation use, for a look without opening the library.
+  QStringList about{ToQt(KindName(tool->kind)).replace(QLatin1Char('_'), QLatin1Char(' '))};
+  if (tool->shape == InsertShape::Blade) about << QStringLiteral("blade");
+  else if (tool->shape != InsertShape::None)
+    about << ToQt(ShapeName(tool->shape)) + QStringLiteral(" insert") +
+                 (IncludedAngle(tool->shape) > 0 ? QStringLiteral(" %1°").arg(IncludedAngle(tool->shape)) : QString());
+  const QString unit = app_.Metric() ? QStringLiteral(" mm") : QStringLiteral(" in");
+  if (HasInsert(tool->kind) || HasBlade(tool->kind))
+    about << QStringLiteral("nose radius ") + ToQt(PlainDecimal(tool->radius, 4)) + unit;
+  if (HasBlade(tool->kind)) about << QStringLiteral("width ") + ToQt(PlainDecimal(tool->width, 4)) + unit;
+  if (tool->diameter > 0) about << QStringLiteral("diameter ") + ToQt(PlainDecimal(tool->diameter, 4)) + unit;
+  if (tool->orientation > 0) about << QStringLiteral("orientation %1").arg(tool->orientation);
+  shown.about = about.join(QStringLiteral(", "));
+  return shown;
+}
 
 StepListPane::StepListPane(QtForm& form, App& app, ToolpathPane& toolpath, std::function<void()> changed,
                            std::function<void()> undo, std::function<void()> redo, QObject* parent)
@@ -167,6 +194,12 @@ StepListPane::StepListPane(QtForm& form, App& app, ToolpathPane& toolpath, std::
   escape->setEnabled(false);
   connect(escape, &QShortcut::activated, this, [this] { CancelEdit(); });
 
+  // In the status bar, left of the drawing's fields: the step the caret's block belongs to.
+  caretStep_ = new QLabel;
+  caretStep_->setObjectName(QStringLiteral("caretStep"));
+  form_.MainWindow()->statusBar()->insertPermanentWidget(0, caretStep_);
+  connect(box_, &QPlainTextEdit::cursorPositionChanged, this, [this] { ShowCaretStep(); });
+
   // Under the drawing; the three share the area's height.
   QSplitter* area = form_.ProgramArea();
   area->addWidget(pane_);
@@ -208,19 +241,17 @@ void StepListPane::Refresh() {
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const JobStep& step = steps[i];
     const bool editing = static_cast<int>(i) == app_.job.editing;
-    QString tab = QStringLiteral("Text"), comment, tool;
+    QString tab = QStringLiteral("Text"), comment;
+    const StepTool tool = ToolOf(step);
     if (!step.IsText()) {
       tab = ToQt(step.op->caption);
       comment = ToQt(StepComment(step).value_or(std::string()));
-      const FieldValue* t = FindValue(step.values, id::kTool);
-      const FieldValue* offset = FindValue(step.values, id::kOffset);
-      if (t) tool = ToQt(t->text) + (offset ? ToQt(offset->text) : QString());
       if (step.edited) tab += QStringLiteral(" (edited)");
       if (editing) tab += QStringLiteral(" (editing)");
     } else {
       comment = FirstLine(step.text);
     }
-    QStringList row{QString::number(i + 1), tab, comment, tool, RunTimeText(seconds[i])};
+    QStringList row{QString::number(i + 1), tab, comment, tool.text, RunTimeText(seconds[i]), tool.about};
     if (static_cast<int>(i) >= list_->topLevelItemCount()) {
       auto* item = new QTreeWidgetItem;
       item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
@@ -230,6 +261,7 @@ void StepListPane::Refresh() {
     }
     QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(i));
     for (int c = 0; c < kColumns; ++c) item->setText(c, row[c]);
+    item->setToolTip(kTool, tool.about);
     item->setTextAlignment(kTime, Qt::AlignRight | Qt::AlignVCenter);
     QFont font = list_->font();
     font.setBold(editing);
@@ -240,14 +272,40 @@ void StepListPane::Refresh() {
   }
   ShowEditing();
   Enable();
+  ShowCaretStep();
+}
+
+void StepListPane::ShowCaretStep() {
+  const int line = box_->textCursor().blockNumber() + 1;
+  auto after = std::upper_bound(lines_.begin(), lines_.end(), line,
+                                [](int l, const StepLines& s) { return l < s.first; });
+  const std::size_t i = static_cast<std::size_t>(after - lines_.begin()) - 1;
+  QString text;
+  // The lines are those of the last Refresh: a change of the box that the list has not yet
+  // followed (Undo, an OK) may have fewer steps.
+  if (after != lines_.begin() && line <= lines_[i].last && i < app_.job.steps.size()) {
+    const JobStep& step = app_.job.steps[i];
+    text = QStringLiteral("Step %1 ").arg(i + 1);
+    if (step.IsText()) {
+      text += QStringLiteral("(text)");
+    } else {
+      text += QStringLiteral("(%1)").arg(ToQt(step.op->caption));
+      if (const QString tool = ToolOf(step).text; !tool.isEmpty()) text += QStringLiteral(": ") + tool;
+    }
+  }
+  if (caretStep_->text() != text) caretStep_->setText(text);
+  caretStep_->setToolTip(text);
 }
 
 void StepListPane::ShowEditing() {
-  const int editing = app_.job.editing;
+  const int editing = app_.job.editing, was = editing_;
   if (editing == editing_) return;
   if (okButton_) static_cast<QPushButton*>(okButton_.data())->setText(okCaption_);
   okButton_ = nullptr;
   editing_ = editing;
+  // An Update writes the box anew: its step's blocks are chosen again, for the user to see
+  // what the new values made, as the row still chosen says.
+  if (was >= 0 && editing < 0 && was == Current()) Choose(was);
   QStatusBar* bar = form_.MainWindow()->statusBar();
   if (auto* escape = form_.MainWindow()->findChild<QShortcut*>(QStringLiteral("stepCancelShortcut")))
     escape->setEnabled(editing >= 0);

@@ -1,6 +1,6 @@
 #pragma once
 // The job's steps as a list below the drawing: one row a step (its number, tab, comment, tool
-// and run time), the step being edited and the steps edited by hand marked. Choosing a row
+// by T word and library name, and run time), the step being edited and the steps edited by hand marked. Choosing a row
 // selects its blocks in the program box, so the drawing shows its moves bold; the list edits,
 // moves, deletes and duplicates steps, by keys, buttons, a context menu and dragging.
 #include <QObject>
@@ -12,6 +12,7 @@
 #include "app/job.h"
 
 class QAction;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTreeWidget;
@@ -49,8 +50,17 @@ class StepListPane : public QObject {
   QPushButton* Button(const QString& objectName) const;
 
   enum Column { kNumber, kTab, kComment, kTool, kTime, kColumns };
+  // In the status bar: the step whose blocks hold the caret, with its tool.
+  QLabel* CaretStep() const { return caretStep_; }
 
  private:
+  // A step's T word with the library tool's name ("T0101 OD rough CNMG 432"), and the tool's
+  // kind and geometry for the tooltip; empty for a text step.
+  struct StepTool {
+    QString text, about;
+  };
+  StepTool ToolOf(const JobStep& step) const;
+  void ShowCaretStep();
   void Selected();
   void Enable();
   // Runs a command of the job and has the window follow it.
@@ -66,6 +76,7 @@ class StepListPane : public QObject {
   QTreeWidget* list_ = nullptr;
   std::vector<QPushButton*> buttons_;
   std::vector<QAction*> actions_;
+  QLabel* caretStep_ = nullptr;
   // What the rows show, to rewrite only those that changed.
   std::vector<QStringList> shown_;
   std::vector<StepLines> lines_;

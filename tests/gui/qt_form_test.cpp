@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDrag>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -124,8 +125,9 @@ class BoxWatcher {
   BoxWatcher() {
     timer_.setInterval(20);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
+      // Questions (Cancel and a named answer) are the test's to answer.
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
+      if (!box || !box->button(QMessageBox::Ok)) return;
       seen.push_back("[" + box->windowTitle().toStdString() + "] " + box->text().toStdString());
       icons.push_back(box->icon());
       QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
@@ -382,6 +384,82 @@ QRect Painted(QWidget* w) {
 }
 
 }  // namespace
+
+// The starter library of the data folder, as a first run copies it.
+void UseShippedTools(App& app) {
+  ToolLibraryRead read = LoadToolLibrary(fs::path(TURNBRIX_RESOURCES) / kToolLibraryFileName);
+  QVERIFY2(read, read.error.c_str());
+  app.tools = std::move(read.library);
+}
+
+// The window beside the headless runner for the step list: what the list does to the job in
+// the window, the runner's script does to its own, and the two must agree.
+struct StepsBeside {
+  StepsBeside() : window(true, Frame::kDesktop) {
+    if (!window.started) return;
+    steps = window.program->Steps();
+    list = steps->List();
+  }
+  // Face, Turn and Ream, by OK in the window and in the runner.
+  bool ThreeOks() {
+    const std::pair<int, ControlId> oks[] = {{10, id::kFaceOk}, {11, id::kTurnOk}, {5, id::kReamOk}};
+    for (const auto& [tab, ok] : oks) {
+      window.Tab(tab);
+      window.Click(ok);
+    }
+    return Run("tab 10\nclick 1260\ntab 11\nclick 1380\ntab 5\nclick 705\n");
+  }
+  bool Run(const std::string& script) {
+    std::istringstream in(script);
+    return headless.runner.RunScript(in, false) == 0;
+  }
+  // The same program and steps; the rows show them, with their run times; the chosen row's
+  // blocks selected in the box and its moves bold in the drawing; the caret's step in the
+  // status bar.
+  void Same(const char* what) {
+    QVERIFY2(window.Text(id::kOutput) == headless.runner.Output(), what);
+    const std::vector<JobStep>& shown = window.app.job.steps;
+    const std::vector<JobStep>& made = headless.runner.app().job.steps;
+    QCOMPARE(shown.size(), made.size());
+    QCOMPARE(window.app.job.editing, headless.runner.app().job.editing);
+    QCOMPARE(list->topLevelItemCount(), static_cast<int>(shown.size()));
+    const std::vector<StepLines> lines = LinesOfSteps(window.app.job);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      QVERIFY2(shown[i].op == made[i].op && shown[i].values == made[i].values && shown[i].text == made[i].text, what);
+      QTreeWidgetItem* row = list->topLevelItem(static_cast<int>(i));
+      QCOMPARE(row->text(StepListPane::kNumber), QString::number(i + 1));
+      if (shown[i].op)
+        QVERIFY(row->text(StepListPane::kTab).startsWith(QString::fromUtf8(shown[i].op->caption.data(), shown[i].op->caption.size())));
+      QCOMPARE(row->text(StepListPane::kTime), RunTimeText([&] {
+        double seconds = 0;
+        for (const toolpath::Move& m : window.program->Toolpath()->Path().moves)
+          if (m.line >= lines[i].first && m.line <= lines[i].last) seconds += m.seconds;
+        return seconds;
+      }()));
+    }
+    const int chosen = steps->Current();
+    if (chosen < 0) return;
+    const StepLines at = lines[static_cast<std::size_t>(chosen)];
+    QCOMPARE(window.program->Toolpath()->Preview()->HighlightedLine(), at.first);
+    QCOMPARE(window.program->Toolpath()->Preview()->HighlightedLast(), at.last);
+    QCOMPARE(Box()->document()->findBlock(Box()->textCursor().selectionStart()).blockNumber() + 1, at.first);
+    QVERIFY2(steps->CaretStep()->text().startsWith(QStringLiteral("Step %1 (").arg(chosen + 1)),
+             qPrintable(steps->CaretStep()->text()));
+  }
+  QPlainTextEdit* Box() { return window.W<QPlainTextEdit>(id::kOutput); }
+  QPoint RowAt(int row) { return list->visualItemRect(list->topLevelItem(row)).center(); }
+  // A double-click is taken on the row its first press chose.
+  void DoubleClick(int row) {
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, RowAt(row));
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, RowAt(row));
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, RowAt(row));
+  }
+
+  Window window;
+  Headless headless;
+  StepListPane* steps = nullptr;
+  QTreeWidget* list = nullptr;
+};
 
 class QtFormTest : public QObject {
   Q_OBJECT
@@ -1003,53 +1081,17 @@ class QtFormTest : public QObject {
   // by the list's keys and Undo and Redo by the window's: after each the same program and
   // steps, a row a step, and the chosen row's blocks selected and drawn bold.
   void stepListEditsMovesAndUndoesAsTheRunner() {
-    Window window(true, Frame::kDesktop);
-    QVERIFY(window.started);
-    Headless headless;
-    QVERIFY(headless.started);
-    auto run = [&](const std::string& script) {
-      std::istringstream in(script);
-      QCOMPARE(headless.runner.RunScript(in, false), 0);
-    };
-    StepListPane* steps = window.program->Steps();
-    QTreeWidget* list = steps->List();
-    ToolpathPreview* preview = window.program->Toolpath()->Preview();
-    auto* box = window.W<QPlainTextEdit>(id::kOutput);
+    StepsBeside t;
+    QVERIFY(t.window.started && t.headless.started);
+    auto& window = t.window;
+    auto& headless = t.headless;
+    StepListPane* steps = t.steps;
+    QTreeWidget* list = t.list;
     auto* bar = qobject_cast<QMainWindow*>(window.main())->statusBar();
-    auto same = [&](const char* what) {
-      QVERIFY2(window.Text(id::kOutput) == headless.runner.Output(), what);
-      const std::vector<JobStep>& shown = window.app.job.steps;
-      const std::vector<JobStep>& made = headless.runner.app().job.steps;
-      QCOMPARE(shown.size(), made.size());
-      QCOMPARE(list->topLevelItemCount(), static_cast<int>(shown.size()));
-      const std::vector<StepLines> lines = LinesOfSteps(window.app.job);
-      for (std::size_t i = 0; i < shown.size(); ++i) {
-        QVERIFY2(shown[i].op == made[i].op && shown[i].values == made[i].values, what);
-        QTreeWidgetItem* row = list->topLevelItem(static_cast<int>(i));
-        QCOMPARE(row->text(StepListPane::kNumber), QString::number(i + 1));
-        QVERIFY(row->text(StepListPane::kTab).startsWith(QString::fromUtf8(shown[i].op->caption.data(), shown[i].op->caption.size())));
-        QCOMPARE(row->text(StepListPane::kTime), RunTimeText([&] {
-          double seconds = 0;
-          for (const toolpath::Move& m : window.program->Toolpath()->Path().moves)
-            if (m.line >= lines[i].first && m.line <= lines[i].last) seconds += m.seconds;
-          return seconds;
-        }()));
-      }
-      // The chosen row: its blocks selected in the box, its moves bold in the drawing.
-      const int chosen = steps->Current();
-      if (chosen < 0) return;
-      const StepLines at = lines[static_cast<std::size_t>(chosen)];
-      QCOMPARE(preview->HighlightedLine(), at.first);
-      QCOMPARE(preview->HighlightedLast(), at.last);
-      QCOMPARE(box->document()->findBlock(box->textCursor().selectionStart()).blockNumber() + 1, at.first);
-    };
-    auto rowAt = [&](int row) { return list->visualItemRect(list->topLevelItem(row)).center(); };
-    // A double-click is taken on the row its first press chose.
-    auto doubleClick = [&](int row) {
-      QTest::mousePress(list->viewport(), Qt::LeftButton, {}, rowAt(row));
-      QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, rowAt(row));
-      QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowAt(row));
-    };
+    auto run = [&](const std::string& script) { QVERIFY(t.Run(script)); };
+    auto same = [&](const char* what) { t.Same(what); };
+    auto rowAt = [&](int row) { return t.RowAt(row); };
+    auto doubleClick = [&](int row) { t.DoubleClick(row); };
 
     const std::pair<int, ControlId> oks[] = {{10, id::kFaceOk}, {11, id::kTurnOk}, {5, id::kReamOk}};
     for (const auto& [tab, ok] : oks) {
@@ -1107,6 +1149,211 @@ class QtFormTest : public QObject {
       QTest::keyClick(list, act.key, act.modifiers);
       run(std::string(act.script) + "\n");
       same(act.script);
+    }
+  }
+
+  // Each command of the list, from its context menu and from its key, does to the job what the
+  // runner's command does: the same program, steps, rows and step being edited.
+  void stepListMenuAndKeysDoWhatTheRunnerDoes_data() {
+    QTest::addColumn<bool>("byMenu");
+    QTest::newRow("context menu") << true;
+    QTest::newRow("keys") << false;
+  }
+
+  void stepListMenuAndKeysDoWhatTheRunnerDoes() {
+    QFETCH(bool, byMenu);
+    StepsBeside t;
+    QVERIFY(t.window.started && t.headless.started);
+    UseShippedTools(t.window.app);
+    QVERIFY(t.ThreeOks());
+    QTreeWidget* list = t.list;
+    // The tool by its T word and library name; the status bar names the caret's step and tool.
+    QCOMPARE(list->topLevelItem(1)->text(StepListPane::kTool), QStringLiteral("T0101 OD rough CNMG 432"));
+    QVERIFY(list->topLevelItem(1)->toolTip(StepListPane::kTool).startsWith(QStringLiteral("od turning, C insert 80°, nose radius 0.031 in")));
+    t.steps->Choose(1);
+    QCOMPARE(t.steps->CaretStep()->text(), QStringLiteral("Step 2 (Turn): T0101 OD rough CNMG 432"));
+    struct Act {
+      int row;  // right-clicked or clicked first; -1: the row chosen stays
+      const char* action;
+      Qt::Key key;
+      Qt::KeyboardModifiers modifiers;
+      const char* script;
+    };
+    const Act acts[] = {
+        {1, "stepEditAction", Qt::Key_Return, Qt::NoModifier, "edit 2"},
+        {-1, "stepCancelAction", Qt::Key_Escape, Qt::NoModifier, "cancel"},
+        {2, "stepEditAction", Qt::Key_Enter, Qt::KeypadModifier, "edit 3"},
+        {-1, "stepCancelAction", Qt::Key_Escape, Qt::NoModifier, "cancel"},
+        {0, "stepDownAction", Qt::Key_Down, Qt::ControlModifier, "move 1 2"},
+        {2, "stepUpAction", Qt::Key_Up, Qt::ControlModifier, "move 3 2"},
+        {0, "stepDuplicateAction", Qt::Key_D, Qt::ControlModifier, "duplicate 1"},
+        {2, "stepDeleteAction", Qt::Key_Delete, Qt::NoModifier, "delete 3"},
+        {-1, "stepUndoAction", Qt::Key_Z, Qt::ControlModifier, "undo"},
+        {-1, "stepUndoAction", Qt::Key_Z, Qt::ControlModifier, "undo"},
+        {-1, "stepRedoAction", Qt::Key_Y, Qt::ControlModifier, "redo"},
+    };
+    for (const Act& act : acts) {
+      const int row = act.row >= 0 ? act.row : t.steps->Current();
+      QVERIFY(row >= 0);
+      if (byMenu) {
+        // A right-click chooses the row and opens the menu on it; the action is clicked.
+        QString missing;
+        QTimer::singleShot(0, [&] {
+          auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+          if (!menu) {
+            missing = QStringLiteral("no menu");
+            return;
+          }
+          for (QAction* a : menu->actions())
+            if (a->objectName() == QLatin1String(act.action) && a->isEnabled()) {
+              QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+              return;
+            }
+          missing = QStringLiteral("%1 not offered").arg(QLatin1String(act.action));
+          menu->close();
+        });
+        const QPoint at = t.RowAt(row);
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, at);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &menuEvent);
+        QVERIFY2(missing.isEmpty(), qPrintable(missing));
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+      } else {
+        if (act.row >= 0) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, t.RowAt(row));
+        list->setFocus();
+        QTest::keyClick(list, act.key, act.modifiers);
+      }
+      QVERIFY(t.Run(std::string(act.script) + "\n"));
+      t.Same(act.script);
+      if (t.window.app.job.editing >= 0) {
+        const OperationDescriptor* op = t.window.app.job.steps[static_cast<std::size_t>(t.window.app.job.editing)].op;
+        QCOMPARE(t.window.app.operations.pages[static_cast<std::size_t>(t.window.Tabs()->currentIndex())], op);
+      }
+    }
+  }
+
+  // A row dragged to its new place moves the step as Ctrl+Up and Ctrl+Down do: dropped on a
+  // row's upper half it goes before it, on its lower half after it, below the rows last.
+  void draggingAStepMovesIt() {
+    // The offscreen platform ends every drag at once; ctest runs this under Xvfb as well.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) QSKIP("no drag and drop on the offscreen platform");
+    StepsBeside t;
+    QVERIFY(t.window.started && t.headless.started);
+    QVERIFY(t.ThreeOks());
+    QTreeWidget* list = t.list;
+    QWindow* handle = t.window.main()->windowHandle();
+    auto inWindow = [&](QPoint inViewport) { return list->viewport()->mapTo(t.window.main(), inViewport); };
+    // The drag runs its own event loop from the first move past the start distance: the
+    // pointer is taken on and let go from within it.
+    auto drag = [&](QPoint from, QPoint to) {
+      bool dropped = false;
+      QTimer watch;
+      watch.setInterval(10);
+      QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!list->findChild<QDrag*>()) return;
+        watch.stop();
+        QTest::mouseMove(handle, inWindow(to - QPoint(0, 1)));
+        QTest::mouseMove(handle, inWindow(to));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, inWindow(to));
+        dropped = true;
+      });
+      watch.start();
+      QTest::mousePress(handle, Qt::LeftButton, {}, inWindow(from));
+      // The first move makes ready to drag, the next starts it.
+      for (int by : {2, QApplication::startDragDistance() + 4})
+        QTest::mouseMove(handle, inWindow(from + QPoint(by, 0)));
+      if (!QTest::qWaitFor([&] { return dropped; }, 2000)) QTest::mouseRelease(handle, Qt::LeftButton, {}, inWindow(from));
+      return dropped;
+    };
+    struct Drag {
+      int from, onto;  // onto -1: the room below the rows
+      bool upperHalf;
+      const char* script;  // none: nothing moves
+    };
+    const Drag drags[] = {
+        {0, 2, false, "move 1 3"}, {2, 0, true, "move 3 1"}, {1, 0, true, "move 2 1"},
+        {0, 1, false, "move 1 2"}, {0, -1, false, "move 1 3"}, {2, 2, true, nullptr},
+    };
+    for (const Drag& d : drags) {
+      const std::string before = t.window.Text(id::kOutput);
+      QPoint target = list->viewport()->rect().bottomLeft() + QPoint(20, -2);
+      if (d.onto >= 0) {
+        const QRect rect = list->visualItemRect(list->topLevelItem(d.onto));
+        target = QPoint(rect.center().x(), d.upperHalf ? rect.top() + 2 : rect.bottom() - 2);
+      }
+      QVERIFY(drag(t.RowAt(d.from), target));
+      if (!d.script) {
+        QCOMPARE(t.window.Text(id::kOutput), before);
+        continue;
+      }
+      QVERIFY(t.Run(std::string(d.script) + "\n"));
+      t.Same(d.script);
+    }
+    // While a step is being edited, the order stays.
+    t.steps->Choose(0);
+    QVERIFY(t.steps->Edit());
+    const std::string editing = t.window.Text(id::kOutput);
+    QVERIFY(drag(t.RowAt(0), t.RowAt(2)));
+    QCOMPARE(t.window.Text(id::kOutput), editing);
+    QCOMPARE(t.window.app.job.editing, 0);
+  }
+
+  // Editing a step that was edited by hand asks first: Replace regenerates its blocks from its
+  // values, Cancel leaves the box, the job and the tab shown as they were.
+  void reEditingAStepEditedByHandAsks() {
+    StepsBeside t;
+    QVERIFY(t.window.started && t.headless.started);
+    QVERIFY(t.ThreeOks());
+    // The Turn's last block typed over, as a user would: its step is edited by hand.
+    const int turnLast = LinesOfSteps(t.window.app.job)[1].last;
+    QPlainTextEdit* box = t.Box();
+    QTest::mouseClick(box->viewport(), Qt::LeftButton);
+    box->setTextCursor(QTextCursor(box->document()->findBlockByNumber(turnLast - 1)));
+    QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClicks(box, " (hand)");
+    QTRY_VERIFY(t.window.app.job.steps[1].edited);
+    QVERIFY(t.list->topLevelItem(1)->text(StepListPane::kTab).contains(QStringLiteral("(edited)")));
+
+    struct Answer {
+      const char* button;
+      bool replaced;
+    };
+    for (const Answer& a : {Answer{"Cancel", false}, Answer{"&Replace", true}}) {
+      t.window.Tab(1);
+      const std::string program = t.window.Text(id::kOutput);
+      const std::vector<JobStep> job = t.window.app.job.steps;
+      const std::string finalDia = t.window.Text(id::kTurnFinalDia);
+      QString asked;
+      QTimer answerer;
+      answerer.setInterval(10);
+      QObject::connect(&answerer, &QTimer::timeout, [&] {
+        auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!question) return;
+        asked = question->text();
+        for (QAbstractButton* b : question->buttons())
+          if (b->text() == QLatin1String(a.button)) QTest::mouseClick(b, Qt::LeftButton);
+      });
+      answerer.start();
+      t.DoubleClick(1);
+      QTRY_VERIFY(!QApplication::activeModalWidget());
+      answerer.stop();
+      QCOMPARE(asked, QStringLiteral("Step 2 was edited by hand. Replace the edits with newly generated blocks?"));
+      if (!a.replaced) {
+        QCOMPARE(t.window.Text(id::kOutput), program);
+        QVERIFY(t.window.app.job.steps == job);
+        QCOMPARE(t.window.app.job.editing, -1);
+        QCOMPARE(t.window.Tabs()->currentIndex(), 0);
+        QCOMPARE(t.window.Text(id::kTurnFinalDia), finalDia);
+        continue;
+      }
+      // The blocks as the runner's step, never typed over, gives them.
+      QCOMPARE(t.window.app.job.editing, 1);
+      QCOMPARE(t.window.Tabs()->currentIndex(), 10);
+      t.window.Click(id::kTurnOk);
+      QVERIFY(t.Run("edit 2\nclick 1380\n"));
+      t.Same("update after Replace");
+      QVERIFY(!t.window.app.job.steps[1].edited);
+      QVERIFY(t.window.Text(id::kOutput).find("(hand)") == std::string::npos);
     }
   }
 
@@ -1651,11 +1898,16 @@ class QtFormTest : public QObject {
     QTRY_VERIFY(!list->isVisible());
   }
 
-  // File > Export…: the file holds exactly what the library makes; a file that cannot be
-  // written says why and the dialog stays; the program box is untouched; Esc closes.
+  // File > Export…: the file holds exactly what the library makes, LinuxCNC's tool table beside
+  // it; a file that cannot be written says why and the dialog stays; the program box is
+  // untouched; Esc closes.
   void exportWritesTheLibrarysBytes() {
     Window window(true, Frame::kDesktop);
     QVERIFY(window.started);
+    UseShippedTools(window.app);
+    window.Tab(11);
+    window.Click(id::kTurnCompG41G42);
+    window.Click(id::kTurnOk);
     window.Tab(2);
     window.Click(id::kThreadOk);
     window.Tab(6);
@@ -1672,6 +1924,12 @@ class QtFormTest : public QObject {
     QObject::connect(&driver, &QTimer::timeout, [&] {
       auto* dialog = dynamic_cast<ExportDialog*>(QApplication::activeModalWidget());
       if (!dialog) return;
+      // Its mnemonics answer in the active window: the last OK's focus request, still queued
+      // when Ctrl+E follows at once, activates the main window over it.
+      if (QApplication::activeWindow() != dialog) {
+        dialog->activateWindow();
+        return;
+      }
       units = dialog->Units()->text();
       if (step == 0) {
         QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier);  // the File label's mnemonic
@@ -1679,26 +1937,33 @@ class QtFormTest : public QObject {
       }
       const int linuxCnc = dialog->Dialect()->findText(QStringLiteral("LinuxCNC"));
       dialog->Dialect()->setCurrentIndex(linuxCnc);
-      dialog->File()->setText(step == 0 ? nowhere : file);
-      if (step++ < 2) {
-        QTest::mouseClick(dialog->ExportButton(), Qt::LeftButton);
-      }
+      // A program named as its own table would be lost under it.
+      dialog->File()->setText(step == 0 ? nowhere : step == 1 ? dir.filePath(QStringLiteral("part.tbl")) : file);
+      // The last by Enter in the File box, which exports as the default button does.
+      if (step == 2) QTest::keyClick(dialog->File(), Qt::Key_Return);
+      if (step++ < 2) QTest::mouseClick(dialog->ExportButton(), Qt::LeftButton);
     });
     driver.start();
     QTest::keyClick(window.main(), Qt::Key_E, Qt::ControlModifier);
     driver.stop();
     QVERIFY(units.startsWith(QStringLiteral("inch")));
     QVERIFY(fileFocused);
-    QCOMPARE(window.boxes.seen.size(), std::size_t(1));
+    QCOMPARE(window.boxes.seen.size(), std::size_t(2));
     QVERIFY2(window.boxes.seen[0].rfind("[Export Program] Cannot export to " + nowhere.toStdString() + ": ", 0) == 0,
              window.boxes.seen[0].c_str());
-    const std::string expected =
-        toolpath::ExportProgram(program, toolpath::Dialect::LinuxCnc, ProgramToolpathSettings(window.app)).text;
-    QVERIFY(expected.size() > 100);
-    QCOMPARE(ReadFile(file.toStdString()), expected);
+    QVERIFY2(window.boxes.seen[1].find("part.tbl: the tool table part.tbl would be written over it") != std::string::npos,
+             window.boxes.seen[1].c_str());
+    const toolpath::ExportResult expected =
+        toolpath::ExportProgram(program, toolpath::Dialect::LinuxCnc, ProgramToolpathSettings(window.app));
+    QVERIFY(expected.text.size() > 100 && expected.text.find("G42") != std::string::npos);
+    QCOMPARE(ReadFile(file.toStdString()), expected.text);
+    // The Turn's tool with its nose diameter and orientation, the others by number.
+    QVERIFY2(expected.toolTable.find("T1 P1 X0 Z0 D0.062 Q2 ;T0101 ") == 0, expected.toolTable.c_str());
+    const QString table = dir.filePath(QStringLiteral("part.tbl"));
+    QCOMPARE(ReadFile(table.toStdString()), expected.toolTable);
     QCOMPARE(window.Text(id::kOutput), program);
     const QString said = qobject_cast<QMainWindow*>(window.main())->statusBar()->currentMessage();
-    QVERIFY2(said.startsWith(QStringLiteral("Exported to ") + file), qPrintable(said));
+    QVERIFY2(said.startsWith(QStringLiteral("Exported to %1 and its tool table %2").arg(file, table)), qPrintable(said));
 
     // Esc: nothing written.
     QTimer::singleShot(50, [] {

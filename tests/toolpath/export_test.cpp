@@ -401,6 +401,9 @@ TEST(ExportCli, ToolsFromTheCommandLineServeCheckAndExport) {
   EXPECT_EQ(exportStatus, 0) << said;
   EXPECT_EQ(test::ReadFile(home.path() / "g42.tbl"), "T1 P1 X0 Z0 D0.062 Q2 ;T0101 OD rough CNMG 432\n");
   EXPECT_NE(test::ReadFile(home.path() / "g42.ngc").find("\nG42 G1 Z0. F.005\n"), std::string::npos);
+  // A program named as its table would be lost under it: refused, the table kept.
+  EXPECT_EQ(run("--export linuxcnc '" + (home.path() / "g42.tbl").string() + "' '" + (home.path() / "g42.job").string() + "'").first, 2);
+  EXPECT_EQ(test::ReadFile(home.path() / "g42.tbl"), "T1 P1 X0 Z0 D0.062 Q2 ;T0101 OD rough CNMG 432\n");
   EXPECT_EQ(run(check + " --tool 1,1,od_turning,C,-1,3").first, 2);
   EXPECT_EQ(run(check + " --tools '" + (home.path() / "none.toml").string() + "'").first, 2);
 }
