@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "app/job.h"
 #include "app/job_file.h"
 #include "data/safe_save.h"
 
@@ -132,6 +133,8 @@ ProgramFile::ProgramFile(const App& app) : savedText_(app.Text(id::kOutput)) {}
 namespace {
 // The box holds `text`, numbering continues at `next`, nothing to undo.
 void Restart(App& app, const std::string& text, std::int64_t next) {
+  // A step being edited ends as Cancel ends it: the tab and the shared controls as they were.
+  CancelEdit(app);
   app.program = ProgramState{};
   app.program.blockNumber = next;
   app.undo = UndoHistory{};

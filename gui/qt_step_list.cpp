@@ -328,7 +328,9 @@ void StepListPane::Enable() {
   const int row = Current();
   const bool any = row >= 0, free = app_.job.editing < 0;
   const int count = list_->topLevelItemCount();
-  const bool operation = any && !app_.job.steps[static_cast<std::size_t>(row)].IsText();
+  // The job may already be emptied (New, Open) while the list still removes its rows.
+  const bool operation = any && static_cast<std::size_t>(row) < app_.job.steps.size() &&
+                         !app_.job.steps[static_cast<std::size_t>(row)].IsText();
   const bool on[] = {operation,
                      free && any && row > 0,
                      free && any && row + 1 < count,
@@ -370,7 +372,9 @@ bool StepListPane::Run(const std::function<bool()>& command) {
 
 bool StepListPane::Edit() {
   const int row = Current();
-  if (row < 0 || app_.job.steps[static_cast<std::size_t>(row)].IsText()) return false;
+  if (row < 0 || static_cast<std::size_t>(row) >= app_.job.steps.size() ||
+      app_.job.steps[static_cast<std::size_t>(row)].IsText())
+    return false;
   const OperationDescriptor* op = app_.job.steps[static_cast<std::size_t>(row)].op;
   const bool edited = Run([&] {
     tbx::CancelEdit(app_);
