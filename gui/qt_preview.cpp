@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
@@ -270,17 +271,25 @@ std::uint64_t Mix(std::uint64_t seed, double v) {
 }
 std::uint64_t HashOf(const QLineF& l) { return Mix(Mix(Mix(Mix(0, l.x1()), l.y1()), l.x2()), l.y2()); }
 std::uint64_t HashOf(const QRectF& r) { return Mix(Mix(0, r.left()), r.width()); }
+// Exactly equal: QPointF's own comparison is fuzzy.
+bool Same(const QLineF& a, const QLineF& b) {
+  return a.x1() == b.x1() && a.y1() == b.y1() && a.x2() == b.x2() && a.y2() == b.y2();
+}
+bool Same(const QRectF& a, const QRectF& b) {
+  return a.left() == b.left() && a.top() == b.top() && a.width() == b.width() && a.height() == b.height();
+}
 
 constexpr std::uint32_t kEmpty = ~0u;
 constexpr int kBatchBits = 3;  // six batches of lines, three of bands
 
 }  // namespace
 
-// Exact equality: -0 and 0 hash apart and are drawn twice, which changes no pixel either.
+// -0 and 0 hash apart and are drawn twice, which changes no pixel either.
 template <typename Item>
 bool ToolpathPreview::AddOnce(std::vector<Item>* batches, int batch, const Item& item, std::vector<std::uint32_t>& seen) {
   const std::size_t mask = seen.size() - 1;
-  for (std::size_t slot = (HashOf(item) ^ static_cast<std::uint64_t>(batch)) >> 20 & mask;; slot = (slot + 1) & mask) {
+  const std::uint64_t hash = (HashOf(item) + static_cast<std::uint64_t>(batch)) * 0x9e3779b97f4a7c15ULL;
+  for (std::size_t slot = hash >> 20 & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t entry = seen[slot];
     if (entry == kEmpty) {
       seen[slot] = static_cast<std::uint32_t>(batches[batch].size()) << kBatchBits | static_cast<std::uint32_t>(batch);
@@ -288,14 +297,13 @@ bool ToolpathPreview::AddOnce(std::vector<Item>* batches, int batch, const Item&
       return true;
     }
     const int b = static_cast<int>(entry & ((1u << kBatchBits) - 1));
-    if (b == batch && batches[b][entry >> kBatchBits] == item) return false;
+    if (b == batch && Same(batches[b][entry >> kBatchBits], item)) return false;
   }
 }
 
-const ToolpathPreview::Layer& ToolpathPreview::DrawLayer(QSizeF legendSize, QSizeF scaleSize,
+const ToolpathPreview::Layer& ToolpathPreview::DrawLayer(double ratio, QSizeF legendSize, QSizeF scaleSize,
                                                         const std::array<QRectF, 4>& legendAt,
                                                         const std::array<QRectF, 4>& scaleAt) {
-  const double ratio = devicePixelRatioF();
   const LayerKey key{size() * ratio, ratio, scale_, offset_, highlighted_, highlightedLast_, content_,
                      legendSize, scaleSize};
   if (key == layers_[0].key && !layers_[0].image.isNull()) return layers_[0];
@@ -383,8 +391,10 @@ void ToolpathPreview::paintEvent(QPaintEvent*) {
   const Metrics metrics(font());
   const std::array<QRectF, 4> legendAt = Corners(metrics.Legend(), size()),
                               scaleAt = Corners(metrics.Scale(), size());
-  const Layer& layer = DrawLayer(metrics.Legend(), metrics.Scale(), legendAt, scaleAt);
   QPainter painter(this);
+  // At the resolution of what is painted on: the window, or an image the widget is rendered into.
+  const Layer& layer = DrawLayer(painter.paintEngine()->paintDevice()->devicePixelRatio(), metrics.Legend(),
+                                 metrics.Scale(), legendAt, scaleAt);
   painter.drawImage(QPointF(0, 0), layer.image);
   painter.setRenderHint(QPainter::Antialiasing);
 

@@ -113,7 +113,9 @@ class ToolpathPreview : public QWidget {
   void ReportPointer();
   // The bands, the centre line, the moves and the marks, and how much of each corner box
   // they would hide.
-  const Layer& DrawLayer(QSizeF legendSize, QSizeF scaleSize, const std::array<QRectF, 4>& legendAt,
+  // `ratio`: the device pixels per pixel of what is painted on (the widget, or an image it is
+  // rendered into).
+  const Layer& DrawLayer(double ratio, QSizeF legendSize, QSizeF scaleSize, const std::array<QRectF, 4>& legendAt,
                          const std::array<QRectF, 4>& scaleAt);
   void DrawLegend(QPainter& painter, QRectF box) const;
   void DrawScale(QPainter& painter, QRectF box);
