@@ -2,6 +2,7 @@
 
 #include "app/tab_reader.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "app/app.h"
@@ -103,21 +104,34 @@ std::vector<ControlDesc> ControlsOf(const OperationDescriptor& op, int page) {
   return controls;
 }
 
-FieldRef FindField(const Operations& ops, ControlId id) {
-  FieldRef found;
-  EachPage(ops, [&](const OperationDescriptor& op, int page) {
+Operations::Operations(std::span<const OperationDescriptor* const> pageList, const OperationDescriptor* sharedPart)
+    : pages(pageList), shared(sharedPart) {
+  EachPage(*this, [&](const OperationDescriptor& op, int page) {
     for (const Field& f : op.fields) {
-      const Choice* choice = nullptr;
-      for (const Choice& c : f.choices)
-        if (c.id == id) choice = &c;
-      if ((f.id == id && id != 0) || f.label == id || choice) {
-        found = {&op, &f, page, choice};
-        return true;
+      // A field's own id, its label (0 too: a field without one answers for id 0), its buttons.
+      std::vector<ControlId> ids;
+      if (f.id != 0) ids.push_back(f.id);
+      ids.push_back(f.label);
+      for (const Choice& c : f.choices) ids.push_back(c.id);
+      for (ControlId id : ids) {
+        const Choice* choice = nullptr;
+        for (const Choice& c : f.choices)
+          if (c.id == id) choice = &c;
+        byId.push_back({id, &op, &f, page, choice});
       }
+      byKey.push_back({KeyOfField(op, f), {f.id, &op, &f, page, nullptr}});
     }
     return false;
   });
-  return found;
+  std::stable_sort(byId.begin(), byId.end(), [](const FieldEntry& a, const FieldEntry& b) { return a.id < b.id; });
+  std::stable_sort(byKey.begin(), byKey.end(), [](const KeyEntry& a, const KeyEntry& b) { return a.key < b.key; });
+}
+
+FieldRef FindField(const Operations& ops, ControlId id) {
+  const auto it = std::lower_bound(ops.byId.begin(), ops.byId.end(), id,
+                                   [](const FieldEntry& e, ControlId wanted) { return e.id < wanted; });
+  if (it == ops.byId.end() || it->id != id) return {};
+  return {it->op, it->field, it->page, it->choice};
 }
 
 const Choice* FindChoice(const Field& options, std::string_view text) {
@@ -136,25 +150,18 @@ const Choice* FindChoice(const Field& options, std::string_view text) {
 }
 
 FieldRef FindKey(const Operations& ops, std::string_view key) {
-  FieldRef found;
-  EachPage(ops, [&](const OperationDescriptor& op, int page) {
-    for (const Field& f : op.fields) {
-      const std::string own = KeyOfField(op, f);
-      if (own == key) {
-        found = {&op, &f, page, nullptr};
-        return true;
-      }
-      if (f.kind == FieldKind::Options && key.size() > own.size() + 1 &&
-          key.compare(0, own.size(), own) == 0 && key[own.size()] == '.') {
-        if (const Choice* c = FindChoice(f, key.substr(own.size() + 1))) {
-          found = {&op, &f, page, c};
-          return true;
-        }
-      }
-    }
-    return false;
-  });
-  return found;
+  // A field's key holds one point; a choice's adds its own after its group's key.
+  const std::size_t second = key.find('.', key.find('.') + 1);
+  const std::string_view own = key.substr(0, second);
+  auto it = std::lower_bound(ops.byKey.begin(), ops.byKey.end(), own,
+                             [](const Operations::KeyEntry& e, std::string_view k) { return e.key < k; });
+  for (; it != ops.byKey.end() && it->key == own; ++it) {
+    const FieldEntry& e = it->field;
+    if (second == std::string_view::npos) return {e.op, e.field, e.page, nullptr};
+    if (e.field->kind != FieldKind::Options) continue;
+    if (const Choice* c = FindChoice(*e.field, key.substr(second + 1))) return {e.op, e.field, e.page, c};
+  }
+  return {};
 }
 
 std::string KeyOfControl(const Operations& ops, ControlId id) {

@@ -101,10 +101,31 @@ struct OperationDescriptor {
   Operation (*generate)(TabReader& tab, const OpContext& ctx) = nullptr;
 };
 
+// A control the descriptors name: the field it belongs to (as the field itself, its label,
+// its frame or one of its buttons), that field's operation and page (0: always visible).
+struct FieldEntry {
+  ControlId id;
+  const OperationDescriptor* op;
+  const Field* field;
+  int page;
+  const Choice* choice;  // the button, when `id` is one
+};
+
 // The operations a window is built from, pages in tab order, then the always-visible part.
 struct Operations {
+  Operations(std::span<const OperationDescriptor* const> pages, const OperationDescriptor* shared);
   std::span<const OperationDescriptor* const> pages;
   const OperationDescriptor* shared;
+  // Every control the descriptors name, by id, the first in page order among equals: a job of
+  // thousands of OKs looks up each step's shared controls.
+  std::vector<FieldEntry> byId;
+  // Every field by its key ("thread.major_dia"), the first in page order among equals: a job
+  // file names each value by key.
+  struct KeyEntry {
+    std::string key;
+    FieldEntry field;
+  };
+  std::vector<KeyEntry> byKey;
 };
 
 // The descriptors of Turnbrix, in the tab order the job scripts and stored files rely on.

@@ -4,11 +4,13 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <bit>
 
 #include "toolpath/run_time.h"
 
@@ -140,21 +142,20 @@ ToolpathPreview::ToolpathPreview(QWidget* parent) : QWidget(parent) {
 }
 
 void ToolpathPreview::SetToolpath(const toolpath::Toolpath& path) {
-  segments_.clear();
-  toolChanges_.clear();
-  dwells_.clear();
-  segments_.reserve(path.moves.size());
+  std::vector<Segment> segments;
+  std::vector<QPointF> toolChanges, dwells;
+  segments.reserve(path.moves.size());
   for (const toolpath::Move& m : path.moves) {
     if (m.kind == MoveKind::ToolChange) {
-      toolChanges_.push_back(Drawing(m.end));
+      toolChanges.push_back(Drawing(m.end));
       continue;
     }
     if (m.kind == MoveKind::Dwell) {
-      if (dwells_.empty() || dwells_.back() != Drawing(m.end)) dwells_.push_back(Drawing(m.end));
+      if (dwells.empty() || dwells.back() != Drawing(m.end)) dwells.push_back(Drawing(m.end));
       continue;
     }
     if (m.arc == toolpath::ArcDirection::None) {
-      segments_.push_back({Drawing(m.start), Drawing(m.end), m.kind, m.line});
+      segments.push_back({Drawing(m.start), Drawing(m.end), m.kind, m.line});
       continue;
     }
     const QPointF c = Drawing(m.centre), s = Drawing(m.start), e = Drawing(m.end);
@@ -165,9 +166,16 @@ void ToolpathPreview::SetToolpath(const toolpath::Toolpath& path) {
     for (int i = 1; i <= kArcPieces; ++i) {
       const double a = a0 + sweep * i / kArcPieces;
       const QPointF to = i == kArcPieces ? e : QPointF(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
-      segments_.push_back({from, to, m.kind, m.line});
+      segments.push_back({from, to, m.kind, m.line});
       from = to;
     }
+  }
+  // An edit that leaves the moves as they were (a feed, a speed) leaves the layer as it was.
+  if (segments != segments_ || toolChanges != toolChanges_ || dwells != dwells_) {
+    segments_ = std::move(segments);
+    toolChanges_ = std::move(toolChanges);
+    dwells_ = std::move(dwells);
+    ++content_;
   }
   // By hand: QRectF::united ignores rectangles of no size, and single points are just that.
   double left = 0, right = 0, bottom = 0, top = 0;  // the centre line at Z 0 is always in view
@@ -256,37 +264,95 @@ QString ToolpathPreview::PointText(toolpath::Point p) const {
   return QStringLiteral("X %1  Z %2").arg(number(p.x), number(p.z));
 }
 
-void ToolpathPreview::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
+namespace {
+
+std::uint64_t Mix(std::uint64_t seed, double v) {
+  return (seed ^ std::bit_cast<std::uint64_t>(v)) * 0x9e3779b97f4a7c15ULL;
+}
+std::uint64_t HashOf(const QLineF& l) { return Mix(Mix(Mix(Mix(0, l.x1()), l.y1()), l.x2()), l.y2()); }
+std::uint64_t HashOf(const QRectF& r) { return Mix(Mix(0, r.left()), r.width()); }
+// Exactly equal: QPointF's own comparison is fuzzy.
+bool Same(const QLineF& a, const QLineF& b) {
+  return a.x1() == b.x1() && a.y1() == b.y1() && a.x2() == b.x2() && a.y2() == b.y2();
+}
+bool Same(const QRectF& a, const QRectF& b) {
+  return a.left() == b.left() && a.top() == b.top() && a.width() == b.width() && a.height() == b.height();
+}
+
+constexpr std::uint32_t kEmpty = ~0u;
+constexpr int kBatchBits = 3;  // six batches of lines, three of bands
+
+}  // namespace
+
+// -0 and 0 hash apart and are drawn twice, which changes no pixel either.
+template <typename Item>
+bool ToolpathPreview::AddOnce(std::vector<Item>* batches, int batch, const Item& item, std::vector<std::uint32_t>& seen) {
+  const std::size_t mask = seen.size() - 1;
+  const std::uint64_t hash = (HashOf(item) + static_cast<std::uint64_t>(batch)) * 0x9e3779b97f4a7c15ULL;
+  for (std::size_t slot = hash >> 20 & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t entry = seen[slot];
+    if (entry == kEmpty) {
+      seen[slot] = static_cast<std::uint32_t>(batches[batch].size()) << kBatchBits | static_cast<std::uint32_t>(batch);
+      batches[batch].push_back(item);
+      return true;
+    }
+    const int b = static_cast<int>(entry & ((1u << kBatchBits) - 1));
+    if (b == batch && Same(batches[b][entry >> kBatchBits], item)) return false;
+  }
+}
+
+const ToolpathPreview::Layer& ToolpathPreview::DrawLayer(double ratio, QSizeF legendSize, QSizeF scaleSize,
+                                                        const std::array<QRectF, 4>& legendAt,
+                                                        const std::array<QRectF, 4>& scaleAt) {
+  const LayerKey key{size() * ratio, ratio, scale_, offset_, highlighted_, highlightedLast_, content_,
+                     legendSize, scaleSize};
+  if (key == layers_[0].key && !layers_[0].image.isNull()) return layers_[0];
+  // The other one becomes the last drawn, found or drawn again.
+  std::swap(layers_[0], layers_[1]);
+  Layer& layer = layers_[0];
+  if (key == layer.key && !layer.image.isNull()) return layer;
+  layer.key = key;
+  if (layer.image.size() != key.pixels) layer.image = QImage(key.pixels, QImage::Format_ARGB32_Premultiplied);
+  layer.image.setDevicePixelRatio(ratio);
+  QPainter painter(&layer.image);
   painter.fillRect(rect(), Qt::white);
   const QTransform view = View();
   const double y0 = view.map(QPointF(0, 0)).y();
-  const Metrics metrics(font());
-  const std::array<QRectF, 4> legendAt = Corners(metrics.Legend(), size()),
-                              scaleAt = Corners(metrics.Scale(), size());
   // How much of the drawing each corner box would hide: the moves, marks and centre line
   // whose bounding boxes reach into it.
-  std::array<int, 4> legendCover{}, scaleCover{};
+  layer.legendCover = {};
+  layer.scaleCover = {};
   auto cover = [&](double left, double top, double right, double bottom) {
     for (int c = 0; c < 4; ++c) {
-      legendCover[c] += Overlaps(legendAt[c], left, top, right, bottom);
-      scaleCover[c] += Overlaps(scaleAt[c], left, top, right, bottom);
+      layer.legendCover[c] += Overlaps(legendAt[c], left, top, right, bottom);
+      layer.scaleCover[c] += Overlaps(scaleAt[c], left, top, right, bottom);
     }
   };
 
-  // One pass maps the moves into batches by kind (one drawLines call each keeps a redraw of
-  // 50,000 moves within a frame) and finds those along the centre line.
+  // One pass maps the moves into batches by kind (one drawLines call each) and finds those
+  // along the centre line. A long job passes over the same places thousands of times: a line
+  // or band already in its batch is left out, which changes no pixel (one colour, opaque, not
+  // antialiased, dashes started afresh on each line), but every move still counts towards the
+  // corners' cover.
   for (auto& l : lines_) l.clear();
   for (auto& b : bands_) b.clear();
+  // At most half full, so a probe ends soon.
+  std::size_t places = 16;
+  while (places < 2 * segments_.size()) places *= 2;
+  seenLines_.assign(places, kEmpty);
+  seenBands_.assign(places, kEmpty);
   for (const Segment& s : segments_) {
     const int kind = static_cast<int>(s.kind);
+    const int batch = kind * 2 + (s.line >= highlighted_ && s.line <= highlightedLast_);
     const QPointF a = view.map(s.a), b = view.map(s.b);
-    lines_[kind * 2 + (s.line >= highlighted_ && s.line <= highlightedLast_)].emplace_back(a, b);
     const double left = std::min(a.x(), b.x()), right = std::max(a.x(), b.x());
     const double top = std::min(a.y(), b.y()), bottom = std::max(a.y(), b.y());
     cover(left, top, right, bottom);
-    if (std::abs(a.y() - y0) <= kOnAxisPixels && std::abs(b.y() - y0) <= kOnAxisPixels)
-      bands_[kind].emplace_back(left, y0 - kBandHalf, std::max(right - left, 1.0), 2 * kBandHalf);
+    AddOnce(lines_, batch, QLineF(a, b), seenLines_);
+    if (std::abs(a.y() - y0) <= kOnAxisPixels && std::abs(b.y() - y0) <= kOnAxisPixels) {
+      const QRectF band(left, y0 - kBandHalf, std::max(right - left, 1.0), 2 * kBandHalf);
+      AddOnce(bands_, kind, band, seenBands_);
+    }
   }
   cover(0, y0, width(), y0);
 
@@ -318,7 +384,23 @@ void ToolpathPreview::paintEvent(QPaintEvent*) {
     DrawToolChange(painter, c, 6);
     cover(c.x() - 9, c.y() - 9, c.x() + 9, c.y() + 9);
   }
-  if (overlay_) overlay_(painter, view);
+  return layer;
+}
+
+void ToolpathPreview::paintEvent(QPaintEvent*) {
+  const Metrics metrics(font());
+  const std::array<QRectF, 4> legendAt = Corners(metrics.Legend(), size()),
+                              scaleAt = Corners(metrics.Scale(), size());
+  QPainter painter(this);
+  // At the resolution of what is painted on: the window, or an image the widget is rendered into.
+  const Layer& layer = DrawLayer(painter.paintEngine()->paintDevice()->devicePixelRatio(), metrics.Legend(),
+                                 metrics.Scale(), legendAt, scaleAt);
+  painter.drawImage(QPointF(0, 0), layer.image);
+  painter.setRenderHint(QPainter::Antialiasing);
+
+  // What follows the view but not the moves (the tool) is drawn here, over the layer and under
+  // the corner boxes.
+  if (overlay_) overlay_(painter, View());
 
   // The legend takes the freest corner (the top right among equals), the scale and axes the
   // freest of the others that does not overlap it.
@@ -328,10 +410,10 @@ void ToolpathPreview::paintEvent(QPaintEvent*) {
       if (allowed(c) && (best < 0 || covered[c] < covered[best])) best = c;
     return best;
   };
-  const int legend = freest(legendCover, {1, 0, 3, 2}, [](int) { return true; });
-  int scale = freest(scaleCover, {2, 3, 0, 1},
+  const int legend = freest(layer.legendCover, {1, 0, 3, 2}, [](int) { return true; });
+  int scale = freest(layer.scaleCover, {2, 3, 0, 1},
                      [&](int c) { return c != legend && !scaleAt[c].intersects(legendAt[legend]); });
-  if (scale < 0) scale = freest(scaleCover, {2, 3, 0, 1}, [&](int c) { return c != legend; });
+  if (scale < 0) scale = freest(layer.scaleCover, {2, 3, 0, 1}, [&](int c) { return c != legend; });
   legend_ = legendAt[legend];
   DrawLegend(painter, legend_);
   DrawScale(painter, scaleAt[scale]);

@@ -7,12 +7,15 @@
 // same from the keyboard once it has the focus; the moves of one source line can be
 // highlighted, a click on a move reports its line, and the pointer's place is reported in
 // program coordinates.
+#include <QImage>
 #include <QLineF>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
 #include <QTransform>
 #include <QWidget>
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -89,6 +92,23 @@ class ToolpathPreview : public QWidget {
     QPointF a, b;
     toolpath::MoveKind kind;
     int line;
+    bool operator==(const Segment&) const = default;
+  };
+  // What the moves layer was drawn for; a paint with the same key only copies the layer.
+  struct LayerKey {
+    QSize pixels;
+    double ratio = 0, scale = 0;
+    QPointF offset;
+    int highlighted = 0, highlightedLast = 0;
+    std::uint64_t content = 0;
+    QSizeF legend, scaleBox;
+    bool operator==(const LayerKey&) const = default;
+  };
+  // The layer with how much of each corner box its moves and marks would hide.
+  struct Layer {
+    QImage image;
+    LayerKey key;
+    std::array<int, 4> legendCover{}, scaleCover{};
   };
   int LineAt(QPointF widgetPoint) const;
   // The drawing point under `at` stays under it.
@@ -96,6 +116,12 @@ class ToolpathPreview : public QWidget {
   void Pan(QPointF by);
   void ViewChanged();
   void ReportPointer();
+  // The bands, the centre line, the moves and the marks, and how much of each corner box
+  // they would hide.
+  // `ratio`: the device pixels per pixel of what is painted on (the widget, or an image it is
+  // rendered into).
+  const Layer& DrawLayer(double ratio, QSizeF legendSize, QSizeF scaleSize, const std::array<QRectF, 4>& legendAt,
+                         const std::array<QRectF, 4>& scaleAt);
   void DrawLegend(QPainter& painter, QRectF box) const;
   void DrawScale(QPainter& painter, QRectF box);
 
@@ -113,6 +139,15 @@ class ToolpathPreview : public QWidget {
   // Kept between paints so a redraw allocates nothing.
   std::vector<QLineF> lines_[6];
   std::vector<QRectF> bands_[3];
+  // The layer under the corner boxes, drawn again only when what it shows changes. Two are
+  // kept, the last drawn first: choosing a step and editing it go between two highlights.
+  Layer layers_[2];
+  std::uint64_t content_ = 1;  // bumped when the moves or marks drawn change
+  // Whether a line or band is in its batch already: open addressing over the batches' own
+  // entries, kept between paints.
+  template <typename Item>
+  bool AddOnce(std::vector<Item>* batches, int batch, const Item& item, std::vector<std::uint32_t>& seen);
+  std::vector<std::uint32_t> seenLines_, seenBands_;
   ScaleBar scaleBar_;
   QRectF legend_;
   Overlay overlay_;
