@@ -6,7 +6,7 @@
 #include <toml++/toml.h>
 
 #include "app/catalogue.h"
-#include "data/toml_guard.h"
+#include "data/toml_read.h"
 #include "program/numbers.h"
 
 namespace tbx {
@@ -227,17 +227,7 @@ bool ReadStep(const Operations& ops, const toml::table& t, JobStep& step, std::s
 JobFileRead ReadJobFile(const Operations& ops, std::string_view content) {
   JobFileRead read;
   toml::table file;
-  if (std::string fault = TomlGuardFault(content); !fault.empty()) {
-    read.error = std::move(fault);
-    return read;
-  }
-  // The library reports a document that is no TOML only by throwing; it stops here.
-  try {
-    file = toml::parse(content);
-  } catch (const toml::parse_error& e) {
-    read.error = Line(e.source()) + std::string(e.description());
-    return read;
-  }
+  if (!ReadToml(content, file, read.error)) return read;
   const toml::node* format = file.get("format");
   if (!format || !format->is_integer() || format->value_or(0) != kJobFormat) {
     read.error = (format ? Line(format->source()) : std::string("line 1: ")) +

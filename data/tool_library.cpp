@@ -10,7 +10,7 @@
 #include <toml++/toml.h>
 
 #include "data/data_files.h"
-#include "data/toml_guard.h"
+#include "data/toml_read.h"
 
 namespace tbx {
 
@@ -323,17 +323,7 @@ bool ReadTool(const toml::table& table, bool metric, Tool& tool, std::string& er
 ToolLibraryRead ParseToolLibrary(std::string_view text) {
   ToolLibraryRead read;
   toml::table file;
-  if (std::string fault = TomlGuardFault(text); !fault.empty()) {
-    read.error = std::move(fault);
-    return read;
-  }
-  // The library reports a document that is no TOML only by throwing; it stops here.
-  try {
-    file = toml::parse(text);
-  } catch (const toml::parse_error& e) {
-    read.error = Line(e.source()) + std::string(e.description());
-    return read;
-  }
+  if (!ReadToml(text, file, read.error)) return read;
   auto refuse = [&](const toml::source_region& where, std::string why) {
     read.error = Line(where) + std::move(why);
     read.library = {};
