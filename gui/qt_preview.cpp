@@ -21,7 +21,6 @@ namespace {
 using toolpath::MoveKind;
 
 constexpr double kMargin = 16;
-constexpr int kArcPieces = 16;
 constexpr double kClickPixels = 5;
 // A move whose ends both lie this close to the centre line is drawn on a band this high.
 constexpr double kOnAxisPixels = 1.5;
@@ -158,17 +157,8 @@ void ToolpathPreview::SetToolpath(const toolpath::Toolpath& path) {
       segments.push_back({Drawing(m.start), Drawing(m.end), m.kind, m.line});
       continue;
     }
-    const QPointF c = Drawing(m.centre), s = Drawing(m.start), e = Drawing(m.end);
-    const double r = std::hypot(s.x() - c.x(), s.y() - c.y());
-    const double a0 = std::atan2(s.y() - c.y(), s.x() - c.x());
-    const double sweep = toolpath::ArcSweep(m);
-    QPointF from = s;
-    for (int i = 1; i <= kArcPieces; ++i) {
-      const double a = a0 + sweep * i / kArcPieces;
-      const QPointF to = i == kArcPieces ? e : QPointF(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
-      segments.push_back({from, to, m.kind, m.line});
-      from = to;
-    }
+    EachArcChord(Drawing(m.start), Drawing(m.centre), Drawing(m.end), toolpath::ArcSweep(m),
+                 [&](QPointF from, QPointF to) { segments.push_back({from, to, m.kind, m.line}); });
   }
   // An edit that leaves the moves as they were (a feed, a speed) leaves the layer as it was.
   if (segments != segments_ || toolChanges != toolChanges_ || dwells != dwells_) {

@@ -15,6 +15,7 @@
 #include <QTransform>
 #include <QWidget>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -24,6 +25,22 @@
 class QPainter;
 
 namespace tbx {
+
+// An arc from `start` round `centre` through `sweep` radians to `end`, as the chords the
+// drawing shows, each given to `chord(from, to)`; the last ends exactly at `end`.
+template <typename Chord>
+void EachArcChord(QPointF start, QPointF centre, QPointF end, double sweep, Chord chord) {
+  constexpr int kPieces = 16;
+  const double r = std::hypot(start.x() - centre.x(), start.y() - centre.y());
+  const double a0 = std::atan2(start.y() - centre.y(), start.x() - centre.x());
+  QPointF from = start;
+  for (int i = 1; i <= kPieces; ++i) {
+    const double a = a0 + sweep * i / kPieces;
+    const QPointF to = i == kPieces ? end : QPointF(centre.x() + r * std::cos(a), centre.y() + r * std::sin(a));
+    chord(from, to);
+    from = to;
+  }
+}
 
 class ToolpathPreview : public QWidget {
   Q_OBJECT

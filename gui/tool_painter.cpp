@@ -5,6 +5,7 @@
 #include <QPolygonF>
 #include <cmath>
 
+#include "gui/qt_preview.h"
 #include "toolpath/compensation.h"
 #include "toolpath/reader.h"
 #include "toolpath/run_time.h"
@@ -15,7 +16,6 @@ namespace {
 const QColor kInsertFill(250, 196, 120), kInsertLine(150, 90, 20);
 const QColor kHolderFill(205, 210, 220), kHolderLine(100, 105, 120);
 const QColor kNosePath(170, 40, 150);
-constexpr int kArcPieces = 16;
 
 QPolygonF Mapped(const QTransform& view, const std::vector<NosePoint>& polygon) {
   QPolygonF out;
@@ -100,17 +100,8 @@ void ToolPainter::SetPath(const toolpath::Toolpath& path, std::string_view text,
       nosePath_.emplace_back(s, end);
       continue;
     }
-    const QPointF c = QPointF(m.centre.z, m.centre.x / 2) + by;
-    const double r = std::hypot(s.x() - c.x(), s.y() - c.y());
-    const double a0 = std::atan2(s.y() - c.y(), s.x() - c.x());
-    const double sweep = toolpath::ArcSweep(m);
-    QPointF from = s;
-    for (int k = 1; k <= kArcPieces; ++k) {
-      const double a = a0 + sweep * k / kArcPieces;
-      const QPointF to = k == kArcPieces ? end : QPointF(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
-      nosePath_.emplace_back(from, to);
-      from = to;
-    }
+    EachArcChord(s, QPointF(m.centre.z, m.centre.x / 2) + by, end, toolpath::ArcSweep(m),
+                 [&](QPointF from, QPointF to) { nosePath_.emplace_back(from, to); });
   }
   Place();
 }
