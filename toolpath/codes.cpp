@@ -24,6 +24,8 @@ constexpr std::array kCodes = {
     Meaning{'G', 54, Code::NoEffect},      Meaning{'G', 55, Code::NoEffect},
     Meaning{'G', 56, Code::NoEffect},      Meaning{'G', 57, Code::NoEffect},
     Meaning{'G', 58, Code::NoEffect},      Meaning{'G', 59, Code::NoEffect},
+    Meaning{'G', 70, Code::FinishCycle},   Meaning{'G', 71, Code::RoughTurnCycle},
+    Meaning{'G', 72, Code::RoughFaceCycle},
     Meaning{'G', 76, Code::ThreadCycle},   Meaning{'G', 80, Code::CycleEnd},
     Meaning{'G', 83, Code::PeckDrill},     Meaning{'G', 84, Code::Tap},
     Meaning{'G', 94, Code::PerMinute},     Meaning{'G', 95, Code::PerRev},
@@ -65,6 +67,7 @@ bool IsMotionOrCycle(Code code) {
   switch (code) {
     case Code::Rapid: case Code::Linear: case Code::ArcCw: case Code::ArcCcw: case Code::Thread:
     case Code::PeckDrill: case Code::Tap: case Code::CycleEnd: case Code::ThreadCycle:
+    case Code::FinishCycle: case Code::RoughTurnCycle: case Code::RoughFaceCycle:
       return true;
     default: return false;
   }

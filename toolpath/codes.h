@@ -12,6 +12,7 @@ enum class Code {
   Rapid, Linear, ArcCw, ArcCcw, Thread, PeckDrill, Tap, CycleEnd,
   // One-shot.
   Dwell, ThreadCycle, SpindleClamp,
+  FinishCycle, RoughTurnCycle, RoughFaceCycle,  // G70, G71, G72
   // Modal settings.
   SurfaceSpeed, SpindleRpm, PerMinute, PerRev, Inch, Metric,
   // Plane, compensation cancel, work offsets: taken, nothing drawn changes.

@@ -38,10 +38,121 @@ void Finish(Toolpath& path, const ToolpathSettings& settings) {
   path.warnings = std::move(merged);
 }
 
+// The numbered blocks of a program, indexed on the first cycle that asks: by number, the
+// place of each in program order.
+template <typename Place>
+class SequenceIndex {
+ public:
+  struct Entry {
+    int sequence, line;
+    Place place;
+  };
+  bool built = false;
+  std::vector<Entry> entries;  // by sequence, then line
+
+  void Sort() {
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.sequence != b.sequence ? a.sequence < b.sequence : a.line < b.line; });
+    built = true;
+  }
+  // The first numbered `sequence` after `after`, else the first of all; null when none.
+  const Entry* Find(int sequence, int after) const {
+    auto lo = std::lower_bound(entries.begin(), entries.end(), sequence, [](const Entry& e, int s) { return e.sequence < s; });
+    if (lo == entries.end() || lo->sequence != sequence) return nullptr;
+    auto next = std::upper_bound(lo, entries.end(), std::pair{sequence, after},
+                                 [](std::pair<int, int> key, const Entry& e) {
+                                   return key.first != e.sequence ? key.first < e.sequence : key.second < e.line;
+                                 });
+    return next != entries.end() && next->sequence == sequence ? &*next : &*lo;
+  }
+};
+
+// Over a program already read: the blocks are at hand.
+class ReadLookup final : public SequenceLookup {
+ public:
+  explicit ReadLookup(std::span<const Block> blocks) : blocks_(blocks) {}
+  std::span<const Block> Blocks(int p, int q, int after, int& found) override {
+    if (!index_.built) {
+      for (std::size_t i = 0; i < blocks_.size(); ++i) {
+        if (blocks_[i].sequence >= 0) index_.entries.push_back({blocks_[i].sequence, blocks_[i].line, i});
+      }
+      index_.Sort();
+    }
+    found = 0;
+    const auto* from = index_.Find(p, after);
+    if (!from) return {};
+    found = 1;
+    const auto* to = index_.Find(q, from->line - 1);
+    if (!to || to->line < from->line) return {};
+    found = 2;
+    return blocks_.subspan(from->place, to->place - from->place + 1);
+  }
+
+ private:
+  std::span<const Block> blocks_;
+  SequenceIndex<std::size_t> index_;
+};
+
+// Over the text being read a block at a time: the numbered lines found in one reading of it,
+// the blocks from P to Q read again from P's line.
+class TextLookup final : public SequenceLookup {
+ public:
+  explicit TextLookup(std::string_view text) : text_(text) {}
+  std::span<const Block> Blocks(int p, int q, int after, int& found) override {
+    if (!index_.built) {
+      BlockReader reader(text_);
+      Block b;
+      while (reader.Next(b)) {
+        if (b.sequence >= 0) index_.entries.push_back({b.sequence, b.line, reader.LineAt()});
+      }
+      index_.Sort();
+    }
+    found = 0;
+    const auto* from = index_.Find(p, after);
+    if (!from) return {};
+    found = 1;
+    const auto* to = index_.Find(q, from->line - 1);
+    if (!to || to->line < from->line) return {};
+    found = 2;
+    read_ = ReadResult{};
+    BlockReader reader(text_, from->place);
+    Block b;
+    std::vector<std::size_t> begins;
+    while (reader.Next(b) && b.line <= to->line) {
+      begins.push_back(read_.words.size());
+      read_.words.insert(read_.words.end(), b.words.begin(), b.words.end());
+      read_.blocks.push_back({b.line, b.sequence, {}});
+    }
+    for (std::size_t i = 0; i < read_.blocks.size(); ++i) {
+      const std::size_t end = i + 1 < begins.size() ? begins[i + 1] : read_.words.size();
+      read_.blocks[i].words = std::span<const Word>(read_.words.data() + begins[i], end - begins[i]);
+    }
+    return read_.blocks;
+  }
+
+ private:
+  std::string_view text_;
+  SequenceIndex<ReadPoint> index_;
+  ReadResult read_;
+};
+
+// The reader's diagnostics and the cycles', in line order.
+std::vector<Finding> MergeDiagnostics(std::vector<Finding> read, std::vector<Finding> cycles) {
+  if (cycles.empty()) return read;
+  std::vector<Finding> merged;
+  merged.reserve(read.size() + cycles.size());
+  std::merge(std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()),
+             std::make_move_iterator(cycles.begin()), std::make_move_iterator(cycles.end()), std::back_inserter(merged),
+             [](const Finding& a, const Finding& b) { return a.line < b.line; });
+  return merged;
+}
+
 }  // namespace
 
 Toolpath ExpandRead(const ReadResult& read, const ToolpathSettings& settings) {
   Interpreter interpreter(settings);
+  ReadLookup lookup(read.blocks);
+  interpreter.SetLookup(&lookup);
   // Most blocks make one move or none; cycles make more and grow the list once or twice.
   interpreter.Reserve(read.blocks.size() * 2);
   CompensationEvents compensation;
@@ -50,7 +161,7 @@ Toolpath ExpandRead(const ReadResult& read, const ToolpathSettings& settings) {
     compensation.Read(b);
   }
   Toolpath path = interpreter.Finish();
-  path.diagnostics = read.diagnostics;
+  path.diagnostics = MergeDiagnostics(read.diagnostics, std::move(path.diagnostics));
   Compensate(path, compensation, settings);
   Finish(path, settings);
   return path;
@@ -59,6 +170,8 @@ Toolpath ExpandRead(const ReadResult& read, const ToolpathSettings& settings) {
 // Each block runs as it is read: the program is never held as blocks.
 Toolpath ExpandProgram(std::string_view text, const ToolpathSettings& settings) {
   Interpreter interpreter(settings);
+  TextLookup lookup(text);
+  interpreter.SetLookup(&lookup);
   interpreter.Reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) * 2);
   BlockReader reader(text);
   Block block;
@@ -68,7 +181,7 @@ Toolpath ExpandProgram(std::string_view text, const ToolpathSettings& settings) 
     compensation.Read(block);
   }
   Toolpath path = interpreter.Finish();
-  path.diagnostics = reader.TakeDiagnostics();
+  path.diagnostics = MergeDiagnostics(reader.TakeDiagnostics(), std::move(path.diagnostics));
   Compensate(path, compensation, settings);
   Finish(path, settings);
   return path;

@@ -48,6 +48,8 @@ void Interpreter::Step(const Block& b, int closingPercentLine) {
     neverRunLast_ = b.line;
     return;
   }
+  // The contour blocks right after a G71 or G72: the control goes on after block Q.
+  if (b.line <= skipThrough_) return;
   if (path_.moves.size() >= kMaxMoves) {
     Warn(b.line, "more than " + std::to_string(kMaxMoves) + " moves: the rest is not expanded");
     limitReached_ = true;
@@ -138,6 +140,7 @@ void Interpreter::Execute(const Block& b) {
   const int line = b.line;
   std::optional<Motion> motion;
   bool dwell = false, g76 = false, g80 = false, g50 = false, unitsWarned = false;
+  std::optional<Code> contourCycle;
   const bool wasSurfaceSpeed = css_;
 
   for (std::size_t i = 0; i < b.words.size(); ++i) {
@@ -155,6 +158,9 @@ void Interpreter::Execute(const Block& b) {
       case Code::Tap: motion = Motion::Tap; break;
       case Code::Dwell: dwell = true; break;
       case Code::ThreadCycle: g76 = true; break;
+      case Code::FinishCycle:
+      case Code::RoughTurnCycle:
+      case Code::RoughFaceCycle: contourCycle = *code; break;
       case Code::CycleEnd: g80 = true; break;
       case Code::SpindleClamp: g50 = true; break;
       case Code::SurfaceSpeed: css_ = true; break;
@@ -211,6 +217,8 @@ void Interpreter::Execute(const Block& b) {
   if (motion) motion_ = *motion;
   if (g76) {
     Cycle76(w, line);
+  } else if (contourCycle) {
+    ContourCycle(w, line, *contourCycle);
   } else if (!dwell) {
     MotionWords(w, line);
   }
@@ -224,7 +232,8 @@ void Interpreter::Execute(const Block& b) {
     if (w.Used(i)) continue;
     const Word& u = b.words[i];
     if (unknown++ == 0) column = u.column;
-    if (unknown <= kListedWords) listed += std::string(listed.empty() ? "" : " ") + u.letter + Num(u.value);
+    const std::string letter = u.letter == kCornerChamfer ? ",C" : u.letter == kCornerRadius ? ",R" : std::string(1, u.letter);
+    if (unknown <= kListedWords) listed += std::string(listed.empty() ? "" : " ") + letter + Num(u.value);
   }
   if (unknown == 1) {
     Warn(line, "word " + listed + " is not understood here", column);

@@ -3,15 +3,33 @@
 // cycle families live in files of their own (cycle_thread.cpp, cycle_drill.cpp, arc.cpp,
 // dwell_spindle.cpp); the checks of the finished move list in checks.h.
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "toolpath/codes.h"
 #include "toolpath/reader.h"
 #include "toolpath/toolpath.h"
 
 namespace tbx::toolpath {
 
 enum class Motion { Rapid, Linear, ArcCw, ArcCcw, Thread, PeckDrill, Tap };
+
+// The centre of a G2 (clockwise) or G3 from `from` to `to`, from I and K (I a radius) or from
+// R (R < 0: the longer arc); empty when none can be made. `why` says what is wrong, also
+// when a centre is made (ends not equally far from it).
+std::optional<Point> ArcCentre(Point from, Point to, bool clockwise, const Word* i, const Word* k, const Word* r,
+                               std::string& why);
+
+// Where a cycle finds the blocks its P and Q name: the program is read a block at a time.
+class SequenceLookup {
+ public:
+  virtual ~SequenceLookup() = default;
+  // The blocks from the one numbered `p` (the first after line `after`, else the first in the
+  // program) to the first numbered `q` from there on, valid until the next call; empty when
+  // either is not found, `found` saying which (0 none, 1 P only, 2 both).
+  virtual std::span<const Block> Blocks(int p, int q, int after, int& found) = 0;
+};
 
 // The words of one block, letter by letter, with a note of which ones a construct used.
 class BlockWords {
@@ -48,13 +66,16 @@ struct ThreadCycle {
 class Interpreter {
  public:
   explicit Interpreter(const ToolpathSettings& s) : settings_(s), metric_(s.metric), pos_(s.toolChange) {}
+  // The blocks G70, G71 and G72 name their contours in; without it those cycles are not run.
+  void SetLookup(SequenceLookup* lookup) { lookup_ = lookup; }
 
   // Room for the moves of a program of that many lines, allocated once.
   void Reserve(std::size_t moves);
   // Runs the next block of the program (blocks after the end of the program are counted as
   // never run, and those after the move limit left).
   void Step(const Block& b, int closingPercentLine);
-  // The moves and operations of the blocks (untimed), and the warnings of the blocks.
+  // The moves and operations of the blocks (untimed), the warnings of the blocks, and as
+  // diagnostics the cycles that could not be run.
   Toolpath Finish();
 
  private:
@@ -87,6 +108,9 @@ class Interpreter {
   // cycle_drill.cpp
   void PeckDrill(Point to, int line);
   void Tap(Point to, int line);
+  // cycle_contour.cpp: G70, G71, G72 (`code` is one of them)
+  void ContourCycle(BlockWords& w, int line, Code code);
+  void Refuse(int line, std::string text);
   // cycle_thread.cpp
   void Cycle76(BlockWords& w, int line);
   std::vector<double> PassDepths(const ThreadCycle& c, int line);
@@ -116,6 +140,14 @@ class Interpreter {
   // Drilling cycles: the Q of G83 is kept until G80; without one G83 drills in one feed.
   std::optional<double> peck_;
   double cycleDwell_ = 0;
+  // G71 and G72: the first block's depth of cut and retract, kept until the second; the
+  // blocks after a cycle up to its Q line, which the control does not run.
+  struct RoughFirst {
+    bool read = false;
+    double depth = 0, retract = 0;
+  } rough_[2];
+  SequenceLookup* lookup_ = nullptr;
+  int skipThrough_ = 0;
   std::vector<char> used_;  // BlockWords' marks
 };
 

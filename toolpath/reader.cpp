@@ -38,7 +38,8 @@ class LineReader {
 
   // Appends the line's words; false with a diagnostic when the line cannot be read (some of its
   // words may stand appended then).
-  bool Read(std::vector<Word>& words, Finding& diag) {
+  bool Read(std::vector<Word>& words, Finding& diag, int& sequence) {
+    sequence = -1;
     SkipBlanks();
     if (pos_ < s_.size() && s_[pos_] == '%') return ExpectOnlyComments(diag, pos_ + 1);
     if (pos_ < s_.size() && Upper(s_[pos_]) == 'O' && pos_ + 1 < s_.size() && IsDigit(s_[pos_ + 1])) {
@@ -55,15 +56,25 @@ class LineReader {
         if (!SkipComment(diag)) return false;
         continue;
       }
-      if (!IsLetter(c)) return Fail(diag, pos_, "unexpected " + Shown(c));
       Word w;
-      w.letter = Upper(c);
       w.column = static_cast<int>(pos_) + 1;
-      ++pos_;
+      if (c == ',' && pos_ + 1 < s_.size() && (Upper(s_[pos_ + 1]) == 'C' || Upper(s_[pos_ + 1]) == 'R')) {
+        w.letter = Upper(s_[pos_ + 1]) == 'C' ? kCornerChamfer : kCornerRadius;
+        pos_ += 2;
+      } else if (!IsLetter(c)) {
+        return Fail(diag, pos_, "unexpected " + Shown(c));
+      } else {
+        w.letter = Upper(c);
+        ++pos_;
+      }
       SkipBlanks();
       if (!ReadNumber(w, diag)) return false;
-      // The sequence number carries nothing a move needs.
-      if (!(first && w.letter == 'N')) words.push_back(w);
+      // The sequence number is no word of the block: only cycles that name it read it.
+      if (first && w.letter == 'N') {
+        if (w.value >= 0 && w.value < 1e9 && w.value == std::floor(w.value)) sequence = static_cast<int>(w.value);
+      } else {
+        words.push_back(w);
+      }
       first = false;
     }
   }
@@ -115,7 +126,8 @@ class LineReader {
       fractionDigits = static_cast<int>(p - f);
     }
     if (w.wholeDigits + fractionDigits == 0) {
-      return Fail(diag, start, std::string("no number after ") + w.letter);
+      const std::string letter = w.letter == kCornerChamfer ? ",C" : w.letter == kCornerRadius ? ",R" : std::string(1, w.letter);
+      return Fail(diag, start, "no number after " + letter);
     }
     if (p - start > kMaxNumberChars) return Fail(diag, start, "number too long");
     // With at most 15 digits both the digits and the power of ten are exact doubles, and one
@@ -183,7 +195,8 @@ bool BlockReader::Next(Block& block) {
     ++line_;
     Finding diag;
     words_.clear();
-    if (!LineReader(line, line_).Read(words_, diag)) {
+    int sequence = -1;
+    if (!LineReader(line, line_).Read(words_, diag, sequence)) {
       unreadLines_.push_back(line_);
       if (unreadLines_.size() <= kMaxDiagnostics) diagnostics_.push_back(std::move(diag));
       continue;
@@ -191,6 +204,7 @@ bool BlockReader::Next(Block& block) {
     if (!words_.empty()) {
       sawBlock_ = true;
       block.line = line_;
+      block.sequence = sequence;
       block.words = words_;
       return true;
     }
@@ -225,7 +239,7 @@ ReadResult ReadProgram(std::string_view text) {
   while (reader.Next(block)) {
     begins.push_back(result.words.size());
     result.words.insert(result.words.end(), block.words.begin(), block.words.end());
-    result.blocks.push_back({block.line, {}});
+    result.blocks.push_back({block.line, block.sequence, {}});
   }
   // The list of words is complete: the blocks can point into it.
   for (std::size_t i = 0; i < result.blocks.size(); ++i) {

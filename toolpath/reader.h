@@ -1,8 +1,9 @@
 #pragma once
 // Program text to blocks of words. Reads what a lathe control reads: CR LF, LF or CR line
 // ends, an optional N word, words of a letter and a number in either letter case with or
-// without blanks, "( ... )" comments, "%" and "O1234" lines. A block it cannot read is
-// skipped with a diagnostic naming its line and column; it never guesses.
+// without blanks, the corner words ",C" and ",R" (chamfer and radius), "( ... )" comments,
+// "%" and "O1234" lines. A block it cannot read is skipped with a diagnostic naming its line
+// and column; it never guesses.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -13,16 +14,21 @@
 
 namespace tbx::toolpath {
 
+// The letters of the corner words: ",C" and ",R" read as these.
+inline constexpr char kCornerChamfer = 'c';
+inline constexpr char kCornerRadius = 'r';
+
 struct Word {
   double value = 0;
-  int column = 0;         // 1-based column of the letter
-  char letter = 0;        // upper case
+  int column = 0;         // 1-based column of the letter (of the comma of a corner word)
+  char letter = 0;        // upper case, or one of the corner letters
   bool hasPoint = false;  // "Q30" and "Q.003" differ on a control: see Increments()
   std::int16_t wholeDigits = 0;  // digits before the point ("T0101" has 4)
 };
 
 struct Block {
   int line = 0;  // 1-based line of the program text
+  int sequence = -1;  // the number of its leading N word (P and Q of cycles name it), else -1
   std::span<const Word> words;  // in ReadResult::words
 };
 
