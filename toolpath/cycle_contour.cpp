@@ -231,7 +231,7 @@ void Interpreter::ContourCycle(BlockWords& w, int line, Code code) {
   }
   const int lastLine = blocks.back().line;
   // The control goes on after block Q when the contour follows the cycle.
-  if (code != Code::FinishCycle && lastLine > line) skipThrough_ = std::max(skipThrough_, lastLine);
+  if (code != Code::FinishCycle && blocks.front().line > line) skipThrough_ = std::max(skipThrough_, lastLine);
   const ContourRead contour = ContourFromBlocks(blocks, pos_);
   for (const Finding& issue : contour.issues) Warn(line, name + ": contour line " + std::to_string(issue.line) + ": " + issue.text);
   const std::optional<Code> leadMotion = MotionOf(blocks.front());

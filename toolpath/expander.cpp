@@ -65,6 +65,17 @@ class SequenceIndex {
                                  });
     return next != entries.end() && next->sequence == sequence ? &*next : &*lo;
   }
+  // The blocks P and Q name (Q the first from P's line on); `found` as SequenceLookup says.
+  std::pair<const Entry*, const Entry*> Range(int p, int q, int after, int& found) const {
+    found = 0;
+    const Entry* from = Find(p, after);
+    if (!from) return {};
+    found = 1;
+    const Entry* to = Find(q, from->line - 1);
+    if (!to || to->line < from->line) return {};
+    found = 2;
+    return {from, to};
+  }
 };
 
 // Over a program already read: the blocks are at hand.
@@ -78,13 +89,8 @@ class ReadLookup final : public SequenceLookup {
       }
       index_.Sort();
     }
-    found = 0;
-    const auto* from = index_.Find(p, after);
-    if (!from) return {};
-    found = 1;
-    const auto* to = index_.Find(q, from->line - 1);
-    if (!to || to->line < from->line) return {};
-    found = 2;
+    const auto [from, to] = index_.Range(p, q, after, found);
+    if (found < 2) return {};
     return blocks_.subspan(from->place, to->place - from->place + 1);
   }
 
@@ -107,26 +113,9 @@ class TextLookup final : public SequenceLookup {
       }
       index_.Sort();
     }
-    found = 0;
-    const auto* from = index_.Find(p, after);
-    if (!from) return {};
-    found = 1;
-    const auto* to = index_.Find(q, from->line - 1);
-    if (!to || to->line < from->line) return {};
-    found = 2;
-    read_ = ReadResult{};
-    BlockReader reader(text_, from->place);
-    Block b;
-    std::vector<std::size_t> begins;
-    while (reader.Next(b) && b.line <= to->line) {
-      begins.push_back(read_.words.size());
-      read_.words.insert(read_.words.end(), b.words.begin(), b.words.end());
-      read_.blocks.push_back({b.line, b.sequence, {}});
-    }
-    for (std::size_t i = 0; i < read_.blocks.size(); ++i) {
-      const std::size_t end = i + 1 < begins.size() ? begins[i + 1] : read_.words.size();
-      read_.blocks[i].words = std::span<const Word>(read_.words.data() + begins[i], end - begins[i]);
-    }
+    const auto [from, to] = index_.Range(p, q, after, found);
+    if (found < 2) return {};
+    read_ = ReadProgram(text_, from->place, to->line);
     return read_.blocks;
   }
 

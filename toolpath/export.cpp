@@ -84,6 +84,35 @@ struct Source {
       firstMove[static_cast<std::size_t>(path.moves[i].line)] = i;
     }
     for (std::size_t line = n; line-- > 0;) firstMove[line] = std::min(firstMove[line], firstMove[line + 1]);
+    MarkContours();
+  }
+
+  // The contour blocks right after a G71 or G72 make no moves of their own (the control goes
+  // on after block Q): neither export writes them, or the other control would run them.
+  std::vector<bool> contour;  // by line
+
+  void MarkContours() {
+    contour.assign(lines.size() + 2, false);
+    const auto numbered = [&](std::size_t from, double n) -> const Block* {
+      for (std::size_t i = from; i < read.blocks.size(); ++i) {
+        if (read.blocks[i].sequence == n) return &read.blocks[i];
+      }
+      return nullptr;
+    };
+    for (std::size_t i = 0; i < read.blocks.size(); ++i) {
+      const Block& b = read.blocks[i];
+      if (!BlockHas(b, Code::RoughTurnCycle) && !BlockHas(b, Code::RoughFaceCycle)) continue;
+      const Word *p = nullptr, *q = nullptr;
+      for (const Word& w : b.words) {
+        if (w.letter == 'P') p = &w;
+        if (w.letter == 'Q') q = &w;
+      }
+      if (!p || !q) continue;
+      const Block* first = numbered(i + 1, p->value);
+      const Block* last = first ? numbered(static_cast<std::size_t>(first - read.blocks.data()), q->value) : nullptr;
+      if (!last) continue;
+      for (int line = b.line + 1; line <= last->line; ++line) contour[static_cast<std::size_t>(line)] = true;
+    }
   }
 
   static ToolpathSettings Programmed(ToolpathSettings settings) {
@@ -235,7 +264,12 @@ class MovesOnlyWriter {
         Keep(text, b, line);
         continue;
       }
-      const bool cycle = HasCode(*b, {Code::ThreadCycle, Code::PeckDrill, Code::Tap, Code::CycleEnd}) ||
+      if (src_.contour[line]) {
+        for (std::string_view c : Comments(text)) Put(" " + std::string(c));
+        continue;
+      }
+      const bool cycle = HasCode(*b, {Code::ThreadCycle, Code::PeckDrill, Code::Tap, Code::CycleEnd, Code::FinishCycle,
+                                      Code::RoughTurnCycle, Code::RoughFaceCycle}) ||
                          (cycleMode && !BlockHas(*b, Code::Dwell) && !ModalOfBlock(*b) && HasLetter(*b, "XZUWQP"));
       if (HasCode(*b, {Code::PeckDrill, Code::Tap})) cycleMode = true;
       else if (ModalOfBlock(*b)) cycleMode = false;
@@ -406,7 +440,7 @@ class LinuxCncWriter {
     }
     std::string coolant, stops;
     bool spindleStop = false;
-    if (b) {
+    if (b && !src_.contour[line]) {
       for (const Word& w : b->words) {
         if (w.letter == 'G' && (w.value == 40 || w.value == 41 || w.value == 42))
           compensation_ = "G" + std::to_string(static_cast<int>(w.value)) + " ";

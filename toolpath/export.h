@@ -3,7 +3,8 @@
 // here, only written out from the moves the expander made.
 //
 // As written: the text byte for byte. Moves only: the same dialect with every canned cycle
-// (G76, G83, G84 and the G80 that ends one) replaced by its moves, blocks renumbered from N10
+// (G70, G71, G72, G76, G83, G84 and the G80 that ends one) replaced by its moves, and the
+// contour blocks that follow a G71 or G72 left out (comments kept), blocks renumbered from N10
 // by 10, comments kept. LinuxCNC: a complete program for a lathe configuration, written from
 // the moves, with no word whose meaning differs between the two dialects.
 #include <string>

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace tbx::toolpath {
 
@@ -224,19 +225,25 @@ std::vector<Finding> BlockReader::TakeDiagnostics() {
   return std::move(diagnostics_);
 }
 
-ReadResult ReadProgram(std::string_view text) {
+namespace {
+
+ReadResult ReadLines(std::string_view text, ReadPoint from, int lastLine) {
   ReadResult result;
-  // One block a line at most: the list is allocated once.
-  const auto lineFeeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-  const std::size_t lines = (lineFeeds > 0 ? lineFeeds : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'))) + 1;
-  result.blocks.reserve(lines);
   std::vector<std::size_t> begins;  // of each block's words
-  begins.reserve(lines);
-  // Most blocks have a few words; the list grows past this only for long lines.
-  result.words.reserve(std::min<std::size_t>(lines * 4, text.size() / 2 + 1));
-  BlockReader reader(text);
+  if (from.offset == 0 && lastLine == std::numeric_limits<int>::max()) {
+    // One block a line at most: the list is allocated once (a part of the text, which a cycle
+    // reads again, is not counted out: it is short, and the text may be long).
+    const auto lineFeeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    const std::size_t lines =
+        (lineFeeds > 0 ? lineFeeds : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'))) + 1;
+    result.blocks.reserve(lines);
+    begins.reserve(lines);
+    // Most blocks have a few words; the list grows past this only for long lines.
+    result.words.reserve(std::min<std::size_t>(lines * 4, text.size() / 2 + 1));
+  }
+  BlockReader reader(text, from);
   Block block;
-  while (reader.Next(block)) {
+  while (reader.Next(block) && block.line <= lastLine) {
     begins.push_back(result.words.size());
     result.words.insert(result.words.end(), block.words.begin(), block.words.end());
     result.blocks.push_back({block.line, block.sequence, {}});
@@ -251,5 +258,11 @@ ReadResult ReadProgram(std::string_view text) {
   result.closingPercentLine = reader.ClosingPercentLine();
   return result;
 }
+
+}  // namespace
+
+ReadResult ReadProgram(std::string_view text) { return ReadLines(text, {}, std::numeric_limits<int>::max()); }
+
+ReadResult ReadProgram(std::string_view text, ReadPoint from, int lastLine) { return ReadLines(text, from, lastLine); }
 
 }  // namespace tbx::toolpath

@@ -94,6 +94,9 @@ class BlockReader {
   std::vector<int> unreadLines_;
 };
 
+// The blocks of the lines from `from` (see BlockReader) to line `lastLine`.
+ReadResult ReadProgram(std::string_view text, ReadPoint from, int lastLine);
+
 // Where the line that starts at `from` ends (its CR or LF, or the end of the text), and where
 // the next one starts: CR LF is one line end, a lone CR or LF is one too.
 std::size_t LineEnd(std::string_view text, std::size_t from);

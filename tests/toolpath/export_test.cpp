@@ -367,6 +367,40 @@ TEST(ExportGolden, OneJobPerTabInEachDialect) {
   }
 }
 
+// Hand-written stock-removal programs, one per unit system: G71 type I with ,R and ,C corners
+// and an arc, G72 facing, G71 type II with a pocket, each finished by G70. The LinuxCNC export
+// writes the expanded moves, which rs274 makes as ours; the Moves-only export reads back to the
+// same moves; both match their golden text (regenerate with `build/turnbrix-cli --export`).
+TEST(ExportGolden, StockRemovalCyclesRunInRs274AsTheirExpandedMoves) {
+  ASSERT_TRUE(fs::exists(kRs274));
+  const fs::path dir = fs::path(TURNBRIX_JOBS).parent_path() / "toolpath" / "golden";
+  for (const auto& [name, metric] : {std::pair{"g71_g70_inch", false}, {"g71_type2_metric", true}}) {
+    SCOPED_TRACE(name);
+    ToolpathSettings settings;
+    settings.metric = metric;
+    settings.toolChange = metric ? Point{100, 150} : Point{4, 6};
+    const std::string text = test::ReadFile(dir / (std::string(name) + ".nc"));
+    const Toolpath path = ExpandProgram(text, settings);
+    EXPECT_TRUE(path.diagnostics.empty()) << path.diagnostics.front().text;
+    ASSERT_GT(path.moves.size(), 50u);
+    for (Dialect dialect : {Dialect::LinuxCnc, Dialect::MovesOnly}) {
+      const ExportResult exported = ExportProgram(text, dialect, settings);
+      const char* id = dialect == Dialect::LinuxCnc ? "linuxcnc" : "moves-only";
+      EXPECT_TRUE(test::SameProgram(exported.text, test::ReadFile(dir / (std::string(name) + "." + id)))) << id;
+      if (dialect == Dialect::LinuxCnc) {
+        const Rs274Run run = RunRs274(exported.text, Tools(path));
+        EXPECT_EQ(Joined(run.errors), "") << exported.text;
+        EXPECT_TRUE(SameMotions(run.motions, OurMotions(path), metric)) << exported.text;
+      } else {
+        for (const Block& b : ReadProgram(exported.text).blocks) {
+          for (const Word& w : b.words) EXPECT_FALSE(w.letter == 'G' && w.value >= 70 && w.value <= 72) << b.line;
+        }
+        EXPECT_TRUE(SameMotions(OurMotions(ExpandProgram(exported.text, settings)), OurMotions(path), metric));
+      }
+    }
+  }
+}
+
 // The runner writes what the library gives, and refuses a dialect it does not know.
 // The command line's tools: --check follows G42 with a --tool's radius, the data folder's
 // library otherwise, and the LinuxCNC export writes the table beside the program.
