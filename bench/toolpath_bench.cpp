@@ -76,4 +76,35 @@ BENCHMARK(BM_ExpandHazardProgram)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
+// A G71 over a contour of 500 segments (flats and arcs rising in steps from X.5 to X2.): the
+// cycle found, its contour read and expanded (goal: under 5 ms).
+std::string StockRemovalProgram() {
+  std::string text = "T0101\r\nG97 S1000 M3\r\nG0 X2.1 Z.1\r\nG71 U.05 R.01\r\nG71 P10 Q20 U.02 W.005 F.01\r\n";
+  text += "N10 G0 X.5\r\nG1 Z0.\r\n";
+  double x = 0.5, z = 0;
+  for (int step = 0; step < 249; ++step) {
+    z -= 0.01;
+    text += "G1 Z" + std::to_string(z) + "\r\n";
+    x += 0.006;
+    z -= 0.003;
+    text += "G3 X" + std::to_string(x) + " Z" + std::to_string(z) + " R.005\r\n";
+  }
+  text += "N20 G1 X2.1\r\nG0 X4. Z6.\r\nM30\r\n";
+  return text;
+}
+
+void BM_ExpandG71Over500Segments(benchmark::State& state) {
+  const std::string text = StockRemovalProgram();
+  tbx::toolpath::ToolpathSettings settings;
+  std::size_t moves = 0;
+  for (auto _ : state) {
+    const tbx::toolpath::Toolpath path = tbx::toolpath::ExpandProgram(text, settings);
+    moves = path.moves.size();
+    if (!path.diagnostics.empty()) state.SkipWithError(path.diagnostics.front().text.c_str());
+    benchmark::DoNotOptimize(path.seconds);
+  }
+  state.counters["moves"] = static_cast<double>(moves);
+}
+BENCHMARK(BM_ExpandG71Over500Segments)->Unit(benchmark::kMillisecond);
+
 BENCHMARK_MAIN();

@@ -115,6 +115,7 @@ class Planner {
 
   // False when the moves would be more than the cycle allows.
   bool Run(int passes, double lowest) {
+    moves_.reserve(std::min<std::size_t>(static_cast<std::size_t>(passes) * 8, cycle_.maxMoves));
     for (int k = 1; k <= passes; ++k) {
       pass_ = k;
       const double level = k == passes ? lowest : start_.h - k * cycle_.depthOfCut;
