@@ -383,6 +383,12 @@ RoughingPlan PlanRoughing(const RoughingCycle& cycle) {
     return Refuse(RoughingFault::TooManyPasses, "the cycle needs more than " + std::to_string(cycle.maxPasses) + " passes");
   }
   const int passes = std::max(1, static_cast<int>(std::ceil(span - 1e-6)));
+  // Every pass walks the whole contour: a long contour bounds the passes further.
+  constexpr double kMaxWork = 2e7;
+  if (static_cast<double>(passes) * static_cast<double>(q.size()) > kMaxWork) {
+    return Refuse(RoughingFault::TooManyPasses, "the cycle needs " + std::to_string(passes) + " passes over " +
+                                                    std::to_string(q.size()) + " pieces of contour, too many to plan");
+  }
   Planner planner(cycle, frame, std::move(q), start);
   if (!planner.Run(passes, lowest)) {
     return Refuse(RoughingFault::TooManyMoves, "the cycle makes more than " + std::to_string(cycle.maxMoves) + " moves");

@@ -33,7 +33,8 @@
 //   The entry of each pass, at the start point's place along the cut, is the one move into the
 //   depth that the caller takes at rapid or at feed (a control: as the first contour block's
 //   G0 or G1). After the last pass the tool returns to the start point.
-// Work is linear in passes times segments; passes and moves are bounded by the caller.
+// Work is linear in passes times segments; passes and moves are bounded by the caller, and
+// passes times segments above 20 million are refused as too many passes.
 #include <cstddef>
 #include <optional>
 #include <string>

@@ -225,6 +225,11 @@ void Interpreter::ContourCycle(BlockWords& w, int line, Code code) {
     Refuse(line, name + ": no block N" + std::to_string(pn) + " (P) in the program");
     return;
   }
+  if (found == 3) {
+    Refuse(line, name + ": the contours of the program's cycles are longer than " + std::to_string(kMaxContourLines) +
+                     " lines in all");
+    return;
+  }
   if (found == 1) {
     Refuse(line, name + ": no block N" + std::to_string(qn) + " (Q) after N" + std::to_string(pn));
     return;

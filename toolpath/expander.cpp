@@ -66,16 +66,23 @@ class SequenceIndex {
     return next != entries.end() && next->sequence == sequence ? &*next : &*lo;
   }
   // The blocks P and Q name (Q the first from P's line on); `found` as SequenceLookup says.
-  std::pair<const Entry*, const Entry*> Range(int p, int q, int after, int& found) const {
+  std::pair<const Entry*, const Entry*> Range(int p, int q, int after, int& found) {
     found = 0;
     const Entry* from = Find(p, after);
     if (!from) return {};
     found = 1;
     const Entry* to = Find(q, from->line - 1);
     if (!to || to->line < from->line) return {};
+    const auto lines = static_cast<std::size_t>(to->line - from->line + 1);
+    if (lines > budget) {
+      found = 3;
+      return {};
+    }
+    budget -= lines;
     found = 2;
     return {from, to};
   }
+  std::size_t budget = kMaxContourLines;
 };
 
 // Over a program already read: the blocks are at hand.

@@ -23,6 +23,8 @@
 namespace tbx::toolpath {
 
 inline constexpr int kMaxCyclePasses = 10000;
+// The lines all G70, G71 and G72 of a program may read as their contours (a diagnostic past it).
+inline constexpr std::size_t kMaxContourLines = 500000;
 // Expansion stops (with a warning) at the first block that finds this many moves made.
 inline constexpr std::size_t kMaxMoves = 500000;
 

@@ -27,7 +27,8 @@ class SequenceLookup {
   virtual ~SequenceLookup() = default;
   // The blocks from the one numbered `p` (the first after line `after`, else the first in the
   // program) to the first numbered `q` from there on, valid until the next call; empty when
-  // either is not found, `found` saying which (0 none, 1 P only, 2 both).
+  // either is not found, `found` saying which (0 none, 1 P only, 2 both); 3 (and empty) when
+  // the lines from P to Q would take the cycles of the program past kMaxContourLines in all.
   virtual std::span<const Block> Blocks(int p, int q, int after, int& found) = 0;
 };
 

@@ -25,7 +25,12 @@ TEST(ContourCycle, FaultyCyclesAreDiagnosticsOnTheirLineAndFinishQuickly) {
     std::string program;
     std::string diagnostic;
   };
+  std::string longContour = "G0 X2.1 Z.1\nG71 U1 R0\nG71 P1 Q2\nN1 G0 X1.\n";
+  for (int i = 0; i < 4000; ++i) longContour += "G1 W-.001\n";
+  longContour += "N2 X2.1\n";
   const Case cases[] = {
+      {"a long contour roughed in many passes", longContour,
+       "line 3: G71: the cycle needs 5500 passes over 4001 pieces of contour, too many to plan"},
       {"P not found", head + "G71 P10 Q20 U.02 W.005 F.01\nN11 G0 X.8\nG1 Z-1.\nN20 X2.1\n",
        "line 5: G71: no block N10 (P) in the program"},
       {"Q not found", head + "G71 P10 Q20 U.02 W.005 F.01\nN10 G0 X.8\nG1 Z-1.\nN21 X2.1\n",
