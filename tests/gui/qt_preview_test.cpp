@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "toolpath/expander.h"
@@ -329,6 +330,70 @@ class PreviewTest : public QObject {
     const int far = qRound(preview.View().map(QPointF(-2.5, 0)).x());
     QVERIFY(PixelsLike(image, Qt::black, QRect(far - 20, y0, 40, 1), 40) > 10);
     QCOMPARE(bluish(y0 - 2, far - 20, far + 20) + bluish(y0 + 2, far - 20, far + 20), 0);
+  }
+
+  // With a simulation: the part as the step shown leaves it filled, what that step removed
+  // shaded in its own colour, the jaws hatched, the whole job's part by default; a full
+  // section mirrors it all below the centre line; the legend gains its entries.
+  void thePartIsDrawnAsTheStepLeavesIt() {
+    using tbx::NosePoint;
+    auto box = [](double z0, double z1, double r0, double r1) {
+      return toolpath::Area{{NosePoint{z0, r0}, NosePoint{z1, r0}, NosePoint{z1, r1}, NosePoint{z0, r1}}, {}};
+    };
+    // A 2" bar from Z .1 to the jaws at -3.2; the first step turns it to 1.5 for 2", the second
+    // to 1.
+    auto sim = std::make_shared<toolpath::Simulation>();
+    sim->blank = {box(-3.2, 0.1, 0, 1)};
+    sim->jaws = {box(-4, -3.2, 1, 1.25)};
+    sim->steps.resize(2);
+    sim->steps[0].removed = {box(-2, 0.1, 0.75, 1)};
+    sim->steps[0].after = {toolpath::Area{{NosePoint{-3.2, 0}, NosePoint{0.1, 0}, NosePoint{0.1, 0.75},
+                                           NosePoint{-2, 0.75}, NosePoint{-2, 1}, NosePoint{-3.2, 1}}, {}}};
+    sim->steps[1].removed = {box(-2, 0.1, 0.5, 0.75)};
+    sim->steps[1].after = {toolpath::Area{{NosePoint{-3.2, 0}, NosePoint{0.1, 0}, NosePoint{0.1, 0.5},
+                                           NosePoint{-2, 0.5}, NosePoint{-2, 1}, NosePoint{-3.2, 1}}, {}}};
+    const QColor part(0xd5, 0xdc, 0xe2), removed(0xff, 0xd5, 0x80), white(Qt::white);
+    ToolpathPreview preview;
+    preview.resize(500, 400);
+    preview.SetToolpath(Expand("G0 X2.2 Z.2\nG1 X1.5 F.01\nZ-2.\nG0 X2.2\n"));
+    preview.SetSimulation(sim);
+    QVERIFY(preview.View().map(QPointF(-4, 0)).x() >= 0);  // the jaws are in view
+    struct Case {
+      int first, last;
+      bool full;
+      QColor outerTurned, innerTurned, untouched;  // at r .9 and .6 in the turned length, and beyond it
+    };
+    const Case cases[] = {
+        {ToolpathPreview::kWholeJob, ToolpathPreview::kWholeJob, false, white, white, part},
+        {0, 0, false, removed, part, part},
+        {1, 1, false, white, removed, part},
+        {0, 1, true, removed, removed, part},
+        {-1, -1, false, part, part, part},  // before the first step: the bar as it comes
+    };
+    for (const Case& c : cases) {
+      preview.SetFullSection(c.full);
+      preview.ShowPartAt(c.first, c.last);
+      const QImage image = Render(preview);
+      const QString where = QStringLiteral("steps %1 to %2%3").arg(c.first).arg(c.last).arg(c.full ? " full" : "");
+      for (int side : {1, -1}) {
+        auto at = [&](double z, double r) { return preview.View().map(QPointF(z, side * r)).toPoint(); };
+        auto is = [&](double z, double r, QColor colour) {
+          return PixelsLike(image, colour, QRect(at(z, r) - QPoint(2, 2), QSize(5, 5)), 6) == 25;
+        };
+        const bool drawn = side == 1 || c.full;
+        QVERIFY2(is(-1, 0.9, drawn ? c.outerTurned : white), qPrintable(where));
+        QVERIFY2(is(-1, 0.6, drawn ? c.innerTurned : white), qPrintable(where));
+        QVERIFY2(is(-2.6, 0.6, drawn ? c.untouched : white), qPrintable(where));
+        // The jaws: grey, hatched darker.
+        const QRect jaws(at(-3.8, 1.2), at(-3.4, 1.05));
+        QVERIFY2((PixelsLike(image, QColor(0x70, 0x70, 0x70), jaws.normalized(), 20) > 3) == drawn, qPrintable(where));
+      }
+      const QRect legend = preview.DrawnLegend().toAlignedRect();
+      QVERIFY(PixelsLike(image, part, legend, 6) > 20 && PixelsLike(image, removed, legend, 6) > 20);
+    }
+    preview.SetSimulation(nullptr);
+    const QImage plain = Render(preview);
+    QVERIFY(PixelsLike(plain, removed, plain.rect(), 6) == 0 && PixelsLike(plain, part, plain.rect(), 6) == 0);
   }
 
   void redraw50000Moves() {
