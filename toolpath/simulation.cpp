@@ -54,6 +54,7 @@ Poly BoxPoly(Coord z0, Coord r0, Coord z1, Coord r1) {
 // A tool's outline about its programmed point at the origin, in counts.
 struct Shape {
   std::vector<P> insert, cutting, back, holder;  // cutting and back: the insert split at its reach
+  double reach = 0;                               // how far from its nose it cuts, in units
 };
 
 std::vector<P> Counts(const std::vector<NosePoint>& points, const Grid& g) {
@@ -112,12 +113,14 @@ Shape ShapeOf(const Tool* tool, bool metric, double tolerance, const Grid& g) {
     s.insert = Counts(OutlineOf(round, metric, {}, tolerance).insert, g);
     const Coord half = g.Of(0.8 * r), from = g.Of(0.25 * unit), to = g.Of(1.25 * unit);
     s.holder = {P{-half, from}, P{-half, to}, P{half, to}, P{half, from}};
+    s.reach = 2 * r;
     return s;
   }
   const ToolOutline o = OutlineOf(*tool, metric, {}, tolerance);
   s.insert = Counts(o.insert, g);
   s.holder = Counts(o.holder, g);
   SplitAtReach(o, tool->shape == InsertShape::None, g, s);
+  s.reach = o.cuttingReach > 0 ? o.cuttingReach : 2 * tool->radius;
   return s;
 }
 
@@ -161,6 +164,19 @@ class Metal {
       if (!s.metal.empty()) bg::envelope(s.metal, s.box);
     }
     return removed;
+  }
+
+  Multi Intersection(const Poly& sweep, const Box& box) const {
+    Multi all;
+    for (const Strip& s : strips_) {
+      if (s.metal.empty() || !bg::intersects(s.box, box)) continue;
+      Multi met, merged;
+      bg::intersection(s.metal, sweep, met);
+      if (met.empty()) continue;
+      bg::union_(all, met, merged);
+      all = std::move(merged);
+    }
+    return all;
   }
 
   // The metal the sweep meets less what `cleared` passes over.
@@ -377,6 +393,7 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
     return shapes.emplace(number, ShapeOf(tool ? &*tool : nullptr, metric, tolerance, g)).first->second;
   };
 
+  Multi threadCut;  // what threads took, which the part shows still standing
   Findings findings(sim.findings);
   std::vector<NosePoint> chords;
   const auto overlapsJaws = [&](const Poly& sweep, const Box& box) {
@@ -416,9 +433,15 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
           continue;
         }
         if (m.kind == MoveKind::Thread) {
-          // A thread is a helix the half-section cannot hold: its passes are checked, and
-          // timed as cutting where they meet metal, but take nothing from the profile.
-          removed += metal.Overlap(insert, ib);
+          // A thread is a helix the half-section cannot hold: its passes clear their way for
+          // the checks of the moves after them, but the part keeps its crest.
+          Multi met = metal.Intersection(insert, ib), crest;
+          const double cut = AreaOf(met);
+          if (cut > 0) {
+            bg::union_(threadCut, met, crest);
+            threadCut = std::move(crest);
+            removed += metal.Remove(insert, ib);
+          }
           if (!shape.holder.empty()) holderHit = holderHit || metal.Overlap(holder, hb) > touch;
           continue;
         }
@@ -430,6 +453,15 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
           backHit = backHit || metal.OverlapBeyond(back, bb, Sweep(shape.cutting, a, b)) > touch;
         }
         removed += metal.Remove(insert, ib);
+        if (!threadCut.empty()) {
+          Box tb;
+          bg::envelope(threadCut, tb);
+          if (bg::intersects(tb, ib)) {
+            Multi left;
+            bg::difference(threadCut, insert, left);
+            threadCut = std::move(left);
+          }
+        }
         if (!shape.holder.empty()) holderHit = holderHit || metal.Overlap(holder, hb) > touch;
       }
       if (rapidInto) findings.Add(m.line, kRapidInto, m);
@@ -442,16 +474,24 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
       }
     }
     Multi after = metal.All();
+    if (!threadCut.empty()) {
+      Multi withCrest;
+      bg::union_(after, threadCut, withCrest);
+      after = std::move(withCrest);
+    }
     // A facing pass is meant to leave nothing in front of it below where it ends: the last
     // feed of an operation, straight in along X, that stops short of the centre with metal
-    // still standing in front of it between its end and the axis.
+    // still standing in front of it between its end and the axis, all of it within the
+    // tool's cutting reach of the pass (else it is a plunge into the bar, not a face).
     if (lastFeed && lastFeed->arc == ArcDirection::None && std::fabs(lastFeed->end.z - lastFeed->start.z) < 1e-9 &&
         lastFeed->end.x < lastFeed->start.x && lastFeed->end.x / 2 > lengthTol) {
       const Poly front = BoxPoly(g.Of(lastFeed->end.z + lengthTol), 0, g.Of(stock.frontZ + unit),
                                  g.Of(lastFeed->end.x / 2 - lengthTol));
       Multi left;
       bg::intersection(after, front, left);
-      if (AreaOf(left) > touch)
+      Box lb;
+      if (!left.empty()) bg::envelope(left, lb);
+      if (AreaOf(left) > touch && lb.max_corner().x() <= g.Of(lastFeed->end.z + shapeOf(lastFeed->tool).reach + lengthTol))
         findings.Add(lastFeed->line, kFaceShort, *lastFeed,
                      "material left in front of Z" + Num(lastFeed->end.z) + " below X" + Num(lastFeed->end.x));
     }
