@@ -55,7 +55,30 @@ Poly BoxPoly(Coord z0, Coord r0, Coord z1, Coord r1) {
 struct Shape {
   std::vector<P> insert, cutting, back, holder;  // cutting and back: the insert split at its reach
   double reach = 0;                               // how far from its nose it cuts, in units
+  Box insertBox, holderBox;
 };
+
+Box BoxOf(const std::vector<P>& points) {
+  Box b{P{0, 0}, P{0, 0}};
+  if (!points.empty()) {
+    bg::model::multi_point<P> mp(points.begin(), points.end());
+    bg::envelope(mp, b);
+  }
+  return b;
+}
+
+// The box a sweep of an outline within `box` from a to b stays in.
+Box SweptBox(const Box& box, P a, P b) {
+  const P& lo = box.min_corner();
+  const P& hi = box.max_corner();
+  return {P{std::min(a.x(), b.x()) + lo.x(), std::min(a.y(), b.y()) + lo.y()},
+          P{std::max(a.x(), b.x()) + hi.x(), std::max(a.y(), b.y()) + hi.y()}};
+}
+
+void Boxed(Shape& s) {
+  s.insertBox = BoxOf(s.insert);
+  s.holderBox = BoxOf(s.holder);
+}
 
 std::vector<P> Counts(const std::vector<NosePoint>& points, const Grid& g) {
   std::vector<P> out;
@@ -114,6 +137,7 @@ Shape ShapeOf(const Tool* tool, bool metric, double tolerance, const Grid& g) {
     const Coord half = g.Of(0.8 * r), from = g.Of(0.25 * unit), to = g.Of(1.25 * unit);
     s.holder = {P{-half, from}, P{-half, to}, P{half, to}, P{half, from}};
     s.reach = 2 * r;
+    Boxed(s);
     return s;
   }
   const ToolOutline o = OutlineOf(*tool, metric, {}, tolerance);
@@ -121,6 +145,7 @@ Shape ShapeOf(const Tool* tool, bool metric, double tolerance, const Grid& g) {
   s.holder = Counts(o.holder, g);
   SplitAtReach(o, tool->shape == InsertShape::None, g, s);
   s.reach = o.cuttingReach > 0 ? o.cuttingReach : 2 * tool->radius;
+  Boxed(s);
   return s;
 }
 
@@ -191,6 +216,13 @@ class Metal {
       area += AreaOf(beyond);
     }
     return area;
+  }
+
+  // Whether any metal stands in the box.
+  bool Near(const Box& box) const {
+    for (const Strip& s : strips_)
+      if (!s.metal.empty() && bg::intersects(s.box, box)) return true;
+    return false;
   }
 
   double Overlap(const Poly& sweep, const Box& box) const {
@@ -407,6 +439,7 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
     StepResult step;
     step.operation = k;
     const Move* lastFeed = nullptr;
+    bool changed = false;  // the metal: a step that took nothing leaves the part as it was
     for (std::size_t i = op.firstMove; i < op.endMove; ++i) {
       const Move& m = path.moves[i];
       if (m.kind == MoveKind::Dwell) continue;
@@ -421,28 +454,36 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
       bool rapidInto = false, jawsHit = false, backHit = false, holderHit = false;
       for (std::size_t c = 1; c < chords.size(); ++c) {
         const P a = g.Of(chords[c - 1]), b = g.Of(chords[c]);
-        const Poly insert = Sweep(shape.insert, a, b);
-        const Poly holder = Sweep(shape.holder, a, b);
-        Box ib, hb;
-        bg::envelope(insert, ib);
-        bg::envelope(holder, hb);
-        jawsHit = jawsHit || overlapsJaws(insert, ib) || (!shape.holder.empty() && overlapsJaws(holder, hb));
+        // Most moves are in the air: their boxes meet neither metal nor jaws.
+        const Box ib = SweptBox(shape.insertBox, a, b), hb = SweptBox(shape.holderBox, a, b);
+        const bool hasHolder = !shape.holder.empty();
+        const bool insertNear = metal.Near(ib), holderNear = hasHolder && metal.Near(hb);
+        const bool insertJaws = bg::intersects(jawBox, ib), holderJaws = hasHolder && bg::intersects(jawBox, hb);
+        if (!insertNear && !holderNear && !insertJaws && !holderJaws) continue;
+        const Poly insert = insertNear || insertJaws ? Sweep(shape.insert, a, b) : Poly{};
+        const Poly holder = holderNear || holderJaws ? Sweep(shape.holder, a, b) : Poly{};
+        jawsHit = jawsHit || (insertJaws && overlapsJaws(insert, ib)) || (holderJaws && overlapsJaws(holder, hb));
+        if (!insertNear && !holderNear) continue;
         if (m.kind == MoveKind::Rapid) {
-          rapidInto = rapidInto || metal.Overlap(insert, ib) > touch ||
-                      (!shape.holder.empty() && metal.Overlap(holder, hb) > touch);
+          rapidInto = rapidInto || (insertNear && metal.Overlap(insert, ib) > touch) ||
+                      (holderNear && metal.Overlap(holder, hb) > touch);
           continue;
         }
         if (m.kind == MoveKind::Thread) {
           // A thread is a helix the half-section cannot hold: its passes clear their way for
           // the checks of the moves after them, but the part keeps its crest.
-          Multi met = metal.Intersection(insert, ib), crest;
+          Multi met = insertNear ? metal.Intersection(insert, ib) : Multi{}, crest;
           const double cut = AreaOf(met);
           if (cut > 0) {
             bg::union_(threadCut, met, crest);
             threadCut = std::move(crest);
             removed += metal.Remove(insert, ib);
           }
-          if (!shape.holder.empty()) holderHit = holderHit || metal.Overlap(holder, hb) > touch;
+          if (holderNear) holderHit = holderHit || metal.Overlap(holder, hb) > touch;
+          continue;
+        }
+        if (!insertNear) {
+          holderHit = holderHit || metal.Overlap(holder, hb) > touch;
           continue;
         }
         if (!shape.back.empty()) {
@@ -462,19 +503,20 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
             threadCut = std::move(left);
           }
         }
-        if (!shape.holder.empty()) holderHit = holderHit || metal.Overlap(holder, hb) > touch;
+        if (holderNear) holderHit = holderHit || metal.Overlap(holder, hb) > touch;
       }
       if (rapidInto) findings.Add(m.line, kRapidInto, m);
       if (jawsHit) findings.Add(m.line, kJaws, m);
       if (backHit) findings.Add(m.line, kBack, m);
       if (holderHit) findings.Add(m.line, kHolder, m);
       if (m.kind != MoveKind::Rapid) {
+        changed = changed || removed > 0;
         if (removed <= touch) step.airSeconds += m.seconds;
         if (m.kind == MoveKind::Feed) lastFeed = &m;
       }
     }
-    Multi after = metal.All();
-    if (!threadCut.empty()) {
+    Multi after = changed ? metal.All() : current;
+    if (changed && !threadCut.empty()) {
       Multi withCrest;
       bg::union_(after, threadCut, withCrest);
       after = std::move(withCrest);
@@ -496,7 +538,7 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
                      "material left in front of Z" + Num(lastFeed->end.z) + " below X" + Num(lastFeed->end.x));
     }
     Multi removedArea;
-    bg::difference(current, after, removedArea);
+    if (changed) bg::difference(current, after, removedArea);
     step.removed = SectionOf(removedArea, g);
     step.area = (AreaOf(current) - AreaOf(after)) / (g.scale * g.scale);
     step.volume = Volume(step.removed);
