@@ -136,7 +136,8 @@ std::vector<NosePoint> LocalInsert(const Tool& tool, double unit, double toleran
   }
   if (tool.shape == InsertShape::Blade) {
     // Square to the cut, its corner (1 to 4) or its middle (5 to 9) at the programmed point.
-    const double w = tool.width, length = 0.6 * unit;
+    // A parting blade stands out far enough to part a bar of 2 in (50 mm) before its holder meets it.
+    const double w = tool.width, length = (tool.kind == ToolKind::Parting ? 1.5 : 0.6) * unit;
     const double left = corner ? 0 : -w / 2;
     const NosePoint bottom = {left, tool.orientation == 9 ? -r : 0};
     AppendArc(out, Add(bottom, {r, r}), r, kPi, 1.5 * kPi, tolerance);
@@ -228,6 +229,7 @@ ToolOutline DrillOutline(const Tool& tool, NosePoint at, double unit) {
   const auto p = [&](double z, double r) { return NosePoint{at.z + z, at.r + r}; };
   out.insert = {p(0, 0), p(flutes, 0), p(flutes, radius), p(lead, radius)};
   if (tool.pointAngle <= 0) out.insert.push_back(p(0, radius - lead));
+  out.cuttingReach = lead;
   const double collet = radius + 0.25 * unit;
   out.holder = {p(flutes, 0), p(flutes + 2 * unit, 0), p(flutes + 2 * unit, collet), p(flutes, collet)};
   return out;
@@ -253,6 +255,8 @@ ToolOutline OutlineOf(const Tool& tool, bool metric, NosePoint at, double chordT
   out.noseCentre = Add(at, frame.Of(centre));
   out.insert = Placed(local, frame, at);
   out.holder = Holder(out.insert, tool.orientation, at, unit);
+  if (tool.shape == InsertShape::Blade) out.cuttingReach = tool.width;
+  else if (tool.shape != InsertShape::R) out.cuttingReach = std::max(InscribedDiameter(tool.shape) * unit, 4 * tool.radius) / 4;
   return out;
 }
 
