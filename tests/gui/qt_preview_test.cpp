@@ -1,21 +1,28 @@
 // The toolpath preview through its widget: zoom to fit, wheel zoom about the pointer, a click
 // reporting the line of the move under it while a drag only pans, the keys doing what the
 // mouse does, the legend and scale bar as rendered, the pointer's coordinates, moves on the
-// centre line, and the redraw of 50,000 moves as a benchmark (run
-// `build/gui/qt_preview_test -iterations 20 redraw50000Moves`).
+// centre line, the part as each step leaves it, and as benchmarks the redraw of 50,000 moves
+// and of the part at another step of a job of 2,224 (run
+// `build/gui/qt_preview_test -iterations 20 redraw50000Moves redrawThePartAtAnotherStep`).
 #include "gui/qt_preview.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QtTest>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 
+#include "app/job.h"
+#include "app/machine_boxes.h"
+#include "gui/job_runner.h"
 #include "toolpath/expander.h"
 
 namespace tbx {
@@ -407,6 +414,42 @@ class PreviewTest : public QObject {
     int line = 500;
     QBENCHMARK {
       preview.HighlightLine(line++);
+      preview.render(&image);
+    }
+  }
+
+  // The job of 2,224 Face, Turn and Ream steps that qt_form_test edits, simulated from the bar
+  // its first Face names; each iteration shows the part at another step, the moves' layer kept.
+  void redrawThePartAtAnotherStep() {
+    QTemporaryDir home;
+    for (const char* name : {"default.txt", "data.txt"})
+      std::filesystem::copy_file(std::filesystem::path(TURNBRIX_RESOURCES) / name,
+                                 std::filesystem::path(home.path().toStdString()) / name);
+    std::ostringstream out, err;
+    JobRunner runner(home.path().toStdString(), out, err);
+    QVERIFY(runner.Start());
+    const std::pair<int, ControlId> oks[] = {{10, id::kFaceOk}, {11, id::kTurnOk}, {5, id::kReamOk}};
+    for (int i = 0; i < 2224; ++i) {
+      runner.Tab(oks[i % 3].first);
+      runner.Click(oks[i % 3].second);
+    }
+    toolpath::ToolpathSettings settings = ProgramToolpathSettings(runner.app());
+    const std::string text = runner.Output();
+    settings.stock = StockInEffect(runner.app().job, toolpath::ExpandProgram(text, settings).extents.minZ);
+    const toolpath::Toolpath path = toolpath::ExpandProgram(text, settings);
+    QVERIFY(path.simulation);
+    const int steps = static_cast<int>(path.simulation->steps.size());
+    QCOMPARE(steps, 2224);
+    ToolpathPreview preview;
+    preview.resize(1200, 800);
+    preview.SetToolpath(path);
+    preview.SetSimulation(path.simulation);
+    QImage image(preview.size(), QImage::Format_ARGB32_Premultiplied);
+    preview.render(&image);
+    int step = 0;
+    QBENCHMARK {
+      step = (step + 997) % steps;  // another step each time, its outlines made on its first showing
+      preview.ShowPartAt(step, step);
       preview.render(&image);
     }
   }
