@@ -63,6 +63,7 @@ constexpr const char* kUsage =
     "                 of the job, lengths in the window's units; keys shape, radius,\n"
     "                 orientation, width, diameter, point_angle, lead_angle, name\n"
     "                 (name=\"OD rough\": quotes keep blanks)\n"
+    "  stock [OD BORE FRONT_Z CHUCK_Z]  set the job's stock; alone: print it\n"
     "An ID may also be a field's key: type thread.major_dia 1.5; an option group\n"
     "takes its choice: type thread.code_type g32 (the keys are listed in the README).\n"
     "\n"
