@@ -238,7 +238,7 @@ TEST(Simulation, RandomStepsLeaveTheirIntendedProfile) {
       checks = {{in.zEnd / 2, finalDia}, {in.zEnd - .01, dia}, {-in.chamfer / 2, finalDia - in.chamfer}};
     } else if (kind == 2) {
       GrooveInputs in;
-      in.comment = "GROOVE", in.majorDia = float(dia), in.minorDia = float(draw(dia * .5, dia - .04));
+      in.comment = "GROOVE", in.majorDia = float(dia), in.minorDia = float(draw(std::max(dia * .5, dia - 1), dia - .04));  // within the blade's .6
       in.zStart = float(draw(-1, -.2)), in.zAbsClr = .1f, in.xIncClr = .05f, in.toolWidth = .125f;
       in.grooveWidth = float(draw(.16, .6)), in.percentStep = 80, in.feed = .005f;
       in.bottomStock = .01f, in.wallStock = .005f, in.finishPass = true;
