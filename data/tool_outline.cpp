@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <boost/geometry.hpp>
+
 namespace tbx {
 namespace {
 
@@ -161,25 +163,17 @@ std::vector<NosePoint> LocalInsert(const Tool& tool, double unit, double toleran
   return out;
 }
 
-// The convex hull, counter-clockwise.
-std::vector<NosePoint> Hull(std::vector<NosePoint> points) {
-  std::sort(points.begin(), points.end(),
-            [](NosePoint a, NosePoint b) { return a.z < b.z || (a.z == b.z && a.r < b.r); });
-  if (points.size() < 3) return points;
-  const auto turnsLeft = [](NosePoint a, NosePoint b, NosePoint c) { return Cross(Sub(b, a), Sub(c, a)) > 0; };
-  std::vector<NosePoint> hull(2 * points.size());
-  std::size_t k = 0;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    while (k >= 2 && !turnsLeft(hull[k - 2], hull[k - 1], points[i])) --k;
-    hull[k++] = points[i];
-  }
-  for (std::size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
-    while (k >= lower && !turnsLeft(hull[k - 2], hull[k - 1], points[i])) --k;
-    hull[k++] = points[i];
-  }
-  --k;  // the first point closed the upper chain
-  hull.resize(k);
-  return hull;
+// The convex hull, counter-clockwise, the last point not repeating the first.
+std::vector<NosePoint> Hull(const std::vector<NosePoint>& points) {
+  namespace bg = boost::geometry;
+  using P = bg::model::d2::point_xy<double>;
+  bg::model::multi_point<P> in;
+  for (const NosePoint& p : points) in.push_back({p.z, p.r});
+  bg::model::ring<P, false> hull;  // counter-clockwise
+  bg::convex_hull(in, hull);
+  std::vector<NosePoint> out;
+  for (std::size_t i = 0; i + 1 < hull.size(); ++i) out.push_back({hull[i].x(), hull[i].y()});
+  return out;
 }
 
 // A shank or bar leaving the insert away from the work: up in X for a tool whose tip is below
@@ -219,7 +213,7 @@ std::vector<NosePoint> Holder(const std::vector<NosePoint>& insert, int orientat
   for (const NosePoint& p : insert)
     if (blade ? Dot(Sub(p, at), along) >= minA + 0.85 * (maxA - minA) : Dot(Sub(p, at), back) >= minB + 0.45 * (maxB - minB))
       points.push_back(p);
-  return Hull(std::move(points));
+  return Hull(points);
 }
 
 ToolOutline DrillOutline(const Tool& tool, NosePoint at, double unit) {
