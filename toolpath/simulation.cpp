@@ -401,7 +401,17 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
   const double jawR = (stock.jawDia > 0 ? stock.jawDia : 1.25 * stock.outerDia) / 2;
   const double jawLength = stock.jawLength > 0 ? stock.jawLength : stock.outerDia / 3;
   const double backZ = stock.length > 0 ? stock.frontZ - stock.length : stock.chuckZ - jawLength;
-  Metal metal(g.Of(backZ), g.Of(stock.frontZ), g.Of(boreR), g.Of(outerR), g.Of(0.25 * unit));
+  // Integer coordinates hold a lathe's sizes many times over, not any number at all.
+  const double limit = 1000 * unit;
+  for (double v : {stock.outerDia, stock.bore, stock.frontZ, stock.chuckZ, backZ, 2 * jawR, jawLength}) {
+    if (!std::isfinite(v) || std::fabs(v) > limit) {
+      sim.findings.push_back({0, 0, "stock not simulated: its sizes must lie within " + Num(limit)});
+      return sim;
+    }
+  }
+  // Strips of .25 in, fewer and longer on a long bar.
+  const double strip = std::max(0.25 * unit, (stock.frontZ - backZ) / 256);
+  Metal metal(g.Of(backZ), g.Of(stock.frontZ), g.Of(boreR), g.Of(outerR), g.Of(strip));
   const Poly jaws = BoxPoly(g.Of(stock.chuckZ - jawLength), g.Of(outerR), g.Of(stock.chuckZ), g.Of(jawR));
   Box jawBox;
   bg::envelope(jaws, jawBox);

@@ -6,12 +6,18 @@
 #include <array>
 #include <tuple>
 #include <cmath>
+#include <functional>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "ops/face.h"
+#include "ops/groove.h"
+#include "ops/part_off.h"
+#include "ops/turn.h"
 #include "toolpath/job_programs.h"
 
 #include "toolpath/expander.h"
@@ -115,7 +121,7 @@ TEST(Simulation, WholePartHasItsDrawingsDimensions) {
   put(3, ToolKind::CentreDrill, InsertShape::None, 0, 0, 0, .5, 90);
   put(4, ToolKind::Drill, InsertShape::None, 0, 0, 0, .5, 118);
   put(5, ToolKind::OdThreading, InsertShape::T, 8, 0, 0, 0, 0);
-  put(6, ToolKind::Grooving, InsertShape::Blade, 3, 0, .12, 0, 0);
+  put(6, ToolKind::Grooving, InsertShape::Blade, 3, 0, .125, 0, 0);
   put(7, ToolKind::Parting, InsertShape::Blade, 4, 0, .125, 0, 0);
   test::JobProgram job = test::RunJob(std::filesystem::path(TURNBRIX_JOBS) / "whole_part_inch.job", false);
   job.settings.tools = &tools;
@@ -190,6 +196,87 @@ TEST(Simulation, WholePartHasItsDrawingsDimensions) {
     whole += 2 * pi * std::fabs(m);
   }
   EXPECT_NEAR(volume, whole * facets / (2 * pi) * std::sin(2 * pi / facets), 1e-6 * whole);
+}
+
+// Random Face, Turn, Groove and Part-off steps on the bar each was written for, with the tool
+// its programmed point assumes: no warning, and the part has the step's intended profile.
+TEST(Simulation, RandomStepsLeaveTheirIntendedProfile) {
+  std::mt19937 rng(7);
+  // Three decimals: what the program writes is what was drawn.
+  const auto draw = [&](double lo, double hi) {
+    return std::round((lo + (hi - lo) * std::uniform_real_distribution<double>(0, 1)(rng)) * 1000) / 1000;
+  };
+  const OpContext ctx{false, kPi, 0, 325, ToolChange{"T01", "01", true, "4.", "6."}};
+  struct Check {
+    double z;
+    double x;  // the outer diameter there
+  };
+  for (int round = 0; round < 200; ++round) {
+    Tool tool;
+    tool.number = tool.offset = 1;
+    Stock stock;
+    std::vector<Check> checks;
+    double backZ = 1e9, frontZ = -1e9;  // the part's faces, where the step sets them
+    Operation op(0);
+    const int kind = round % 4;
+    const double dia = draw(1, 2.5);
+    if (kind == 0) {
+      FaceInputs in{"FACE", float(dia), 0, float(draw(.02, .2)), 0, float(draw(.02, .06)), float(draw(.002, .01)),
+                    .01f, .005f, .1f, .05f, {}};
+      in.zFinal = float(draw(-.05, in.zStart - .015));
+      op = FaceOperation(in, ctx);
+      tool.kind = ToolKind::OdTurning, tool.shape = InsertShape::C, tool.orientation = 3, tool.leadAngle = -15;
+      stock = {dia, 0, in.zStart, 0, -2};
+      frontZ = in.zFinal;
+    } else if (kind == 1) {
+      const double finalDia = draw(dia * .6, dia - .06);
+      TurnInputs in{"TURN", false, float(dia), float(finalDia), 0, float(draw(-1.5, -.3)), float(draw(.02, .08)),
+                    float(draw(.002, .01)), .005f, .01f, .005f, float(draw(0, .04)), .05f, {}};
+      op = TurnOperation(in, ctx);
+      tool.kind = ToolKind::OdTurning, tool.shape = InsertShape::C, tool.orientation = 3, tool.leadAngle = -5;
+      stock = {dia, 0, 0, 0, in.zEnd - 1};
+      checks = {{in.zEnd / 2, finalDia}, {in.zEnd - .01, dia}, {-in.chamfer / 2, finalDia - in.chamfer}};
+    } else if (kind == 2) {
+      GrooveInputs in;
+      in.comment = "GROOVE", in.majorDia = float(dia), in.minorDia = float(draw(std::max(dia * .5, dia - 1), dia - .04));  // within the blade's .6
+      in.zStart = float(draw(-1, -.2)), in.zAbsClr = .1f, in.xIncClr = .05f, in.toolWidth = .125f;
+      in.grooveWidth = float(draw(.16, .6)), in.percentStep = 80, in.feed = .005f;
+      in.bottomStock = .01f, in.wallStock = .005f, in.finishPass = true;
+      op = GrooveOperation(in, ctx);
+      tool.kind = ToolKind::Grooving, tool.shape = InsertShape::Blade, tool.orientation = 3, tool.width = .125;
+      stock = {dia, 0, .05, 0, in.zStart - in.grooveWidth - 1};
+      checks = {{in.zStart - in.grooveWidth / 2, in.minorDia}, {in.zStart + .01, dia},
+                {in.zStart - in.grooveWidth - .01, dia}};
+    } else {
+      PartOffInputs in{"PART OFF", float(dia), 0, float(draw(-1.5, -.3)), .125f, 0, .003f, .25f, .0015f, 0, .05f, {}};
+      op = PartOffOperation(in, ctx);
+      tool.kind = ToolKind::Parting, tool.shape = InsertShape::Blade, tool.orientation = 4, tool.width = .125;
+      stock = {dia, 0, .05, 0, in.zPosition - 1.5};
+      backZ = in.zPosition;
+      checks = {{in.zPosition / 2, dia}};
+    }
+    SCOPED_TRACE(std::to_string(round));
+    ASSERT_TRUE(WriteRefusal(op, ctx.toolChange).empty()) << WriteRefusal(op, ctx.toolChange).text;
+    std::string program;
+    ProgramState state;
+    AppendOperation(program, state, ctx.toolChange, op);
+    ToolLibrary tools;
+    tools.Put(tool);
+    ToolpathSettings settings;
+    settings.tools = &tools;
+    settings.stock = stock;
+    const Toolpath path = ExpandProgram(program, settings);
+    for (const Finding& f : path.warnings) ADD_FAILURE() << program << "line " << f.line << ": " << f.text;
+    const Profile& p = path.simulation->profile;
+    ASSERT_FALSE(p.outer.empty());
+    for (const Check& c : checks) EXPECT_NEAR(DiameterAt(p.outer, c.z, true), c.x, 1e-4) << "at Z" << c.z;
+    if (frontZ > -1e9) {
+      double front = -1e9;
+      for (const Point& q : p.outer) front = std::max(front, q.z);
+      EXPECT_NEAR(front, frontZ, 1e-4);
+    }
+    if (backZ < 1e9) EXPECT_NEAR(p.outer.back().z, backZ, 1e-4);
+  }
 }
 
 }  // namespace
