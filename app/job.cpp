@@ -1,6 +1,7 @@
 #include "app/job.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "app/app.h"
@@ -427,6 +428,43 @@ void UpdateStep(App& app) {
 
 void CancelEdit(App& app) {
   if (app.job.editing >= 0) EndEdit(app);
+}
+
+}  // namespace tbx
+
+namespace tbx {
+
+toolpath::Stock StockInEffect(const Job& job, double deepestZ) {
+  if (job.stock.Known()) return job.stock;
+  toolpath::Stock stock;
+  for (const JobStep& step : job.steps) {
+    if (!step.op) continue;
+    const StepSource values(step.values);
+    const bool face = FindValue(step.values, id::kFaceStockDia) != nullptr;
+    const bool outsideTurn = FindValue(step.values, id::kTurnStartDia) && values.Checked(id::kTurnOutside);
+    if (!face && !outsideTurn) continue;
+    stock.outerDia = BoxNumber(values.Text(face ? id::kFaceStockDia : id::kTurnStartDia));
+    stock.frontZ = BoxNumber(values.Text(face ? id::kFaceZStart : id::kTurnZStart));
+    if (!std::isfinite(stock.outerDia) || !std::isfinite(stock.frontZ) || stock.outerDia <= 0) return {};
+    const double behind = values.Checked(id::kMetric) ? kChuckBehindMm : kChuckBehindInch;
+    stock.chuckZ = std::min(std::isfinite(deepestZ) ? deepestZ : stock.frontZ, stock.frontZ) - behind;
+    return stock;
+  }
+  return {};
+}
+
+std::string StockProblem(const toolpath::Stock& s) {
+  if (!s.Known()) return {};
+  for (const double v : {s.outerDia, s.bore, s.frontZ, s.length, s.chuckZ, s.jawDia, s.jawLength})
+    if (!std::isfinite(v)) return "every value must be a number";
+  if (s.bore < 0 || s.length < 0 || s.jawDia < 0 || s.jawLength < 0)
+    return "the bore, the length and the jaws' size cannot be negative";
+  if (s.bore >= s.outerDia) return "the bore must be smaller than the outer diameter";
+  if (s.chuckZ >= s.frontZ) return "the chuck's face must stand behind the front face (a smaller Z)";
+  if (s.length > 0 && s.frontZ - s.length > s.chuckZ)
+    return "the stock must be long enough to reach the chuck's face";
+  if (s.jawDia > 0 && s.jawDia <= s.outerDia) return "the jaws must reach out beyond the bar's outer diameter";
+  return {};
 }
 
 }  // namespace tbx

@@ -14,6 +14,7 @@
 #include "app/operation.h"
 #include "app/tab_reader.h"
 #include "program/program_text.h"
+#include "toolpath/simulation.h"
 
 namespace tbx {
 
@@ -63,7 +64,24 @@ struct Job {
   std::vector<std::optional<std::vector<JobStep>>> undo;
   // What Undo took back, newest last; any new change empties it.
   std::vector<Undone> redo;
+  // The bar it is cut from, as the Stock dialog or a script set it; not known: StockInEffect's
+  // default. It writes no block, so Undo and Redo, which take back the program, leave it; the
+  // job file keeps it and a change to it is a change to save.
+  toolpath::Stock stock;
 };
+
+// How far behind the deepest Z of the job the jaws stand when the stock is not set: room for
+// a parting blade and its clearance.
+inline constexpr double kChuckBehindInch = 0.5;
+inline constexpr double kChuckBehindMm = 12;
+// The stock the drawing and the checks use: the job's own, or when it is not set one from the
+// first Face step's Stock Dia and Z Start or the first outside Turn step's Start Dia and Z
+// Start, its chuck kChuckBehind* behind `deepestZ` (the toolpath's) or the front face, which
+// ever is deeper. None when neither step is in the job.
+toolpath::Stock StockInEffect(const Job& job, double deepestZ);
+// Why the stock cannot be cut from ("the bore must be smaller than the outer diameter"); empty
+// when it can. A stock not known is fine: it is the default.
+std::string StockProblem(const toolpath::Stock& stock);
 
 // The controls besides a tab's own that a generator reads or that set what it reads: tool,
 // offset, tool material, coolant, SPM, material, Metric and the tool-change position.

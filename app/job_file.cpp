@@ -30,6 +30,17 @@ namespace {
 
 constexpr std::string_view kText = "text";
 
+// The stock's keys in the job file, with the member each sets.
+struct StockKey {
+  std::string_view key;
+  double toolpath::Stock::*value;
+};
+constexpr StockKey kStockKeys[] = {
+    {"outer_dia", &toolpath::Stock::outerDia}, {"bore", &toolpath::Stock::bore},
+    {"front_z", &toolpath::Stock::frontZ},     {"length", &toolpath::Stock::length},
+    {"chuck_z", &toolpath::Stock::chuckZ},     {"jaw_dia", &toolpath::Stock::jawDia},
+    {"jaw_length", &toolpath::Stock::jawLength}};
+
 // "ream.comment" as the table "ream" and its key "comment".
 std::pair<std::string, std::string> SplitKey(const std::string& key) {
   const std::size_t dot = key.find('.');
@@ -88,6 +99,12 @@ std::string JobFileText(const Operations& ops, const Job& job, std::string_view 
   toml::table file;
   file.insert("format", kJobFormat);
   file.insert("program_digest", std::string(programDigest));
+  // A job whose stock was never set writes none: the default follows its steps.
+  if (job.stock.Known()) {
+    toml::table stock;
+    for (const StockKey& k : kStockKeys) stock.insert(k.key, job.stock.*k.value);
+    file.insert("stock", std::move(stock));
+  }
   toml::array steps;
   for (const JobStep& step : job.steps) {
     toml::table t;
@@ -222,6 +239,25 @@ bool ReadStep(const Operations& ops, const toml::table& t, JobStep& step, std::s
   return true;
 }
 
+// The [stock] table; a key it lacks keeps its default, one it does not know is refused, and so
+// is a stock that cannot be cut from.
+bool ReadStock(const toml::node& node, toolpath::Stock& stock, std::string& error) {
+  const toml::table* t = node.as_table();
+  if (!t) return error = Line(node.source()) + "stock must be a table ([stock])", false;
+  for (auto&& [key, value] : *t) {
+    const StockKey* known = nullptr;
+    for (const StockKey& k : kStockKeys)
+      if (k.key == key.str()) known = &k;
+    if (!known) return error = Line(key.source()) + std::string(key.str()) + " is not a setting of the stock", false;
+    if (!value.is_number())
+      return error = Line(value.source()) + "stock." + std::string(key.str()) + " must be a number", false;
+    stock.*known->value = value.value_or(0.0);
+  }
+  if (const std::string problem = StockProblem(stock); !problem.empty() || !stock.Known())
+    return error = Line(node.source()) + "stock: " + (problem.empty() ? "outer_dia must be more than 0" : problem), false;
+  return true;
+}
+
 }  // namespace
 
 JobFileRead ReadJobFile(const Operations& ops, std::string_view content) {
@@ -243,6 +279,10 @@ JobFileRead ReadJobFile(const Operations& ops, std::string_view content) {
         return read;
       }
       read.digest = node.value_or(std::string());
+      continue;
+    }
+    if (k == "stock") {
+      if (!ReadStock(node, read.job.stock, read.error)) return read;
       continue;
     }
     if (k != "steps") {

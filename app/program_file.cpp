@@ -153,6 +153,7 @@ void ProgramFile::New(App& app) {
   path_.clear();
   savedText_.clear();
   savedSteps_.clear();
+  savedStock_ = {};
 }
 
 bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress) {
@@ -193,11 +194,13 @@ bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress)
     Restart(app, rebuilt.text, rebuilt.state.blockNumber);
     app.program.rapidMode = rebuilt.state.rapidMode;
     app.job.steps = std::move(read.job.steps);
+    app.job.stock = read.job.stock;
     for (const std::string& warning : read.warnings) app.ui.StatusNote(path.string() + ": " + warning);
     lineEnd_ = "\r\n";
     path_.clear();
     savedText_.clear();
     savedSteps_.clear();
+    savedStock_ = {};
     return true;
   }
 
@@ -208,6 +211,7 @@ bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress)
   path_ = path;
   savedText_ = std::move(text);
   savedSteps_ = app.job.steps;
+  savedStock_ = app.job.stock;
   return true;
 }
 
@@ -227,6 +231,8 @@ void ProgramFile::RestoreSteps(App& app, const fs::path& path, std::string_view 
   if (in.bad() || job.size() > kMaxProgramFileBytes) return note("cannot read " + jobPath.string());
   JobFileRead read = ReadJobFile(app.operations, job);
   if (!read) return note(jobPath.string() + " " + read.error);
+  // The bar is the same whatever was typed into the program outside Turnbrix.
+  app.job.stock = read.job.stock;
   if (read.digest != Digest(content) || !TakeProgramTexts(read, text))
     return note(jobPath.string() + " belongs to another text: the program was changed outside Turnbrix");
   for (const std::string& warning : read.warnings) app.ui.StatusNote(jobPath.string() + ": " + warning);
@@ -263,10 +269,12 @@ bool ProgramFile::Save(App& app, const fs::path& path, const ReadOnlyQuestion& o
     }
   }
   savedSteps_ = app.job.steps;
+  savedStock_ = app.job.stock;
   return true;
 }
 
 bool ProgramFile::Modified(const App& app) const {
+  if (app.job.stock != savedStock_) return true;
   // Asked after every event: while only operations and Undo changed the box, its text is at
   // hand and unequal lengths settle it at once.
   if (const std::string* known = KnownProgram(app)) {

@@ -66,6 +66,7 @@ class ProgramFile {
   std::filesystem::path path_;
   std::string savedText_;
   std::vector<JobStep> savedSteps_;
+  toolpath::Stock savedStock_;
   std::string lineEnd_ = "\r\n";  // of the file opened, kept by Save
 };
 

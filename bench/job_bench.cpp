@@ -12,6 +12,9 @@
 
 #include "app/job.h"
 #include "gui/job_runner.h"
+#include "app/machine_boxes.h"
+#include "toolpath/expander.h"
+#include "toolpath/simulation.h"
 
 namespace tbx {
 namespace {
@@ -82,6 +85,25 @@ void MoveFirstStepToTheEnd(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(MoveStep(app, 0, app.job.steps.size() - 1));
 }
 BENCHMARK(MoveFirstStepToTheEnd)->Unit(benchmark::kMillisecond);
+
+// The job's program simulated against a 2 in bar (goal: under 300 ms of CPU), its tools
+// those of the job's library (none: the round insert every unknown tool counts as).
+void SimulateHazardJob(benchmark::State& state) {
+  HazardJob& job = Made();
+  if (!job.why.empty()) return state.SkipWithError(job.why.c_str());
+  toolpath::ToolpathSettings settings = ProgramToolpathSettings(job.runner.app());
+  const toolpath::Toolpath path = toolpath::ExpandProgram(job.runner.Output(), settings);
+  const toolpath::Stock stock{2, 0, .05, 0, -2.5};
+  std::size_t findings = 0;
+  for (auto _ : state) {
+    const toolpath::Simulation sim = toolpath::Simulate(path, settings, stock);
+    findings = sim.findings.size();
+    benchmark::DoNotOptimize(sim.steps.size());
+  }
+  state.counters["moves"] = static_cast<double>(path.moves.size());
+  state.counters["findings"] = static_cast<double>(findings);
+}
+BENCHMARK(SimulateHazardJob)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 }  // namespace
 }  // namespace tbx

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <boost/geometry.hpp>
+
 namespace tbx {
 namespace {
 
@@ -136,7 +138,8 @@ std::vector<NosePoint> LocalInsert(const Tool& tool, double unit, double toleran
   }
   if (tool.shape == InsertShape::Blade) {
     // Square to the cut, its corner (1 to 4) or its middle (5 to 9) at the programmed point.
-    const double w = tool.width, length = 0.6 * unit;
+    // A parting blade stands out far enough to part a bar of 2 in (50 mm) before its holder meets it.
+    const double w = tool.width, length = (tool.kind == ToolKind::Parting ? 1.5 : 0.6) * unit;
     const double left = corner ? 0 : -w / 2;
     const NosePoint bottom = {left, tool.orientation == 9 ? -r : 0};
     AppendArc(out, Add(bottom, {r, r}), r, kPi, 1.5 * kPi, tolerance);
@@ -160,31 +163,24 @@ std::vector<NosePoint> LocalInsert(const Tool& tool, double unit, double toleran
   return out;
 }
 
-// The convex hull, counter-clockwise.
-std::vector<NosePoint> Hull(std::vector<NosePoint> points) {
-  std::sort(points.begin(), points.end(),
-            [](NosePoint a, NosePoint b) { return a.z < b.z || (a.z == b.z && a.r < b.r); });
-  if (points.size() < 3) return points;
-  const auto turnsLeft = [](NosePoint a, NosePoint b, NosePoint c) { return Cross(Sub(b, a), Sub(c, a)) > 0; };
-  std::vector<NosePoint> hull(2 * points.size());
-  std::size_t k = 0;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    while (k >= 2 && !turnsLeft(hull[k - 2], hull[k - 1], points[i])) --k;
-    hull[k++] = points[i];
-  }
-  for (std::size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
-    while (k >= lower && !turnsLeft(hull[k - 2], hull[k - 1], points[i])) --k;
-    hull[k++] = points[i];
-  }
-  --k;  // the first point closed the upper chain
-  hull.resize(k);
-  return hull;
+// The convex hull, counter-clockwise, the last point not repeating the first.
+std::vector<NosePoint> Hull(const std::vector<NosePoint>& points) {
+  namespace bg = boost::geometry;
+  using P = bg::model::d2::point_xy<double>;
+  bg::model::multi_point<P> in;
+  for (const NosePoint& p : points) in.push_back({p.z, p.r});
+  bg::model::ring<P, false> hull;  // counter-clockwise
+  bg::convex_hull(in, hull);
+  std::vector<NosePoint> out;
+  for (std::size_t i = 0; i + 1 < hull.size(); ++i) out.push_back({hull[i].x(), hull[i].y()});
+  return out;
 }
 
 // A shank or bar leaving the insert away from the work: up in X for a tool whose tip is below
 // its nose (outside the part), along Z out of the bore for one whose tip is above it, and
 // straight back from a tip to the side; joined to the back of the insert by its head.
-std::vector<NosePoint> Holder(const std::vector<NosePoint>& insert, int orientation, NosePoint at, double unit) {
+std::vector<NosePoint> Holder(const std::vector<NosePoint>& insert, int orientation, NosePoint at, double unit,
+                              bool blade) {
   if (insert.empty()) return {};
   const NosePoint tip = TipDirection(orientation);
   const bool bore = tip.r > 0;
@@ -209,13 +205,15 @@ std::vector<NosePoint> Holder(const std::vector<NosePoint>& insert, int orientat
   const bool square = Dot(along, back) < 0.5;
   double u0 = centred ? (minU + maxU - width) / 2 : minU + 0.05 * width;
   if (square) u0 = minU + 0.5 * (maxU - minU);
-  const double a0 = minA + (square ? 0.5 : 0.7) * (maxA - minA);
+  // A blade is held by its far end only, so that it can plunge its length deep.
+  const double a0 = minA + (blade ? 0.9 : square ? 0.5 : 0.7) * (maxA - minA);
   auto point = [&](double a, double u) { return Add(at, Add(Scale(a, along), Scale(u, across))); };
   std::vector<NosePoint> points = {point(a0, u0), point(a0, u0 + width), point(a0 + length, u0),
                                    point(a0 + length, u0 + width)};
   for (const NosePoint& p : insert)
-    if (Dot(Sub(p, at), back) >= minB + 0.45 * (maxB - minB)) points.push_back(p);
-  return Hull(std::move(points));
+    if (blade ? Dot(Sub(p, at), along) >= minA + 0.85 * (maxA - minA) : Dot(Sub(p, at), back) >= minB + 0.45 * (maxB - minB))
+      points.push_back(p);
+  return Hull(points);
 }
 
 ToolOutline DrillOutline(const Tool& tool, NosePoint at, double unit) {
@@ -228,6 +226,7 @@ ToolOutline DrillOutline(const Tool& tool, NosePoint at, double unit) {
   const auto p = [&](double z, double r) { return NosePoint{at.z + z, at.r + r}; };
   out.insert = {p(0, 0), p(flutes, 0), p(flutes, radius), p(lead, radius)};
   if (tool.pointAngle <= 0) out.insert.push_back(p(0, radius - lead));
+  out.cuttingReach = lead;
   const double collet = radius + 0.25 * unit;
   out.holder = {p(flutes, 0), p(flutes + 2 * unit, 0), p(flutes + 2 * unit, collet), p(flutes, collet)};
   return out;
@@ -252,7 +251,9 @@ ToolOutline OutlineOf(const Tool& tool, bool metric, NosePoint at, double chordT
   const Frame frame = FrameOf(tool.orientation);
   out.noseCentre = Add(at, frame.Of(centre));
   out.insert = Placed(local, frame, at);
-  out.holder = Holder(out.insert, tool.orientation, at, unit);
+  out.holder = Holder(out.insert, tool.orientation, at, unit, tool.shape == InsertShape::Blade);
+  if (tool.shape == InsertShape::Blade) out.cuttingReach = tool.width;
+  else if (tool.shape != InsertShape::R) out.cuttingReach = std::max(InscribedDiameter(tool.shape) * unit, 4 * tool.radius) / 4;
   return out;
 }
 

@@ -21,6 +21,10 @@ struct ToolOutline {
   std::vector<NosePoint> insert;
   std::vector<NosePoint> holder;
   NosePoint noseCentre;  // the programmed point less the tip offset; the point for a drill
+  // How far from the nose centre, into the insert, its edges cut: half the inscribed circle
+  // of a turning insert, the width of a blade, the point of a drill (its body does not cut);
+  // 0 for a round insert, which cuts all round.
+  double cuttingReach = 0;
 };
 
 // The outline of `tool` (lengths in mm when `metric`, inch otherwise, as Tool::InUnits gives

@@ -27,6 +27,7 @@
 #include "toolpath/expander.h"
 #include "toolpath/export.h"
 #include "toolpath/reader.h"
+#include "toolpath/simulation.h"
 #include "toolpath/svg.h"
 
 namespace {
@@ -62,6 +63,7 @@ constexpr const char* kUsage =
     "                 of the job, lengths in the window's units; keys shape, radius,\n"
     "                 orientation, width, diameter, point_angle, lead_angle, name\n"
     "                 (name=\"OD rough\": quotes keep blanks)\n"
+    "  stock [OD BORE FRONT_Z CHUCK_Z]  set the job's stock; alone: print it\n"
     "An ID may also be a field's key: type thread.major_dia 1.5; an option group\n"
     "takes its choice: type thread.code_type g32 (the keys are listed in the README).\n"
     "\n"
@@ -100,14 +102,32 @@ constexpr const char* kUsage =
     "would, and updates the step. A refused value exits 2 with its message.\n"
     "\n"
     "usage: turnbrix-cli [--home DIR] --check PROGRAM [--metric | --inch]\n"
-    "       [--tools FILE] [--tool TOOL ...]\n"
+    "       [--tools FILE] [--tool TOOL ...] [--stock OD,BORE,FRONT_Z,CHUCK_Z]\n"
+    "       [--plot FILE]\n"
     "Reads the program file PROGRAM (not a job script) in the units of DIR/default.txt\n"
     "and prints its moves, one a line: kind (rapid, feed, thread, dwell, tool), end X\n"
     "(diameter) and Z, feed per revolution or lead (0 for the rest), rpm, program line;\n"
     "then '#' lines: extents, run time in seconds, number of operations. Warnings go to\n"
     "standard error as 'warning: line N: text' (the first 1000, then a count). Rates\n"
     "and times: DIR/toolpath.txt. Files larger than 16 MB are refused.\n"
-    "Exit status: 0 no warnings, 3 warnings, 2 the file cannot be read.\n";
+    "--stock gives the bar (BORE 0) or tube the program starts from, diameters and\n"
+    "the Z of its front face and of the chuck jaws' face, in the program's units: the\n"
+    "moves are then simulated against it and its exact checks replace the inferred\n"
+    "'runs through the part' one. --plot also draws the program (and the stock and\n"
+    "the part) as SVG into FILE.\n"
+    "Exit status: 0 no warnings, 3 warnings, 2 the file cannot be read.\n"
+    "\n"
+    "usage: turnbrix-cli [--home DIR] --simulate PROGRAM --stock OD,BORE,FRONT_Z,CHUCK_Z\n"
+    "       [--metric | --inch] [--tools FILE] [--tool TOOL ...] [--profile FILE.dxf]\n"
+    "       [--stl FILE.stl] [--plot FILE]\n"
+    "Simulates the program against the stock and prints the final part's outline as\n"
+    "'profile outer Z X' then 'profile inner Z X' lines (X a diameter, from the front\n"
+    "face back), then one 'removed AREA VOLUME AIR_SECONDS' line per operation (the\n"
+    "half-section's area and the volume it takes away, the seconds its feeds cut air);\n"
+    "warnings as --check gives them. --profile writes the final half-section and its\n"
+    "mirror as DXF R12, --stl the part revolved (72 facets around) as ASCII STL.\n"
+    "Without --stock nothing is simulated: the program alone cannot tell the bar.\n"
+    "Exit status as --check.\n";
 
 const char* KindName(tbx::toolpath::MoveKind kind) {
   using tbx::toolpath::MoveKind;
@@ -346,10 +366,75 @@ bool CommandLineTools(const char* file, const std::vector<std::string>& toolText
   return true;
 }
 
+// "OD,BORE,FRONT_Z,CHUCK_Z", each a number; false with the reason said.
+bool ParseStock(const char* text, tbx::toolpath::Stock& stock) {
+  std::array<double, 4> v{};
+  std::string_view rest = text;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const std::size_t comma = rest.find(',');
+    const std::string_view field = rest.substr(0, comma);
+    const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), v[i]);
+    const bool last = i + 1 == v.size();
+    if (ec != std::errc{} || end != field.data() + field.size() || !std::isfinite(v[i]) ||
+        last != (comma == std::string_view::npos)) {
+      std::cerr << "turnbrix-cli: --stock " << text << ": write it as OD,BORE,FRONT_Z,CHUCK_Z (four numbers)\n";
+      return false;
+    }
+    rest = last ? std::string_view{} : rest.substr(comma + 1);
+  }
+  stock.outerDia = v[0], stock.bore = v[1], stock.frontZ = v[2], stock.chuckZ = v[3];
+  if (!(stock.outerDia > 0) || stock.bore < 0 || stock.bore >= stock.outerDia || stock.chuckZ >= stock.frontZ) {
+    std::cerr << "turnbrix-cli: --stock " << text
+              << ": the diameter must be more than 0 and than the bore, the chuck behind the front face\n";
+    return false;
+  }
+  return true;
+}
+
+bool WriteFile(const char* file, const std::string& text) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (out) return true;
+  std::cerr << "turnbrix-cli: cannot write " << file << '\n';
+  return false;
+}
+
+// What --check and --simulate do with a program file.
+struct ProgramRequest {
+  const char* file = nullptr;
+  bool simulate = false;
+  int units = 0;
+  const char* toolsFile = nullptr;
+  std::vector<std::string> toolTexts;
+  tbx::toolpath::Stock stock;
+  const char* plot = nullptr;
+  const char* profile = nullptr;
+  const char* stl = nullptr;
+};
+
+void WriteSimulation(const tbx::toolpath::Simulation& sim) {
+  using tbx::PlainDecimal;
+  std::string out;
+  for (const auto& [name, points] : {std::pair{"outer", &sim.profile.outer}, std::pair{"inner", &sim.profile.inner}}) {
+    for (const tbx::toolpath::Point& p : *points)
+      out += std::string("profile ") + name + ' ' + PlainDecimal(p.z, 4) + ' ' + PlainDecimal(p.x, 4) + '\n';
+  }
+  for (const tbx::toolpath::StepResult& step : sim.steps)
+    out += "removed " + PlainDecimal(step.area, 6) + ' ' + PlainDecimal(step.volume, 6) + ' ' +
+           PlainDecimal(step.airSeconds, 2) + '\n';
+  WriteAll(stdout, out);
+}
+
 // --check: the move list of a program file; 0 clean, 3 with warnings, 2 unreadable. Both
-// streams are written whole at the end, not a line at a time.
-int CheckProgram(const std::filesystem::path& home, const char* file, int units, const char* toolsFile,
-                 const std::vector<std::string>& toolTexts) {
+// streams are written whole at the end, not a line at a time. --simulate: the part instead.
+int CheckProgram(const std::filesystem::path& home, const ProgramRequest& request) {
+  const char* file = request.file;
+  const int units = request.units;
+  if (request.simulate && !request.stock.Known()) {
+    std::cerr << "turnbrix-cli: --simulate needs the stock: give --stock OD,BORE,FRONT_Z,CHUCK_Z\n";
+    return 2;
+  }
   // On large pages, as the move list is: a check reads a long program once.
   std::vector<char, tbx::toolpath::HugePageAllocator<char>> text;
   if (!ReadFileBounded(file, text)) return 2;
@@ -357,15 +442,22 @@ int CheckProgram(const std::filesystem::path& home, const char* file, int units,
   if (units != 0) settings.metric = units > 0;
   // G41/G42 follow the data folder's library unless the command line gives one.
   tbx::ToolLibraryRead homeTools = tbx::LoadToolLibrary(home / tbx::kToolLibraryFileName);
-  if (!homeTools && !toolsFile) std::cerr << "turnbrix-cli: tool library not loaded: " << homeTools.error << '\n';
+  if (!homeTools && !request.toolsFile) std::cerr << "turnbrix-cli: tool library not loaded: " << homeTools.error << '\n';
   tbx::ToolLibrary tools = std::move(homeTools.library);
-  if (!CommandLineTools(toolsFile, toolTexts, settings.metric, tools)) return 2;
+  if (!CommandLineTools(request.toolsFile, request.toolTexts, settings.metric, tools)) return 2;
   settings.tools = &tools;
+  settings.stock = request.stock;
   const tbx::toolpath::Toolpath path =
       tbx::toolpath::ExpandProgram(std::string_view(text.data(), text.size()), settings);
   decltype(text)().swap(text);
   using tbx::PlainDecimal;
-  {
+  if (request.plot && !WriteFile(request.plot, tbx::toolpath::ToolpathSvg(path))) return 2;
+  if (request.simulate) {
+    const tbx::toolpath::Simulation& sim = *path.simulation;
+    if (request.profile && !WriteFile(request.profile, tbx::toolpath::PartDxf(sim))) return 2;
+    if (request.stl && !WriteFile(request.stl, tbx::toolpath::PartStl(sim))) return 2;
+    WriteSimulation(sim);
+  } else {
     BufferedOut out;
     for (const tbx::toolpath::Move& m : path.moves) {
       out.Put(KindName(m.kind));
@@ -395,15 +487,10 @@ int CheckProgram(const std::filesystem::path& home, const char* file, int units,
   return path.diagnostics.empty() && path.warnings.empty() ? 0 : 3;
 }
 
-bool WritePlot(tbx::App& app, const char* file) {
-  const tbx::toolpath::ToolpathSettings settings = tbx::ProgramToolpathSettings(app);
-  const std::string svg = tbx::toolpath::ToolpathSvg(tbx::toolpath::ExpandProgram(app.Text(tbx::id::kOutput), settings));
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << svg;
-  out.close();
-  if (out) return true;
-  std::cerr << "turnbrix-cli: cannot write " << file << '\n';
-  return false;
+bool WritePlot(tbx::App& app, const char* file, const tbx::toolpath::Stock& stock) {
+  tbx::toolpath::ToolpathSettings settings = tbx::ProgramToolpathSettings(app);
+  if (stock.Known()) settings.stock = stock;
+  return WriteFile(file, tbx::toolpath::ToolpathSvg(tbx::toolpath::ExpandProgram(app.Text(tbx::id::kOutput), settings)));
 }
 
 bool WriteExport(tbx::App& app, const char* dialectId, const char* file, bool force) {
@@ -463,6 +550,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> sets;
   const char* toolsFile = nullptr;
   std::vector<std::string> toolTexts;
+  ProgramRequest request;
+  bool stockGiven = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::cout << kUsage;
@@ -491,6 +580,16 @@ int main(int argc, char** argv) {
       toolTexts.emplace_back(argv[++i]);
     } else if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc) {
       check = argv[++i];
+    } else if (std::strcmp(argv[i], "--simulate") == 0 && i + 1 < argc) {
+      check = argv[++i];
+      request.simulate = true;
+    } else if (std::strcmp(argv[i], "--stock") == 0 && i + 1 < argc) {
+      if (!ParseStock(argv[++i], request.stock)) return 2;
+      stockGiven = true;
+    } else if (std::strcmp(argv[i], "--profile") == 0 && i + 1 < argc) {
+      request.profile = argv[++i];
+    } else if (std::strcmp(argv[i], "--stl") == 0 && i + 1 < argc) {
+      request.stl = argv[++i];
     } else if (std::strcmp(argv[i], "--metric") == 0 || std::strcmp(argv[i], "--inch") == 0) {
       units = argv[i][2] == 'm' ? 1 : -1;
     } else if (!script && (std::strcmp(argv[i], "-") == 0 || argv[i][0] != '-')) {
@@ -500,7 +599,22 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (check && !script && !plot && !exportFile) return CheckProgram(tbx::HomeFolder(home), check, units, toolsFile, toolTexts);
+  if ((request.profile || request.stl) && !request.simulate) {
+    std::cerr << "turnbrix-cli: --profile and --stl go with --simulate\n";
+    return 2;
+  }
+  if (check && !script && !exportFile) {
+    request.file = check;
+    request.units = units;
+    request.toolsFile = toolsFile;
+    request.toolTexts = toolTexts;
+    request.plot = plot;
+    return CheckProgram(tbx::HomeFolder(home), request);
+  }
+  if (stockGiven && !plot) {
+    std::cerr << "turnbrix-cli: --stock goes with --check, --simulate or --plot\n";
+    return 2;
+  }
   if (job || !sets.empty()) {
     if (!job || script || check || plot || exportFile || units != 0 || force) {
       std::cerr << kUsage;
@@ -535,7 +649,7 @@ int main(int argc, char** argv) {
   if (!CommandLineTools(toolsFile, toolTexts, runner.app().Metric(), runner.app().tools)) return 2;
   // A script run for its drawing or export prints the program only when it says `print`.
   const int status = runner.RunScript(in, !plot && !exportFile);
-  if (plot && status == 0 && !WritePlot(runner.app(), plot)) return 2;
+  if (plot && status == 0 && !WritePlot(runner.app(), plot, request.stock)) return 2;
   if (exportFile && status == 0 && !WriteExport(runner.app(), exportDialect, exportFile, force)) return 2;
   return status;
 }

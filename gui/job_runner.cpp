@@ -8,8 +8,11 @@
 #include "app/operation.h"
 #include "app/events.h"
 #include "app/job.h"
+#include "app/machine_boxes.h"
 #include "app/startup.h"
 #include "app/tool_boxes.h"
+#include "program/numbers.h"
+#include "toolpath/expander.h"
 
 namespace tbx {
 
@@ -264,6 +267,35 @@ int JobRunner::RunJobFile(const std::filesystem::path& job, const std::vector<st
   return app_.failedSaves > 0 ? 4 : 0;
 }
 
+bool JobRunner::StockCommand(std::string_view rest, std::string& printed, std::string& why) {
+  if (rest.empty()) {
+    // The stock in effect: the job's, or the default from its steps and its deepest Z.
+    const toolpath::Toolpath path = toolpath::ExpandProgram(Output(), ProgramToolpathSettings(app_));
+    const toolpath::Stock s = StockInEffect(app_.job, path.extents.empty ? 0.0 : path.extents.minZ);
+    if (!s.Known()) {
+      printed += "stock none\n";
+      return true;
+    }
+    printed += "stock";
+    for (const double v : {s.outerDia, s.bore, s.frontZ, s.chuckZ}) printed += ' ' + PlainDecimal(v, 4);
+    printed += app_.job.stock.Known() ? "\n" : " (default)\n";
+    return true;
+  }
+  std::vector<double> values;
+  for (std::string_view words = rest; !words.empty();) {
+    auto [word, more] = Split(words);
+    if (!IsNumberText(word)) return why = "stock needs OD BORE FRONT_Z CHUCK_Z as numbers", false;
+    values.push_back(BoxNumber(word));
+    words = more;
+  }
+  if (values.size() != 4) return why = "stock needs OD BORE FRONT_Z CHUCK_Z as numbers", false;
+  toolpath::Stock stock{.outerDia = values[0], .bore = values[1], .frontZ = values[2], .chuckZ = values[3]};
+  if (!stock.Known()) return why = "stock: the outer diameter must be more than 0", false;
+  if (const std::string problem = StockProblem(stock); !problem.empty()) return why = "stock: " + problem, false;
+  app_.job.stock = stock;
+  return true;
+}
+
 int JobRunner::RunScript(std::istream& script, bool printProgramAtEnd) {
   // Commands are checked as they come; output is held back so that a bad line leaves
   // standard output empty.
@@ -325,6 +357,12 @@ int JobRunner::RunScript(std::istream& script, bool printProgramAtEnd) {
     if (command == "tool") {
       std::string why;
       if (!DefineTool(app_, rest, why)) return fail(why);
+      continue;
+    }
+    if (command == "stock") {
+      std::string why;
+      if (!StockCommand(rest, printed, why)) return fail(why);
+      if (rest.empty()) anyPrint = true;
       continue;
     }
     if (command != "set" && command != "leave" && command != "type" && command != "click" &&

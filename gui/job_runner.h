@@ -63,6 +63,9 @@ class JobRunner {
   // cannot run.
   bool StepCommand(std::string_view command, std::string_view rest, std::string& printed,
                    std::string& why);
+  // `stock OD BORE FRONT_Z CHUCK_Z` sets the job's stock; `stock` alone prints the one in
+  // effect ("stock 2 0 0.05 -3.5", " (default)" when taken from the steps).
+  bool StockCommand(std::string_view rest, std::string& printed, std::string& why);
   bool Usable(ControlId id, std::string_view action);
 
   std::ostream& out_;

@@ -24,6 +24,8 @@
 #include <QStatusBar>
 #include <QSplitter>
 #include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
 
 #include "app/app.h"
 #include "app/catalogue.h"
@@ -38,6 +40,7 @@
 #include "gui/qt_preview.h"
 #include "gui/qt_step_list.h"
 #include "gui/qt_tabs.h"
+#include "gui/stock_dialog.h"
 #include "gui/tool_library_dialog.h"
 #include "gui/toolpath_pane.h"
 
@@ -169,6 +172,8 @@ void ProgramWindow::Install() {
     box->selectAll();
   });
   edit(QStringLiteral("&Find…"), QKeySequence::Find, [this] { ShowFind(); });
+  editMenu_->addSeparator();
+  edit(QStringLiteral("S&tock…"), QKeySequence(), [this] { EditStock(); });
   connect(editMenu_, &QMenu::aboutToShow, this, [this, undo, redo] {
     QWidget* button = form_.Widget(kMainForm, id::kUndo);
     undo->setEnabled(button && button->isEnabled());
@@ -180,9 +185,21 @@ void ProgramWindow::Install() {
   toolpath_ = new ToolpathPane(form_, app_, this);
   // The job's steps below the drawing.
   steps_ = new StepListPane(form_, app_, *toolpath_, [this] { Follow(); }, [this] { Undo(); }, [this] { Redo(); }, this);
+  // Page Up and Page Down in the drawing go through the steps, the part drawn at each.
+  connect(toolpath_->Preview(), &ToolpathPreview::StepRequested, this, [this](int by) {
+    const int count = steps_->List()->topLevelItemCount();
+    if (count == 0) return;
+    const int at = steps_->Current();
+    steps_->Choose(std::clamp(at < 0 ? (by > 0 ? 0 : count - 1) : at + by, 0, count - 1));
+  });
   viewMenu_ = bar->addMenu(QStringLiteral("&View"));
   QAction* warnings = viewMenu_->addAction(QStringLiteral("&Warnings…"));
   connect(warnings, &QAction::triggered, this, [this] { toolpath_->ShowWarnings(); });
+  QAction* full = viewMenu_->addAction(QStringLiteral("&Full Section"));
+  full->setObjectName(QStringLiteral("fullSection"));
+  full->setCheckable(true);
+  full->setToolTip(QStringLiteral("The part drawn whole, mirrored about the centre line"));
+  connect(full, &QAction::toggled, this, [this](bool on) { toolpath_->Preview()->SetFullSection(on); });
   viewMenu_->addSeparator();
   // Panes the user may hide; the always-visible controls stay.
   const std::pair<const char*, QWidget*> panes[] = {
@@ -403,6 +420,16 @@ void ProgramWindow::EditToolLibrary() {
   if (dialog.exec() != QDialog::Accepted) return;
   app_.tools = dialog.Library();
   ShowTool(app_, false);
+  Follow();
+}
+
+void ProgramWindow::EditStock() {
+  SyncJob(app_);
+  const toolpath::Toolpath& path = toolpath_->Path();
+  StockDialog dialog(app_.job.stock, StockInEffect(Job{.steps = app_.job.steps}, path.extents.empty ? 0.0 : path.extents.minZ),
+                     app_.Metric(), form_.MainWindow());
+  if (dialog.exec() != QDialog::Accepted || dialog.Stock() == app_.job.stock) return;
+  app_.job.stock = dialog.Stock();
   Follow();
 }
 

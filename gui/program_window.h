@@ -62,6 +62,8 @@ class ProgramWindow : public QObject {
   void ExportProgram();
   // Tools > Tool Library…, modal likewise; OK saves tools.toml and the window uses it at once.
   void EditToolLibrary();
+  // Edit > Stock…: the job's stock, or back to the default.
+  void EditStock();
 
   ProgramFile& File() { return file_; }
   QMenu* FileMenu() const { return fileMenu_; }

@@ -2,8 +2,10 @@
 // widgets.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QMenu>
@@ -156,14 +158,93 @@ QImage ToolInTheDrawing(tbx::QtForm& form, tbx::ProgramWindow& window) {
   return main->grab(QRect(from, main->rect().bottomRight())).toImage();
 }
 
+// The whole part of tests/jobs/whole_part_inch.job (face, turn with a chamfer, centre drill,
+// drill, thread with a relief groove, part off) made by its clicks, simulated from the bar its
+// Face step names: the part at the end drawn as a full section under the moves.
+QImage WholePartSimulated(tbx::QtForm& form, tbx::ProgramWindow& window, tbx::App& app) {
+  auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  window.SetPrompt([] { return tbx::ProgramWindow::Answer::Discard; });
+  window.NewProgram();
+  // The tools its steps were written for, in place of the shipped library's for the picture.
+  const tbx::ToolLibrary shipped = app.tools;
+  app.tools = {};
+  using tbx::InsertShape, tbx::ToolKind;
+  const struct {
+    ToolKind kind;
+    InsertShape shape;
+    int orientation;
+    double lead, width, diameter, point;
+    const char* name;
+  } tools[] = {{ToolKind::OdTurning, InsertShape::C, 3, -15, 0, 0, 0, "OD rough CNMG 432"},
+               {ToolKind::OdTurning, InsertShape::C, 3, -5, 0, 0, 0, "OD finish CNMG 431"},
+               {ToolKind::CentreDrill, InsertShape::None, 0, 0, 0, .5, 90, "Spot drill 1/2 90 deg"},
+               {ToolKind::Drill, InsertShape::None, 0, 0, 0, .5, 118, "Drill 1/2"},
+               {ToolKind::OdThreading, InsertShape::T, 8, 0, 0, 0, 0, "OD thread 16ER 60 deg"},
+               {ToolKind::Grooving, InsertShape::Blade, 3, 0, .12, 0, 0, "Grooving blade .12"},
+               {ToolKind::Parting, InsertShape::Blade, 4, 0, .125, 0, 0, "Parting blade .125"}};
+  for (int n = 1; n <= 7; ++n) {
+    const auto& d = tools[n - 1];
+    tbx::Tool t;
+    t.number = t.offset = n;
+    t.name = d.name;
+    t.kind = d.kind, t.shape = d.shape, t.orientation = d.orientation, t.leadAngle = d.lead;
+    t.width = d.width, t.diameter = d.diameter, t.pointAngle = d.point;
+    t.radius = d.shape == InsertShape::C ? (n == 1 ? .031 : .016) : 0;
+    app.tools.Put(t);
+  }
+  struct Action {
+    char kind;  // tab, pick a tool, type, click
+    int id;
+    const char* text;
+  };
+  const Action actions[] = {
+      {'t', 10, ""},    {'c', 1260, ""},  {'t', 11, ""},      {'p', 1, ""},       {'c', 1380, ""},
+      {'t', 3, ""},     {'p', 2, ""},     {'c', 400, ""},     {'c', 470, ""},     {'t', 4, ""},
+      {'p', 3, ""},     {'c', 625, ""},   {'t', 2, ""},       {'p', 4, ""},       {'y', 130, "1.5"},
+      {'y', 135, ".0625"}, {'y', 145, "-.75"}, {'c', 305, ""}, {'t', 7, ""},      {'p', 5, ""},
+      {'y', 825, "1.5"}, {'y', 830, "1.36"}, {'y', 835, "-.75"}, {'y', 850, ".125"}, {'c', 965, ""},
+      {'t', 12, ""},    {'p', 6, ""},     {'y', 1415, "-1.2"}, {'y', 1445, ".02"}, {'c', 1460, ""}};
+  for (const Action& a : actions) {
+    switch (a.kind) {
+      case 't': tabs->choose(a.id - 1); break;
+      case 'p': static_cast<QComboBox*>(form.Widget(tbx::kMainForm, tbx::id::kTool))->setCurrentIndex(a.id); break;
+      case 'y': {
+        auto* box = static_cast<QLineEdit*>(form.Widget(tbx::kMainForm, a.id));
+        box->setText(QString::fromLatin1(a.text));
+        emit box->returnPressed();
+        break;
+      }
+      default: static_cast<QAbstractButton*>(form.Widget(tbx::kMainForm, a.id))->click(); break;
+    }
+  }
+  QMainWindow* main = form.MainWindow();
+  const QSize room = main->screen()->availableGeometry().size();
+  main->resize(main->size().expandedTo(room.boundedTo(QSize(1400, 860))));
+  const int height = form.ProgramArea()->height();
+  form.ProgramArea()->setSizes({height * 2 / 10, height * 6 / 10, height * 2 / 10});
+  window.Toolpath()->Preview()->SetFullSection(true);
+  main->grab();
+  QApplication::processEvents();
+  window.Toolpath()->Preview()->ZoomToFit();
+  QApplication::processEvents();
+  QWidget* area = form.ProgramArea();
+  const QPoint from = area->mapTo(main, QPoint(0, 0));
+  QImage picture = main->grab(QRect(from, main->rect().bottomRight())).toImage();
+  window.Toolpath()->Preview()->SetFullSection(false);
+  app.tools = shipped;
+  return picture;
+}
+
 // Saves the window as it opens as DIR/window.png; shows every page as a click on it would and
 // saves the window as DIR/tabN.png, then the
 // About form as DIR/about.png, the window with a program and its File menu as
 // DIR/program.png, the drawing after a thread and a groove as DIR/preview-thread-groove.png,
 // a job with a step being edited as DIR/steps.png, the tool library as DIR/tool-library.png,
-// the tool in the drawing as DIR/tool-drawing.png, and the icon as DIR/icon.png.
-bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const tbx::ToolLibrary& tools,
+// the tool in the drawing as DIR/tool-drawing.png, the whole part simulated as
+// DIR/whole-part.png, and the icon as DIR/icon.png.
+bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, tbx::App& app,
                      const QString& folder) {
+  const tbx::ToolLibrary& tools = app.tools;
   QDir dir(folder);
   if (!dir.mkpath(QStringLiteral("."))) {
     std::fprintf(stderr, "turnbrix: cannot create %s\n", qPrintable(folder));
@@ -202,7 +283,8 @@ bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, const
   }
   const std::pair<QString, QImage> tool[] = {
       {QStringLiteral("tool-library.png"), ToolLibraryShown(form, tools)},
-      {QStringLiteral("tool-drawing.png"), ToolInTheDrawing(form, programWindow)}};
+      {QStringLiteral("tool-drawing.png"), ToolInTheDrawing(form, programWindow)},
+      {QStringLiteral("whole-part.png"), WholePartSimulated(form, programWindow, app)}};
   for (const auto& [name, picture] : tool)
     if (!picture.save(dir.filePath(name))) {
       std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(dir.filePath(name)));
@@ -252,7 +334,8 @@ int main(int argc, char** argv) {
                      "tab12.png, the About form as "
                      "DIR/about.png, the window with a program and its File menu as "
                      "DIR/program.png, the drawing after a thread and a groove as "
-                     "DIR/preview-thread-groove.png, a job with a step being edited as DIR/steps.png "
+                     "DIR/preview-thread-groove.png, a job with a step being edited as DIR/steps.png, "
+                     "the whole part simulated as DIR/whole-part.png "
                      "and the icon as DIR/icon.png, then end "
                      "without saving the settings."),
       QStringLiteral("DIR"));
@@ -297,6 +380,6 @@ int main(int argc, char** argv) {
   if (!files.isEmpty()) window.OpenFile(files.first());
   if (auto* main = qobject_cast<QMainWindow*>(form.Window(tbx::kMainForm)); main && !firstRun.empty())
     main->statusBar()->showMessage(QString::fromStdString(firstRun));
-  if (screenshots) return SaveScreenshots(form, window, app.tools, parser.value(screenshotOption)) ? 0 : 1;
+  if (screenshots) return SaveScreenshots(form, window, app, parser.value(screenshotOption)) ? 0 : 1;
   return application.exec();
 }

@@ -37,6 +37,26 @@ const QColor kDwell(0x2e, 0x7d, 0x32), kToolChange(0x6a, 0x1b, 0x9a);
 // The kinds' colours faded towards white, opaque so that a hundred pecks on one band do not
 // darken it.
 const QColor kBand[3] = {QColor(0xdc, 0xdc, 0xdc), QColor(0xbf, 0xd6, 0xf0), QColor(0xf6, 0xc9, 0xb9)};
+// The stock's outline, the part and its edge, what the step shown removed, the jaws and their
+// hatching: pale enough that every move stays readable over them.
+const QColor kStock(0x60, 0x60, 0x60), kPart(0xd5, 0xdc, 0xe2), kPartEdge(0x78, 0x90, 0x9c);
+const QColor kRemoved(0xff, 0xd5, 0x80), kJaws(0xc4, 0xc4, 0xc4), kJawHatch(0x70, 0x70, 0x70);
+
+QPainterPath PathOf(const toolpath::Section& section) {
+  QPainterPath path;
+  path.setFillRule(Qt::OddEvenFill);
+  auto ring = [&](const toolpath::Ring& r) {
+    if (r.size() < 3) return;
+    path.moveTo(r.front().z, r.front().r);
+    for (std::size_t i = 1; i < r.size(); ++i) path.lineTo(r[i].z, r[i].r);
+    path.closeSubpath();
+  };
+  for (const toolpath::Area& area : section) {
+    ring(area.outer);
+    for (const toolpath::Ring& hole : area.holes) ring(hole);
+  }
+  return path;
+}
 
 QPointF Drawing(toolpath::Point p) { return {p.z, p.x / 2}; }
 
@@ -89,28 +109,35 @@ void DrawToolChange(QPainter& painter, QPointF c, double r) {
   painter.drawLine(c - QPointF(0, r * 1.5), c + QPointF(0, r * 1.5));
 }
 
-// The legend: two columns of three rows, a sample and its name in each cell.
+// The legend: columns of three rows, a sample and its name in each cell; the third column
+// only with a part drawn.
 constexpr int kLegendRows = 3;
-const char* const kLegendNames[6] = {"rapid", "feed", "thread", "dwell", "tool change", "on centre line"};
+const char* const kLegendNames[9] = {"rapid", "feed",    "thread", "dwell",          "tool change",
+                                     "on centre line", "stock", "part", "removed by step"};
 
 struct Metrics {
-  explicit Metrics(const QFont& font) : fm(font) {
-    for (int column = 0; column < 2; ++column)
+  Metrics(const QFont& font, bool part) : fm(font), columns(part ? 3 : 2) {
+    for (int column = 0; column < columns; ++column)
       for (int row = 0; row < kLegendRows; ++row)
         labelWidth[column] = std::max(labelWidth[column],
                                       fm.horizontalAdvance(QLatin1String(kLegendNames[column * kLegendRows + row])));
     arrow = std::round(fm.height() * 1.4);
     axesWidth = arrow + 3 + fm.horizontalAdvance(QStringLiteral("+Z"));
   }
+  double ColumnLeft(int column) const {
+    double x = 0;
+    for (int c = 0; c < column; ++c) x += kSample + 4 + labelWidth[c] + 10;
+    return x;
+  }
   QSizeF Legend() const {
-    return {2 * kPad + 2 * (kSample + 4) + labelWidth[0] + labelWidth[1] + 10,
-            2 * kPad + kLegendRows * fm.height()};
+    return {2 * kPad + ColumnLeft(columns) - 10, 2 * kPad + kLegendRows * fm.height()};
   }
   QSizeF Scale() const {
     return {2 * kPad + axesWidth + 12 + kScaleMaxPixels, 2 * kPad + std::max(arrow + fm.height(), fm.height() + 6)};
   }
   QFontMetricsF fm;
-  double labelWidth[2] = {0, 0};
+  int columns = 2;
+  double labelWidth[3] = {0, 0, 0};
   double arrow = 0, axesWidth = 0;
 };
 
@@ -225,15 +252,108 @@ void ToolpathPreview::ZoomToFit() {
   fitted_ = true;
   // Nothing drawn, or a single point, has no size to fit: an inch or 25 mm is shown around it
   // (else the scale bar would name a millionth).
-  const bool point = bounds_.width() < 1e-9 && bounds_.height() < 1e-9;
+  const QRectF bounds = FitBounds();
+  const bool point = bounds.width() < 1e-9 && bounds.height() < 1e-9;
   const double least = point ? (metric_ ? 25 : 1) : 1e-6;
-  const double w = std::max(bounds_.width(), least), h = std::max(bounds_.height(), least);
+  const double w = std::max(bounds.width(), least), h = std::max(bounds.height(), least);
   scale_ = std::min((width() - 2 * kMargin) / w, (height() - 2 * kMargin) / h);
   if (!(scale_ > 0) || !std::isfinite(scale_)) scale_ = 1;
   // Centred: the middle of the bounds at the middle of the widget.
-  const QPointF mid = bounds_.center();
+  const QPointF mid = FitBounds().center();
   offset_ = QPointF(width() / 2.0 - mid.x() * scale_, height() / 2.0 + mid.y() * scale_);
   update();
+}
+
+QRectF ToolpathPreview::FitBounds() const {
+  // The bar and the jaws are in view with the cuts; a full section shows the half below too.
+  QRectF bounds = bounds_;
+  if (simulation_) {
+    const QRectF part = blank_.boundingRect().united(jaws_.boundingRect());
+    if (!part.isEmpty()) bounds = bounds.united(part);
+    if (fullSection_) bounds.setTop(std::min(bounds.top(), -bounds.bottom()));
+  }
+  return bounds;
+}
+
+void ToolpathPreview::SetSimulation(std::shared_ptr<const toolpath::Simulation> simulation) {
+  if (simulation == simulation_) return;
+  simulation_ = std::move(simulation);
+  const std::size_t steps = simulation_ ? simulation_->steps.size() : 0;
+  paths_.assign(2 * steps, {});
+  built_.assign(2 * steps, false);
+  blank_ = simulation_ ? PathOf(simulation_->blank) : QPainterPath();
+  jaws_ = simulation_ ? PathOf(simulation_->jaws) : QPainterPath();
+  if (fitted_) ZoomToFit();
+  update();
+}
+
+void ToolpathPreview::ShowPartAt(int first, int last) {
+  if (first == partFirst_ && last == partLast_) return;
+  partFirst_ = first;
+  partLast_ = last;
+  update();
+}
+
+void ToolpathPreview::SetFullSection(bool full) {
+  if (full == fullSection_) return;
+  fullSection_ = full;
+  if (fitted_) ZoomToFit();
+  update();
+}
+
+const QPainterPath& ToolpathPreview::StepPath(bool after, int operation) {
+  const auto i = static_cast<std::size_t>(operation) * 2 + (after ? 1 : 0);
+  if (!built_[i]) {
+    const toolpath::StepResult& step = simulation_->steps[i / 2];
+    paths_[i] = PathOf(after ? step.after : step.removed);
+    built_[i] = true;
+  }
+  return paths_[i];
+}
+
+const QImage& ToolpathPreview::DrawPartLayer(double ratio) {
+  const PartKey key{size() * ratio, ratio, scale_, offset_, simulation_.get(), partFirst_, partLast_, fullSection_};
+  if (key == partKey_ && !partLayer_.isNull()) return partLayer_;
+  partKey_ = key;
+  if (partLayer_.size() != key.pixels) partLayer_ = QImage(key.pixels, QImage::Format_ARGB32_Premultiplied);
+  partLayer_.setDevicePixelRatio(ratio);
+  partLayer_.fill(Qt::white);
+  if (!simulation_) return partLayer_;
+  const int steps = static_cast<int>(simulation_->steps.size());
+  const int last = partLast_ == kWholeJob ? steps - 1 : std::min(partLast_, steps - 1);
+  const int first = partFirst_ == kWholeJob ? steps : std::max(partFirst_, 0);
+  QPainter painter(&partLayer_);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPen edge(kPartEdge);
+  edge.setCosmetic(true);
+  QPen outline(kStock);
+  outline.setCosmetic(true);
+  outline.setWidthF(1.5);
+  QBrush hatch(kJawHatch, Qt::BDiagPattern);
+  const QTransform view = View();
+  // The half above the centre line, and for a full section its mirror image below.
+  for (int half = 0; half < (fullSection_ ? 2 : 1); ++half) {
+    const QTransform t = half == 0 ? view : QTransform(1, 0, 0, -1, 0, 0) * view;
+    painter.setTransform(t);
+    const QPainterPath& part = last < 0 ? blank_ : StepPath(true, last);
+    painter.setPen(edge);
+    painter.setBrush(kPart);
+    painter.drawPath(part);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kRemoved);
+    for (int i = first; i <= last; ++i) painter.drawPath(StepPath(false, i));
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(outline);
+    painter.drawPath(blank_);
+    painter.setPen(edge);
+    painter.setBrush(kJaws);
+    painter.drawPath(jaws_);
+    // The hatching keeps its spacing in pixels whatever the zoom.
+    hatch.setTransform(t.inverted());
+    painter.setBrush(hatch);
+    painter.drawPath(jaws_);
+  }
+  return partLayer_;
 }
 
 QTransform ToolpathPreview::View() const { return QTransform(scale_, 0, 0, -scale_, offset_.x(), offset_.y()); }
@@ -304,8 +424,9 @@ const ToolpathPreview::Layer& ToolpathPreview::DrawLayer(double ratio, QSizeF le
   layer.key = key;
   if (layer.image.size() != key.pixels) layer.image = QImage(key.pixels, QImage::Format_ARGB32_Premultiplied);
   layer.image.setDevicePixelRatio(ratio);
+  // Clear: the part's layer shows through it.
+  layer.image.fill(Qt::transparent);
   QPainter painter(&layer.image);
-  painter.fillRect(rect(), Qt::white);
   const QTransform view = View();
   const double y0 = view.map(QPointF(0, 0)).y();
   // How much of the drawing each corner box would hide: the moves, marks and centre line
@@ -378,13 +499,15 @@ const ToolpathPreview::Layer& ToolpathPreview::DrawLayer(double ratio, QSizeF le
 }
 
 void ToolpathPreview::paintEvent(QPaintEvent*) {
-  const Metrics metrics(font());
+  const Metrics metrics(font(), simulation_ != nullptr);
   const std::array<QRectF, 4> legendAt = Corners(metrics.Legend(), size()),
                               scaleAt = Corners(metrics.Scale(), size());
   QPainter painter(this);
   // At the resolution of what is painted on: the window, or an image the widget is rendered into.
   const Layer& layer = DrawLayer(painter.paintEngine()->paintDevice()->devicePixelRatio(), metrics.Legend(),
                                  metrics.Scale(), legendAt, scaleAt);
+  const double ratio = painter.paintEngine()->paintDevice()->devicePixelRatio();
+  painter.drawImage(QPointF(0, 0), DrawPartLayer(ratio));
   painter.drawImage(QPointF(0, 0), layer.image);
   painter.setRenderHint(QPainter::Antialiasing);
 
@@ -418,7 +541,7 @@ void ToolpathPreview::paintEvent(QPaintEvent*) {
 }
 
 void ToolpathPreview::DrawLegend(QPainter& painter, QRectF box) const {
-  const Metrics metrics(font());
+  const Metrics metrics(font(), simulation_ != nullptr);
   const double h = metrics.fm.height();
   // The samples as the moves are drawn, on the rasterizer's pixels; the marks antialiased.
   painter.setRenderHint(QPainter::Antialiasing, false);
@@ -426,9 +549,9 @@ void ToolpathPreview::DrawLegend(QPainter& painter, QRectF box) const {
   painter.setPen(QColor(0xc0, 0xc0, 0xc0));
   painter.setBrush(QColor(255, 255, 255, 230));
   painter.drawRect(box);
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < metrics.columns * kLegendRows; ++i) {
     const int column = i / kLegendRows, row = i % kLegendRows;
-    const double x = box.left() + kPad + column * (kSample + 4 + metrics.labelWidth[0] + 10);
+    const double x = box.left() + kPad + metrics.ColumnLeft(column);
     const double y = box.top() + kPad + row * h + h / 2;
     const QLineF sample(x, y, x + kSample, y);
     switch (i) {
@@ -443,11 +566,19 @@ void ToolpathPreview::DrawLegend(QPainter& painter, QRectF box) const {
         else DrawToolChange(painter, sample.center(), 4);
         painter.setRenderHint(QPainter::Antialiasing, false);
         break;
-      default:
+      case 5:
         painter.fillRect(QRectF(x, y - kBandHalf, kSample, 2 * kBandHalf), kBand[1]);
         painter.setPen(CentrePen());
         painter.drawLine(sample);
         break;
+      default: {
+        const QRectF swatch(x, y - h / 3, kSample, 2 * h / 3);
+        painter.setPen(i == 6 ? QPen(kStock, 1.5) : QPen(kPartEdge));
+        painter.setBrush(i == 6 ? QBrush(Qt::white) : i == 7 ? QBrush(kPart) : QBrush(kRemoved));
+        if (i == 8) painter.setPen(Qt::NoPen);
+        painter.drawRect(swatch);
+        break;
+      }
     }
     painter.setPen(Qt::black);
     painter.drawText(QPointF(x + kSample + 4, y - h / 2 + metrics.fm.ascent()), QLatin1String(kLegendNames[i]));
@@ -455,7 +586,7 @@ void ToolpathPreview::DrawLegend(QPainter& painter, QRectF box) const {
 }
 
 void ToolpathPreview::DrawScale(QPainter& painter, QRectF box) {
-  const Metrics metrics(font());
+  const Metrics metrics(font(), simulation_ != nullptr);
   const double h = metrics.fm.height();
   painter.setPen(QColor(0xc0, 0xc0, 0xc0));
   painter.setBrush(QColor(255, 255, 255, 230));
@@ -541,6 +672,8 @@ void ToolpathPreview::keyPressEvent(QKeyEvent* event) {
       ZoomToFit();
       ReportPointer();
       break;
+    case Qt::Key_PageUp: emit StepRequested(-1); break;
+    case Qt::Key_PageDown: emit StepRequested(1); break;
     default: QWidget::keyPressEvent(event); return;
   }
   event->accept();

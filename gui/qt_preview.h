@@ -2,13 +2,16 @@
 // The toolpath preview: the move list in the XZ plane as lathe programmers draw it (Z to the
 // right, X up as a radius, the centre line dash-dotted), rapids dashed, feeds solid, threads
 // in their own colour, dwells dotted, tool-change positions marked, moves along the centre line
-// on a pale band of their colour. A legend, a scale bar and the axis directions stand in the
+// on a pale band of their colour. Under the moves, when the stock is known: its outline, the
+// chuck's jaws, the part as it stands after a step filled as a half-section (or a full one,
+// mirrored about the centre line) and what that step took away shaded. A legend, a scale bar and the axis directions stand in the
 // corners the moves leave free. Zoom to fit, wheel zoom about the pointer, drag to pan, and the
 // same from the keyboard once it has the focus; the moves of one source line can be
 // highlighted, a click on a move reports its line, and the pointer's place is reported in
 // program coordinates.
 #include <QImage>
 #include <QLineF>
+#include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
@@ -18,8 +21,10 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "toolpath/simulation.h"
 #include "toolpath/toolpath.h"
 
 class QPainter;
@@ -54,6 +59,19 @@ class ToolpathPreview : public QWidget {
   // Takes the moves to draw and zooms to fit them, unless the view was zoomed or panned since
   // the last fit (a double-click, Home or ZoomToFit fits again).
   void SetToolpath(const toolpath::Toolpath& path);
+  // The simulated stock and part (null: none drawn).
+  void SetSimulation(std::shared_ptr<const toolpath::Simulation> simulation);
+  // The part as operations (Toolpath::operations, from 0) up to `last` leave it, what first to
+  // last removed shaded; last < first shades nothing, last -1 shows the stock as it comes.
+  void ShowPartAt(int first, int last);
+  // The part at the end of the job, nothing shaded.
+  void ShowWholePart() { ShowPartAt(kWholeJob, kWholeJob); }
+  static constexpr int kWholeJob = -2;
+  int PartFirst() const { return partFirst_; }
+  int PartLast() const { return partLast_; }
+  void SetFullSection(bool full);
+  bool FullSection() const { return fullSection_; }
+
   // The unit system the program is read in: the scale bar's and the pointer's unit.
   void SetMetric(bool metric);
   // The moves of this program line drawn bold; 0 for none.
@@ -90,6 +108,8 @@ class ToolpathPreview : public QWidget {
   void MoveClicked(int line);
   // The pointer over the drawing: PointText of the place under it; empty when it leaves.
   void PointerMoved(const QString& text);
+  // Page Up (-1) or Page Down (+1): the step before or after the one shown.
+  void StepRequested(int by);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -139,6 +159,12 @@ class ToolpathPreview : public QWidget {
   // rendered into).
   const Layer& DrawLayer(double ratio, QSizeF legendSize, QSizeF scaleSize, const std::array<QRectF, 4>& legendAt,
                          const std::array<QRectF, 4>& scaleAt);
+  // White, the stock, the jaws and the part, drawn again only when the step, the section or
+  // the view changes; the paths of each step are kept until the simulation changes.
+  const QImage& DrawPartLayer(double ratio);
+  // What operation `operation` removed, or the part after it.
+  const QPainterPath& StepPath(bool after, int operation);
+  QRectF FitBounds() const;
   void DrawLegend(QPainter& painter, QRectF box) const;
   void DrawScale(QPainter& painter, QRectF box);
 
@@ -165,6 +191,23 @@ class ToolpathPreview : public QWidget {
   template <typename Item>
   bool AddOnce(std::vector<Item>* batches, int batch, const Item& item, std::vector<std::uint32_t>& seen);
   std::vector<std::uint32_t> seenLines_, seenBands_;
+  std::shared_ptr<const toolpath::Simulation> simulation_;
+  QPainterPath blank_, jaws_;
+  std::vector<QPainterPath> paths_;  // two a step: removed, after
+  std::vector<bool> built_;
+  int partFirst_ = kWholeJob, partLast_ = kWholeJob;
+  bool fullSection_ = false;
+  struct PartKey {
+    QSize pixels;
+    double ratio = 0, scale = 0;
+    QPointF offset;
+    const toolpath::Simulation* simulation = nullptr;
+    int first = 0, last = 0;
+    bool full = false;
+    bool operator==(const PartKey&) const = default;
+  };
+  QImage partLayer_;
+  PartKey partKey_;
   ScaleBar scaleBar_;
   QRectF legend_;
   Overlay overlay_;

@@ -4,6 +4,7 @@
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -11,10 +12,12 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "app/app.h"
 #include "app/catalogue.h"
@@ -228,14 +231,25 @@ void StepListPane::Refresh() {
   const std::vector<JobStep>& steps = app_.job.steps;
   lines_ = LinesOfSteps(app_.job);
   // Each step's time: the moves its lines made, found by line among the steps' first lines.
-  std::vector<double> seconds(steps.size(), 0.0);
-  for (const toolpath::Move& m : toolpath_.Path().moves) {
-    auto after = std::upper_bound(lines_.begin(), lines_.end(), m.line,
-                                  [](int line, const StepLines& s) { return line < s.first; });
-    if (after == lines_.begin()) continue;
+  // The step whose lines hold `line`, or none.
+  auto stepOf = [this](int line) -> std::optional<std::size_t> {
+    auto after = std::upper_bound(lines_.begin(), lines_.end(), line,
+                                  [](int l, const StepLines& s) { return l < s.first; });
+    if (after == lines_.begin()) return std::nullopt;
     const std::size_t i = static_cast<std::size_t>(after - lines_.begin() - 1);
-    if (m.line <= lines_[i].last) seconds[i] += m.seconds;
-  }
+    if (line > lines_[i].last) return std::nullopt;
+    return i;
+  };
+  std::vector<double> seconds(steps.size(), 0.0);
+  for (const toolpath::Move& m : toolpath_.Path().moves)
+    if (const auto i = stepOf(m.line); i && *i < steps.size()) seconds[*i] += m.seconds;
+  // Each step's warnings (the simulation's among them) and unreadable blocks, by line.
+  std::vector<QString> warnings(steps.size());
+  for (const auto* findings : {&toolpath_.Path().diagnostics, &toolpath_.Path().warnings})
+    for (const toolpath::Finding& f : *findings)
+      if (const auto i = stepOf(f.line); i && *i < steps.size())
+        warnings[*i] += (warnings[*i].isEmpty() ? QString() : QStringLiteral("\n")) +
+                        QStringLiteral("Line %1: %2").arg(f.line).arg(QString::fromStdString(f.text));
   while (list_->topLevelItemCount() > static_cast<int>(steps.size())) delete list_->takeTopLevelItem(list_->topLevelItemCount() - 1);
   shown_.resize(steps.size());
   for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -251,7 +265,7 @@ void StepListPane::Refresh() {
     } else {
       comment = FirstLine(step.text);
     }
-    QStringList row{QString::number(i + 1), tab, comment, tool.text, RunTimeText(seconds[i]), tool.about};
+    QStringList row{QString::number(i + 1), tab, comment, tool.text, RunTimeText(seconds[i]), tool.about, warnings[i]};
     if (static_cast<int>(i) >= list_->topLevelItemCount()) {
       auto* item = new QTreeWidgetItem;
       item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
@@ -262,6 +276,8 @@ void StepListPane::Refresh() {
     QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(i));
     for (int c = 0; c < kColumns; ++c) item->setText(c, row[c]);
     item->setToolTip(kTool, tool.about);
+    item->setIcon(kNumber, warnings[i].isEmpty() ? QIcon() : list_->style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    item->setToolTip(kNumber, warnings[i]);
     item->setTextAlignment(kTime, Qt::AlignRight | Qt::AlignVCenter);
     QFont font = list_->font();
     font.setBold(editing);
@@ -273,6 +289,8 @@ void StepListPane::Refresh() {
   ShowEditing();
   Enable();
   ShowCaretStep();
+  // The operations of the step chosen may be others in the program read anew.
+  ShowPart();
 }
 
 void StepListPane::ShowCaretStep() {
@@ -345,7 +363,14 @@ void StepListPane::Enable() {
   }
 }
 
+void StepListPane::ShowPart() {
+  const int row = Current();
+  if (row < 0 || static_cast<std::size_t>(row) >= lines_.size()) return toolpath_.ShowWholePart();
+  toolpath_.ShowPartAtLines(lines_[static_cast<std::size_t>(row)].first, lines_[static_cast<std::size_t>(row)].last);
+}
+
 void StepListPane::Selected() {
+  ShowPart();
   const int row = Current();
   if (row < 0 || static_cast<std::size_t>(row) >= lines_.size()) return;
   QTextDocument* document = box_->document();

@@ -1,7 +1,8 @@
 #pragma once
 // The job's steps as a list below the drawing: one row a step (its number, tab, comment, tool
 // by T word and library name, and run time), the step being edited and the steps edited by hand marked. Choosing a row
-// selects its blocks in the program box, so the drawing shows its moves bold; the list edits,
+// selects its blocks in the program box, so the drawing shows its moves bold and the part as it
+// leaves it; a step with warnings is marked, its warnings in the tooltip; the list edits,
 // moves, deletes and duplicates steps, by keys, buttons, a context menu and dragging.
 #include <QObject>
 #include <QPointer>
@@ -61,6 +62,8 @@ class StepListPane : public QObject {
   };
   StepTool ToolOf(const JobStep& step) const;
   void ShowCaretStep();
+  // The drawing's part as the chosen step leaves it; the whole job with none chosen.
+  void ShowPart();
   void Selected();
   void Enable();
   // Runs a command of the job and has the window follow it.

@@ -102,12 +102,24 @@ ToolpathPane::ToolpathPane(QtForm& form, App& app, QObject* parent)
 
 void ToolpathPane::Refresh() {
   if (!form_.IsLoaded(kMainForm)) return;
-  const toolpath::ToolpathSettings settings = ProgramToolpathSettings(app_);
+  toolpath::ToolpathSettings settings = ProgramToolpathSettings(app_);
   const std::string text = app_.Text(id::kOutput);
+  // The default stock follows the steps; the job's own is part of the key.
+  const toolpath::Stock& set = app_.job.stock;
   std::string key = SettingsKey(settings) + text;
+  for (const double v : {set.outerDia, set.bore, set.frontZ, set.length, set.chuckZ, set.jawDia, set.jawLength})
+    key += ' ' + PlainDecimal(v, 6);
+  const toolpath::Stock fallback = StockInEffect(app_.job, 0);
+  for (const double v : {fallback.outerDia, fallback.frontZ}) key += ' ' + PlainDecimal(v, 6);
   if (drawn_ && key == drawnKey_) return;
   typing_->stop();
+  settings.stock = set;
   path_ = toolpath::ExpandProgram(text, settings);
+  // Not set: the default needs the job's deepest Z, which only the moves know.
+  if (!set.Known()) {
+    settings.stock = StockInEffect(app_.job, path_.extents.empty ? 0.0 : path_.extents.minZ);
+    if (settings.stock.Known()) path_ = toolpath::ExpandProgram(text, settings);
+  }
   // A program of unreadable lines would list millions: the first ones and a count do.
   unlisted_ = path_.diagnostics.size() > kMaxKeptDiagnostics ? path_.diagnostics.size() - kMaxKeptDiagnostics : 0;
   if (unlisted_ > 0) {
@@ -118,6 +130,7 @@ void ToolpathPane::Refresh() {
   drawn_ = true;
   preview_->SetMetric(settings.metric);
   preview_->SetToolpath(path_);
+  preview_->SetSimulation(path_.simulation);
   tool_.SetPath(path_, text, settings);
   HighlightSelection();
   ShowStatus();
@@ -125,6 +138,26 @@ void ToolpathPane::Refresh() {
 }
 
 void ToolpathPane::ForgetView() { preview_->ZoomToFit(); }
+
+void ToolpathPane::ShowWholePart() { preview_->ShowWholePart(); }
+
+void ToolpathPane::ShowPartAtLines(int first, int last) {
+  // The operations (tool change to tool change) whose moves lie on the lines; none: the part
+  // as the operations before them leave it.
+  int from = -1, to = -1, before = -1;
+  for (std::size_t i = 0; i < path_.operations.size(); ++i) {
+    const toolpath::OperationSummary& op = path_.operations[i];
+    if (op.firstMove >= op.endMove || op.endMove > path_.moves.size()) continue;
+    const int a = path_.moves[op.firstMove].line, b = path_.moves[op.endMove - 1].line;
+    if (b < first) before = static_cast<int>(i);
+    if (a <= last && b >= first) {
+      if (from < 0) from = static_cast<int>(i);
+      to = static_cast<int>(i);
+    }
+  }
+  if (from < 0) preview_->ShowPartAt(before + 1, before);
+  else preview_->ShowPartAt(from, to);
+}
 
 void ToolpathPane::ShowStatus() {
   runTime_->setText(QStringLiteral("Run time ") + RunTimeText(path_.seconds));

@@ -41,6 +41,10 @@ class ToolpathPane : public QObject {
   // The next drawing fits its program, whatever the view the user chose for the last (New
   // and Open; a redraw after an OK keeps the view).
   void ForgetView();
+  // The part drawn as the step on program lines first to last leaves it, what it removes
+  // shaded.
+  void ShowPartAtLines(int first, int last);
+  void ShowWholePart();
 
   ToolpathPreview* Preview() const { return preview_; }
   const ToolPainter& ToolDrawing() const { return tool_; }

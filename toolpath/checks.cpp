@@ -312,8 +312,11 @@ std::vector<Finding> CheckMoves(const Toolpath& path, const ToolpathSettings& se
   Groups groups(out, zLimit);
   for (const Move& m : path.moves) CheckMove(m, settings, zLimit, groups);
   groups.Flush();
-  RetractCheck retract(path.moves);
-  for (const OperationSummary& op : path.operations) retract.Check(op, out);
+  // A known stock is simulated exactly (toolpath/simulation.h) in place of the inferred check.
+  if (!settings.stock.Known()) {
+    RetractCheck retract(path.moves);
+    for (const OperationSummary& op : path.operations) retract.Check(op, out);
+  }
   std::stable_sort(out.begin(), out.end(), [](const Finding& a, const Finding& b) { return a.line < b.line; });
   return out;
 }

@@ -1,12 +1,15 @@
 #include "toolpath/expander.h"
 
 #include <algorithm>
+#include <iterator>
+#include <memory>
 
 #include "toolpath/checks.h"
 #include "toolpath/codes.h"
 #include "toolpath/compensation.h"
 #include "toolpath/interpreter.h"
 #include "toolpath/run_time.h"
+#include "toolpath/simulation.h"
 
 namespace tbx::toolpath {
 
@@ -30,6 +33,15 @@ void Finish(Toolpath& path, const ToolpathSettings& settings) {
   }
   // Both lists are in line order; on one line the interpreter's come first.
   std::vector<Finding> checks = CheckMoves(path, settings);
+  if (settings.stock.Known()) {
+    auto sim = std::make_shared<Simulation>(Simulate(path, settings, settings.stock));
+    std::vector<Finding> both;
+    std::merge(std::make_move_iterator(checks.begin()), std::make_move_iterator(checks.end()),
+               sim->findings.begin(), sim->findings.end(), std::back_inserter(both),
+               [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    checks = std::move(both);
+    path.simulation = std::move(sim);
+  }
   std::vector<Finding> merged;
   merged.reserve(path.warnings.size() + checks.size());
   std::merge(std::make_move_iterator(path.warnings.begin()), std::make_move_iterator(path.warnings.end()),

@@ -5,27 +5,13 @@
 // rapid meets is a finding on its line. The drawing, `--simulate` and the exact checks read
 // the result and nothing else.
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "data/nose_path.h"
 #include "toolpath/toolpath.h"
 
 namespace tbx::toolpath {
-
-// In the program's units; X words are diameters, so the stock's are too.
-struct Stock {
-  double outerDia = 0;  // 0: no stock known
-  double bore = 0;      // 0 for a bar
-  double frontZ = 0;    // its front face (face stock stands beyond Z0)
-  double length = 0;    // from the front face towards the chuck; 0: into the jaws and beyond
-  double chuckZ = 0;    // the face of the jaws
-  // The jaws' outline: the diameter they reach out to (0: the bar's diameter and a quarter of
-  // it again) and how far they grip along Z from their face (0: a third of the bar's diameter).
-  double jawDia = 0;
-  double jawLength = 0;
-  bool Known() const { return outerDia > 0; }
-  bool operator==(const Stock&) const = default;
-};
 
 // A closed ring in the half-section, counter-clockwise, the last point not repeating the first.
 using Ring = std::vector<NosePoint>;
@@ -65,5 +51,16 @@ struct Simulation {
 Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, const Stock& stock);
 
 Profile ProfileOf(const Section& part);
+
+// The part at the end (the last step's, else the blank) for a drawing program: DXF R12 text
+// with a LINE for every edge of the half-section on layer PART and of its mirror image below
+// the centre line on layer MIRROR, Z along DXF's X and the radius along its Y.
+std::string PartDxf(const Simulation& sim);
+// The part revolved about the centre line as an ASCII STL of `facets` facets around, Z along
+// the STL's Z: closed (every edge shared by two triangles) and facing out.
+inline constexpr int kStlFacets = 72;
+std::string PartStl(const Simulation& sim, int facets = kStlFacets);
+// The final part as the simulation left it.
+const Section& FinalPart(const Simulation& sim);
 
 }  // namespace tbx::toolpath

@@ -7,6 +7,7 @@
 
 #include "program/numbers.h"
 #include "toolpath/run_time.h"
+#include "toolpath/simulation.h"
 
 namespace tbx::toolpath {
 
@@ -46,6 +47,30 @@ std::string PathOf(const Toolpath& path, const View& v, MoveKind kind) {
   return d;
 }
 
+// Areas of the half-section as one path, holes cut out by the even-odd rule.
+std::string SectionPath(const Section& section, const View& v) {
+  std::string d;
+  const auto ring = [&](const Ring& r) {
+    for (std::size_t i = 0; i < r.size(); ++i) d += (i == 0 ? "M" : "L") + At(v, {2 * r[i].r, r[i].z});
+    if (!r.empty()) d += "Z";
+  };
+  for (const Area& a : section) {
+    ring(a.outer);
+    for (const Ring& h : a.holes) ring(h);
+  }
+  return d;
+}
+
+void Widen(const Section& section, double& minZ, double& maxZ, double& maxR) {
+  for (const Area& a : section) {
+    for (const NosePoint& p : a.outer) {
+      minZ = std::min(minZ, p.z);
+      maxZ = std::max(maxZ, p.z);
+      maxR = std::max(maxR, p.r);
+    }
+  }
+}
+
 }  // namespace
 
 std::string ToolpathSvg(const Toolpath& path) {
@@ -56,6 +81,11 @@ std::string ToolpathSvg(const Toolpath& path) {
     maxZ = path.extents.maxZ;
     minR = std::min(0.0, path.extents.minX / 2);
     maxR = std::max(0.0, path.extents.maxX / 2);
+  }
+  const Simulation* sim = path.simulation.get();
+  if (sim) {
+    Widen(sim->blank, minZ, maxZ, maxR);
+    Widen(sim->jaws, minZ, maxZ, maxR);
   }
   const double spanZ = std::max(maxZ - minZ, 1e-6), spanR = std::max(maxR - minR, 1e-6);
   v.minZ = minZ;
@@ -68,6 +98,15 @@ std::string ToolpathSvg(const Toolpath& path) {
   svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
   svg += "<line class=\"centre\" x1=\"0\" y1=\"" + N(v.Y(0)) + "\" x2=\"" + N(kWidth) + "\" y2=\"" + N(v.Y(0)) +
          "\" stroke=\"#000000\" stroke-width=\"0.8\" stroke-dasharray=\"14 3 2 3\"/>\n";
+  if (sim) {
+    // The stock, the jaws and the part as it stands at the end, beneath the moves.
+    svg += "<path class=\"jaws\" fill=\"#9e9e9e\" stroke=\"#616161\" stroke-width=\"1\" d=\"" +
+           SectionPath(sim->jaws, v) + "\"/>\n";
+    svg += "<path class=\"part\" fill=\"#cfd8dc\" fill-rule=\"evenodd\" stroke=\"#455a64\" stroke-width=\"1\" d=\"" +
+           SectionPath(FinalPart(*sim), v) + "\"/>\n";
+    svg += "<path class=\"stock\" fill=\"none\" stroke=\"#37474f\" stroke-width=\"0.8\" stroke-dasharray=\"3 2\" d=\"" +
+           SectionPath(sim->blank, v) + "\"/>\n";
+  }
   const struct {
     MoveKind kind;
     const char* name;

@@ -6,6 +6,7 @@
 // the program's units (inch or mm). A canned cycle is already expanded into the moves the
 // control makes, each carrying the line of the block that made it.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,24 @@ struct Finding {
 
 using MoveList = std::vector<Move, HugePageAllocator<Move>>;
 
+// The bar (or tube) a program starts from, in the program's units; X words are diameters, so
+// the stock's are too.
+struct Stock {
+  double outerDia = 0;  // 0: no stock known
+  double bore = 0;      // 0 for a bar
+  double frontZ = 0;    // its front face (face stock stands beyond Z0)
+  double length = 0;    // from the front face towards the chuck; 0: into the jaws and beyond
+  double chuckZ = 0;    // the face of the jaws
+  // The jaws' outline: the diameter they reach out to (0: the bar's diameter and a quarter of
+  // it again) and how far they grip along Z from their face (0: a third of the bar's diameter).
+  double jawDia = 0;
+  double jawLength = 0;
+  bool Known() const { return outerDia > 0; }
+  bool operator==(const Stock&) const = default;
+};
+
+struct Simulation;  // toolpath/simulation.h
+
 struct Toolpath {
   MoveList moves;
   std::vector<OperationSummary> operations;
@@ -84,6 +103,8 @@ struct Toolpath {
   // wants to know before running, both in program order.
   std::vector<Finding> diagnostics;
   std::vector<Finding> warnings;
+  // What the moves did to the stock, when one is known (ToolpathSettings::stock); null else.
+  std::shared_ptr<const Simulation> simulation;
 };
 
 // What the expander takes from outside the program text.
@@ -94,6 +115,9 @@ struct ToolpathSettings {
   // The tools whose radius and orientation G41/G42 compensate with (a T word it lacks is a
   // warning); none: the moves stay as programmed, as an export that keeps G41/G42 wants them.
   const ToolLibrary* tools = nullptr;
+  // Known: the moves are simulated against it and its exact checks replace the inferred
+  // "runs through the part" one.
+  Stock stock;
 };
 
 }  // namespace tbx::toolpath

@@ -59,6 +59,7 @@ TEST(Job, EveryJobScriptRebuildsToItsProgram) {
       ASSERT_EQ(reopened.steps.size(), app.job.steps.size());
       EXPECT_EQ(RebuildJob(again.runner.app().operations, reopened).text, s.Output());
       EXPECT_EQ(again.runner.app().program.blockNumber, app.program.blockNumber);
+      EXPECT_EQ(reopened.stock, app.job.stock);
     }
   }
 }
@@ -82,6 +83,12 @@ TEST(Job, JobFilesThatCannotBeTakenAreRefusedOrLeftAside) {
        "[Open Program] Cannot open @: line 3: \"material\" is no operation that writes blocks"},
       {"an unknown key", good + "colour = \"red\"\nthread.major_dia = \"1.\"\n",
        "note: @: line 5: colour is not a setting of a step: left out"},
+      {"a stock that cannot be cut", "format = 1\n[stock]\nouter_dia = 2.0\nbore = 2.5\n",
+       "[Open Program] Cannot open @: line 2: stock: the bore must be smaller than the outer diameter"},
+      {"a stock of no size", "format = 1\n[stock]\nbore = 0.5\n",
+       "[Open Program] Cannot open @: line 2: stock: outer_dia must be more than 0"},
+      {"a stock key unknown", "format = 1\n[stock]\nouter_dia = 2\nwidth = 1\n",
+       "[Open Program] Cannot open @: line 4: width is not a setting of the stock"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

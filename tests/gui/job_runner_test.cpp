@@ -118,6 +118,10 @@ TEST(JobRunner, BadLinesStopWithStatusTwoAndNoOutput) {
       {"tool 4 4 grooving orientation=3 width=.1 name=\"blade\n", "line 1: 'tool': a value in quotes is not closed"},
       {"tool 9 9 drill diameter\n", "line 1: 'tool': write each setting as key=value, not 'diameter'"},
       {"tool 9 9 drill diameter=.25 point_angle=118 colour=red\n", "line 1: 'tool': colour is no setting of a tool"},
+      {"stock 2 0 .1\n", "line 1: stock needs OD BORE FRONT_Z CHUCK_Z as numbers"},
+      {"stock 2 0 .1 -3x\n", "line 1: stock needs OD BORE FRONT_Z CHUCK_Z as numbers"},
+      {"stock 2 2 .1 -3\n", "line 1: stock: the bore must be smaller than the outer diameter"},
+      {"stock 2 0 .1 .2\n", "line 1: stock: the chuck's face must stand behind the front face (a smaller Z)"},
   };
   for (const Case& c : cases) {
     Cli cli;

@@ -34,6 +34,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTimer>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +60,8 @@
 #include "gui/toolpath_pane.h"
 #include "gui/qt_step_list.h"
 #include "gui/qt_tabs.h"
+#include "gui/stock_dialog.h"
+#include "toolpath/simulation.h"
 
 namespace tbx {
 namespace {
@@ -1683,6 +1687,97 @@ class QtFormTest : public QObject {
       QTRY_VERIFY(!about->isVisible());
     }
     QVERIFY(window.form.IsLoaded(kMainForm));
+  }
+
+  // The whole part's job with its stock: the drawing shows the part at the end until a step is
+  // chosen, then as that step leaves it, and Page Up/Down in the drawing go through the steps.
+  // Edit > Stock… opens on the stock in effect, refuses a bore as large as the bar and, by the
+  // keyboard alone, sets the job's own: a change the title marks and the drawing simulates, that
+  // Undo of the program leaves; Default gives the job back to the default.
+  void stockDialogAndThePartStepByStep() {
+    Window window(true, Frame::kDesktop);
+    QVERIFY(window.started);
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("part.nc")).toStdString();
+    Headless headless;
+    std::ifstream script(fs::path(TURNBRIX_JOBS) / "whole_part_inch.job");
+    QCOMPARE(headless.runner.RunScript(script, false), 0);
+    QVERIFY(headless.runner.Save(path));
+    QVERIFY(window.program->OpenFile(QString::fromStdString(path)));
+    ToolpathPreview* preview = window.program->Toolpath()->Preview();
+    StepListPane* steps = window.program->Steps();
+    const toolpath::Toolpath& drawn = window.program->Toolpath()->Path();
+    // The default: the Face step's 2" bar from Z .05, the jaws .5 behind the part-off at -1.2.
+    QVERIFY(drawn.simulation);
+    QVERIFY((drawn.simulation->stock == toolpath::Stock{.outerDia = 2, .frontZ = 0.05, .chuckZ = -1.7}));
+    QCOMPARE(preview->PartLast(), ToolpathPreview::kWholeJob);
+    steps->Choose(1);  // the Turn: the second operation
+    QCOMPARE(std::pair(preview->PartFirst(), preview->PartLast()), std::pair(1, 1));
+    preview->setFocus();
+    QTest::keyClick(preview, Qt::Key_PageDown);
+    QCOMPARE(steps->Current(), 2);
+    QCOMPARE(std::pair(preview->PartFirst(), preview->PartLast()), std::pair(2, 2));
+    QTest::keyClick(preview, Qt::Key_PageUp);
+    QTest::keyClick(preview, Qt::Key_PageUp);
+    QTest::keyClick(preview, Qt::Key_PageUp);  // stays on the first
+    QCOMPARE(steps->Current(), 0);
+
+    QAction* edit = nullptr;
+    for (QAction* a : qobject_cast<QMainWindow*>(window.main())->menuBar()->findChildren<QAction*>())
+      if (a->text() == QStringLiteral("S&tock…")) edit = a;
+    QVERIFY(edit);
+    auto answer = [](const std::function<void(StockDialog&)>& act) {
+      QTimer::singleShot(0, [act] {
+        QPointer<StockDialog> dialog = dynamic_cast<StockDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        act(*dialog);
+        if (dialog && dialog->isVisible()) dialog->reject();  // a check above failed
+      });
+    };
+    auto retype = [](QDoubleSpinBox* box, const char* text) {
+      box->setFocus();
+      QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(box, text);
+    };
+    QVERIFY(!window.main()->isWindowModified());
+    answer([&](StockDialog& dialog) {
+      QCOMPARE(dialog.Box("outerDia")->value(), 2.0);
+      QCOMPARE(dialog.Box("chuckZ")->value(), -1.7);
+      QWidget* ok = dialog.Buttons()->button(QDialogButtonBox::Ok);
+      retype(dialog.Box("outerDia"), "2.125");
+      retype(dialog.Box("bore"), "2.5");
+      QVERIFY(!ok->isEnabled());
+      QCOMPARE(dialog.Problem()->text(), QStringLiteral("The bore must be smaller than the outer diameter."));
+      retype(dialog.Box("bore"), ".5");
+      QVERIFY(ok->isEnabled());
+      retype(dialog.Box("chuckZ"), "-2");
+      QTest::keyClick(dialog.Box("chuckZ"), Qt::Key_Return);
+    });
+    edit->trigger();
+    const toolpath::Stock set{.outerDia = 2.125, .bore = 0.5, .frontZ = 0.05, .chuckZ = -2};
+    QVERIFY(window.app.job.stock == set);
+    QVERIFY(window.main()->isWindowModified());
+    QVERIFY(drawn.simulation && drawn.simulation->stock == set);
+    // Undo takes back the program, not the bar it is cut from.
+    window.Tab(5);
+    window.Click(id::kReamOk);
+    const std::string reamed = window.Text(id::kOutput);
+    window.program->Undo();
+    QVERIFY(window.Text(id::kOutput) != reamed);
+    QVERIFY(window.app.job.stock == set);
+
+    answer([&](StockDialog& dialog) {
+      QCOMPARE(dialog.Box("bore")->value(), 0.5);
+      auto* reset = qobject_cast<QPushButton*>(dialog.Buttons()->button(QDialogButtonBox::RestoreDefaults));
+      QCOMPARE(reset->shortcut(), QKeySequence(Qt::ALT | Qt::Key_D));
+      reset->setFocus();
+      QTest::keyClick(reset, Qt::Key_Space);
+      QCOMPARE(dialog.Box("bore")->value(), 0.0);
+      QTest::keyClick(dialog.Box("bore"), Qt::Key_Return);
+    });
+    edit->trigger();
+    QVERIFY(!window.app.job.stock.Known());
   }
 
   // "part" is saved as part.nc; two recent files of one name say where each is; Find finds; a

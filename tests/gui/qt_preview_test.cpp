@@ -1,20 +1,28 @@
 // The toolpath preview through its widget: zoom to fit, wheel zoom about the pointer, a click
 // reporting the line of the move under it while a drag only pans, the keys doing what the
 // mouse does, the legend and scale bar as rendered, the pointer's coordinates, moves on the
-// centre line, and the redraw of 50,000 moves as a benchmark (run
-// `build/gui/qt_preview_test -iterations 20 redraw50000Moves`).
+// centre line, the part as each step leaves it, and as benchmarks the redraw of 50,000 moves
+// and of the part at another step of a job of 2,224 (run
+// `build/gui/qt_preview_test -iterations 20 redraw50000Moves redrawThePartAtAnotherStep`).
 #include "gui/qt_preview.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QtTest>
 #include <cmath>
+#include <filesystem>
 #include <functional>
+#include <memory>
+#include <sstream>
 #include <string>
 
+#include "app/job.h"
+#include "app/machine_boxes.h"
+#include "gui/job_runner.h"
 #include "toolpath/expander.h"
 
 namespace tbx {
@@ -331,6 +339,70 @@ class PreviewTest : public QObject {
     QCOMPARE(bluish(y0 - 2, far - 20, far + 20) + bluish(y0 + 2, far - 20, far + 20), 0);
   }
 
+  // With a simulation: the part as the step shown leaves it filled, what that step removed
+  // shaded in its own colour, the jaws hatched, the whole job's part by default; a full
+  // section mirrors it all below the centre line; the legend gains its entries.
+  void thePartIsDrawnAsTheStepLeavesIt() {
+    using tbx::NosePoint;
+    auto box = [](double z0, double z1, double r0, double r1) {
+      return toolpath::Area{{NosePoint{z0, r0}, NosePoint{z1, r0}, NosePoint{z1, r1}, NosePoint{z0, r1}}, {}};
+    };
+    // A 2" bar from Z .1 to the jaws at -3.2; the first step turns it to 1.5 for 2", the second
+    // to 1.
+    auto sim = std::make_shared<toolpath::Simulation>();
+    sim->blank = {box(-3.2, 0.1, 0, 1)};
+    sim->jaws = {box(-4, -3.2, 1, 1.25)};
+    sim->steps.resize(2);
+    sim->steps[0].removed = {box(-2, 0.1, 0.75, 1)};
+    sim->steps[0].after = {toolpath::Area{{NosePoint{-3.2, 0}, NosePoint{0.1, 0}, NosePoint{0.1, 0.75},
+                                           NosePoint{-2, 0.75}, NosePoint{-2, 1}, NosePoint{-3.2, 1}}, {}}};
+    sim->steps[1].removed = {box(-2, 0.1, 0.5, 0.75)};
+    sim->steps[1].after = {toolpath::Area{{NosePoint{-3.2, 0}, NosePoint{0.1, 0}, NosePoint{0.1, 0.5},
+                                           NosePoint{-2, 0.5}, NosePoint{-2, 1}, NosePoint{-3.2, 1}}, {}}};
+    const QColor part(0xd5, 0xdc, 0xe2), removed(0xff, 0xd5, 0x80), white(Qt::white);
+    ToolpathPreview preview;
+    preview.resize(500, 400);
+    preview.SetToolpath(Expand("G0 X2.2 Z.2\nG1 X1.5 F.01\nZ-2.\nG0 X2.2\n"));
+    preview.SetSimulation(sim);
+    QVERIFY(preview.View().map(QPointF(-4, 0)).x() >= 0);  // the jaws are in view
+    struct Case {
+      int first, last;
+      bool full;
+      QColor outerTurned, innerTurned, untouched;  // at r .9 and .6 in the turned length, and beyond it
+    };
+    const Case cases[] = {
+        {ToolpathPreview::kWholeJob, ToolpathPreview::kWholeJob, false, white, white, part},
+        {0, 0, false, removed, part, part},
+        {1, 1, false, white, removed, part},
+        {0, 1, true, removed, removed, part},
+        {-1, -1, false, part, part, part},  // before the first step: the bar as it comes
+    };
+    for (const Case& c : cases) {
+      preview.SetFullSection(c.full);
+      preview.ShowPartAt(c.first, c.last);
+      const QImage image = Render(preview);
+      const QString where = QStringLiteral("steps %1 to %2%3").arg(c.first).arg(c.last).arg(c.full ? " full" : "");
+      for (int side : {1, -1}) {
+        auto at = [&](double z, double r) { return preview.View().map(QPointF(z, side * r)).toPoint(); };
+        auto is = [&](double z, double r, QColor colour) {
+          return PixelsLike(image, colour, QRect(at(z, r) - QPoint(2, 2), QSize(5, 5)), 6) == 25;
+        };
+        const bool drawn = side == 1 || c.full;
+        QVERIFY2(is(-1, 0.9, drawn ? c.outerTurned : white), qPrintable(where));
+        QVERIFY2(is(-1, 0.6, drawn ? c.innerTurned : white), qPrintable(where));
+        QVERIFY2(is(-2.6, 0.6, drawn ? c.untouched : white), qPrintable(where));
+        // The jaws: grey, hatched darker.
+        const QRect jaws(at(-3.8, 1.2), at(-3.4, 1.05));
+        QVERIFY2((PixelsLike(image, QColor(0x70, 0x70, 0x70), jaws.normalized(), 20) > 3) == drawn, qPrintable(where));
+      }
+      const QRect legend = preview.DrawnLegend().toAlignedRect();
+      QVERIFY(PixelsLike(image, part, legend, 6) > 20 && PixelsLike(image, removed, legend, 6) > 20);
+    }
+    preview.SetSimulation(nullptr);
+    const QImage plain = Render(preview);
+    QVERIFY(PixelsLike(plain, removed, plain.rect(), 6) == 0 && PixelsLike(plain, part, plain.rect(), 6) == 0);
+  }
+
   void redraw50000Moves() {
     ToolpathPreview preview;
     preview.resize(1200, 800);
@@ -342,6 +414,42 @@ class PreviewTest : public QObject {
     int line = 500;
     QBENCHMARK {
       preview.HighlightLine(line++);
+      preview.render(&image);
+    }
+  }
+
+  // The job of 2,224 Face, Turn and Ream steps that qt_form_test edits, simulated from the bar
+  // its first Face names; each iteration shows the part at another step, the moves' layer kept.
+  void redrawThePartAtAnotherStep() {
+    QTemporaryDir home;
+    for (const char* name : {"default.txt", "data.txt"})
+      std::filesystem::copy_file(std::filesystem::path(TURNBRIX_RESOURCES) / name,
+                                 std::filesystem::path(home.path().toStdString()) / name);
+    std::ostringstream out, err;
+    JobRunner runner(home.path().toStdString(), out, err);
+    QVERIFY(runner.Start());
+    const std::pair<int, ControlId> oks[] = {{10, id::kFaceOk}, {11, id::kTurnOk}, {5, id::kReamOk}};
+    for (int i = 0; i < 2224; ++i) {
+      runner.Tab(oks[i % 3].first);
+      runner.Click(oks[i % 3].second);
+    }
+    toolpath::ToolpathSettings settings = ProgramToolpathSettings(runner.app());
+    const std::string text = runner.Output();
+    settings.stock = StockInEffect(runner.app().job, toolpath::ExpandProgram(text, settings).extents.minZ);
+    const toolpath::Toolpath path = toolpath::ExpandProgram(text, settings);
+    QVERIFY(path.simulation);
+    const int steps = static_cast<int>(path.simulation->steps.size());
+    QCOMPARE(steps, 2224);
+    ToolpathPreview preview;
+    preview.resize(1200, 800);
+    preview.SetToolpath(path);
+    preview.SetSimulation(path.simulation);
+    QImage image(preview.size(), QImage::Format_ARGB32_Premultiplied);
+    preview.render(&image);
+    int step = 0;
+    QBENCHMARK {
+      step = (step + 997) % steps;  // another step each time, its outlines made on its first showing
+      preview.ShowPartAt(step, step);
       preview.render(&image);
     }
   }
