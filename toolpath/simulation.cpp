@@ -59,6 +59,7 @@ struct Shape {
   std::vector<P> insert, cutting, back, holder;  // cutting and back: the insert split at its reach
   double reach = 0;                               // how far from its nose it cuts, in units
   Box insertBox, holderBox;
+  bool known = true;  // from the tool library, not the stand-in round insert
 };
 
 Box BoxOf(const std::vector<P>& points) {
@@ -140,6 +141,7 @@ Shape ShapeOf(const Tool* tool, bool metric, double tolerance, const Grid& g) {
     const Coord half = g.Of(0.8 * r), from = g.Of(0.25 * unit), to = g.Of(1.25 * unit);
     s.holder = {P{-half, from}, P{-half, to}, P{half, to}, P{half, from}};
     s.reach = 2 * r;
+    s.known = false;
     Boxed(s);
     return s;
   }
@@ -308,7 +310,7 @@ double Volume(const Section& s) {
   return 2 * kPi * m;
 }
 
-enum Kind { kRapidInto, kToolChangeInside, kJaws, kBack, kHolder, kFaceShort, kKinds };
+enum Kind { kUnknownTool, kRapidInto, kToolChangeInside, kJaws, kBack, kHolder, kFaceShort, kKinds };
 
 // One finding per block and kind, with the count of its moves.
 class Findings {
@@ -350,6 +352,9 @@ class Findings {
       case kHolder:
         return one ? "feed" + to + " meets the stock with the holder" : n + " feed moves meet the stock with the holder";
       case kFaceShort: return "facing pass stops short: " + g.detail;
+      case kUnknownTool:
+        return "tool " + std::to_string(g.first.tool) + " is not in the tool library: it cuts as a round insert of " +
+               g.detail + ", and its rapids and body are not checked against the stock";
       case kKinds: break;
     }
     return "";
@@ -438,6 +443,9 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
     return shapes.emplace(number, ShapeOf(tool ? &*tool : nullptr, metric, tolerance, g)).first->second;
   };
 
+  // A stand-in tool is far smaller than the real one: it leaves webs the real one takes, and
+  // its rapids and body meeting those would be false alarms. Only the jaws are certain.
+  std::vector<int> unknownTools;
   Multi threadCut;  // what threads took, which the part shows still standing
   Findings findings(sim.findings);
   std::vector<NosePoint> chords;
@@ -462,6 +470,10 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
         continue;
       }
       const Shape& shape = shapeOf(m.tool);
+      if (!shape.known && std::find(unknownTools.begin(), unknownTools.end(), m.tool) == unknownTools.end()) {
+        unknownTools.push_back(m.tool);
+        findings.Add(m.line, kUnknownTool, m, metric ? "0.2 mm" : ".008 in");
+      }
       Chords(m, tolerance, chords);
       double removed = 0;
       bool rapidInto = false, jawsHit = false, backHit = false, holderHit = false;
@@ -518,10 +530,10 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
         }
         if (holderNear) holderHit = holderHit || metal.Overlap(holder, hb) > touch;
       }
-      if (rapidInto) findings.Add(m.line, kRapidInto, m);
+      if (rapidInto && shape.known) findings.Add(m.line, kRapidInto, m);
       if (jawsHit) findings.Add(m.line, kJaws, m);
-      if (backHit) findings.Add(m.line, kBack, m);
-      if (holderHit) findings.Add(m.line, kHolder, m);
+      if (backHit && shape.known) findings.Add(m.line, kBack, m);
+      if (holderHit && shape.known) findings.Add(m.line, kHolder, m);
       if (m.kind != MoveKind::Rapid) {
         changed = changed || removed > 0;
         if (removed <= touch) step.airSeconds += m.seconds;

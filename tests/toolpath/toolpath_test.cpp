@@ -551,9 +551,10 @@ TEST(ToolpathCli, CheckPrintsMovesAndExitsByWarnings) {
       {"--check missing.nc", 2, "", "turnbrix-cli: cannot read missing.nc\n"},
       {"--check huge.nc", 2, "", "turnbrix-cli: huge.nc is larger than 16 MB\n"},
       {"--check garbage.nc", 3, "# extents X 0 0 Z 0 0", ""},
-      // Against a bar of the thread's diameter, the unknown tool's round insert meets its corner.
+      // No tool library: the tool is a stand-in whose rapids are not judged, and says so.
       {"--simulate clean.nc --stock .475,0,0,-2", 3, "profile outer 0 0.475",
-       "warning: line 2: rapid to X0.475 Z0 runs into the stock\n"},
+       "warning: line 2: tool 0 is not in the tool library: it cuts as a round insert of .008 in, and its "
+       "rapids and body are not checked against the stock\n"},
       {"--simulate clean.nc", 2, "", "turnbrix-cli: --simulate needs the stock"},
       {"--check clean.nc --stock 1,0,x,-2", 2, "", "turnbrix-cli: --stock 1,0,x,-2: write it as OD,BORE,FRONT_Z,CHUCK_Z"},
   };
