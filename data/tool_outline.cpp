@@ -204,14 +204,18 @@ std::vector<NosePoint> Holder(const std::vector<NosePoint>& insert, int orientat
   // half; any other shank starts where the insert ends.
   const bool square = Dot(along, back) < 0.5;
   double u0 = centred ? (minU + maxU - width) / 2 : minU + 0.05 * width;
-  if (square) u0 = minU + 0.5 * (maxU - minU);
-  // A blade is held by its far end only, so that it can plunge its length deep.
+  // So does a blade in a bore: what stands above the bar is what it may plunge.
+  if (square || (blade && bore)) u0 = minU + 0.5 * (maxU - minU);
+  // A blade is held by its far end only, so that it can plunge its length deep (in a bore,
+  // where the bar runs along Z, the end away from its tip).
   const double a0 = minA + (blade ? 0.9 : square ? 0.5 : 0.7) * (maxA - minA);
   auto point = [&](double a, double u) { return Add(at, Add(Scale(a, along), Scale(u, across))); };
   std::vector<NosePoint> points = {point(a0, u0), point(a0, u0 + width), point(a0 + length, u0),
                                    point(a0 + length, u0 + width)};
   for (const NosePoint& p : insert)
-    if (blade ? Dot(Sub(p, at), along) >= minA + 0.85 * (maxA - minA) : Dot(Sub(p, at), back) >= minB + 0.45 * (maxB - minB))
+    if (!blade ? Dot(Sub(p, at), back) >= minB + 0.45 * (maxB - minB)
+        : bore  ? Dot(Sub(p, at), back) >= minB + 0.85 * (maxB - minB)
+                : Dot(Sub(p, at), along) >= minA + 0.85 * (maxA - minA))
       points.push_back(p);
   return Hull(points);
 }

@@ -279,5 +279,73 @@ TEST(Simulation, RandomStepsLeaveTheirIntendedProfile) {
   }
 }
 
+Tool MakeTool(int n, ToolKind kind, InsertShape shape, double radius, int orientation, double size = 0,
+              double point = 0, double lead = 0) {
+  Tool t;
+  t.number = t.offset = n;
+  t.kind = kind, t.shape = shape, t.radius = radius, t.orientation = orientation, t.leadAngle = lead;
+  (shape == InsertShape::Blade ? t.width : t.diameter) = size;
+  t.pointAngle = point;
+  return t;
+}
+
+// Every tab-written job against the bar or tube it was written for, with the tools its steps
+// assume: it cuts cleanly but for what is really there. A thread started at the face itself
+// (Z Start 0, no run-in) rapids each infeed's trailing flank into the corner the pass before
+// left; the metric thread's job keeps the tool-change position of 4 and 6, now millimetres
+// inside the bar; the start drill's speed is above the machine's.
+TEST(Simulation, TabWrittenJobsCutTheirStockCleanly) {
+  const auto turn = [](int n, double lead) { return MakeTool(n, ToolKind::OdTurning, InsertShape::C, .031, 3, 0, 0, lead); };
+  const Tool thread = MakeTool(1, ToolKind::OdThreading, InsertShape::T, .004, 8);
+  const Tool insideBlade = MakeTool(1, ToolKind::Grooving, InsertShape::Blade, .008, 2, .125);
+  const Tool reamer = MakeTool(1, ToolKind::Reamer, InsertShape::None, 0, 0, .5);
+  const Tool drill = MakeTool(1, ToolKind::Drill, InsertShape::None, 0, 0, .5, 118);
+  const Tool spot = MakeTool(1, ToolKind::CentreDrill, InsertShape::None, 0, 0, .5, 90);
+  const Tool tap = MakeTool(1, ToolKind::Tap, InsertShape::None, 0, 0, .5);
+  struct Case {
+    const char* job;
+    bool metric;
+    Stock stock;
+    std::vector<Tool> tools;
+    std::vector<std::pair<int, std::string>> findings;
+  };
+  const std::vector<Case> cases = {
+      {"box_beyond_single_range", false, {1, .49, 0, 0, -2.5}, {reamer}, {}},
+      {"typed_text_then_ream", false, {1, .49, 0, 0, -2.5}, {reamer}, {}},
+      {"drill_csink_center", false, {1, 0, 0, 0, -2.5}, {spot}, {}},
+      {"drill_deep_pecks", false, {1, 0, 0, 0, -2.5}, {drill}, {}},
+      {"drill_ream_metric", false, {25, 9.8, 0, 0, -60}, {MakeTool(1, ToolKind::Reamer, InsertShape::None, 0, 0, 10)}, {}},
+      {"tap_g84_then_left_hand_g32", false, {1, .42, 0, 0, -2.5}, {tap}, {}},
+      {"tap_refused_keeps_program", false, {1, .42, 0, 0, -2.5}, {tap}, {}},
+      {"groove_inside_radius_chamfer", false, {1.5, .5, 0, 0, -2.5}, {insideBlade}, {}},
+      {"new_while_editing", false, {2.1, 0, .05, 0, -2.5}, {turn(3, -5)}, {}},
+      {"thread_ot_inch", false, {.375, 0, 0, 0, -2.5}, {thread}, {{7, "14 rapids run into the stock"}}},
+      {"thread_g32_inch", false, {.375, 0, 0, 0, -2.5}, {thread},
+       {{5, "rapid to X0.3445 Z0 runs into the stock"}, {9, "rapid to X0.3207 Z0 runs into the stock"},
+        {13, "rapid to X0.2969 Z0 runs into the stock"}}},
+      {"thread_6t_three_starts_pipe", false, {.375, 0, 0, 0, -2.5}, {thread}, {{6, "33 rapids run into the stock"}}},
+      {"thread_ot_metric", false, {10, 0, 0, 0, -60}, {MakeTool(1, ToolKind::OdThreading, InsertShape::T, .1, 8)},
+       {{4, "rapid to X4 Z0 runs into the stock"}, {5, "rapid to X16 Z0 runs into the stock"},
+        {7, "9 rapids run into the stock"}, {8, "rapid to X4 Z0 runs into the stock"},
+        {9, "rapid to X4 Z6 runs into the stock"}}},
+      {"undo_redo_steps", false, {2.1, 0, .05, 0, -2.5}, {turn(1, -15), turn(2, -5), MakeTool(3, ToolKind::CentreDrill, InsertShape::None, 0, 0, .5, 90)},
+       {{57, "S5093 is above the machine's maximum of 4000 rpm"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.job);
+    test::JobProgram job = test::RunJob(std::filesystem::path(TURNBRIX_JOBS) / (std::string(c.job) + ".job"), c.metric);
+    ToolLibrary tools;
+    tools.metric = job.settings.metric;
+    for (const Tool& t : c.tools) tools.Put(t);
+    job.settings.tools = &tools;
+    job.settings.stock = c.stock;
+    const Toolpath path = ExpandProgram(job.text, job.settings);
+    ASSERT_TRUE(path.simulation);
+    std::vector<std::pair<int, std::string>> found;
+    for (const Finding& f : path.warnings) found.push_back({f.line, f.text});
+    EXPECT_EQ(found, c.findings);
+  }
+}
+
 }  // namespace
 }  // namespace tbx::toolpath
