@@ -185,6 +185,7 @@ void ProgramWindow::Install() {
   toolpath_ = new ToolpathPane(form_, app_, this);
   // The job's steps below the drawing.
   steps_ = new StepListPane(form_, app_, *toolpath_, [this] { Follow(); }, [this] { Undo(); }, [this] { Redo(); }, this);
+  toolpath_->OnSimulated([this] { steps_->Refresh(); });
   // Page Up and Page Down in the drawing go through the steps, the part drawn at each.
   connect(toolpath_->Preview(), &ToolpathPreview::StepRequested, this, [this](int by) {
     const int count = steps_->List()->topLevelItemCount();

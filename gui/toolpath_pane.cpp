@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QMetaObject>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -100,6 +101,10 @@ ToolpathPane::ToolpathPane(QtForm& form, App& app, QObject* parent)
   Refresh();
 }
 
+ToolpathPane::~ToolpathPane() {
+  if (worker_.joinable()) worker_.join();
+}
+
 void ToolpathPane::Refresh() {
   if (!form_.IsLoaded(kMainForm)) return;
   toolpath::ToolpathSettings settings = ProgramToolpathSettings(app_);
@@ -113,28 +118,63 @@ void ToolpathPane::Refresh() {
   for (const double v : {fallback.outerDia, fallback.frontZ}) key += ' ' + PlainDecimal(v, 6);
   if (drawn_ && key == drawnKey_) return;
   typing_->stop();
-  settings.stock = set;
-  path_ = toolpath::ExpandProgram(text, settings);
+  // A long program's simulation takes seconds: its moves are drawn at once and the part and
+  // the stock's findings follow from a worker; a short one is simulated in line.
+  const bool inWorker = std::count(text.begin(), text.end(), '\n') >= kWorkerLines;
+  settings.stock = inWorker ? toolpath::Stock{} : set;
+  toolpath::Toolpath path = toolpath::ExpandProgram(text, settings);
   // Not set: the default needs the job's deepest Z, which only the moves know.
-  if (!set.Known()) {
-    settings.stock = StockInEffect(app_.job, path_.extents.empty ? 0.0 : path_.extents.minZ);
-    if (settings.stock.Known()) path_ = toolpath::ExpandProgram(text, settings);
+  settings.stock = set.Known() ? set : StockInEffect(app_.job, path.extents.empty ? 0.0 : path.extents.minZ);
+  if (!inWorker && !set.Known() && settings.stock.Known()) path = toolpath::ExpandProgram(text, settings);
+  drawnKey_ = std::move(key);
+  drawn_ = true;
+  if (inWorker && settings.stock.Known()) {
+    // The worker reads its own copy of the tools: the window may change them meanwhile.
+    auto job = std::make_shared<SimulationJob>(SimulationJob{drawnKey_, text, settings, app_.tools, {}});
+    job->settings.tools = &job->tools;
+    next_ = std::move(job);
+    if (!worker_.joinable()) StartWorker();
+  } else {
+    next_.reset();
   }
+  Show(std::move(path), text, settings);
+}
+
+void ToolpathPane::Show(toolpath::Toolpath path, const std::string& text, const toolpath::ToolpathSettings& settings) {
+  path_ = std::move(path);
   // A program of unreadable lines would list millions: the first ones and a count do.
   unlisted_ = path_.diagnostics.size() > kMaxKeptDiagnostics ? path_.diagnostics.size() - kMaxKeptDiagnostics : 0;
   if (unlisted_ > 0) {
     path_.diagnostics.resize(kMaxKeptDiagnostics);
     path_.diagnostics.shrink_to_fit();
   }
-  drawnKey_ = std::move(key);
-  drawn_ = true;
   preview_->SetMetric(settings.metric);
   preview_->SetToolpath(path_);
-  preview_->SetSimulation(path_.simulation);
+  // While the worker simulates, the part it simulated last stays under the new moves.
+  if (path_.simulation || !Simulating()) preview_->SetSimulation(path_.simulation);
   tool_.SetPath(path_, text, settings);
   HighlightSelection();
   ShowStatus();
   if (dialog_ && dialog_->isVisible()) FillWarnings();
+}
+
+bool ToolpathPane::Simulating() const { return worker_.joinable(); }
+
+void ToolpathPane::StartWorker() {
+  std::shared_ptr<SimulationJob> job = std::move(next_);
+  worker_ = std::thread([this, job] {
+    job->path = toolpath::ExpandProgram(job->text, job->settings);
+    QMetaObject::invokeMethod(this, [this, job] { Simulated(job); }, Qt::QueuedConnection);
+  });
+}
+
+void ToolpathPane::Simulated(const std::shared_ptr<SimulationJob>& job) {
+  worker_.join();
+  if (next_) StartWorker();
+  // A program changed since has its own simulation coming.
+  if (job->key != drawnKey_) return;
+  Show(std::move(job->path), job->text, job->settings);
+  if (simulated_) simulated_();
 }
 
 void ToolpathPane::ForgetView() { preview_->ZoomToFit(); }

@@ -5,9 +5,13 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "data/limits.h"
+#include "data/tool_library.h"
 #include "gui/tool_painter.h"
 #include "toolpath/toolpath.h"
 
@@ -32,7 +36,11 @@ class ToolpathPane : public QObject {
   // How long typing must pause before the drawing follows it.
   static constexpr int kTypingPauseMs = 300;
 
+  // A program of this many lines or more is simulated in a worker thread.
+  static constexpr std::ptrdiff_t kWorkerLines = 5000;
+
   ToolpathPane(QtForm& form, App& app, QObject* parent);
+  ~ToolpathPane() override;
 
   // Reads the box back and redraws when its text or the settings it is read with changed.
   void Refresh();
@@ -46,6 +54,11 @@ class ToolpathPane : public QObject {
   void ShowPartAtLines(int first, int last);
   void ShowWholePart();
 
+  // The worker is simulating (the part and the stock's findings of a long program are to come).
+  bool Simulating() const;
+  // Called when the worker's result has replaced the path (the step list shows its findings).
+  void OnSimulated(std::function<void()> f) { simulated_ = std::move(f); }
+
   ToolpathPreview* Preview() const { return preview_; }
   const ToolPainter& ToolDrawing() const { return tool_; }
   const toolpath::Toolpath& Path() const { return path_; }
@@ -57,6 +70,16 @@ class ToolpathPane : public QObject {
   QListWidget* WarningsList() const { return list_; }
 
  private:
+  // What the worker expands, the stock known, and its result.
+  struct SimulationJob {
+    std::string key, text;
+    toolpath::ToolpathSettings settings;
+    ToolLibrary tools;
+    toolpath::Toolpath path;
+  };
+  void Show(toolpath::Toolpath path, const std::string& text, const toolpath::ToolpathSettings& settings);
+  void StartWorker();
+  void Simulated(const std::shared_ptr<SimulationJob>& job);
   void ShowStatus();
   void FillWarnings();
   void GoToLine(int line, bool selectBlock);
@@ -79,6 +102,9 @@ class ToolpathPane : public QObject {
   std::size_t unlisted_ = 0;  // diagnostics beyond those
   std::string drawnKey_;
   bool drawn_ = false;
+  std::thread worker_;  // joined on the window's thread only
+  std::shared_ptr<SimulationJob> next_;  // the latest program waiting for the worker
+  std::function<void()> simulated_;
 };
 
 }  // namespace tbx

@@ -1412,6 +1412,32 @@ class QtFormTest : public QObject {
     QVERIFY(RebuildJob(window.app.operations, whole).text == window.Text(id::kOutput));
     QCOMPARE(window.program->Toolpath()->Path().moves.size(),
              toolpath::ExpandProgram(headless.runner.Output(), ProgramToolpathSettings(window.app)).moves.size());
+    // The worker's part, warnings and step marks are those of the program simulated in line,
+    // after the edits that overtook one another.
+    ToolpathPane* pane = window.program->Toolpath();
+    QTRY_VERIFY_WITH_TIMEOUT(!pane->Simulating(), 120000);
+    toolpath::ToolpathSettings settings = ProgramToolpathSettings(window.app);
+    settings.stock = StockInEffect(window.app.job, pane->Path().extents.minZ);
+    const toolpath::Toolpath full = toolpath::ExpandProgram(window.Text(id::kOutput), settings);
+    QVERIFY(full.simulation && pane->Path().simulation);
+    QCOMPARE(toolpath::PartDxf(*pane->Path().simulation), toolpath::PartDxf(*full.simulation));
+    QCOMPARE(pane->Path().simulation->steps.size(), full.simulation->steps.size());
+    for (std::size_t i = 0; i < full.simulation->steps.size(); ++i)
+      QCOMPARE(pane->Path().simulation->steps[i].area, full.simulation->steps[i].area);
+    QCOMPARE(pane->Path().warnings.size(), full.warnings.size());
+    for (std::size_t i = 0; i < full.warnings.size(); ++i) {
+      QCOMPARE(pane->Path().warnings[i].line, full.warnings[i].line);
+      QCOMPARE(pane->Path().warnings[i].text, full.warnings[i].text);
+    }
+    // The step list took the findings in: its marks as a list refreshed now shows them.
+    auto marks = [&] {
+      QStringList all;
+      for (int i = 0; i < steps->List()->topLevelItemCount(); ++i) all << steps->List()->topLevelItem(i)->toolTip(0);
+      return all;
+    };
+    const QStringList shown = marks();
+    steps->Refresh();
+    QCOMPARE(shown, marks());
   }
 
   void savedAndOpenedProgramsKeepEveryByte() {
