@@ -81,6 +81,16 @@ enum : ControlId {
   // Settings tab: the program's start and end
   kProgramHeading = 1555, kProgramStartEnd = 1560, kProgramNumber = 1565, kProgramName = 1570,
   kProgramStartCodes = 1575,
+  // Profile tab
+  kProfileComment = 1600, kProfileOutside = 1605, kProfileInside = 1606, kProfileContour = 1610,
+  kProfileStartDia = 1615, kProfileStartZ = 1620, kProfileDepthOfCut = 1625,
+  kProfileFinishAllowanceX = 1630, kProfileFinishAllowanceZ = 1635, kProfileRoughFeed = 1640,
+  kProfilePlungeFeed = 1645, kProfileFinishFeed = 1650, kProfileClearance = 1655, kProfileCss = 1660,
+  kProfileMaxRpm = 1662, kProfileOk = 1670,
+  kProfileOutput = 1675, kProfileMoves = 1676, kProfileCycle = 1677,
+  kProfileDirection = 1680, kProfileTurn = 1681, kProfileFace = 1682,
+  kProfileCompensation = 1685, kProfileCompNone = 1686, kProfileCompComputed = 1687,
+  kProfileCompG41G42 = 1688,
 };
 
 }  // namespace tbx::id

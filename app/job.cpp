@@ -287,7 +287,7 @@ Rebuilt RebuildJob(const Operations& ops, Job& job, const ToolLibrary* tools, st
       continue;
     }
     const StepSource source(step.values);
-    TabReader reader(ops, *step.op, source, result.state.rapidMode, tools);
+    TabReader reader(ops, *step.op, source, result.state.rapidMode, tools, result.state.blockNumber);
     const OpContext ctx = reader.Context();
     const Operation op = step.op->generate(reader, ctx);
     if (Refusal refusal = WriteRefusal(op, ctx.toolChange); !refusal.empty()) {

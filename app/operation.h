@@ -65,6 +65,7 @@ struct Field {
   int inchItem = -1, metricItem = -1;
   bool checked = false;   // Check: ticked at start-up
   bool disabled = false;  // disabled at start-up, whatever the enabling rule
+  bool lines = false;     // Text: a box of several lines (a contour), shown with its drawing
   std::string_view key = "";  // where two fields of a tab share a caption: the key's tail
   char access = 0;            // Button: the letter of its caption Alt presses it by
 };

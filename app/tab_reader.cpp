@@ -38,7 +38,7 @@ int ChosenIndexOf(const Operations& ops, const FieldSource& source, ControlId fi
 
 TabReader::TabReader(App& app, const OperationDescriptor& op)
     : form_(std::make_unique<FormSource>(app)), ops_(app.operations), op_(op), source_(*form_),
-      rapidMode_(app.program.rapidMode), tools_(&app.tools) {}
+      rapidMode_(app.program.rapidMode), tools_(&app.tools), firstBlock_(app.program.blockNumber) {}
 
 std::string TabReader::KeyOf(ControlId id) const { return KeyOfControl(ops_, id); }
 
@@ -71,6 +71,7 @@ int TabReader::ChosenIndex(ControlId field) const { return ChosenIndexOf(ops_, s
 
 OpContext TabReader::Context() {
   OpContext ctx = ContextFrom(source_, rapidMode_, tools_);
+  ctx.firstBlock = firstBlock_;
   if (!std::isfinite(ctx.surfaceSpeed) && spmRefusal_.empty())
     spmRefusal_ = Refusal{KeyOf(id::kSpm), "{} is out of range"};
   return ctx;

@@ -2,6 +2,7 @@
 // Reads a tab's fields into a generator's input struct. A box holding a value beyond single
 // range, or a decimal comma, refuses the operation naming the field before the generator runs.
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -43,8 +44,8 @@ class TabReader {
   TabReader(App& app, const OperationDescriptor& op);
   // Reads `source`, with RapidMode as the operation finds it.
   TabReader(const Operations& ops, const OperationDescriptor& op, const FieldSource& source,
-            int rapidMode, const ToolLibrary* tools = nullptr)
-      : ops_(ops), op_(op), source_(source), rapidMode_(rapidMode), tools_(tools) {}
+            int rapidMode, const ToolLibrary* tools = nullptr, std::int64_t firstBlock = 10)
+      : ops_(ops), op_(op), source_(source), rapidMode_(rapidMode), tools_(tools), firstBlock_(firstBlock) {}
 
   float Single(ControlId id);
   double Number(ControlId id);
@@ -89,6 +90,7 @@ class TabReader {
   const FieldSource& source_;
   int rapidMode_;
   const ToolLibrary* tools_ = nullptr;
+  std::int64_t firstBlock_ = 10;  // the number of the operation's tool-change block
   Refusal refusal_;
   Refusal spmRefusal_;  // reported only when no field of the tab is at fault
 };

@@ -42,7 +42,7 @@ constexpr const char* kUsage =
     "  type ID TEXT   set, then leave\n"
     "  click ID       click a button, radio button or check box\n"
     "  pick ID INDEX  select item INDEX (from 0) of a list\n"
-    "  tab N          show tab N (1 to 12) or the tab named N (thread, groove, ...)\n"
+    "  tab N          show tab N (1 to 13) or the tab named N (thread, groove, ...)\n"
     "  menu           the About menu item\n"
     "  close          close the main window\n"
     "  print [ID]     write the text of control ID (default 1070, the program)\n"

@@ -36,9 +36,18 @@ bool JobRunner::Usable(ControlId id, std::string_view action) {
   return false;
 }
 
+// In a script a box of several lines takes "\n" for each line end.
+std::string JobRunner::BoxText(ControlId id, std::string_view text) const {
+  const FieldRef ref = FindField(app_.operations, id);
+  std::string out(text);
+  if (!ref.field || !ref.field->lines) return out;
+  for (std::size_t at = 0; (at = out.find("\\n", at)) != std::string::npos; ++at) out.replace(at, 2, "\n");
+  return out;
+}
+
 bool JobRunner::Set(ControlId id, std::string_view text) {
   if (!Usable(id, "set")) return false;
-  form_.SetText(kMainForm, id, text);
+  form_.SetText(kMainForm, id, BoxText(id, text));
   return true;
 }
 
@@ -52,7 +61,7 @@ bool JobRunner::Leave(ControlId id) {
 
 bool JobRunner::Type(ControlId id, std::string_view text) {
   if (!Usable(id, "type")) return false;
-  form_.SetText(kMainForm, id, text);
+  form_.SetText(kMainForm, id, BoxText(id, text));
   DispatchEvent(app_, kMainForm, id, kMsgLeave, 0);
   if (id == id::kOutput) EndTyping(app_);
   return true;

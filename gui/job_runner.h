@@ -59,6 +59,8 @@ class JobRunner {
   std::string StepList();
 
  private:
+  // The text a script gives a box as the box holds it.
+  std::string BoxText(ControlId id, std::string_view text) const;
   // steps, edit, cancel, move, delete, duplicate, append; false with `why` for a line that
   // cannot run.
   bool StepCommand(std::string_view command, std::string_view rest, std::string& printed,

@@ -2,6 +2,7 @@
 // What every generator needs besides its own tab's inputs: the values of the always-visible
 // part of the window and the state the program text carries from one operation to the next.
 #include <cmath>
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 
@@ -23,6 +24,9 @@ struct OpContext {
   float surfaceSpeed = 0;    // the SPM box in single precision
   ToolChange toolChange;     // the tool and the position the operation returns to
   std::optional<Tool> tool;  // the tool library's tool of the T word, in the program's units
+  // The number the program gives the operation's tool-change block; its own blocks follow
+  // in tens. A cycle names its contour's blocks by them.
+  std::int64_t firstBlock = 10;
 };
 
 // Refuses the operation, blaming `field`, unless `ok`.

@@ -15,6 +15,8 @@ Point Change(NosePoint from, NosePoint to) {
   return p;
 }
 
+}  // namespace
+
 void WritePath(BlockWriter& path, const NosePath& moves) {
   NosePoint at = moves.start;
   for (const NoseSegment& s : moves.segments) {
@@ -26,7 +28,13 @@ void WritePath(BlockWriter& path, const NosePath& moves) {
   }
 }
 
-}  // namespace
+NosePath ProgrammedPath(NoseCompensation mode, const OpContext& ctx, NoseSide side, const NosePath& profile) {
+  if (mode != NoseCompensation::Computed) return profile;
+  const double radius = ctx.tool ? ctx.tool->radius : 0;
+  const int orientation = ctx.tool ? ctx.tool->orientation : 0;
+  const NosePoint tip = TipDirection(orientation);
+  return ShiftedPath(NoseCentrePath(profile, side, radius, orientation), {radius * tip.z, radius * tip.r});
+}
 
 void AddLine(NosePath& profile, NosePoint to, double feed) {
   const NosePoint from = profile.segments.empty() ? profile.start : profile.segments.back().end;
@@ -61,14 +69,8 @@ void WriteFinish(BlockWriter& path, NoseCompensation mode, const OpContext& ctx,
                  const NosePath& profile) {
   if (mode == NoseCompensation::ControlG41G42) {
     path.Prefix(side == NoseSide::Left ? " G41" : " G42");
-    WritePath(path, profile);
-    return;
   }
-  const double radius = ctx.tool ? ctx.tool->radius : 0;
-  const int orientation = ctx.tool ? ctx.tool->orientation : 0;
-  const NosePoint tip = TipDirection(orientation);
-  const NosePath centre = NoseCentrePath(profile, side, radius, orientation);
-  WritePath(path, ShiftedPath(centre, {radius * tip.z, radius * tip.r}));
+  WritePath(path, ProgrammedPath(mode, ctx, side, profile));
 }
 
 void EndCompensation(BlockWriter& path, NoseCompensation mode) {

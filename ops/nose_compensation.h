@@ -25,6 +25,12 @@ void RequireNoseTool(Operation& op, NoseCompensation mode, const OpContext& ctx,
 // The comment for the offset page under G41/G42: "( T0101 NOSE RADIUS .031 ORIENTATION 3 )".
 void NoseComment(Operation& op, NoseCompensation mode, const OpContext& ctx, FieldKey field);
 
+// The path the programmed point follows along `profile`: under Computed the one that makes the
+// nose cut it, else the profile itself (G41/G42 leaves the offset to the control).
+NosePath ProgrammedPath(NoseCompensation mode, const OpContext& ctx, NoseSide side, const NosePath& profile);
+// The segments of `moves` from where the tool stands at its start, at each one's feed.
+void WritePath(BlockWriter& path, const NosePath& moves);
+
 // Writes the finish pass along `profile` (Z and the radius, each segment's feed; its first segment is the entry,
 // started from where the tool stands) with the tool on `side`: under Computed the programmed
 // point's path, under G41/G42 the profile with the code on the entry. The move after it ends

@@ -202,9 +202,16 @@ class RetractCheck {
     const auto steep = [](Point a, Point b) { return std::fabs(b.x - a.x) / 2 > kBeyond45 * std::fabs(b.z - a.z); };
     const auto alongZ = [](Point a, Point b) { return kBeyond45 * std::fabs(b.x - a.x) / 2 < std::fabs(b.z - a.z); };
     if (steep(c.a, c.b)) {
-      const Move* before = PreviousMotion(c.move);
-      const bool continuesProfile = before && (before->kind == MoveKind::Feed || before->kind == MoveKind::Thread) &&
-                                    alongZ(before->start, before->end);
+      // Back along the feeds that lead to it without a rapid between: a corner radius or
+      // chamfer of a contour may stand between the cut along Z and the shoulder.
+      bool continuesProfile = false;
+      std::size_t at = c.move;
+      for (int k = 0; k < 16 && !continuesProfile; ++k) {
+        const Move* before = PreviousMotion(at);
+        if (!before || (before->kind != MoveKind::Feed && before->kind != MoveKind::Thread)) break;
+        continuesProfile = alongZ(before->start, before->end);
+        at = static_cast<std::size_t>(before - moves_.data());
+      }
       return continuesProfile ? 0 : Sign(c.a.x - c.b.x);
     }
     // The cuts that follow it in one stroke share its side; the retract that ends them tells.

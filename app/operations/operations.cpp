@@ -9,6 +9,7 @@ constexpr const OperationDescriptor* kPages[] = {
     &kMaterialOperation, &kThreadOperation, &kCSinkDrillOperation, &kDeepDrillOperation,
     &kReamOperation,     &kTapOperation,    &kGrooveOperation,     &kTapDataOperation,
     &kSettingsOperation, &kFaceOperation,   &kTurnOperation,       &kPartOffOperation,
+    &kProfileOperation,
 };
 }  // namespace
 

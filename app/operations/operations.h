@@ -15,6 +15,7 @@ extern const OperationDescriptor kSettingsOperation;
 extern const OperationDescriptor kFaceOperation;
 extern const OperationDescriptor kTurnOperation;
 extern const OperationDescriptor kPartOffOperation;
+extern const OperationDescriptor kProfileOperation;
 // The always-visible part of the window: tool, offset, tool material, coolant, SPM, program.
 extern const OperationDescriptor kSharedControls;
 }  // namespace tbx

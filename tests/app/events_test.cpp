@@ -77,8 +77,8 @@ TEST(TabChange, ShowsTheLayerAndSetsTheSurfaceSpeed) {
   EXPECT_EQ(s.Text(id::kSpm), "");
   s.runner.Tab(3);
   EXPECT_FALSE(s.Text(id::kSpm).empty());
-  // A tab number outside 1..12 changes nothing.
-  DispatchEvent(app, kMainForm, id::kTabs, kMsgChange, 13);
+  // A tab number outside 1..13 changes nothing.
+  DispatchEvent(app, kMainForm, id::kTabs, kMsgChange, 14);
   EXPECT_EQ(s.runner.form().Form(kMainForm)->visibleLayer, 3);
 }
 

@@ -151,7 +151,8 @@ Setting Draw(Random& rng, Window& run, const Field& field, bool metric) {
       set.checked = rng.Coin();
       break;
     case FieldKind::Text:
-      set.text = "OP " + std::to_string(rng.Below(1000));
+      // A contour keeps its shape; the other values vary around it.
+      set.text = field.lines ? std::string(metric ? field.metric : field.inch) : "OP " + std::to_string(rng.Below(1000));
       break;
     default: {
       const std::string start(metric ? field.metric : field.inch);
@@ -207,7 +208,10 @@ Model DrawJob(Random& rng, bool metric) {
         model.push_back(std::move(item));
         break;
       }
-      if (attempt == 50) ADD_FAILURE() << op.caption << ": no values accepted in 50 draws";
+      if (attempt == 50) {
+        ADD_FAILURE() << op.caption << ": no values accepted in 50 draws";
+        break;
+      }
     }
   }
   if (rng.Below(3) == 0) model.push_back(Typed(rng.Coin() ? "(END)\r\n" : "(END WITHOUT LINE END)"));

@@ -107,7 +107,7 @@ TEST(JobRunner, BadLinesStopWithStatusTwoAndNoOutput) {
       {"pick 1040 12\n", "line 1: no item 12 in list 1040"},
       {"pick 1040 x\n", "line 1: no item x in list 1040"},
       {"pick 130 1\n", "line 1: control 130 is not a list"},
-      {"tab 13\n", "line 1: tab needs a number from 1 to 12 or an operation's name"},
+      {"tab 14\n", "line 1: tab needs a number from 1 to 13 or an operation's name"},
       {"type abc 1\n", "line 1: 'abc' is neither a control id nor a field key"},
       {"type 305 1\n", "line 1: control 305 is not a text box"},
       {"click 130\n", "line 1: control 130 cannot be clicked"},
