@@ -99,8 +99,10 @@ Operation ProfileOperation(const ProfileInputs& in, const OpContext& ctx) {
   const NosePoint start{double(in.startZ) + in.clearance, stockR + side * in.clearance};
   if (!in.face && first.z > in.startZ + kEps)
     op.Refuse(key::kProfileContour, "{} must start at or behind {profile.start_z}");
-  if (in.face && side * (first.r - stockR) > kEps)
-    op.Refuse(key::kProfileContour, "{} must start within {profile.start_dia}");
+  // Outside, the contour starts at or below the stock; inside, at or above the bore.
+  if (side * (first.r - stockR) > kEps)
+    op.Refuse(key::kProfileContour, in.inside ? "{} must start at or above {profile.start_dia}"
+                                              : "{} must start at or below {profile.start_dia}");
   if (!op.Refusal().empty()) return op;
 
   // The finish pass: in from beside the stock to the contour's first point, along it, out

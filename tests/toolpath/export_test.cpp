@@ -211,7 +211,7 @@ TEST(LinuxCncExport, EveryJobInBothUnitsRunsInRs274AndMakesOurMoves) {
     const Toolpath path = ExpandProgram(program.text, program.settings);
     const ExportResult exported = ExportProgram(program.text, Dialect::LinuxCnc, program.settings);
     ASSERT_FALSE(exported.text.empty());
-    const Rs274Run run = RunRs274(exported.text, Tools(path));
+    const Rs274Run run = RunRs274(exported.text, Tools(path), exported.toolTable);
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(Joined(run.errors), "") << exported.text;
     EXPECT_TRUE(SameMotions(run.motions, OurMotions(path), program.settings.metric)) << exported.text;
@@ -353,7 +353,7 @@ TEST(ExportGolden, OneJobPerTabInEachDialect) {
   const fs::path golden = fs::path(TURNBRIX_JOBS).parent_path() / "export" / "golden";
   for (const char* name : {"thread_ot_inch", "drill_csink_center", "drill_deep_pecks", "drill_ream_metric",
                            "tap_g84_then_left_hand_g32", "groove_inside_radius_chamfer",
-                           "whole_part_inch"}) {
+                           "whole_part_inch", "profile_inch", "profile_metric"}) {
     const fs::path job = fs::path(TURNBRIX_JOBS) / (std::string(name) + ".job");
     const JobProgram program = RunJob(job, false);
     for (const DialectName& d : Dialects()) {

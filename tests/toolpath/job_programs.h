@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ namespace tbx::test {
 struct JobProgram {
   std::string text;
   toolpath::ToolpathSettings settings;
+  // The tools the job's session knew (its script's `tool` lines), which settings.tools names
+  // unless `base` gave its own; shared, so that copies keep it.
+  std::shared_ptr<const ToolLibrary> tools;
 };
 
 // Runs `job` in a window started in inch (kInchDefaults) or in metric (kMetricShopDefaults);
@@ -29,6 +33,8 @@ inline JobProgram RunJob(const std::filesystem::path& job, bool metricStart,
   p.settings = base;
   p.settings.metric = s.runner.app().Metric();
   p.settings.toolChange = {s.runner.app().Number(id::kXToolChange), s.runner.app().Number(id::kZToolChange)};
+  p.tools = std::make_shared<const ToolLibrary>(s.runner.app().tools);
+  if (!p.settings.tools) p.settings.tools = p.tools.get();
   return p;
 }
 

@@ -328,6 +328,8 @@ TEST(Simulation, TabWrittenJobsCutTheirStockCleanly) {
        {{4, "rapid to X4 Z0 runs into the stock"}, {5, "rapid to X16 Z0 runs into the stock"},
         {7, "9 rapids run into the stock"}, {8, "rapid to X4 Z0 runs into the stock"},
         {9, "rapid to X4 Z6 runs into the stock"}}},
+      {"profile_inch", false, {2, 0, 0, 0, -2.5}, {turn(1, -5)}, {}},
+      {"profile_metric", false, {50, 0, 0, 0, -60}, {MakeTool(2, ToolKind::OdTurning, InsertShape::V, .4, 3, 0, 0, -3)}, {}},
       {"undo_redo_steps", false, {2.1, 0, .05, 0, -2.5}, {turn(1, -15), turn(2, -5), MakeTool(3, ToolKind::CentreDrill, InsertShape::None, 0, 0, .5, 90)},
        {{57, "S5093 is above the machine's maximum of 4000 rpm"}}},
   };
