@@ -6,6 +6,7 @@
 #include <toml++/toml.h>
 
 #include "app/catalogue.h"
+#include "app/controls.h"
 #include "data/toml_read.h"
 #include "program/numbers.h"
 
@@ -95,10 +96,29 @@ std::string Line(const toml::source_region& where) {
 
 }  // namespace
 
-std::string JobFileText(const Operations& ops, const Job& job, std::string_view programDigest) {
+std::string JobFileText(const Operations& ops, const Job& job, std::string_view programDigest,
+                        const ToolLibrary* tools) {
   toml::table file;
   file.insert("format", kJobFormat);
   file.insert("program_digest", std::string(programDigest));
+  if (tools) {
+    ToolLibrary called;
+    called.metric = tools->metric;
+    for (const JobStep& step : job.steps) {
+      const FieldValue* t = step.IsText() ? nullptr : FindValue(step.values, id::kTool);
+      const FieldValue* o = step.IsText() ? nullptr : FindValue(step.values, id::kOffset);
+      if (!t || !o || t->text.size() < 2) continue;
+      int number = 0, offset = 0;
+      if (std::sscanf(t->text.c_str() + 1, "%d", &number) != 1 || std::sscanf(o->text.c_str(), "%d", &offset) != 1) continue;
+      if (const Tool* tool = tools->Find(number, offset)) called.Put(*tool);
+    }
+    // The library's own file form, as a table of the job file.
+    if (!called.tools.empty()) {
+      toml::table library;
+      std::string ignored;
+      if (ReadToml(ToolLibraryText(called), library, ignored)) file.insert("tool_library", std::move(library));
+    }
+  }
   // A job whose stock was never set writes none: the default follows its steps.
   if (job.stock.Known()) {
     toml::table stock;
@@ -285,6 +305,17 @@ JobFileRead ReadJobFile(const Operations& ops, std::string_view content) {
       if (!ReadStock(node, read.job.stock, read.error)) return read;
       continue;
     }
+    if (k == "tool_library") {
+      std::ostringstream text;
+      if (const toml::table* t = node.as_table()) text << *t;
+      ToolLibraryRead tools = ParseToolLibrary(text.str());
+      if (!node.is_table() || !tools) {
+        read.error = Line(node.source()) + "tool_library: " + (tools ? "must be a table" : tools.error);
+        return read;
+      }
+      read.tools = std::move(tools.library);
+      continue;
+    }
     if (k != "steps") {
       read.warnings.push_back(Line(key.source()) + k + " is not a setting of a job: left out");
       continue;
@@ -308,6 +339,11 @@ JobFileRead ReadJobFile(const Operations& ops, std::string_view content) {
     }
   }
   return read;
+}
+
+void LendJobTools(const ToolLibrary& job, ToolLibrary& library) {
+  for (const Tool& tool : job.tools)
+    if (!library.Find(tool.number, tool.offset)) library.Put(tool.InUnits(job.metric, library.metric));
 }
 
 bool TakeProgramTexts(JobFileRead& read, std::string_view program) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/job.h"
+#include "data/tool_library.h"
 
 namespace tbx {
 
@@ -21,7 +22,10 @@ std::string Digest(std::string_view bytes);
 std::filesystem::path JobPathOf(const std::filesystem::path& program);
 
 // The job file's text for `job`, belonging to the program whose bytes have `programDigest`.
-std::string JobFileText(const Operations& ops, const Job& job, std::string_view programDigest);
+// The tools of `tools` that its operation steps call go with it ([tool_library]), so that the
+// job rebuilds where the library lacks them.
+std::string JobFileText(const Operations& ops, const Job& job, std::string_view programDigest,
+                        const ToolLibrary* tools = nullptr);
 
 struct JobFileRead {
   Job job;                  // the steps: values, kinds, texts of text and edited steps
@@ -29,8 +33,13 @@ struct JobFileRead {
   std::string digest;       // of the program it belongs to
   std::string error;        // "line 7: ...", empty when read
   std::vector<std::string> warnings;  // keys left out, "line 9: ..."
+  ToolLibrary tools;        // the tools the job's steps called when it was saved
   explicit operator bool() const { return error.empty(); }
 };
+
+// Lends `library` the tools of `job` it lacks, in its units, for as long as it is open; the
+// tools it holds stay as they are.
+void LendJobTools(const ToolLibrary& job, ToolLibrary& library);
 // Reads a job file. A file that is no TOML, of another format version, or with a key naming
 // no control is refused (`error` names its line); keys Turnbrix does not know are left out
 // with a warning.

@@ -185,6 +185,7 @@ bool ProgramFile::Open(App& app, const fs::path& path, const Progress& progress)
     // A job file on its own: its program is rebuilt, and has no file yet.
     JobFileRead read = ReadJobFile(app.operations, content);
     if (!read) return refuse(read.error);
+    LendJobTools(read.tools, app.tools);
     Rebuilt rebuilt = RebuildJob(app.operations, read.job, &app.tools);
     if (!rebuilt.refusal.empty()) {
       rebuilt.refusal.text = "Step " + std::to_string(rebuilt.step + 1) + ": " + rebuilt.refusal.text;
@@ -231,6 +232,7 @@ void ProgramFile::RestoreSteps(App& app, const fs::path& path, std::string_view 
   if (in.bad() || job.size() > kMaxProgramFileBytes) return note("cannot read " + jobPath.string());
   JobFileRead read = ReadJobFile(app.operations, job);
   if (!read) return note(jobPath.string() + " " + read.error);
+  LendJobTools(read.tools, app.tools);
   // The bar is the same whatever was typed into the program outside Turnbrix.
   app.job.stock = read.job.stock;
   if (read.digest != Digest(content) || !TakeProgramTexts(read, text))
@@ -261,7 +263,7 @@ bool ProgramFile::Save(App& app, const fs::path& path, const ReadOnlyQuestion& o
   SyncJob(app);
   const fs::path jobPath = JobPathOf(path);
   if (jobPath != path) {
-    const SafeSaveResult job = SafeSave(jobPath, JobFileText(app.operations, app.job, Digest(content)));
+    const SafeSaveResult job = SafeSave(jobPath, JobFileText(app.operations, app.job, Digest(content), &app.tools));
     if (!job) {
       app.ui.MessageBox("Cannot save " + jobPath.string() + ": " + job.error, kSaveTitle,
                         MessageIcon::Exclamation);

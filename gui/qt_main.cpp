@@ -159,7 +159,7 @@ QImage ToolInTheDrawing(tbx::QtForm& form, tbx::ProgramWindow& window) {
 }
 
 // The whole part of tests/jobs/whole_part_inch.job (face, turn with a chamfer, centre drill,
-// drill, thread with a relief groove, part off) made by its clicks, simulated from the bar its
+// drill, thread with a relief groove, the shaft by its contour, part off) made by its clicks, simulated from the bar its
 // Face step names: the part at the end drawn as a full section under the moves.
 QImage WholePartSimulated(tbx::QtForm& form, tbx::ProgramWindow& window, tbx::App& app) {
   auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
@@ -181,8 +181,9 @@ QImage WholePartSimulated(tbx::QtForm& form, tbx::ProgramWindow& window, tbx::Ap
                {ToolKind::Drill, InsertShape::None, 0, 0, 0, .5, 118, "Drill 1/2"},
                {ToolKind::OdThreading, InsertShape::T, 8, 0, 0, 0, 0, "OD thread 16ER 60 deg"},
                {ToolKind::Grooving, InsertShape::Blade, 3, 0, .12, 0, 0, "Grooving blade .12"},
-               {ToolKind::Parting, InsertShape::Blade, 4, 0, .125, 0, 0, "Parting blade .125"}};
-  for (int n = 1; n <= 7; ++n) {
+               {ToolKind::Parting, InsertShape::Blade, 4, 0, .125, 0, 0, "Parting blade .125"},
+               {ToolKind::OdTurning, InsertShape::C, 3, -5, 0, 0, 0, "OD profile CNMG 431"}};
+  for (int n = 1; n <= 8; ++n) {
     const auto& d = tools[n - 1];
     tbx::Tool t;
     t.number = t.offset = n;
@@ -193,7 +194,7 @@ QImage WholePartSimulated(tbx::QtForm& form, tbx::ProgramWindow& window, tbx::Ap
     app.tools.Put(t);
   }
   struct Action {
-    char kind;  // tab, pick a tool, type, click
+    char kind;  // tab, pick a tool, type, set a box of lines, click
     int id;
     const char* text;
   };
@@ -203,11 +204,15 @@ QImage WholePartSimulated(tbx::QtForm& form, tbx::ProgramWindow& window, tbx::Ap
       {'p', 3, ""},     {'c', 625, ""},   {'t', 2, ""},       {'p', 4, ""},       {'y', 130, "1.5"},
       {'y', 135, ".0625"}, {'y', 145, "-.75"}, {'c', 305, ""}, {'t', 7, ""},      {'p', 5, ""},
       {'y', 825, "1.5"}, {'y', 830, "1.36"}, {'y', 835, "-.75"}, {'y', 850, ".125"}, {'c', 965, ""},
-      {'t', 12, ""},    {'p', 6, ""},     {'y', 1415, "-1.2"}, {'y', 1445, ".02"}, {'c', 1460, ""}};
+      {'t', 13, ""},    {'p', 7, ""},
+      {'s', 1610, "X1.5 Z-1.\nX1.625 ,C.015\nZ-1.3\nX1.75 Z-1.45\nZ-1.65 ,R.06\nX2."},
+      {'y', 1620, "-.95"}, {'c', 1687, ""}, {'c', 1670, ""},
+      {'t', 12, ""},    {'p', 6, ""},     {'y', 1415, "-2."}, {'y', 1445, ".02"}, {'c', 1460, ""}};
   for (const Action& a : actions) {
     switch (a.kind) {
       case 't': tabs->choose(a.id - 1); break;
       case 'p': static_cast<QComboBox*>(form.Widget(tbx::kMainForm, tbx::id::kTool))->setCurrentIndex(a.id); break;
+      case 's': form.SetText(tbx::kMainForm, a.id, a.text); break;
       case 'y': {
         auto* box = static_cast<QLineEdit*>(form.Widget(tbx::kMainForm, a.id));
         box->setText(QString::fromLatin1(a.text));

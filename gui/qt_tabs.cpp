@@ -14,8 +14,8 @@ namespace {
 
 // The order a part is machined in: turning from the face inwards to the part-off, the holes
 // from the centre drill to the tap, then the data pages.
-constexpr std::array<std::string_view, 12> kMachiningOrder = {
-    "face", "turn", "groove", "thread", "part_off", "csink_drill",
+constexpr std::array<std::string_view, 13> kMachiningOrder = {
+    "face", "turn", "profile", "groove", "thread", "part_off", "csink_drill",
     "deep_drill", "ream", "tap", "material", "tap_data", "settings"};
 
 constexpr std::array<OperationGroup, 3> kGroupOrder = {OperationGroup::Turning, OperationGroup::HoleMaking,

@@ -128,10 +128,24 @@ Operation ProfileOperation(const ProfileInputs& in, const OpContext& ctx) {
   const NoseSide noseSide = (in.face != in.inside) ? NoseSide::Left : NoseSide::Right;
   // Roughing leaves the allowance off the path the programmed point finishes along, so that
   // under Computed the rough passes keep it from what the nose will cut.
-  const NosePath programmed = ProgrammedPath(in.compensation, ctx, noseSide, finish);
+  NosePath programmed = ProgrammedPath(in.compensation, ctx, noseSide, finish);
+  // The nose swings round a corner that hardly turns on an arc too short to write: its ends,
+  // rounded to the blocks' places, would no longer lie on one circle.
+  for (std::size_t i = 0; i < programmed.segments.size(); ++i) {
+    NoseSegment& seg = programmed.segments[i];
+    const NosePoint from = i > 0 ? programmed.segments[i - 1].end : programmed.start;
+    const double radius = std::hypot(from.z - seg.centre.z, from.r - seg.centre.r);
+    if (seg.arc && std::hypot(seg.end.z - from.z, seg.end.r - from.r) < .1 * radius) seg.arc = false;
+  }
+  NosePath planned = programmed;
+  // Planned from the points as the blocks write them, so that a G71 read back from its
+  // contour blocks makes the very moves written out.
+  auto written = [](NosePoint p) { return NosePoint{std::round(p.z * 1e4) / 1e4, std::round(p.r * 2e4) / 2e4}; };
+  planned.start = written(planned.start);
+  for (NoseSegment& s : planned.segments) s.end = written(s.end), s.centre = written(s.centre);
 
   RoughingCycle cycle;
-  cycle.contour = programmed;
+  cycle.contour = planned;
   cycle.start = start;
   cycle.depthOfCut = in.depthOfCut;
   cycle.retract = in.clearance;
@@ -149,8 +163,8 @@ Operation ProfileOperation(const ProfileInputs& in, const OpContext& ctx) {
   if (plan.refusal) {
     const RoughingRefusal& r = *plan.refusal;
     std::string line;
-    if (r.segment < programmed.segments.size()) {
-      const std::size_t source = programmed.segments[r.segment].source;
+    if (r.segment < planned.segments.size()) {
+      const std::size_t source = planned.segments[r.segment].source;
       if (source < lineOf.size()) line = " line " + std::to_string(lineOf[source]);
     }
     if (r.fault == RoughingFault::TooSteep && ctx.tool) {
@@ -223,7 +237,8 @@ Operation ProfileOperation(const ProfileInputs& in, const OpContext& ctx) {
     at = m.path.end;
   }
   path.Rapid(Change(at, entry));
-  WriteFinish(path, in.compensation, ctx, noseSide, finish);
+  if (in.compensation == NoseCompensation::ControlG41G42) path.Prefix(noseSide == NoseSide::Left ? " G41" : " G42");
+  WritePath(path, programmed);
   EndCompensation(path, in.compensation);
   const Point back = in.face ? Point{.x = 2 * start.r} : Point{.z = start.z};
   path.Rapid(ExitPoint(in.compensation, {2 * start.r, start.z}, back));

@@ -41,7 +41,8 @@ TEST(Job, EveryJobScriptRebuildsToItsProgram) {
     EXPECT_EQ(JobText(app.job), s.Output());
     const std::size_t operations = static_cast<std::size_t>(
         std::count_if(app.job.steps.begin(), app.job.steps.end(), [](const JobStep& st) { return !st.IsText(); }));
-    const Rebuilt rebuilt = RebuildJob(app.operations, app.job);
+    // Compensated steps read their tools from the library the session had.
+    const Rebuilt rebuilt = RebuildJob(app.operations, app.job, &app.tools);
     EXPECT_TRUE(rebuilt.refusal.empty()) << rebuilt.refusal.text;
     EXPECT_TRUE(test::SameProgram(rebuilt.text, s.Output()));
     EXPECT_EQ(rebuilt.state.blockNumber, app.program.blockNumber);
@@ -57,7 +58,7 @@ TEST(Job, EveryJobScriptRebuildsToItsProgram) {
       EXPECT_TRUE(test::SameProgram(again.Output(), s.Output())) << opened;
       Job& reopened = again.runner.app().job;
       ASSERT_EQ(reopened.steps.size(), app.job.steps.size());
-      EXPECT_EQ(RebuildJob(again.runner.app().operations, reopened).text, s.Output());
+      EXPECT_EQ(RebuildJob(again.runner.app().operations, reopened, &app.tools).text, s.Output());
       EXPECT_EQ(again.runner.app().program.blockNumber, app.program.blockNumber);
       EXPECT_EQ(reopened.stock, app.job.stock);
     }

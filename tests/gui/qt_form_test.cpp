@@ -547,7 +547,7 @@ class QtFormTest : public QObject {
     for (int row = 0; row < window.Tabs()->QListWidget::count(); ++row)
       rows << window.Tabs()->item(row)->text().trimmed();
     QCOMPARE(rows.join(QLatin1Char('|')),
-             QStringLiteral("Turning|Face|Turn|Groove|Thread|Part-off|Hole making|C'Sink/Drill|"
+             QStringLiteral("Turning|Face|Turn|Profile|Groove|Thread|Part-off|Hole making|C'Sink/Drill|"
                             "Deep Drill|Ream|Tap|Data|Material|Drill + Tap Data|Settings"));
   }
 
@@ -956,8 +956,8 @@ class QtFormTest : public QObject {
       return false;
     };
     window.Tabs()->setFocus(Qt::OtherFocusReason);
-    // Material, then six pages on round the end: Thread, entered at its comment.
-    for (int i = 0; i < 6; ++i) key(Qt::Key_Tab, Qt::ControlModifier);
+    // Material, then seven pages on round the end: Thread, entered at its comment.
+    for (int i = 0; i < 7; ++i) key(Qt::Key_Tab, Qt::ControlModifier);
     QTRY_COMPARE(QApplication::focusWidget(), window.W(id::kThreadComment));
     // The tooltip's group takes Tab at its chosen button; the arrows move and choose.
     QVERIFY(tabTo({id::kToolAngle0, id::kToolAngle29, id::kToolAngle30, id::kToolAngle55, id::kToolAngle60, id::kToolAngle80}));
@@ -1733,9 +1733,9 @@ class QtFormTest : public QObject {
     ToolpathPreview* preview = window.program->Toolpath()->Preview();
     StepListPane* steps = window.program->Steps();
     const toolpath::Toolpath& drawn = window.program->Toolpath()->Path();
-    // The default: the Face step's 2" bar from Z .05, the jaws .5 behind the part-off at -1.2.
+    // The default: the Face step's 2" bar from Z .05, the jaws .5 behind the part-off at -2.
     QVERIFY(drawn.simulation);
-    QVERIFY((drawn.simulation->stock == toolpath::Stock{.outerDia = 2, .frontZ = 0.05, .chuckZ = -1.7}));
+    QVERIFY((drawn.simulation->stock == toolpath::Stock{.outerDia = 2, .frontZ = 0.05, .chuckZ = -2.5}));
     QCOMPARE(preview->PartLast(), ToolpathPreview::kWholeJob);
     steps->Choose(1);  // the Turn: the second operation
     QCOMPARE(std::pair(preview->PartFirst(), preview->PartLast()), std::pair(1, 1));
@@ -1769,7 +1769,7 @@ class QtFormTest : public QObject {
     QVERIFY(!window.main()->isWindowModified());
     answer([&](StockDialog& dialog) {
       QCOMPARE(dialog.Box("outerDia")->value(), 2.0);
-      QCOMPARE(dialog.Box("chuckZ")->value(), -1.7);
+      QCOMPARE(dialog.Box("chuckZ")->value(), -2.5);
       QWidget* ok = dialog.Buttons()->button(QDialogButtonBox::Ok);
       retype(dialog.Box("outerDia"), "2.125");
       retype(dialog.Box("bore"), "2.5");

@@ -20,6 +20,9 @@
 #include "ops/turn.h"
 #include "toolpath/job_programs.h"
 
+#include "app/controls.h"
+#include "program/numbers.h"
+#include "toolpath/contour.h"
 #include "toolpath/expander.h"
 #include "toolpath/simulation.h"
 
@@ -123,6 +126,10 @@ TEST(Simulation, WholePartHasItsDrawingsDimensions) {
   put(5, ToolKind::OdThreading, InsertShape::T, 8, 0, 0, 0, 0);
   put(6, ToolKind::Grooving, InsertShape::Blade, 3, 0, .125, 0, 0);
   put(7, ToolKind::Parting, InsertShape::Blade, 4, 0, .125, 0, 0);
+  put(8, ToolKind::OdTurning, InsertShape::C, 3, -5, 0, 0, 0);
+  Tool shaft = *tools.Find(8, 8);
+  shaft.radius = .016;  // the radius the profile's compensation was computed for
+  tools.Put(shaft);
   test::JobProgram job = test::RunJob(std::filesystem::path(TURNBRIX_JOBS) / "whole_part_inch.job", false);
   job.settings.tools = &tools;
   job.settings.stock = {2, 0, .05, 0, -2.5};
@@ -146,15 +153,18 @@ TEST(Simulation, WholePartHasItsDrawingsDimensions) {
                                                    {"turned diameter", -.5, true, 1.5},
                                                    {"groove", -.8, true, 1.36},
                                                    {"behind the groove", -.95, true, 1.5},
-                                                   {"bar", -1.1, true, 2},
-                                                   {"edge break", -1.19, true, 1.98},
+                                                   {"shaft", -1.15, true, 1.625},
+                                                   {"taper", -1.375, true, 1.6875},
+                                                   {"second diameter", -1.55, true, 1.75},
+                                                   {"bar behind the radius", -1.8, true, 2},
+                                                   {"edge break", -1.99, true, 1.98},
                                                    {"drilled hole", -.5, false, .5},
                                                    {"drill point", -1.1502 + .0751, false, .25}}) {
     SCOPED_TRACE(d.name);
     EXPECT_NEAR(d.outer ? DiameterAt(p.outer, d.z, true) : DiameterAt(p.inner, d.z, false), d.x, 1e-4);
   }
   EXPECT_NEAR(p.outer.front().z, 0, 1e-4);
-  EXPECT_NEAR(p.outer.back().z, -1.2, 1e-4);  // the part-off face
+  EXPECT_NEAR(p.outer.back().z, -2, 1e-4);  // the part-off face
 
   // Every edge of the revolved part is used by two triangles; its volume is the simulated
   // part's as far as the facets fall inside the true surface.
@@ -294,6 +304,203 @@ Tool MakeTool(int n, ToolKind kind, InsertShape shape, double radius, int orient
 // (Z Start 0, no run-in) rapids each infeed's trailing flank into the corner the pass before
 // left; the metric thread's job keeps the tool-change position of 4 and 6, now millimetres
 // inside the bar; the start drill's speed is above the machine's.
+// The distance from `p` to the contour (Z and the radius), arcs as arcs.
+double DistanceToContour(const NosePath& c, NosePoint p) {
+  double best = 1e9;
+  NosePoint a = c.start;
+  for (const NoseSegment& s : c.segments) {
+    const NosePoint b = s.end;
+    if (!s.arc) {
+      const double dz = b.z - a.z, dr = b.r - a.r, len2 = dz * dz + dr * dr;
+      const double t = len2 > 0 ? std::clamp(((p.z - a.z) * dz + (p.r - a.r) * dr) / len2, 0.0, 1.0) : 0;
+      best = std::min(best, std::hypot(p.z - a.z - t * dz, p.r - a.r - t * dr));
+    } else {
+      const double radius = std::hypot(a.z - s.centre.z, a.r - s.centre.r);
+      auto angle = [&](NosePoint q) { return std::atan2(q.r - s.centre.r, q.z - s.centre.z); };
+      // The sweep from a to b, counter-clockwise positive.
+      double sweep = angle(b) - angle(a), at = angle(p) - angle(a);
+      const double turn = 2 * std::acos(-1.0);
+      if (s.clockwise) sweep = -sweep, at = -at;
+      sweep = std::fmod(sweep + 2 * turn, turn), at = std::fmod(at + 2 * turn, turn);
+      best = std::min({best, std::hypot(p.z - a.z, p.r - a.r), std::hypot(p.z - b.z, p.r - b.r)});
+      if (at <= sweep) best = std::min(best, std::fabs(std::hypot(p.z - s.centre.z, p.r - s.centre.r) - radius));
+    }
+    a = b;
+  }
+  return best;
+}
+
+// Random contours through the Profile tab, the program they make and the stock simulation with
+// the tool's outline: outside and inside, inch and metric, steps, tapers, chamfers, corner radii
+// and pockets; each as moves and as G71/G70 under Computed compensation. Both forms make the
+// same moves, the simulation finds nothing, and the finished part is the contour: every point
+// of the part's outline within the tolerance of it, and the contour's points on the part.
+TEST(Simulation, RandomProfilesFinishToTheirContourInBothForms) {
+  std::mt19937 rng(20261208);
+  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  int pockets = 0;
+  for (int n = 0; n < 48; ++n) {
+    const bool metric = n % 2 == 1, inside = n % 4 >= 2, pocket = n % 8 >= 4;
+    const double u = metric ? 25 : 1, tol = metric ? .002 : .0001;
+    SCOPED_TRACE("case " + std::to_string(n) + (metric ? " metric" : " inch") + (inside ? " inside" : " outside") +
+                 (pocket ? " with a pocket" : ""));
+    // Outside the diameter climbs from the front toward the chuck; inside it falls.
+    const double side = inside ? -1 : 1, stock = 2 * u, bore = inside ? .5 * u : 0;
+    double d = std::round((inside ? uniform(1.3, 1.6) : uniform(.4, .8)) * u * 1e4) / 1e4, z = 0;
+    auto num = [](double v) { return PlainDecimal(std::round(v * 1e4) / 1e4, 4); };
+    std::string text = "X" + num(d) + " Z0";
+    bool pocketed = false;
+    for (int k = 0; k < 5; ++k) {
+      const int feature = static_cast<int>(rng() % 4);
+      // Values of four places, so that the sums the lines write are the points meant: a quarter
+      // arc's R then closes it exactly.
+      auto places = [](double v) { return std::round(v * 1e4) / 1e4; };
+      const double run = places(uniform(.1, .25) * u), rise = places(uniform(.02, .06) * u) * 2;
+      std::string corner = rng() % 3 == 0 ? " ,C" + num(.015 * u) : rng() % 3 == 0 ? " ,R" + num(.02 * u) : "";
+      if (pocket && !pocketed && k == 2) {
+        // Down at 30 degrees or less, along, and back up.
+        z -= run;
+        text += "\nZ" + num(z) + corner;
+        // A bore's pocket stays shallower than the bar's clearance under the insert.
+        const double depth = places(rise * (inside ? .2 : .5));
+        d -= side * 2 * depth;
+        z -= places(depth / std::tan(30 * kPi / 180) + .01 * u);
+        text += "\nX" + num(d) + " Z" + num(z);
+        z -= run;
+        text += "\nZ" + num(z);
+        d += side * 2 * (depth + rise);
+        text += "\nX" + num(d);
+        pocketed = true;
+        continue;
+      }
+      z -= run;
+      if (feature == 0) text += "\nZ" + num(z);                                 // along Z
+      if (feature == 1) d += side * 2 * rise * .5, text += "\nX" + num(d) + " Z" + num(z);  // a taper
+      if (feature == 2) text += "\nZ" + num(z) + corner, d += side * 2 * rise, text += "\nX" + num(d);
+      if (feature == 3) {
+        // A convex quarter arc that climbs by its radius.
+        const double r = rise;
+        text += "\nZ" + num(z);
+        d += side * 2 * r, z -= r;
+        text += std::string(inside ? "\nG3" : "\nG2") + " X" + num(d) + " Z" + num(z) + " R" + num(r);
+        text += "\nG1";
+      }
+    }
+    text += "\nX" + num(inside ? bore : stock);
+    pockets += pocketed;
+    std::vector<std::string> programs;
+    Tool tool;
+    tool.number = tool.offset = 1;
+    tool.kind = inside ? ToolKind::IdBoring : ToolKind::OdTurning;
+    tool.shape = InsertShape::V;
+    tool.radius = .004 * u;
+    tool.orientation = inside ? 2 : 3;
+    tool.leadAngle = -3;
+    for (ControlId form : {id::kProfileMoves, id::kProfileCycle}) {
+      test::Session s(metric ? test::kMetricShopDefaults : test::kInchDefaults);
+      s.runner.app().tools.metric = metric;
+      s.runner.app().tools.Put(tool);
+      s.runner.Tab(13);
+      s.runner.Click(inside ? id::kProfileInside : id::kProfileOutside);
+      s.runner.Set(id::kProfileContour, text);
+      s.runner.Type(id::kProfileStartDia, num(inside ? bore : stock));
+      s.runner.Type(id::kProfileDepthOfCut, num(.04 * u));
+      s.runner.Type(id::kProfileFinishAllowanceX, num(.01 * u));
+      s.runner.Type(id::kProfileFinishAllowanceZ, num(.005 * u));
+      s.runner.Type(id::kProfileClearance, num(.05 * u));
+      s.runner.Type(id::kProfileRoughFeed, num(.01 * u));
+      s.runner.Type(id::kProfilePlungeFeed, num(.004 * u));
+      s.runner.Type(id::kProfileFinishFeed, num(.005 * u));
+      s.runner.Click(form);
+      s.runner.Click(id::kProfileCompComputed);
+      s.runner.Click(id::kProfileOk);
+      programs.push_back(s.Output());
+      ASSERT_FALSE(programs.back().empty()) << text << "\n" << s.err.str();
+    }
+    ToolLibrary tools;
+    tools.metric = metric;
+    tools.Put(tool);
+    ToolpathSettings settings;
+    settings.metric = metric;
+    settings.tools = &tools;
+    settings.toolChange = metric ? Point{100, 150} : Point{4, 6};
+    settings.stock = {stock, bore, 0, 0, -3 * u};
+    const ContourRead contour = ReadContour(text);
+    const double zEnd = contour.path.segments.back().end.z;
+    std::vector<NosePoint> corners{contour.path.start};
+    for (const NoseSegment& seg : contour.path.segments) corners.push_back(seg.end);
+    // Every point of the part's outline between the face and the last shoulder, four to a piece,
+    // with how far it may stand off the contour: `near` near a corner (the nose leaves its radius
+    // in an inside one), else `far`.
+    auto eachPoint = [&](const Toolpath& path, const std::function<void(NosePoint q, bool nearCorner)>& visit) {
+      const std::vector<Point>& part = inside ? path.simulation->profile.inner : path.simulation->profile.outer;
+      ASSERT_FALSE(part.empty());
+      for (std::size_t i = 1; i < part.size(); ++i) {
+        for (double t : {0.0, .25, .5, .75}) {
+          const NosePoint q{part[i - 1].z + t * (part[i].z - part[i - 1].z),
+                            (part[i - 1].x + t * (part[i].x - part[i - 1].x)) / 2};
+          if (q.z < zEnd + tol || q.z > -tol) continue;
+          double nearest = 1e9;
+          for (const NosePoint& c : corners) nearest = std::min(nearest, std::hypot(q.z - c.z, q.r - c.r));
+          visit(q, nearest < 2 * tool.radius + .015 * u);
+        }
+      }
+    };
+    std::vector<std::vector<Move>> moves;
+    for (const std::string& program : programs) {
+      const Toolpath path = ExpandProgram(program, settings);
+      ASSERT_TRUE(path.simulation);
+      for (const Finding& f : path.diagnostics) ADD_FAILURE() << f.line << ": " << f.text << "\n" << program;
+      for (const Finding& f : path.warnings) ADD_FAILURE() << f.line << ": " << f.text << "\n" << text;
+      eachPoint(path, [&](NosePoint q, bool nearCorner) {
+        EXPECT_LE(DistanceToContour(contour.path, q), nearCorner ? tool.radius : tol)
+            << "part X" << 2 * q.r << " Z" << q.z << "\n" << text;
+      });
+      // A move shorter than the tolerance is none: rounding may leave one in either form.
+      moves.emplace_back();
+      for (const Move& m : path.moves)
+        if (m.kind == MoveKind::ToolChange || std::hypot(m.end.x - m.start.x, m.end.z - m.start.z) > tol) moves.back().push_back(m);
+    }
+    // The roughing alone (the program up to the finish pass's entry) leaves the allowance, as the
+    // contour moved by (U/2, W) leaves it on walls of 30 degrees or less: never less than W, and
+    // never more than the move itself, but in corners; plunges go at the plunge feed, passes no
+    // deeper than the depth of cut.
+    const Toolpath whole = ExpandProgram(programs[0], settings);
+    const auto finish = std::find_if(whole.moves.begin(), whole.moves.end(),
+                                     [&](const Move& m) { return m.kind == MoveKind::Feed && std::fabs(m.feed - .005 * u) < 1e-9; });
+    ASSERT_NE(finish, whole.moves.end());
+    std::string rough;
+    for (std::size_t at = 0, line = 1; at < programs[0].size() && line + 1 < static_cast<std::size_t>(finish->line); ++line) {
+      const std::size_t next = programs[0].find('\n', at) + 1;
+      rough += programs[0].substr(at, next - at);
+      at = next;
+    }
+    const Toolpath roughed = ExpandProgram(rough, settings);
+    ASSERT_TRUE(roughed.simulation);
+    const double ax = .01 * u, az = .005 * u;
+    eachPoint(roughed, [&](NosePoint q, bool nearCorner) {
+      const double d = DistanceToContour(contour.path, q);
+      EXPECT_GE(d, az - tol) << "roughed X" << 2 * q.r << " Z" << q.z << "\n" << text;
+      if (!nearCorner) EXPECT_LE(d, std::hypot(ax, az) + tol) << "roughed X" << 2 * q.r << " Z" << q.z << "\n" << text;
+    });
+    std::set<double> levels;
+    for (auto m = whole.moves.begin(); m != finish; ++m) {
+      if (m->kind != MoveKind::Feed) continue;
+      const bool deeper = side * (m->end.x - m->start.x) < -1e-9;
+      EXPECT_DOUBLE_EQ(m->feed, deeper ? .004 * u : .01 * u) << "line " << m->line;
+      if (std::fabs(m->end.x - m->start.x) < 1e-9) levels.insert(m->end.x / 2);
+    }
+    for (auto a = levels.begin(), b = std::next(a); b != levels.end(); ++a, ++b) EXPECT_LE(*b - *a, .04 * u + 1e-9);
+    ASSERT_EQ(moves[0].size(), moves[1].size());
+    for (std::size_t i = 0; i < moves[0].size(); ++i) {
+      EXPECT_NEAR(moves[0][i].end.x, moves[1][i].end.x, 2 * tol) << i;
+      EXPECT_NEAR(moves[0][i].end.z, moves[1][i].end.z, tol) << i;
+      EXPECT_EQ(moves[0][i].kind, moves[1][i].kind) << i;
+    }
+  }
+  EXPECT_GE(pockets, 12);
+}
+
 TEST(Simulation, TabWrittenJobsCutTheirStockCleanly) {
   const auto turn = [](int n, double lead) { return MakeTool(n, ToolKind::OdTurning, InsertShape::C, .031, 3, 0, 0, lead); };
   const Tool thread = MakeTool(1, ToolKind::OdThreading, InsertShape::T, .004, 8);
