@@ -1604,7 +1604,8 @@ class QtFormTest : public QObject {
     }
   }
 
-  // Run with QT_SCALE_FACTOR=2 as well (a second ctest entry).
+  // Run with QT_SCALE_FACTOR=2 as well (a second ctest entry). View > Full Section comes back
+  // as it was left.
   void theWindowOpensOnTheScreenAndComesBackWhereItWas() {
     QTemporaryDir dir;
     const QString settings = dir.filePath(QStringLiteral("turnbrix.conf"));
@@ -1624,12 +1625,15 @@ class QtFormTest : public QObject {
       window.main()->resize(area.size() / 2 + QSize(10, 10));
       window.main()->move(area.topLeft() + QPoint(7, 9));
       left = window.main()->geometry();
+      window.main()->findChild<QAction*>(QStringLiteral("fullSection"))->trigger();
       window.Click(id::kExit);
     }
     {
       Window window(true, Frame::kDesktop, settings);
       QVERIFY(window.started);
       QCOMPARE(window.main()->geometry(), left);
+      QVERIFY(window.main()->findChild<QAction*>(QStringLiteral("fullSection"))->isChecked());
+      QVERIFY(window.program->Toolpath()->Preview()->FullSection());
       window.main()->move(area.bottomRight() + QPoint(500, 500));  // say, a screen since removed
       window.Click(id::kExit);
     }
