@@ -54,6 +54,7 @@ const QString kPlaceKey = QStringLiteral("window/place");  // of the frame's top
 const QString kMaximizedKey = QStringLiteral("window/maximized");
 const QString kPanesKey = QStringLiteral("window/panes");           // the main splitter
 const QString kProgramPanesKey = QStringLiteral("window/programPanes");  // box over drawing
+const QString kFullSectionKey = QStringLiteral("window/fullSection");
 const QString kProgramFilter =
     QStringLiteral("Programs, .nc added to a name without one (*.nc *.ngc *.tap *.txt);;All files (*)");
 
@@ -201,6 +202,8 @@ void ProgramWindow::Install() {
   full->setCheckable(true);
   full->setToolTip(QStringLiteral("The part drawn whole, mirrored about the centre line"));
   connect(full, &QAction::toggled, this, [this](bool on) { toolpath_->Preview()->SetFullSection(on); });
+  full->setChecked(settings_.value(kFullSectionKey, false).toBool());
+  fullSection_ = full;
   viewMenu_->addSeparator();
   // Panes the user may hide; the always-visible controls stay.
   const std::pair<const char*, QWidget*> panes[] = {
@@ -299,6 +302,7 @@ void ProgramWindow::Event(std::string_view form, ControlId control, int message,
       settings_.setValue(kPanesKey, form_.MainArea()->saveState());
       settings_.setValue(kProgramPanesKey, form_.ProgramArea()->saveState());
       for (const QAction* toggle : paneToggles_) settings_.setValue(PaneKey(toggle), toggle->isChecked());
+      if (fullSection_) settings_.setValue(kFullSectionKey, fullSection_->isChecked());
       settings_.sync();
     }
   }

@@ -122,6 +122,7 @@ class ProgramWindow : public QObject {
   QPointer<QMenu> editMenu_;
   QPointer<QMenu> helpMenu_;
   QList<QAction*> paneToggles_;
+  QAction* fullSection_ = nullptr;  // View > Full Section
   QPointer<QDialog> find_;
   std::function<QString(const QString&)> exportChooser_;
   bool tooltipsMetric_ = false;  // the unit system the tooltips name

@@ -20,6 +20,7 @@
 #include "app/app.h"
 #include "app/catalogue.h"
 #include "app/machine_boxes.h"
+#include "app/step_sizes.h"
 #include "gui/qt_form.h"
 #include "gui/qt_preview.h"
 #include "program/numbers.h"
@@ -142,6 +143,7 @@ void ToolpathPane::Refresh() {
 
 void ToolpathPane::Show(toolpath::Toolpath path, const std::string& text, const toolpath::ToolpathSettings& settings) {
   path_ = std::move(path);
+  AddShortSteps(text, settings);
   // A program of unreadable lines would list millions: the first ones and a count do.
   unlisted_ = path_.diagnostics.size() > kMaxKeptDiagnostics ? path_.diagnostics.size() - kMaxKeptDiagnostics : 0;
   if (unlisted_ > 0) {
@@ -156,6 +158,24 @@ void ToolpathPane::Show(toolpath::Toolpath path, const std::string& text, const 
   HighlightSelection();
   ShowStatus();
   if (dialog_ && dialog_->isVisible()) FillWarnings();
+}
+
+void ToolpathPane::AddShortSteps(const std::string& text, const toolpath::ToolpathSettings& settings) {
+  if (!path_.simulation) return;
+  // The job as the box holds it: typing not yet taken into the steps is taken into a copy.
+  Job typed;
+  const bool taken = JobText(app_.job) == text;
+  if (!taken) {
+    typed.steps = app_.job.steps;
+    ReconcileJob(typed, text);
+  }
+  const std::vector<toolpath::Finding> found = StepsLeftShort(taken ? app_.job : typed, path_, settings);
+  if (found.empty()) return;
+  std::vector<toolpath::Finding>& all = path_.warnings;
+  const std::ptrdiff_t own = static_cast<std::ptrdiff_t>(all.size());
+  all.insert(all.end(), found.begin(), found.end());
+  std::inplace_merge(all.begin(), all.begin() + own, all.end(),
+                     [](const toolpath::Finding& a, const toolpath::Finding& b) { return a.line < b.line; });
 }
 
 bool ToolpathPane::Simulating() const { return worker_.joinable(); }

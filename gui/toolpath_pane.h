@@ -78,6 +78,8 @@ class ToolpathPane : public QObject {
     toolpath::Toolpath path;
   };
   void Show(toolpath::Toolpath path, const std::string& text, const toolpath::ToolpathSettings& settings);
+  // The simulation's word on the job's steps (app/step_sizes.h) among the path's warnings.
+  void AddShortSteps(const std::string& text, const toolpath::ToolpathSettings& settings);
   void StartWorker();
   void Simulated(const std::shared_ptr<SimulationJob>& job);
   void ShowStatus();

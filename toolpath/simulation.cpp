@@ -22,8 +22,6 @@ namespace {
 
 namespace bg = boost::geometry;
 
-// Integer coordinates keep the booleans exact where a pass retraces an edge an earlier one
-// left: 1e-6 in, or 1e-5 mm.
 using Coord = std::int64_t;
 using P = bg::model::d2::point_xy<Coord>;  // x: Z, y: the radius
 using Poly = bg::model::polygon<P>;        // clockwise, closed
@@ -41,6 +39,15 @@ struct Grid {
   P Of(NosePoint p) const { return {Of(p.z), Of(p.r)}; }
   NosePoint Back(const P& p) const { return {p.x() / scale, p.y() / scale}; }
 };
+
+// Integer coordinates keep the booleans exact where a pass retraces an edge an earlier one
+// left: 1e-6 in, or 1e-5 mm.
+Grid GridOf(bool metric) { return {metric ? 1e5 : 1e6}; }
+// Areas under this, in counts, are touching, not cutting.
+double TouchArea(bool metric, const Grid& g) {
+  const double unit = metric ? kMmPerInch : 1;
+  return 1e-8 * unit * unit * g.scale * g.scale;
+}
 
 double AreaOf(const Multi& m) { return static_cast<double>(bg::area(m)); }
 
@@ -399,11 +406,11 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
   if (!stock.Known()) return sim;
   const bool metric = settings.metric;
   const double unit = metric ? kMmPerInch : 1;
-  const Grid g{metric ? 1e5 : 1e6};
-  // Chords and outlines within this of their arcs; areas under kTouch are touching, not cutting.
+  const Grid g = GridOf(metric);
+  // Chords and outlines within this of their arcs.
   const double tolerance = 2e-5 * unit;
-  const double touch = 1e-8 * unit * unit * g.scale * g.scale;
-  const double lengthTol = 1e-4 * unit;
+  const double touch = TouchArea(metric, g);
+  const double lengthTol = LengthTolerance(metric);
 
   const double outerR = stock.outerDia / 2, boreR = std::max(0.0, stock.bore / 2);
   const double jawR = (stock.jawDia > 0 ? stock.jawDia : 1.25 * stock.outerDia) / 2;
@@ -629,6 +636,40 @@ Profile ProfileOf(const Section& part) {
 }  // namespace tbx::toolpath
 
 namespace tbx::toolpath {
+
+Bounds MetalWithin(const Section& part, bool metric, NosePoint low, NosePoint high) {
+  const Grid g = GridOf(metric);
+  const double touch = TouchArea(metric, g);
+  // Far beyond any bar, and within what the counts hold.
+  const auto at = [&](double v) { return g.Of(std::clamp(v, -1e6, 1e6)); };
+  Bounds out;
+  for (const Area& a : part) {
+    Poly p;
+    for (const NosePoint& q : a.outer) bg::append(p.outer(), g.Of(q));
+    p.inners().resize(a.holes.size());
+    for (std::size_t i = 0; i < a.holes.size(); ++i)
+      for (const NosePoint& q : a.holes[i]) bg::append(p.inners()[i], g.Of(q));
+    bg::correct(p);
+    Box pb;
+    bg::envelope(p, pb);
+    // The box need reach no farther than the area: a caller may ask for all beyond a size.
+    const Coord z0 = std::max(at(low.z), pb.min_corner().x()), z1 = std::min(at(high.z), pb.max_corner().x());
+    const Coord r0 = std::max(at(low.r), pb.min_corner().y()), r1 = std::min(at(high.r), pb.max_corner().y());
+    if (z0 >= z1 || r0 >= r1) continue;
+    Multi met;
+    bg::intersection(p, BoxPoly(z0, r0, z1, r1), met);
+    for (const Poly& piece : met) {
+      if (static_cast<double>(bg::area(piece)) <= touch) continue;
+      Box e;
+      bg::envelope(piece, e);
+      const NosePoint lo = g.Back(e.min_corner()), hi = g.Back(e.max_corner());
+      if (out.empty) out = {false, lo.z, hi.z, lo.r, hi.r};
+      out.minZ = std::min(out.minZ, lo.z), out.maxZ = std::max(out.maxZ, hi.z);
+      out.minR = std::min(out.minR, lo.r), out.maxR = std::max(out.maxR, hi.r);
+    }
+  }
+  return out;
+}
 
 const Section& FinalPart(const Simulation& sim) { return sim.steps.empty() ? sim.blank : sim.steps.back().after; }
 

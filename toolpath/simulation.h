@@ -46,6 +46,9 @@ struct Simulation {
   std::vector<Finding> findings;  // warnings, in program order, one per block and kind
 };
 
+// Lengths closer than this are the same to the simulation: 1e-4 in, or 0.00254 mm.
+inline double LengthTolerance(bool metric) { return metric ? 1e-4 * 25.4 : 1e-4; }
+
 // `settings.tools` gives each tool's outline; a tool it lacks counts as a round insert of
 // 0.2 mm (.008 in) radius in a narrow holder.
 Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, const Stock& stock);
@@ -60,6 +63,13 @@ std::string PartDxf(const Simulation& sim);
 // the STL's Z: closed (every edge shared by two triangles) and facing out.
 inline constexpr int kStlFacets = 72;
 std::string PartStl(const Simulation& sim, int facets = kStlFacets);
+// Where metal of `part` stands within the box from `low` to `high` (Z, radius), beyond
+// touching it: the bounds of that metal, or nothing.
+struct Bounds {
+  bool empty = true;
+  double minZ = 0, maxZ = 0, minR = 0, maxR = 0;
+};
+Bounds MetalWithin(const Section& part, bool metric, NosePoint low, NosePoint high);
 // The final part as the simulation left it.
 const Section& FinalPart(const Simulation& sim);
 

@@ -5,6 +5,9 @@
 #include <sstream>
 
 #include "app/job.h"
+#include "app/machine_boxes.h"
+#include "app/step_sizes.h"
+#include "toolpath/expander.h"
 #include "test_support.h"
 
 namespace tbx {
@@ -249,6 +252,68 @@ TEST(Job, EditingAStepEditedByHandAsksFirst) {
                              "note: edit: answered Replace (no window to ask)\n"),
             std::string::npos);
   EXPECT_EQ(s.Output(), made);
+}
+
+// The steps against the part the simulation leaves: the whole part, a Turn, a bore and a
+// Groove cut to size say nothing, nor does a Groove left for its finish pass; a finish pass
+// typed over, or a blade narrower than the Tool Width the groove was written for, leaves its
+// step short, said once on the step's first line.
+TEST(Job, StepsThePartIsLeftShortOfAreNamed) {
+  const std::string turn = "tool 1 1 od_turning shape=C radius=.031 orientation=3 lead_angle=-5\ntab 11\nclick 1380\n";
+  const std::string bore = "tool 3 3 id_boring shape=D radius=.016 orientation=2 lead_angle=-3\nstock 2 1 0 -2.5\n"
+                           "tab 11\npick 1040 2\nclick 1310\ntype 1315 1\ntype 1320 1.25\nclick 1380\n";
+  const std::string groove = "stock 1 0 0 -2.5\ntab 7\npick 1040 3\ntype 835 -.25\ntype 850 .5\n";
+  const std::string blade = "tool 4 4 grooving shape=blade radius=.008 orientation=3 width=";
+  // The whole part with the tools its steps were written for.
+  const std::string od = " od_turning shape=C radius=.031 orientation=3 lead_angle=";
+  const std::string wholePart =
+      "tool 1 1" + od + "-15\ntool 2 2" + od + "-5\ntool 3 3 centre_drill diameter=.5 point_angle=90\n"
+      "tool 4 4 drill diameter=.5 point_angle=118\ntool 5 5 od_threading shape=T radius=.004 orientation=8\n"
+      "tool 6 6 grooving shape=blade radius=.008 orientation=3 width=.125\n"
+      "tool 7 7 parting shape=blade radius=.004 orientation=4 width=.125\n" +
+      test::ReadFile(fs::path(TURNBRIX_JOBS) / "whole_part_inch.job");
+  const struct {
+    const char* name;
+    std::string script;
+    std::string typed, over;  // the program box typed over: `typed` in place of `over`
+    std::string finding;      // on the last step
+  } cases[] = {
+      {"the whole part", wholePart, "", "", ""},
+      {"turned to size", turn, "", "", ""},
+      {"the finish pass typed .01 large", turn, "X1.51", "X1.5 ",
+       "turned diameter left at X1.51 over Z-0.03 to Z-1: short of Final Dia X1.5"},
+      {"bored to size", bore, "", "", ""},
+      {"the bore's finish pass typed .01 small", bore, "X1.24", "X1.25 ",
+       "bored diameter left at X1.24 over Z-0.03 to Z-1: short of Final Dia X1.25"},
+      {"grooved to size", blade + ".125\n" + groove + "click 965\n", "", "", ""},
+      {"roughed for its finish pass", blade + ".125\n" + groove + "click 962\nclick 965\n", "", "", ""},
+      {"a blade narrower than Tool Width", blade + ".093\n" + groove + "type 855 .125\nclick 965\n", "", "",
+       "grooved diameter left at X1 over Z-0.25 to Z-0.2888: short of Minor Dia X0.5"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Shipped s;
+    std::istringstream script(c.script);
+    ASSERT_EQ(s.runner.RunScript(script, false), 0) << s.err.str();
+    App& app = s.runner.app();
+    if (!c.typed.empty()) {
+      std::string box = s.Output();
+      const std::size_t at = box.rfind(c.over);
+      ASSERT_NE(at, std::string::npos);
+      s.runner.Set(id::kOutput, box.replace(at, c.over.size() - 1, c.typed));
+    }
+    SyncJob(app);
+    toolpath::ToolpathSettings settings = ProgramToolpathSettings(app);
+    const toolpath::Toolpath plain = toolpath::ExpandProgram(s.Output(), settings);
+    settings.stock = StockInEffect(app.job, plain.extents.minZ);
+    const toolpath::Toolpath path = toolpath::ExpandProgram(s.Output(), settings);
+    ASSERT_TRUE(path.simulation);
+    std::vector<std::pair<int, std::string>> found;
+    for (const toolpath::Finding& f : StepsLeftShort(app.job, path, settings)) found.push_back({f.line, f.text});
+    std::vector<std::pair<int, std::string>> expected;
+    if (!c.finding.empty()) expected.push_back({LinesOfSteps(app.job).back().first, c.finding});
+    EXPECT_EQ(found, expected);
+  }
 }
 
 }  // namespace

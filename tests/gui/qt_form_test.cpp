@@ -49,6 +49,7 @@
 #include "app/events.h"
 #include "app/startup.h"
 #include "app/machine_boxes.h"
+#include "app/step_sizes.h"
 #include "toolpath/expander.h"
 #include "toolpath/export.h"
 #include "gui/icon/turnbrix_icon.h"
@@ -1424,10 +1425,13 @@ class QtFormTest : public QObject {
     QCOMPARE(pane->Path().simulation->steps.size(), full.simulation->steps.size());
     for (std::size_t i = 0; i < full.simulation->steps.size(); ++i)
       QCOMPARE(pane->Path().simulation->steps[i].area, full.simulation->steps[i].area);
-    QCOMPARE(pane->Path().warnings.size(), full.warnings.size());
-    for (std::size_t i = 0; i < full.warnings.size(); ++i) {
-      QCOMPARE(pane->Path().warnings[i].line, full.warnings[i].line);
-      QCOMPARE(pane->Path().warnings[i].text, full.warnings[i].text);
+    std::vector<toolpath::Finding> expected = full.warnings;
+    for (const toolpath::Finding& f : StepsLeftShort(window.app.job, full, settings)) expected.push_back(f);
+    std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
+    QCOMPARE(pane->Path().warnings.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      QCOMPARE(pane->Path().warnings[i].line, expected[i].line);
+      QCOMPARE(pane->Path().warnings[i].text, expected[i].text);
     }
     // The step list took the findings in: its marks as a list refreshed now shows them.
     auto marks = [&] {
@@ -1604,7 +1608,8 @@ class QtFormTest : public QObject {
     }
   }
 
-  // Run with QT_SCALE_FACTOR=2 as well (a second ctest entry).
+  // Run with QT_SCALE_FACTOR=2 as well (a second ctest entry). View > Full Section comes back
+  // as it was left.
   void theWindowOpensOnTheScreenAndComesBackWhereItWas() {
     QTemporaryDir dir;
     const QString settings = dir.filePath(QStringLiteral("turnbrix.conf"));
@@ -1624,12 +1629,15 @@ class QtFormTest : public QObject {
       window.main()->resize(area.size() / 2 + QSize(10, 10));
       window.main()->move(area.topLeft() + QPoint(7, 9));
       left = window.main()->geometry();
+      window.main()->findChild<QAction*>(QStringLiteral("fullSection"))->trigger();
       window.Click(id::kExit);
     }
     {
       Window window(true, Frame::kDesktop, settings);
       QVERIFY(window.started);
       QCOMPARE(window.main()->geometry(), left);
+      QVERIFY(window.main()->findChild<QAction*>(QStringLiteral("fullSection"))->isChecked());
+      QVERIFY(window.program->Toolpath()->Preview()->FullSection());
       window.main()->move(area.bottomRight() + QPoint(500, 500));  // say, a screen since removed
       window.Click(id::kExit);
     }
@@ -1804,6 +1812,23 @@ class QtFormTest : public QObject {
     });
     edit->trigger();
     QVERIFY(!window.app.job.stock.Known());
+
+    // The turning tool and a grooving blade narrower than the Tool Width the groove was
+    // written for: the groove is left short, among the warnings and on its step.
+    Tool turn, blade;
+    turn.number = turn.offset = 2;
+    turn.kind = ToolKind::OdTurning, turn.shape = InsertShape::C, turn.radius = .031, turn.orientation = 3;
+    turn.leadAngle = -5;
+    blade.number = blade.offset = 6;
+    blade.kind = ToolKind::Grooving, blade.shape = InsertShape::Blade, blade.orientation = 3, blade.width = .1;
+    window.app.tools.Put(turn);
+    window.app.tools.Put(blade);
+    window.program->Toolpath()->Refresh();
+    steps->Refresh();
+    const std::string groove = "grooved diameter left at X1.5 over Z-0.75 to Z-0.77: short of Minor Dia X1.36";
+    QVERIFY(std::any_of(drawn.warnings.begin(), drawn.warnings.end(),
+                        [&](const toolpath::Finding& f) { return f.text == groove; }));
+    QVERIFY(steps->List()->topLevelItem(5)->toolTip(0).contains(QString::fromStdString(groove)));
   }
 
   // "part" is saved as part.nc; two recent files of one name say where each is; Find finds; a
