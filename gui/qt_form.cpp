@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "app/catalogue.h"
+#include "gui/contour_box.h"
 #include "gui/icon/turnbrix_icon.h"
 #include "gui/qt_tabs.h"
 
@@ -343,6 +344,24 @@ class ProgramControl : public Control {
   bool editedByUser = false;
 };
 
+// A contour's lines beside their drawing. Return starts a new line; Tab, a click elsewhere or
+// any other way of leaving the lines ends the editing.
+class ContourControl : public Control {
+ public:
+  ContourControl(const ControlDesc& desc, QWidget* parent)
+      : Control(desc.id, desc.kind, desc.page, new ContourBox(parent)) {
+    box()->Editor()->setFont(FixedPitch(parent ? parent->font() : QApplication::font()));
+    box()->SetText(ToQt(desc.text));
+  }
+  ContourBox* box() const { return static_cast<ContourBox*>(widget); }
+  std::string Text() const override { return FromQt(box()->Text()); }
+  void SetText(std::string_view text) override { box()->SetText(ToQt(text)); }
+  void Connect(const Raiser& raise, const std::function<void()>& changed) override {
+    QObject::connect(box()->Editor(), &QPlainTextEdit::textChanged, box(), changed);
+    new LeaveWatcher(box()->Editor(), [raise] { raise(kMsgLeave, 0); });
+  }
+};
+
 // Push buttons, toggles (a push button that stays pressed) and check boxes.
 class ButtonControl : public Control {
  public:
@@ -528,6 +547,7 @@ std::unique_ptr<Control> MakeControl(const ControlDesc& desc, const Field* field
     case ControlKind::Label: return std::make_unique<LabelControl>(desc, parent);
     case ControlKind::TextBox:
       if (field && field->kind == FieldKind::Program) return std::make_unique<ProgramControl>(desc, parent);
+      if (field && field->kind == FieldKind::Text && field->lines) return std::make_unique<ContourControl>(desc, parent);
       return std::make_unique<LineControl>(desc, field && field->kind == FieldKind::Number, parent);
     case ControlKind::Button:
     case ControlKind::Toggle:
@@ -1022,6 +1042,7 @@ void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
   int numberRow = -1;      // the row of the number box just made
   bool inChoices = false;  // where the field before stands
   bool growing = false;    // a list box takes the page's room
+  bool tall = false;       // a box of several lines takes the page's height
   for (const Field& f : op.fields) {
     const int before = numberRow;
     numberRow = -1;
@@ -1032,13 +1053,23 @@ void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
         QWidget* box = make(f.id, f);
         QLabel* label = f.label ? static_cast<QLabel*>(make(f.label, f))
                                 : (f.caption.empty() ? nullptr : Caption(f.caption, host));
+        const bool lines = f.kind == FieldKind::Text && f.lines;  // a ContourBox
         if (label) {
           label->setBuddy(box);
-          boxes->addWidget(label, row, 0);
+          boxes->addWidget(label, row, 0, lines ? Qt::AlignTop : Qt::Alignment());
         }
         if (f.kind == FieldKind::Number) {
           boxes->addWidget(box, row, 1, Qt::AlignLeft);
           numberRow = row;
+        } else if (lines) {
+          // Its caption level with its first line; the room the page has beyond its fields
+          // goes to its lines and their drawing.
+          const QPlainTextEdit* edit = static_cast<ContourBox*>(box)->Editor();
+          if (label)
+            label->setContentsMargins(0, edit->frameWidth() + static_cast<int>(edit->document()->documentMargin()), 0, 0);
+          boxes->addWidget(box, row, 1, 1, 2);
+          boxes->setRowStretch(row, 1);
+          tall = true;
         } else {
           boxes->addWidget(box, row, 1, 1, 2, f.kind == FieldKind::List ? Qt::AlignLeft : Qt::Alignment());
         }
@@ -1129,7 +1160,7 @@ void QtForm::LayOutPage(Form& form, int page, const OperationDescriptor& op) {
   grid->setColumnMinimumWidth(1, host->fontMetrics().height());
   grid->addLayout(choices, 0, 2);
   grid->setColumnStretch(growing ? 0 : 3, 1);
-  grid->setRowStretch(growing ? 0 : 1, 1);
+  grid->setRowStretch(growing || tall ? 0 : 1, 1);
   if (foot) {
     for (const Field& f : op.fields)
       if (f.id == foot) pageColumn->addWidget(Add(form, descs[f.id], &f, shown).widget, 0, Qt::AlignRight);

@@ -27,6 +27,7 @@
 #include "app/events.h"
 #include "app/first_run.h"
 #include "app/startup.h"
+#include "gui/contour_box.h"
 #include "gui/icon/turnbrix_icon.h"
 #include "gui/program_window.h"
 #include "gui/qt_form.h"
@@ -158,6 +159,32 @@ QImage ToolInTheDrawing(tbx::QtForm& form, tbx::ProgramWindow& window) {
   return main->grab(QRect(from, main->rect().bottomRight())).toImage();
 }
 
+// The Profile page after an OK of a contour with a shoulder radius, a chamfer and an arc up
+// to the last diameter, its corner radius then typed too large: the fault named on its line,
+// the side it was typed on drawn in the fault colour; the program and its drawing beside.
+QImage ProfileContour(tbx::QtForm& form, tbx::ProgramWindow& window) {
+  auto* tabs = dynamic_cast<tbx::PageChooser*>(form.Widget(tbx::kMainForm, tbx::id::kTabs));
+  window.SetPrompt([] { return tbx::ProgramWindow::Answer::Discard; });
+  window.NewProgram();
+  tabs->choose(form.PageOf(tbx::kMainForm, tbx::id::kProfileContour) - 1);
+  static_cast<QComboBox*>(form.Widget(tbx::kMainForm, tbx::id::kTool))->setCurrentIndex(0);
+  auto* box = static_cast<tbx::ContourBox*>(form.Widget(tbx::kMainForm, tbx::id::kProfileContour));
+  const QString contour = QStringLiteral("X.75 Z0\nX1. Z-.125\nZ-.75 ,R%1\nX1.5 ,C.03\nZ-1.\nG2 X2. Z-1.25 R.25\nG1 Z-1.75");
+  box->Editor()->setPlainText(contour.arg(QStringLiteral(".06")));
+  static_cast<QAbstractButton*>(form.Widget(tbx::kMainForm, tbx::id::kProfileOk))->click();
+  box->Editor()->setPlainText(contour.arg(QStringLiteral(".5")));
+  QMainWindow* main = form.MainWindow();
+  const QSize room = main->screen()->availableGeometry().size();
+  main->resize(main->size().expandedTo(room.boundedTo(QSize(1400, 860))));
+  main->grab();  // lays the window out at its new size first
+  QTextCursor third(box->Editor()->document()->findBlockByNumber(2));
+  third.movePosition(QTextCursor::EndOfBlock);
+  box->Editor()->setTextCursor(third);
+  box->Editor()->setFocus();
+  QApplication::processEvents();
+  return main->grab().toImage();
+}
+
 // The whole part of tests/jobs/whole_part_inch.job (face, turn with a chamfer, centre drill,
 // drill, thread with a relief groove, the shaft by its contour, part off) made by its clicks, simulated from the bar its
 // Face step names: the part at the end drawn as a full section under the moves.
@@ -244,7 +271,8 @@ QImage WholePartSimulated(tbx::QtForm& form, tbx::ProgramWindow& window, tbx::Ap
 // saves the window as DIR/tabN.png, then the
 // About form as DIR/about.png, the window with a program and its File menu as
 // DIR/program.png, the drawing after a thread and a groove as DIR/preview-thread-groove.png,
-// a job with a step being edited as DIR/steps.png, the tool library as DIR/tool-library.png,
+// a job with a step being edited as DIR/steps.png, the Profile page with a fault in its
+// contour as DIR/profile.png, the tool library as DIR/tool-library.png,
 // the tool in the drawing as DIR/tool-drawing.png, the whole part simulated as
 // DIR/whole-part.png, and the icon as DIR/icon.png.
 bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, tbx::App& app,
@@ -295,6 +323,11 @@ bool SaveScreenshots(tbx::QtForm& form, tbx::ProgramWindow& programWindow, tbx::
       std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(dir.filePath(name)));
       return false;
     }
+  const QString profile = dir.filePath(QStringLiteral("profile.png"));
+  if (!ProfileContour(form, programWindow).save(profile)) {
+    std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(profile));
+    return false;
+  }
   const QString steps = dir.filePath(QStringLiteral("steps.png"));
   if (!StepsBeingEdited(form, programWindow).save(steps)) {
     std::fprintf(stderr, "turnbrix: cannot write %s\n", qPrintable(steps));

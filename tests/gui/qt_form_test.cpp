@@ -52,6 +52,7 @@
 #include "app/step_sizes.h"
 #include "toolpath/expander.h"
 #include "toolpath/export.h"
+#include "gui/contour_box.h"
 #include "gui/icon/turnbrix_icon.h"
 #include "gui/job_runner.h"
 #include "gui/program_window.h"
@@ -62,6 +63,7 @@
 #include "gui/qt_step_list.h"
 #include "gui/qt_tabs.h"
 #include "gui/stock_dialog.h"
+#include "toolpath/contour.h"
 #include "toolpath/simulation.h"
 
 namespace tbx {
@@ -1986,6 +1988,126 @@ class QtFormTest : public QObject {
     QCOMPARE(box->textCursor().blockNumber(), 6);
     QCOMPARE(box->textCursor().selectedText(), g76.text());
     QCOMPARE(preview->HighlightedLine(), 7);
+  }
+
+  // The Profile's contour typed line by line into its box: every segment the toolpath reader
+  // makes of the lines is drawn as they are typed (an arc along its arc, not its chord), a
+  // corner too large for its sides is named on its line under the box, underlined in it and
+  // drawn in the fault colour, and goes once mended; Return starts a line, Tab leaves the box;
+  // OK writes what the job script writes from the same lines.
+  void contourBoxDrawsAndNamesTheFaultsAsTyped() {
+    Window window;
+    QVERIFY(window.started);
+    window.Tab(window.form.PageOf(kMainForm, id::kProfileContour));
+    auto* box = window.W<ContourBox>(id::kProfileContour);
+    QVERIFY(box);
+    QPlainTextEdit* editor = box->Editor();
+    QVERIFY(editor->font().fixedPitch());
+    QCOMPARE(editor->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QLabel* list = box->findChild<QLabel*>();
+    QVERIFY(list && !list->isVisible());
+    // What the drawing shows at a point of the contour: 'c' the contour, 'f' a fault, ' ' none.
+    auto shownAt = [&](NosePoint p) {
+      const QImage image = box->Drawing()->grab().toImage();
+      const QPoint at = (box->Drawing()->Map(p) * image.devicePixelRatio()).toPoint();
+      const int reach = static_cast<int>(image.devicePixelRatio());
+      char seen = ' ';
+      for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx) {
+          const QColor c = image.pixelColor(at + QPoint(dx, dy));
+          if (c.blue() > 150 && c.red() < 90) seen = 'c';
+          if (seen == ' ' && c.red() > 180 && c.blue() < 90) seen = 'f';
+        }
+      return seen;
+    };
+    // The box against the reader: each segment's middle drawn, in the fault colour where its
+    // line is faulty; an arc's chord clear of it.
+    auto drawsTheRead = [&](const std::vector<int>& faultyLines) {
+      const toolpath::ContourRead read = toolpath::ReadContour(window.Text(id::kProfileContour));
+      QVERIFY(!read.path.segments.empty());
+      QCOMPARE(box->Drawing()->Path().segments.size(), read.path.segments.size());
+      int arcs = 0;
+      NosePoint from = read.path.start;
+      for (std::size_t i = 0; i < read.path.segments.size(); ++i) {
+        const NoseSegment& s = read.path.segments[i];
+        NosePoint mid{(from.z + s.end.z) / 2, (from.r + s.end.r) / 2};
+        const char wanted =
+            std::find(faultyLines.begin(), faultyLines.end(), read.lines[i]) != faultyLines.end() ? 'f' : 'c';
+        if (s.arc) {
+          const double radius = std::hypot(s.end.z - s.centre.z, s.end.r - s.centre.r);
+          const double chord = std::hypot(mid.z - s.centre.z, mid.r - s.centre.r);
+          // The arcs here sweep less than half a turn: the arc's middle is beyond the chord's.
+          const NosePoint onArc{s.centre.z + (mid.z - s.centre.z) * radius / chord,
+                                s.centre.r + (mid.r - s.centre.r) * radius / chord};
+          const QPointF apart = box->Drawing()->Map(onArc) - box->Drawing()->Map(mid);
+          if (std::hypot(apart.x(), apart.y()) > 5) {
+            QCOMPARE(shownAt(mid), ' ');
+            ++arcs;
+          }
+          mid = onArc;
+        }
+        QVERIFY2(shownAt(mid) == wanted, qPrintable(QStringLiteral("segment %1 of line %2").arg(i).arg(read.lines[i])));
+        from = s.end;
+      }
+      QVERIFY(arcs > 0);
+      QCOMPARE(shownAt(read.path.start), 'c');
+    };
+
+    const QStringList lines = {"X.75 Z0", "X1. Z-.125", "Z-.75 ,R.5", "X1.5", "Z-1.", "G2 X2. Z-1.25 R.25", "G1 Z-1.75"};
+    QTest::mouseClick(editor->viewport(), Qt::LeftButton);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    window.events.clear();
+    for (const QString& line : lines) {
+      QTest::keyClicks(editor, line);
+      if (&line != &lines.back()) QTest::keyClick(editor, Qt::Key_Return);
+    }
+    QCOMPARE(window.events, std::vector<Raised>{});
+    QCOMPARE(window.Text(id::kProfileContour), lines.join(QLatin1Char('\n')).toStdString());
+    const QString fault = QStringLiteral("line 3: radius ,R0.5 is too large for its corner");
+    QCOMPARE(box->Faults(), QStringList{fault});
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->text(), fault);
+    QStringList marked;
+    for (const QTextEdit::ExtraSelection& mark : editor->extraSelections())
+      if (mark.format.underlineStyle() == QTextCharFormat::WaveUnderline)
+        marked << QStringLiteral("%1 %2 %3").arg(mark.cursor.blockNumber() + 1).arg(mark.cursor.selectedText(), mark.format.toolTip());
+    QCOMPARE(marked, QStringList{QStringLiteral("3 ,R.5 radius ,R0.5 is too large for its corner")});
+    drawsTheRead({3});
+
+    // Mended: ,R.06 rounds the corner with an arc of its own.
+    QTest::keyClick(editor, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(editor, Qt::Key_Down);
+    QTest::keyClick(editor, Qt::Key_Down);
+    QTest::keyClick(editor, Qt::Key_End);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClicks(editor, "06");
+    QCOMPARE(box->Faults(), QStringList{});
+    QVERIFY(!list->isVisible());
+    QVERIFY(editor->extraSelections().isEmpty());
+    QCOMPARE(toolpath::ReadContour(window.Text(id::kProfileContour)).path.segments.size(), std::size_t(lines.size()));
+    drawsTheRead({});
+    QCOMPARE(window.events, std::vector<Raised>{});
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.W(id::kProfileStartDia));
+    QCOMPARE(window.events, (std::vector<Raised>{{"TBXMAIN", id::kProfileContour, kMsgLeave, 0}}));
+
+    window.Click(id::kProfileOk);
+    QCOMPARE(window.boxes.seen, std::vector<std::string>{});
+    Headless headless;
+    QVERIFY(headless.started);
+    QString typed = QString::fromStdString(window.Text(id::kProfileContour));
+    std::istringstream script(QStringLiteral("tab %1\ntype %2 %3\nclick %4\n")
+                                  .arg(window.form.PageOf(kMainForm, id::kProfileContour))
+                                  .arg(id::kProfileContour)
+                                  .arg(typed.replace(QLatin1Char('\n'), QStringLiteral("\\n")))
+                                  .arg(id::kProfileOk)
+                                  .toStdString());
+    QCOMPARE(headless.runner.RunScript(script, false), 0);
+    const std::string program = window.Text(id::kOutput);
+    QVERIFY2(program == headless.runner.Output(), qPrintable(FirstDifference(program, headless.runner.Output())));
+    QVERIFY(program.find("( PROFILE )") != std::string::npos);
+    // The finish pass along the typed arc.
+    QVERIFY(program.find("Z-1.\r\nN910 G2 X2. Z-1.25 I.25 K0.\r\n") != std::string::npos);
   }
 
   // The status bar after a known job: the library's run time, the operations, the warnings;
