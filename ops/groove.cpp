@@ -57,7 +57,8 @@ void FinishWall(BlockWriter& path, const Geometry& g, const GrooveInputs& in, bo
     path.Arc(right == g.inside, {g.XBreak(size), zWall}, g.inside ? size : -size, in.feed);
   }
   path.Feed({.x = g.xBottom}, in.feed);
-  path.Feed({.z = g.zLast}, in.feed);
+  // A groove of the blade's own width has no bottom to run along.
+  if (g.zR != g.zL) path.Feed({.z = g.zLast}, in.feed);
   path.Rapid({.x = g.xClear});
 }
 
@@ -82,6 +83,10 @@ Operation GrooveOperation(const GrooveInputs& in, const OpContext& ctx) {
   g.zL = in.zStart - in.grooveWidth;
   g.z1 = g.zR - in.wallStock;
   g.zLast = g.zL + in.wallStock;
+  // A groove the blade fits but not with both walls' stock has no room to leave it: the rough
+  // plunge goes between the walls instead of the stock's width past each of them. (Ends that
+  // differ only by rounding keep their two plunges.)
+  if (g.zR >= g.zL && g.zLast - g.z1 > 5e-5f) g.z1 = g.zLast = (g.zR + g.zL) / 2;
   g.step = in.percentStep / 100 * in.toolWidth;
   if (in.inside) {
     g.xRough = in.majorDia - 2 * in.bottomStock;

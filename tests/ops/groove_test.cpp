@@ -135,6 +135,13 @@ const GrooveCase kGrooveCases[] = {
               "N90 Z-.125", "N100 G1 X.5", "N110 Z-.1875", "N120 G0 X1.1", "N130 Z-.25",
               "N140 G1 X.5", "N150 Z-.1875", "N160 G0 X1.1", "N170 X4.", "N180 Z6. M9",
               "N190 M1"})},
+    // A groove as wide as the blade: one plunge on it, none the wall stock past either wall.
+    {"BladeWideGrooveCutsBetweenItsWalls", false,
+     [](JobRunner& r) { r.Type(id::kGrooveWidth, ".125"); },
+     Program({"N10 T0101 M8", "N20 ( GROOVE ) ", "N30 G97 S1241 M3", "N40 G0 Z-.125",
+              "N50 X1.1", "N60 G1 X.52 F.005", "N70 G0 X1.1", "N80 ( FINISH PASS )",
+              "N90 Z-.125", "N100 G1 X.5", "N110 G0 X1.1", "N120 Z-.125", "N130 G1 X.5",
+              "N140 G0 X1.1", "N150 X4.", "N160 Z6. M9", "N170 M1"})},
     // The same sum with .005 and .135, which binary32 cannot hold: z1 and zLast differ in
     // the last bit, so there are two plunges that print alike.
     {"InexactSinglePlungeCutsTwice", false,
