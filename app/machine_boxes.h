@@ -23,6 +23,9 @@ struct MachineFacts {
 double UnitFactor(bool fromMetric, bool toMetric);
 // The status bar's note while the Metric box differs from the start's unit system, else empty.
 std::string UnitsNote(const App& app);
+// Why no export is written while that note stands: the blocks after the change are in the new
+// units and would be read, and headed, in the old.
+inline constexpr const char* kRestartBeforeExport = "restart Turnbrix before exporting";
 
 // Reads toolpath.txt into the boxes (after the unit system is known); lines it does not take
 // are listed in a "File Error" box.

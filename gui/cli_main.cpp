@@ -499,6 +499,11 @@ bool WriteExport(tbx::App& app, const char* dialectId, const char* file, bool fo
     std::cerr << "turnbrix-cli: unknown dialect '" << dialectId << "' (as-written, moves-only, linuxcnc)\n";
     return false;
   }
+  // A program read in the units of the start would carry the wrong G20/G21.
+  if (const std::string note = tbx::UnitsNote(app); !note.empty()) {
+    std::cerr << "turnbrix-cli: not exported to " << file << ": " << note << "; " << tbx::kRestartBeforeExport << '\n';
+    return false;
+  }
   const tbx::toolpath::ExportResult result =
       tbx::toolpath::ExportProgram(app.Text(tbx::id::kOutput), dialect, tbx::ProgramToolpathSettings(app));
   std::string err;

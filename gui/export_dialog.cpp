@@ -84,6 +84,10 @@ bool ExportDialog::Export() {
   if (file_->text().trimmed().isEmpty()) Browse();
   const QString file = file_->text().trimmed();
   if (file.isEmpty()) return false;
+  if (const std::string note = UnitsNote(app_); !note.empty()) {
+    app_.ui.MessageBox("Not exported: " + note + "; " + kRestartBeforeExport, kExportTitle, MessageIcon::Exclamation);
+    return false;
+  }
   toolpath::Dialect dialect = toolpath::Dialect::AsWritten;
   toolpath::DialectFromId(dialect_->currentData().toString().toStdString(), dialect);
   const toolpath::ExportResult result =

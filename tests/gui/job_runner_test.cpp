@@ -237,6 +237,22 @@ TEST(JobRunner, MachineSettingsAreSavedBesideDefaultsAndReadBack) {
   EXPECT_EQ(ReadFile(cli.home.path() / "default.txt"), shippedDefaults);
 }
 
+// A job that ticks Metric writes its later blocks in mm while the program is read in the units
+// of the start until a restart: an export then would carry the wrong G20/G21, so none is written.
+TEST(JobRunner, NoExportWhileTheUnitsWaitForARestart) {
+  for (const bool switched : {false, true}) {
+    Cli cli;
+    const fs::path job = cli.home.path() / "ream.job", exported = cli.home.path() / "ream.ngc";
+    WriteFile(job, std::string(switched ? "tab 9\nclick 1030\n" : "") + "tab 5\ntype 660 .5\nclick 705\n");
+    const CliRun run = cli.Args("--home " + cli.home.path().string() + " --export linuxcnc " + exported.string() + " " +
+                                job.string());
+    EXPECT_EQ(run.status, switched ? 2 : 0) << run.err;
+    EXPECT_EQ(fs::exists(exported), !switched);
+    EXPECT_EQ(run.err.find("Metric is ticked: until the restart the program is read in inches; restart Turnbrix "
+                           "before exporting") != std::string::npos, switched) << run.err;
+  }
+}
+
 // Every tests/jobs/NAME.job must print exactly tests/jobs/NAME.out.
 TEST(JobRunner, JobFilesPrintTheirExpectedPrograms) {
   std::vector<fs::path> jobs;
