@@ -151,6 +151,62 @@ ContourRead ContourFromBlocks(std::span<const Block> blocks, Point from) {
   return out;
 }
 
+namespace {
+
+// The contour as a chain of chords (arcs in eight), each with the segment it comes from.
+struct Chord {
+  NosePoint a, b;
+  std::size_t segment;
+};
+
+std::vector<Chord> Chords(const NosePath& path) {
+  std::vector<Chord> out;
+  NosePoint at = path.start;
+  for (std::size_t i = 0; i < path.segments.size(); ++i) {
+    const NoseSegment& s = path.segments[i];
+    if (!s.arc) {
+      out.push_back({at, s.end, i});
+    } else {
+      const double r = std::hypot(at.z - s.centre.z, at.r - s.centre.r);
+      const double a0 = std::atan2(at.r - s.centre.r, at.z - s.centre.z);
+      double sweep = std::atan2(s.end.r - s.centre.r, s.end.z - s.centre.z) - a0;
+      const double turn = 2 * kPi;
+      if (s.clockwise) {
+        while (sweep >= 0) sweep -= turn;
+      } else {
+        while (sweep <= 0) sweep += turn;
+      }
+      NosePoint from = at;
+      for (int k = 1; k <= 8; ++k) {
+        const NosePoint to = k == 8 ? s.end
+                                    : NosePoint{s.centre.z + r * std::cos(a0 + sweep * k / 8),
+                                                s.centre.r + r * std::sin(a0 + sweep * k / 8)};
+        out.push_back({from, to, i});
+        from = to;
+      }
+    }
+    at = s.end;
+  }
+  return out;
+}
+
+double Cross(NosePoint o, NosePoint a, NosePoint b) { return (a.z - o.z) * (b.r - o.r) - (a.r - o.r) * (b.z - o.z); }
+
+// Whether two chords share a point other than the end they may have in common.
+bool Meet(const Chord& p, const Chord& q, bool joined) {
+  const double d1 = Cross(q.a, q.b, p.a), d2 = Cross(q.a, q.b, p.b), d3 = Cross(p.a, p.b, q.a), d4 = Cross(p.a, p.b, q.b);
+  constexpr double kTiny = 1e-12;
+  if (joined) {
+    // Chords end to end meet again only by running back along each other.
+    const double along = (p.b.z - p.a.z) * (q.b.z - q.a.z) + (p.b.r - p.a.r) * (q.b.r - q.a.r);
+    return std::fabs(Cross(p.a, p.b, q.b)) <= kTiny && along < 0;
+  }
+  return ((d1 > kTiny && d2 < -kTiny) || (d1 < -kTiny && d2 > kTiny)) &&
+         ((d3 > kTiny && d4 < -kTiny) || (d3 < -kTiny && d4 > kTiny));
+}
+
+}  // namespace
+
 ContourRead ReadContour(std::string_view text) {
   const ReadResult read = ReadProgram(text);
   ContourRead out;
@@ -167,6 +223,19 @@ ContourRead ReadContour(std::string_view text) {
     out = std::move(made);
   }
   out.issues.insert(out.issues.end(), read.diagnostics.begin(), read.diagnostics.end());
+  // A contour that turns back on itself, by the later of the two lines; boxes of a few hundred
+  // lines at most, so every pair is looked at.
+  const std::vector<Chord> chords = Chords(out.path);
+  if (chords.size() <= 4000) {
+    for (std::size_t j = 1; j < chords.size(); ++j) {
+      for (std::size_t i = 0; i < j; ++i) {
+        if (!Meet(chords[i], chords[j], i + 1 == j)) continue;
+        out.issues.push_back({out.lines[chords[j].segment], 0,
+                              "the contour turns back on itself, across line " + std::to_string(out.lines[chords[i].segment])});
+        i = j = chords.size();
+      }
+    }
+  }
   std::stable_sort(out.issues.begin(), out.issues.end(), [](const Finding& a, const Finding& b) { return a.line < b.line; });
   return out;
 }

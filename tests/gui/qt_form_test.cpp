@@ -1827,7 +1827,7 @@ class QtFormTest : public QObject {
     window.app.tools.Put(blade);
     window.program->Toolpath()->Refresh();
     steps->Refresh();
-    const std::string groove = "grooved diameter left at X1.5 over Z-0.75 to Z-0.77: short of Minor Dia X1.36";
+    const std::string groove = "grooved diameter left at X1.5 over Z-0.75 to Z-0.775: short of Minor Dia X1.36";
     QVERIFY(std::any_of(drawn.warnings.begin(), drawn.warnings.end(),
                         [&](const toolpath::Finding& f) { return f.text == groove; }));
     QVERIFY(steps->List()->topLevelItem(5)->toolTip(0).contains(QString::fromStdString(groove)));

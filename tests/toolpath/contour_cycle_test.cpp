@@ -112,6 +112,18 @@ TEST(ContourCycle, ContourTextWithCornersAndFaultsByLine) {
   EXPECT_EQ(issues, "5: arc radius R0.1 cannot join its ends; taken as a line\n"
                     "6: chamfer ,C5 is too large for its corner\n");
   EXPECT_FALSE(read.path.segments[4].arc);
+
+  // Turning back on itself, named by the later line: crossing an earlier line, or running
+  // back along the line before; a contour that only comes near itself is sound.
+  for (const auto& [contour, expected] : std::vector<std::pair<const char*, const char*>>{
+           {"X1. Z0\nZ-1.\nX2.\nX1.5 Z-.5\nX.5 Z-.5", "5: the contour turns back on itself, across line 2\n"},
+           {"X1. Z0\nZ-1.\nZ-.5", "3: the contour turns back on itself, across line 2\n"},
+           {"X1. Z0\nZ-1.\nG3 X1. Z-1.5 R.25\nG1 Z-2.\nX1.2 Z-.8", "5: the contour turns back on itself, across line 3\n"},
+           {"X1. Z0\nZ-1.\nX2.\nX1.001 Z-.999", ""}}) {
+    std::string found;
+    for (const Finding& f : ReadContour(contour).issues) found += std::to_string(f.line) + ": " + f.text + "\n";
+    EXPECT_EQ(found, expected) << contour;
+  }
 }
 
 }  // namespace
