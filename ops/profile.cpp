@@ -129,20 +129,30 @@ Operation ProfileOperation(const ProfileInputs& in, const OpContext& ctx) {
   // Roughing leaves the allowance off the path the programmed point finishes along, so that
   // under Computed the rough passes keep it from what the nose will cut.
   NosePath programmed = ProgrammedPath(in.compensation, ctx, noseSide, finish);
-  // The nose swings round a corner that hardly turns on an arc too short to write: its ends,
-  // rounded to the blocks' places, would no longer lie on one circle.
+  // The nose swings round a corner that hardly turns on an arc that departs from its chord by
+  // less than the blocks' last place: written, its ends rounded would no longer lie on one
+  // circle, and could even turn it the other way round. Its chord is the same cut.
   for (std::size_t i = 0; i < programmed.segments.size(); ++i) {
     NoseSegment& seg = programmed.segments[i];
     const NosePoint from = i > 0 ? programmed.segments[i - 1].end : programmed.start;
     const double radius = std::hypot(from.z - seg.centre.z, from.r - seg.centre.r);
-    if (seg.arc && std::hypot(seg.end.z - from.z, seg.end.r - from.r) < .1 * radius) seg.arc = false;
+    const double half = std::hypot(seg.end.z - from.z, seg.end.r - from.r) / 2;
+    if (seg.arc && radius - std::sqrt(std::max(0.0, radius * radius - half * half)) <= 5e-5) seg.arc = false;
   }
   NosePath planned = programmed;
   // Planned from the points as the blocks write them, so that a G71 read back from its
   // contour blocks makes the very moves written out.
   auto written = [](NosePoint p) { return NosePoint{std::round(p.z * 1e4) / 1e4, std::round(p.r * 2e4) / 2e4}; };
-  planned.start = written(planned.start);
-  for (NoseSegment& s : planned.segments) s.end = written(s.end), s.centre = written(s.centre);
+  // An arc's centre as a reader finds it: from the written start, I and K rounded.
+  auto place = [](double v) { return std::round(v * 1e4) / 1e4; };
+  planned.start = written(programmed.start);
+  for (std::size_t i = 0; i < planned.segments.size(); ++i) {
+    NoseSegment& seg = planned.segments[i];
+    const NosePoint from = i > 0 ? programmed.segments[i - 1].end : programmed.start;
+    const NosePoint at = written(from);
+    seg.end = written(seg.end);
+    seg.centre = {at.z + place(seg.centre.z - from.z), at.r + place(seg.centre.r - from.r)};
+  }
 
   RoughingCycle cycle;
   cycle.contour = planned;

@@ -501,6 +501,101 @@ TEST(Simulation, RandomProfilesFinishToTheirContourInBothForms) {
   EXPECT_GE(pockets, 12);
 }
 
+// Random faced contours (passes along X, G72), outside, inch and metric: steps and tapers
+// from the bar toward the axis, each as moves and as G72/G70 under Computed compensation; the
+// simulation finds nothing, both forms make the same moves, and the faced part is the contour.
+TEST(Simulation, RandomFacedProfilesFinishToTheirContour) {
+  std::mt19937 rng(7);
+  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  for (int n = 0; n < 12; ++n) {
+    const bool metric = n % 2 == 1;
+    const double u = metric ? 25 : 1, tol = metric ? .002 : .0001, stock = 2 * u;
+    SCOPED_TRACE("face case " + std::to_string(n) + (metric ? " metric" : " inch"));
+    auto places = [](double v) { return std::round(v * 1e4) / 1e4; };
+    auto num = [](double v) { return PlainDecimal(std::round(v * 1e4) / 1e4, 4); };
+    double d = stock, z = -places(uniform(.2, .3) * u);
+    std::string text = "X" + num(d) + " Z" + num(z);
+    for (int k = 0; k < 3; ++k) {
+      d -= 2 * places(uniform(.1, .25) * u);
+      const double rise = places(uniform(.02, .05) * u);
+      if (rng() % 2) {
+        text += "\nX" + num(d) + (rng() % 2 ? " ,C" + num(.01 * u) : "");
+        z += rise;
+        text += "\nZ" + num(z);
+      } else {
+        z += rise;
+        text += "\nX" + num(d) + " Z" + num(z);
+      }
+    }
+    text += "\nX0";
+    Tool tool;
+    tool.number = tool.offset = 1;
+    tool.kind = ToolKind::OdTurning;
+    tool.shape = InsertShape::C;
+    tool.radius = .004 * u;
+    tool.orientation = 3;
+    tool.leadAngle = -5;
+    std::vector<std::string> programs;
+    for (ControlId form : {id::kProfileMoves, id::kProfileCycle}) {
+      test::Session s(metric ? test::kMetricShopDefaults : test::kInchDefaults);
+      s.runner.app().tools.metric = metric;
+      s.runner.app().tools.Put(tool);
+      s.runner.Tab(13);
+      s.runner.Click(id::kProfileFace);
+      s.runner.Set(id::kProfileContour, text);
+      s.runner.Type(id::kProfileStartDia, num(stock));
+      s.runner.Type(id::kProfileDepthOfCut, num(.04 * u));
+      s.runner.Type(id::kProfileFinishAllowanceX, num(.01 * u));
+      s.runner.Type(id::kProfileFinishAllowanceZ, num(.005 * u));
+      s.runner.Type(id::kProfileClearance, num(.05 * u));
+      s.runner.Click(form);
+      s.runner.Click(id::kProfileCompComputed);
+      s.runner.Click(id::kProfileOk);
+      programs.push_back(s.Output());
+      ASSERT_FALSE(programs.back().empty()) << text << "\n" << s.err.str();
+    }
+    EXPECT_NE(programs[1].find(" G72 W"), std::string::npos);
+    ToolLibrary tools;
+    tools.metric = metric;
+    tools.Put(tool);
+    ToolpathSettings settings;
+    settings.metric = metric;
+    settings.tools = &tools;
+    settings.toolChange = metric ? Point{100, 150} : Point{4, 6};
+    settings.stock = {stock, 0, 0, 0, -3 * u};
+    const ContourRead contour = ReadContour(text);
+    std::vector<NosePoint> corners{contour.path.start};
+    for (const NoseSegment& seg : contour.path.segments) corners.push_back(seg.end);
+    std::vector<std::vector<Point>> ends;
+    for (const std::string& program : programs) {
+      const Toolpath path = ExpandProgram(program, settings);
+      ASSERT_TRUE(path.simulation);
+      for (const Finding& f : path.diagnostics) ADD_FAILURE() << f.line << ": " << f.text << "\n" << program;
+      for (const Finding& f : path.warnings) ADD_FAILURE() << f.line << ": " << f.text << "\n" << text;
+      const std::vector<Point>& part = path.simulation->profile.outer;
+      for (std::size_t i = 1; i < part.size(); ++i) {
+        for (double t : {0.0, .25, .5, .75}) {
+          const NosePoint q{part[i - 1].z + t * (part[i].z - part[i - 1].z),
+                            (part[i - 1].x + t * (part[i].x - part[i - 1].x)) / 2};
+          if (q.r > stock / 2 - tol || q.r < tol || q.z < contour.path.start.z + tol) continue;  // the bar beyond
+          double nearest = 1e9;
+          for (const NosePoint& c : corners) nearest = std::min(nearest, std::hypot(q.z - c.z, q.r - c.r));
+          EXPECT_LE(DistanceToContour(contour.path, q), nearest < 2 * tool.radius + .015 * u ? tool.radius : tol)
+              << "part X" << 2 * q.r << " Z" << q.z << "\n" << text;
+        }
+      }
+      ends.emplace_back();
+      for (const Move& m : path.moves)
+        if (m.kind == MoveKind::ToolChange || std::hypot(m.end.x - m.start.x, m.end.z - m.start.z) > tol) ends.back().push_back(m.end);
+    }
+    ASSERT_EQ(ends[0].size(), ends[1].size());
+    for (std::size_t i = 0; i < ends[0].size(); ++i) {
+      EXPECT_NEAR(ends[0][i].x, ends[1][i].x, 2 * tol) << i;
+      EXPECT_NEAR(ends[0][i].z, ends[1][i].z, tol) << i;
+    }
+  }
+}
+
 TEST(Simulation, TabWrittenJobsCutTheirStockCleanly) {
   const auto turn = [](int n, double lead) { return MakeTool(n, ToolKind::OdTurning, InsertShape::C, .031, 3, 0, 0, lead); };
   const Tool thread = MakeTool(1, ToolKind::OdThreading, InsertShape::T, .004, 8);
