@@ -90,7 +90,7 @@ enum : ControlId {
   kProfileOutput = 1675, kProfileMoves = 1676, kProfileCycle = 1677,
   kProfileDirection = 1680, kProfileTurn = 1681, kProfileFace = 1682,
   kProfileCompensation = 1685, kProfileCompNone = 1686, kProfileCompComputed = 1687,
-  kProfileCompG41G42 = 1688,
+  kProfileCompG41G42 = 1688, kProfileFromStock = 1690,
 };
 
 }  // namespace tbx::id

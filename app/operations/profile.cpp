@@ -2,7 +2,11 @@
 
 #include "app/controls.h"
 #include "app/operations/operations.h"
+#include "app/app.h"
+#include "app/events.h"
+#include "app/job.h"
 #include "app/tab_reader.h"
+#include "program/numbers.h"
 #include "ops/profile.h"
 #include "toolpath/contour.h"
 
@@ -73,8 +77,28 @@ constexpr Field kFields[] = {
              "the tool's nose radius cuts the contour. G41/G42: the control offsets the finish "
              "pass; the tool library gives radius and orientation",
      .choices = kCompensations},
+    {.id = kProfileFromStock, .kind = FieldKind::Button, .caption = "From Stock"},
     {.id = kProfileOk, .kind = FieldKind::Button, .caption = "OK", .access = 'O'},
 };
+
+// Start Dia and Start Z from the bar the job is cut from: its own stock, or the one its steps
+// give (the first Face or outside Turn).
+void FillFromStock(App& app) {
+  const toolpath::Stock stock = app.job.stock.Known() ? app.job.stock : StockInEffect(app.job, 0);
+  const double dia = app.Checked(kProfileInside) ? stock.bore : stock.outerDia;
+  if (!stock.Known() || !(dia > 0)) {
+    app.ui.MessageBox(app.Checked(kProfileInside) ? "No bore is known: set the stock (Edit, Stock) first"
+                                                  : "No stock is known: set it (Edit, Stock) or write a Face or Turn step first",
+                      "Profile", MessageIcon::None);
+    return;
+  }
+  app.SetText(kProfileStartDia, PlainDecimal(dia, 4));
+  NormalizeField(app, kProfileStartDia);
+  app.SetText(kProfileStartZ, PlainDecimal(stock.frontZ, 4));
+  NormalizeField(app, kProfileStartZ);
+}
+
+constexpr Action kActions[] = {{kProfileFromStock, Trigger::Click, [](App& app, ControlId) { FillFromStock(app); }}};
 
 // The box's lines by the toolpath reader, so that a contour reads as a cycle's blocks do.
 ProfileContour ContourOf(const std::string& text) {
@@ -113,6 +137,6 @@ Operation Generate(TabReader& r, const OpContext& ctx) {
 
 const OperationDescriptor kProfileOperation{
     .name = "profile", .caption = "Profile", .group = OperationGroup::Turning, .fields = kFields,
-    .spindle = SpindleRule::Turning, .ok = kProfileOk, .generate = Generate};
+    .spindle = SpindleRule::Turning, .actions = kActions, .ok = kProfileOk, .generate = Generate};
 
 }  // namespace tbx

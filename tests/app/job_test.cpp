@@ -318,3 +318,35 @@ TEST(Job, StepsThePartIsLeftShortOfAreNamed) {
 
 }  // namespace
 }  // namespace tbx
+
+namespace tbx {
+namespace {
+
+// The Profile tab's From Stock: the job's own bar, else the one its first Face step gives; the
+// bore for a contour inside; none known, a message and the boxes as they were.
+TEST(Job, ProfileStartsFromTheStockOfTheJob) {
+  const struct {
+    const char* script;
+    const char* dia;
+    const char* z;
+    const char* message;
+  } cases[] = {
+      {"tab 10\nclick 1260\ntab profile\n", "2.", ".05", nullptr},
+      {"stock 2.5 .5 .1 -3\ntab profile\n", "2.5", ".1", nullptr},
+      {"stock 2.5 .5 .1 -3\ntab profile\nclick 1606\n", ".5", ".1", nullptr},
+      {"tab profile\nclick 1606\ntype 1615 1.\n", "1.", "0.", "No bore is known: set the stock (Edit, Stock) first"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    test::Session s;
+    std::istringstream script(std::string(c.script) + "click 1690\n");
+    ASSERT_EQ(s.runner.RunScript(script, false), 0) << s.err.str();
+    EXPECT_EQ(s.Text(id::kProfileStartDia), c.dia);
+    EXPECT_EQ(s.Text(id::kProfileStartZ), c.z);
+    EXPECT_EQ(s.runner.Messages(), c.message ? std::vector<std::string>{std::string("[Profile] ") + c.message}
+                                             : std::vector<std::string>{});
+  }
+}
+
+}  // namespace
+}  // namespace tbx
