@@ -21,7 +21,8 @@ std::string Num(double v) { return PlainDecimal(v, 4); }
 // the step's T number, as the simulation takes it. None for a tool the library lacks: the
 // simulation's stand-in, far smaller, leaves webs the real tool takes.
 std::optional<double> CornerRadius(const StepSource& values, const toolpath::ToolpathSettings& settings) {
-  std::string_view number = values.Text(id::kTool);
+  const std::string tool = values.Text(id::kTool);
+  std::string_view number = tool;
   if (!number.empty() && (number.front() == 'T' || number.front() == 't')) number.remove_prefix(1);
   int n = 0;
   const auto read = std::from_chars(number.data(), number.data() + number.size(), n);
