@@ -4,9 +4,6 @@
 
 namespace tbx {
 
-namespace {
-
-// The axis words of a move from `from` to `to`: only those that change, as the tabs write.
 Point Change(NosePoint from, NosePoint to) {
   // The compensated path's sums leave a hair where the drawn profile has none.
   Point p;
@@ -14,8 +11,6 @@ Point Change(NosePoint from, NosePoint to) {
   if (std::fabs(to.z - from.z) > 1e-9) p.z = to.z;
   return p;
 }
-
-}  // namespace
 
 void WritePath(BlockWriter& path, const NosePath& moves) {
   NosePoint at = moves.start;

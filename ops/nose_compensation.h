@@ -28,6 +28,8 @@ void NoseComment(Operation& op, NoseCompensation mode, const OpContext& ctx, Fie
 // The path the programmed point follows along `profile`: under Computed the one that makes the
 // nose cut it, else the profile itself (G41/G42 leaves the offset to the control).
 NosePath ProgrammedPath(NoseCompensation mode, const OpContext& ctx, NoseSide side, const NosePath& profile);
+// The axis words of a move from `from` to `to`: only those that change, as the tabs write.
+Point Change(NosePoint from, NosePoint to);
 // The segments of `moves` from where the tool stands at its start, at each one's feed.
 void WritePath(BlockWriter& path, const NosePath& moves);
 

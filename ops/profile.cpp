@@ -29,14 +29,6 @@ ProfileContour Reversed(const ProfileContour& c) {
   return out;
 }
 
-// The axis words of a move from `from` to `to`, only those that change.
-Point Change(NosePoint from, NosePoint to) {
-  Point p;
-  if (std::fabs(to.r - from.r) > kEps) p.x = 2 * to.r;
-  if (std::fabs(to.z - from.z) > kEps) p.z = to.z;
-  return p;
-}
-
 std::string Tenths(double v) { return PlainDecimal(std::round(v * 10) / 10, 1); }
 
 void Refusals(const ProfileInputs& in, const OpContext& ctx, Operation& op) {

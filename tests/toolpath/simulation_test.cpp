@@ -330,6 +330,91 @@ double DistanceToContour(const NosePath& c, NosePoint p) {
   return best;
 }
 
+// The Profile tab's program for `contour`, as Moves and as the cycles, with `tool` in the
+// library, Computed compensation and the values the random profiles share; `choose` the side or
+// direction clicked.
+std::vector<std::string> ProfilePrograms(const std::string& contour, const Tool& tool, bool metric, ControlId choose,
+                                         double startDia) {
+  const double u = metric ? 25 : 1;
+  auto num = [](double v) { return PlainDecimal(std::round(v * 1e4) / 1e4, 4); };
+  std::vector<std::string> programs;
+  for (ControlId form : {id::kProfileMoves, id::kProfileCycle}) {
+    test::Session s(metric ? test::kMetricShopDefaults : test::kInchDefaults);
+    s.runner.app().tools.metric = metric;
+    s.runner.app().tools.Put(tool);
+    s.runner.Tab(13);
+    s.runner.Click(choose);
+    s.runner.Set(id::kProfileContour, contour);
+    s.runner.Type(id::kProfileStartDia, num(startDia));
+    s.runner.Type(id::kProfileDepthOfCut, num(.04 * u));
+    s.runner.Type(id::kProfileFinishAllowanceX, num(.01 * u));
+    s.runner.Type(id::kProfileFinishAllowanceZ, num(.005 * u));
+    s.runner.Type(id::kProfileClearance, num(.05 * u));
+    s.runner.Type(id::kProfileRoughFeed, num(.01 * u));
+    s.runner.Type(id::kProfilePlungeFeed, num(.004 * u));
+    s.runner.Type(id::kProfileFinishFeed, num(.005 * u));
+    s.runner.Click(form);
+    s.runner.Click(id::kProfileCompComputed);
+    s.runner.Click(id::kProfileOk);
+    programs.push_back(s.Output());
+    EXPECT_FALSE(programs.back().empty()) << contour << "\n" << s.err.str();
+  }
+  return programs;
+}
+
+// The library of `tool` and the settings a random profile is read back with.
+struct ProfileReading {
+  ProfileReading(const Tool& tool, bool metric, double stock, double bore) {
+    tools.metric = metric;
+    tools.Put(tool);
+    settings.metric = metric;
+    settings.tools = &tools;
+    settings.toolChange = metric ? Point{100, 150} : Point{4, 6};
+    settings.stock = {stock, bore, 0, 0, -3 * (metric ? 25 : 1)};
+  }
+  ProfileReading(const ProfileReading&) = delete;
+  ToolLibrary tools;
+  ToolpathSettings settings;
+};
+
+// Every point of a part's outline, four to a piece, with whether it lies near a corner of the
+// contour (within two nose radii and a little): the nose leaves its radius in an inside one.
+void EachPartPoint(const std::vector<Point>& part, const NosePath& contour, double nearCorner,
+                   const std::function<void(NosePoint q, bool nearCorner)>& visit) {
+  std::vector<NosePoint> corners{contour.start};
+  for (const NoseSegment& seg : contour.segments) corners.push_back(seg.end);
+  ASSERT_FALSE(part.empty());
+  for (std::size_t i = 1; i < part.size(); ++i) {
+    for (double t : {0.0, .25, .5, .75}) {
+      const NosePoint q{part[i - 1].z + t * (part[i].z - part[i - 1].z), (part[i - 1].x + t * (part[i].x - part[i - 1].x)) / 2};
+      double nearest = 1e9;
+      for (const NosePoint& c : corners) nearest = std::min(nearest, std::hypot(q.z - c.z, q.r - c.r));
+      visit(q, nearest < nearCorner);
+    }
+  }
+}
+
+// Expands `program`: no diagnostic, no finding; its moves but those shorter than `tol`, which
+// rounding may leave in either form.
+std::vector<Move> CleanMoves(const Toolpath& path, const std::string& program, double tol) {
+  EXPECT_TRUE(path.simulation);
+  for (const Finding& f : path.diagnostics) ADD_FAILURE() << f.line << ": " << f.text << "\n" << program;
+  for (const Finding& f : path.warnings) ADD_FAILURE() << f.line << ": " << f.text << "\n" << program;
+  std::vector<Move> moves;
+  for (const Move& m : path.moves)
+    if (m.kind == MoveKind::ToolChange || std::hypot(m.end.x - m.start.x, m.end.z - m.start.z) > tol) moves.push_back(m);
+  return moves;
+}
+
+void ExpectSameMoves(const std::vector<Move>& a, const std::vector<Move>& b, double tol) {
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    EXPECT_NEAR(a[i].end.x, b[i].end.x, 2 * tol) << i;
+    EXPECT_NEAR(a[i].end.z, b[i].end.z, tol) << i;
+    EXPECT_EQ(a[i].kind, b[i].kind) << i;
+  }
+}
+
 // Random contours through the Profile tab, the program they make and the stock simulation with
 // the tool's outline: outside and inside, inch and metric, steps, tapers, chamfers, corner radii
 // and pockets; each as moves and as G71/G70 under Computed compensation. Both forms make the
@@ -388,7 +473,6 @@ TEST(Simulation, RandomProfilesFinishToTheirContourInBothForms) {
     }
     text += "\nX" + num(inside ? bore : stock);
     pockets += pocketed;
-    std::vector<std::string> programs;
     Tool tool;
     tool.number = tool.offset = 1;
     tool.kind = inside ? ToolKind::IdBoring : ToolKind::OdTurning;
@@ -396,70 +480,28 @@ TEST(Simulation, RandomProfilesFinishToTheirContourInBothForms) {
     tool.radius = .004 * u;
     tool.orientation = inside ? 2 : 3;
     tool.leadAngle = -3;
-    for (ControlId form : {id::kProfileMoves, id::kProfileCycle}) {
-      test::Session s(metric ? test::kMetricShopDefaults : test::kInchDefaults);
-      s.runner.app().tools.metric = metric;
-      s.runner.app().tools.Put(tool);
-      s.runner.Tab(13);
-      s.runner.Click(inside ? id::kProfileInside : id::kProfileOutside);
-      s.runner.Set(id::kProfileContour, text);
-      s.runner.Type(id::kProfileStartDia, num(inside ? bore : stock));
-      s.runner.Type(id::kProfileDepthOfCut, num(.04 * u));
-      s.runner.Type(id::kProfileFinishAllowanceX, num(.01 * u));
-      s.runner.Type(id::kProfileFinishAllowanceZ, num(.005 * u));
-      s.runner.Type(id::kProfileClearance, num(.05 * u));
-      s.runner.Type(id::kProfileRoughFeed, num(.01 * u));
-      s.runner.Type(id::kProfilePlungeFeed, num(.004 * u));
-      s.runner.Type(id::kProfileFinishFeed, num(.005 * u));
-      s.runner.Click(form);
-      s.runner.Click(id::kProfileCompComputed);
-      s.runner.Click(id::kProfileOk);
-      programs.push_back(s.Output());
-      ASSERT_FALSE(programs.back().empty()) << text << "\n" << s.err.str();
-    }
-    ToolLibrary tools;
-    tools.metric = metric;
-    tools.Put(tool);
-    ToolpathSettings settings;
-    settings.metric = metric;
-    settings.tools = &tools;
-    settings.toolChange = metric ? Point{100, 150} : Point{4, 6};
-    settings.stock = {stock, bore, 0, 0, -3 * u};
+    const std::vector<std::string> programs =
+        ProfilePrograms(text, tool, metric, inside ? id::kProfileInside : id::kProfileOutside, inside ? bore : stock);
+    const ProfileReading reading(tool, metric, stock, bore);
+    const ToolpathSettings& settings = reading.settings;
     const ContourRead contour = ReadContour(text);
     const double zEnd = contour.path.segments.back().end.z;
-    std::vector<NosePoint> corners{contour.path.start};
-    for (const NoseSegment& seg : contour.path.segments) corners.push_back(seg.end);
-    // Every point of the part's outline between the face and the last shoulder, four to a piece,
-    // with how far it may stand off the contour: `near` near a corner (the nose leaves its radius
-    // in an inside one), else `far`.
+    // The outline between the face and the last shoulder.
     auto eachPoint = [&](const Toolpath& path, const std::function<void(NosePoint q, bool nearCorner)>& visit) {
-      const std::vector<Point>& part = inside ? path.simulation->profile.inner : path.simulation->profile.outer;
-      ASSERT_FALSE(part.empty());
-      for (std::size_t i = 1; i < part.size(); ++i) {
-        for (double t : {0.0, .25, .5, .75}) {
-          const NosePoint q{part[i - 1].z + t * (part[i].z - part[i - 1].z),
-                            (part[i - 1].x + t * (part[i].x - part[i - 1].x)) / 2};
-          if (q.z < zEnd + tol || q.z > -tol) continue;
-          double nearest = 1e9;
-          for (const NosePoint& c : corners) nearest = std::min(nearest, std::hypot(q.z - c.z, q.r - c.r));
-          visit(q, nearest < 2 * tool.radius + .015 * u);
-        }
-      }
+      EachPartPoint(inside ? path.simulation->profile.inner : path.simulation->profile.outer, contour.path,
+                    2 * tool.radius + .015 * u, [&](NosePoint q, bool nearCorner) {
+                      if (q.z >= zEnd + tol && q.z <= -tol) visit(q, nearCorner);
+                    });
     };
     std::vector<std::vector<Move>> moves;
     for (const std::string& program : programs) {
       const Toolpath path = ExpandProgram(program, settings);
+      moves.push_back(CleanMoves(path, program, tol));
       ASSERT_TRUE(path.simulation);
-      for (const Finding& f : path.diagnostics) ADD_FAILURE() << f.line << ": " << f.text << "\n" << program;
-      for (const Finding& f : path.warnings) ADD_FAILURE() << f.line << ": " << f.text << "\n" << text;
       eachPoint(path, [&](NosePoint q, bool nearCorner) {
         EXPECT_LE(DistanceToContour(contour.path, q), nearCorner ? tool.radius : tol)
             << "part X" << 2 * q.r << " Z" << q.z << "\n" << text;
       });
-      // A move shorter than the tolerance is none: rounding may leave one in either form.
-      moves.emplace_back();
-      for (const Move& m : path.moves)
-        if (m.kind == MoveKind::ToolChange || std::hypot(m.end.x - m.start.x, m.end.z - m.start.z) > tol) moves.back().push_back(m);
     }
     // The roughing alone (the program up to the finish pass's entry) leaves the allowance, as the
     // contour moved by (U/2, W) leaves it on walls of 30 degrees or less: never less than W, and
@@ -491,12 +533,7 @@ TEST(Simulation, RandomProfilesFinishToTheirContourInBothForms) {
       if (std::fabs(m->end.x - m->start.x) < 1e-9) levels.insert(m->end.x / 2);
     }
     for (auto a = levels.begin(), b = std::next(a); b != levels.end(); ++a, ++b) EXPECT_LE(*b - *a, .04 * u + 1e-9);
-    ASSERT_EQ(moves[0].size(), moves[1].size());
-    for (std::size_t i = 0; i < moves[0].size(); ++i) {
-      EXPECT_NEAR(moves[0][i].end.x, moves[1][i].end.x, 2 * tol) << i;
-      EXPECT_NEAR(moves[0][i].end.z, moves[1][i].end.z, tol) << i;
-      EXPECT_EQ(moves[0][i].kind, moves[1][i].kind) << i;
-    }
+    ExpectSameMoves(moves[0], moves[1], tol);
   }
   EXPECT_GE(pockets, 12);
 }
@@ -535,64 +572,22 @@ TEST(Simulation, RandomFacedProfilesFinishToTheirContour) {
     tool.radius = .004 * u;
     tool.orientation = 3;
     tool.leadAngle = -5;
-    std::vector<std::string> programs;
-    for (ControlId form : {id::kProfileMoves, id::kProfileCycle}) {
-      test::Session s(metric ? test::kMetricShopDefaults : test::kInchDefaults);
-      s.runner.app().tools.metric = metric;
-      s.runner.app().tools.Put(tool);
-      s.runner.Tab(13);
-      s.runner.Click(id::kProfileFace);
-      s.runner.Set(id::kProfileContour, text);
-      s.runner.Type(id::kProfileStartDia, num(stock));
-      s.runner.Type(id::kProfileDepthOfCut, num(.04 * u));
-      s.runner.Type(id::kProfileFinishAllowanceX, num(.01 * u));
-      s.runner.Type(id::kProfileFinishAllowanceZ, num(.005 * u));
-      s.runner.Type(id::kProfileClearance, num(.05 * u));
-      s.runner.Click(form);
-      s.runner.Click(id::kProfileCompComputed);
-      s.runner.Click(id::kProfileOk);
-      programs.push_back(s.Output());
-      ASSERT_FALSE(programs.back().empty()) << text << "\n" << s.err.str();
-    }
+    const std::vector<std::string> programs = ProfilePrograms(text, tool, metric, id::kProfileFace, stock);
     EXPECT_NE(programs[1].find(" G72 W"), std::string::npos);
-    ToolLibrary tools;
-    tools.metric = metric;
-    tools.Put(tool);
-    ToolpathSettings settings;
-    settings.metric = metric;
-    settings.tools = &tools;
-    settings.toolChange = metric ? Point{100, 150} : Point{4, 6};
-    settings.stock = {stock, 0, 0, 0, -3 * u};
+    const ProfileReading reading(tool, metric, stock, 0);
     const ContourRead contour = ReadContour(text);
-    std::vector<NosePoint> corners{contour.path.start};
-    for (const NoseSegment& seg : contour.path.segments) corners.push_back(seg.end);
-    std::vector<std::vector<Point>> ends;
+    std::vector<std::vector<Move>> moves;
     for (const std::string& program : programs) {
-      const Toolpath path = ExpandProgram(program, settings);
+      const Toolpath path = ExpandProgram(program, reading.settings);
+      moves.push_back(CleanMoves(path, program, tol));
       ASSERT_TRUE(path.simulation);
-      for (const Finding& f : path.diagnostics) ADD_FAILURE() << f.line << ": " << f.text << "\n" << program;
-      for (const Finding& f : path.warnings) ADD_FAILURE() << f.line << ": " << f.text << "\n" << text;
-      const std::vector<Point>& part = path.simulation->profile.outer;
-      for (std::size_t i = 1; i < part.size(); ++i) {
-        for (double t : {0.0, .25, .5, .75}) {
-          const NosePoint q{part[i - 1].z + t * (part[i].z - part[i - 1].z),
-                            (part[i - 1].x + t * (part[i].x - part[i - 1].x)) / 2};
-          if (q.r > stock / 2 - tol || q.r < tol || q.z < contour.path.start.z + tol) continue;  // the bar beyond
-          double nearest = 1e9;
-          for (const NosePoint& c : corners) nearest = std::min(nearest, std::hypot(q.z - c.z, q.r - c.r));
-          EXPECT_LE(DistanceToContour(contour.path, q), nearest < 2 * tool.radius + .015 * u ? tool.radius : tol)
-              << "part X" << 2 * q.r << " Z" << q.z << "\n" << text;
-        }
-      }
-      ends.emplace_back();
-      for (const Move& m : path.moves)
-        if (m.kind == MoveKind::ToolChange || std::hypot(m.end.x - m.start.x, m.end.z - m.start.z) > tol) ends.back().push_back(m.end);
+      EachPartPoint(path.simulation->profile.outer, contour.path, 2 * tool.radius + .015 * u, [&](NosePoint q, bool nearCorner) {
+        if (q.r > stock / 2 - tol || q.r < tol || q.z < contour.path.start.z + tol) return;  // the bar beyond
+        EXPECT_LE(DistanceToContour(contour.path, q), nearCorner ? tool.radius : tol)
+            << "part X" << 2 * q.r << " Z" << q.z << "\n" << text;
+      });
     }
-    ASSERT_EQ(ends[0].size(), ends[1].size());
-    for (std::size_t i = 0; i < ends[0].size(); ++i) {
-      EXPECT_NEAR(ends[0][i].x, ends[1][i].x, 2 * tol) << i;
-      EXPECT_NEAR(ends[0][i].z, ends[1][i].z, tol) << i;
-    }
+    ExpectSameMoves(moves[0], moves[1], tol);
   }
 }
 
