@@ -370,7 +370,7 @@ struct ProfileReading {
     settings.metric = metric;
     settings.tools = &tools;
     settings.toolChange = metric ? Point{100, 150} : Point{4, 6};
-    settings.stock = {stock, bore, 0, 0, -3 * (metric ? 25 : 1)};
+    settings.stock = {stock, bore, 0, 0, metric ? -75.0 : -3.0};
   }
   ProfileReading(const ProfileReading&) = delete;
   ToolLibrary tools;
