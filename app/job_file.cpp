@@ -94,6 +94,19 @@ std::string Line(const toml::source_region& where) {
   return "line " + std::to_string(where.begin.line) + ": ";
 }
 
+bool AnyStartsWithLineEnd(const toml::node& node) {
+  if (const toml::table* t = node.as_table()) {
+    for (const auto& [key, value] : *t)
+      if (AnyStartsWithLineEnd(value)) return true;
+  } else if (const toml::array* a = node.as_array()) {
+    for (const toml::node& value : *a)
+      if (AnyStartsWithLineEnd(value)) return true;
+  } else if (const auto* text = node.as_string()) {
+    const std::string& v = text->get();
+    return v.starts_with('\n') || v.starts_with("\r\n");
+  }
+  return false;
+}
 }  // namespace
 
 std::string JobFileText(const Operations& ops, const Job& job, std::string_view programDigest,
@@ -162,10 +175,12 @@ std::string JobFileText(const Operations& ops, const Job& job, std::string_view 
   }
   file.insert("steps", std::move(steps));
   std::ostringstream out;
-  // Never literal strings: toml++ 3.3 writes a multi-line one holding ''' unreadably.
-  out << "# Turnbrix job: the steps of the program beside it\n"
-      << toml::toml_formatter(file, toml::toml_formatter::default_flags & ~toml::format_flags::allow_literal_strings)
-      << '\n';
+  // Never literal strings: toml++ 3.3 writes a multi-line one holding ''' unreadably. Nor
+  // multi-line ones when a text starts with a line end: TOML drops a line end straight after
+  // the opening quotes, and toml++ writes none there of its own.
+  auto flags = toml::toml_formatter::default_flags & ~toml::format_flags::allow_literal_strings;
+  if (AnyStartsWithLineEnd(file)) flags = flags & ~toml::format_flags::allow_multi_line_strings;
+  out << "# Turnbrix job: the steps of the program beside it\n" << toml::toml_formatter(file, flags) << '\n';
   return out.str();
 }
 

@@ -109,6 +109,8 @@ bool HasInsert(ToolKind kind) {
 
 bool HasBlade(ToolKind kind) { return kind == ToolKind::Grooving || kind == ToolKind::Parting; }
 
+bool HasBar(ToolKind kind) { return kind == ToolKind::IdBoring || kind == ToolKind::IdThreading; }
+
 ToolProblem CheckTool(const Tool& t, bool metric) {
   const double unit = metric ? kMmPerInch : 1;
   const char* lengthUnit = metric ? " mm" : " in";
@@ -157,6 +159,9 @@ ToolProblem CheckTool(const Tool& t, bool metric) {
   }
   if (drill) {
     if (t.diameter <= 0) return problem(kDiameter, "must be greater than 0");
+    if (t.diameter > 4 * unit) return problem(kDiameter, "must not be more than " + limit(4));
+  } else if (HasBar(t.kind)) {
+    if (t.diameter < 0) return problem(kDiameter, "must be 0 (not known) or more");
     if (t.diameter > 4 * unit) return problem(kDiameter, "must not be more than " + limit(4));
   } else if (t.diameter != 0) {
     return leftOut(kDiameter);
@@ -380,7 +385,7 @@ std::string ToolLibraryText(const ToolLibrary& library) {
       entry.insert(kLeadAngle, t.leadAngle);
     }
     if (HasBlade(t.kind)) entry.insert(kWidth, t.width);
-    if (IsDrill(t.kind)) entry.insert(kDiameter, t.diameter);
+    if (IsDrill(t.kind) || (HasBar(t.kind) && t.diameter > 0)) entry.insert(kDiameter, t.diameter);
     if (t.pointAngle != 0) entry.insert(kPointAngle, t.pointAngle);
     tools.push_back(std::move(entry));
   }

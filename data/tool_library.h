@@ -32,7 +32,7 @@ struct Tool {
   int orientation = 0;    // tip orientation 1 to 9 as Fanuc and LinuxCNC number it; 0 for drills
   double leadAngle = 0;   // the holder's approach angle, degrees
   double width = 0;       // of a grooving or parting blade
-  double diameter = 0;    // of a drill, reamer, tap or centre drill
+  double diameter = 0;    // of a drill, reamer, tap or centre drill; of a boring bar (0: not known)
   double pointAngle = 0;  // of a drill or centre drill, degrees
 
   // "T0305"
@@ -52,6 +52,8 @@ double IncludedAngle(InsertShape shape);
 // Whether a kind cuts with an insert (turning, boring, threading), a blade, or is a drill.
 bool HasInsert(ToolKind kind);
 bool HasBlade(ToolKind kind);
+// Whether a kind is held in a round bar inside the bore, whose diameter the library may give.
+bool HasBar(ToolKind kind);
 
 // One setting by its name in the file ("radius", ".031"; "kind", "drill"; "shape", "C"), as the
 // job script's `tool` command and the command line give it; false with `why` when the value

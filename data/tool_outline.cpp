@@ -180,7 +180,7 @@ std::vector<NosePoint> Hull(const std::vector<NosePoint>& points) {
 // its nose (outside the part), along Z out of the bore for one whose tip is above it, and
 // straight back from a tip to the side; joined to the back of the insert by its head.
 std::vector<NosePoint> Holder(const std::vector<NosePoint>& insert, int orientation, NosePoint at, double unit,
-                              bool blade) {
+                              bool blade, double barDiameter) {
   if (insert.empty()) return {};
   const NosePoint tip = TipDirection(orientation);
   const bool bore = tip.r > 0;
@@ -199,7 +199,8 @@ std::vector<NosePoint> Holder(const std::vector<NosePoint>& insert, int orientat
     minU = std::min(minU, Dot(d, across)), maxU = std::max(maxU, Dot(d, across));
     minB = std::min(minB, Dot(d, back)), maxB = std::max(maxB, Dot(d, back));
   }
-  const double width = (bore ? 0.625 : 1.0) * unit, length = (bore ? 5.0 : 3.0) * unit;
+  const double width = bore && barDiameter > 0 ? barDiameter : (bore ? 0.625 : 1.0) * unit;
+  const double length = (bore ? 5.0 : 3.0) * unit;
   // A bar square to the tip (an inside tool plunging outward) runs under the insert's back
   // half; any other shank starts where the insert ends.
   const bool square = Dot(along, back) < 0.5;
@@ -255,7 +256,8 @@ ToolOutline OutlineOf(const Tool& tool, bool metric, NosePoint at, double chordT
   const Frame frame = FrameOf(tool.orientation);
   out.noseCentre = Add(at, frame.Of(centre));
   out.insert = Placed(local, frame, at);
-  out.holder = Holder(out.insert, tool.orientation, at, unit, tool.shape == InsertShape::Blade);
+  out.holder = Holder(out.insert, tool.orientation, at, unit, tool.shape == InsertShape::Blade,
+                      HasBar(tool.kind) ? tool.diameter : 0);
   if (tool.shape == InsertShape::Blade) out.cuttingReach = tool.width;
   else if (tool.shape != InsertShape::R) out.cuttingReach = std::max(InscribedDiameter(tool.shape) * unit, 4 * tool.radius) / 4;
   return out;

@@ -7,7 +7,8 @@
 // The library gives no insert size or holder, so a turning insert has the inscribed circle of
 // the common size for its shape (1/2 in for C, D, S; 3/8 in for T, V, W), a blade is .6 in
 // long, a drill's body six diameters, and the holders are square shanks and bars of common
-// sizes; all of it in mm for a metric program.
+// sizes (a boring bar of the library's diameter where it gives one); all of it in mm for a
+// metric program.
 #include <vector>
 
 #include "data/nose_path.h"

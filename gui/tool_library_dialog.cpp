@@ -66,7 +66,7 @@ bool Applies(std::string_view key, ToolKind kind) {
   if (key == "shape") return HasInsert(kind);
   if (key == "radius" || key == "orientation" || key == "lead_angle") return !drill;
   if (key == "width") return HasBlade(kind);
-  if (key == "diameter") return drill;
+  if (key == "diameter") return drill || HasBar(kind);
   if (key == "point_angle") return kind == ToolKind::Drill || kind == ToolKind::CentreDrill;
   return true;
 }
@@ -310,7 +310,7 @@ void ToolLibraryDialog::ShowTool(int row) {
       else if (k == "width") text = Number(t.width);
       else if (k == "diameter") text = Number(t.diameter);
       else if (k == "point_angle") text = Number(t.pointAngle);
-      if (!Applies(k, t.kind)) text.clear();
+      if (!Applies(k, t.kind) || (k == "diameter" && HasBar(t.kind) && t.diameter == 0)) text.clear();
       if (f.edit) f.edit->setText(text);
       if (f.combo) f.combo->setCurrentIndex(std::max(0, f.combo->findData(text)));
     }
@@ -331,6 +331,7 @@ void ToolLibraryDialog::EnableFields() {
     const bool on = any && Applies(f.key, kind);
     f.label->setEnabled(on);
     (f.edit ? static_cast<QWidget*>(f.edit) : f.combo)->setEnabled(on);
+    if (f.key == "diameter") f.edit->setPlaceholderText(on && HasBar(kind) ? QStringLiteral("bar: not known") : QString());
   }
   duplicate_->setEnabled(any);
   delete_->setEnabled(any);
@@ -343,6 +344,10 @@ ToolProblem ToolLibraryDialog::ReadEditors() {
   for (const Field& f : fields_) {
     if (!Applies(f.key, t.kind)) continue;
     const QString text = f.edit ? f.edit->text().trimmed() : f.combo->currentData().toString();
+    if (f.key == "diameter" && HasBar(t.kind) && text.isEmpty()) {
+      t.diameter = 0;  // a bar of unknown size: the sketch and the stock use a common one
+      continue;
+    }
     std::string why;
     if (!SetToolSetting(t, f.key, text.toStdString(), why) && !first) first = {f.key, why};
   }
@@ -388,6 +393,7 @@ void ToolLibraryDialog::KindChanged() {
   ReadEditors();
   Tool& t = library_.tools[current_];
   const QString key = FieldOf("kind")->combo->currentData().toString();
+  const bool hadBar = HasBar(t.kind);
   KindFromName(key.toStdString(), t.kind);
   // The settings the new kind lacks go; those it has and the old lacked get common values.
   const double unit = library_.metric ? kMmPerInch : 1;
@@ -398,7 +404,7 @@ void ToolLibraryDialog::KindChanged() {
   else if (t.orientation == 0) t.orientation = t.kind == ToolKind::IdBoring || t.kind == ToolKind::IdThreading ? 2 : 3;
   if (!HasBlade(t.kind)) t.width = 0;
   else if (t.width == 0) t.width = 0.125 * unit;
-  if (!drill) t.diameter = 0;
+  if (!drill && !(hadBar && HasBar(t.kind))) t.diameter = 0;  // a drill's size is no bar's
   else if (t.diameter == 0) t.diameter = 0.25 * unit;
   const bool pointed = t.kind == ToolKind::Drill || t.kind == ToolKind::CentreDrill;
   if (!pointed) t.pointAngle = 0;

@@ -67,6 +67,10 @@ struct Shape {
   double reach = 0;                               // how far from its nose it cuts, in units
   Box insertBox, holderBox;
   bool known = true;  // from the tool library, not the stand-in round insert
+  // A boring bar of known diameter, mirrored about the centre line: what of it passes below
+  // the line meets the far side of the bore, which the half-section holds as its mirror.
+  std::vector<P> barMirrored;
+  Box barMirroredBox;
 };
 
 Box BoxOf(const std::vector<P>& points) {
@@ -157,7 +161,10 @@ Shape ShapeOf(const Tool* tool, bool metric, double tolerance, const Grid& g) {
   s.holder = Counts(o.holder, g);
   SplitAtReach(o, tool->shape == InsertShape::None, g, s);
   s.reach = o.cuttingReach > 0 ? o.cuttingReach : 2 * tool->radius;
+  if (HasBar(tool->kind) && tool->diameter > 0)
+    for (const P& p : s.holder) s.barMirrored.push_back(P{p.x(), -p.y()});
   Boxed(s);
+  s.barMirroredBox = BoxOf(s.barMirrored);
   return s;
 }
 
@@ -317,7 +324,7 @@ double Volume(const Section& s) {
   return 2 * kPi * m;
 }
 
-enum Kind { kUnknownTool, kRapidInto, kToolChangeInside, kJaws, kBack, kHolder, kFaceShort, kKinds };
+enum Kind { kUnknownTool, kRapidInto, kToolChangeInside, kJaws, kBack, kHolder, kFaceShort, kBarAcross, kKinds };
 
 // One finding per block and kind, with the count of its moves.
 class Findings {
@@ -359,6 +366,9 @@ class Findings {
       case kHolder:
         return one ? "feed" + to + " meets the stock with the holder" : n + " feed moves meet the stock with the holder";
       case kFaceShort: return "facing pass stops short: " + g.detail;
+      case kBarAcross:
+        return (one ? "move" + to + " reaches" : n + " moves reach") +
+               " across the centre line: the bar meets the far side of the bore";
       case kUnknownTool:
         return "tool " + std::to_string(g.first.tool) + " is not in the tool library: it cuts as a round insert of " +
                g.detail + ", and its rapids and body are not checked against the stock";
@@ -483,9 +493,14 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
       }
       Chords(m, tolerance, chords);
       double removed = 0;
-      bool rapidInto = false, jawsHit = false, backHit = false, holderHit = false;
+      bool rapidInto = false, jawsHit = false, backHit = false, holderHit = false, barAcross = false;
       for (std::size_t c = 1; c < chords.size(); ++c) {
         const P a = g.Of(chords[c - 1]), b = g.Of(chords[c]);
+        if (!shape.barMirrored.empty() && SweptBox(shape.holderBox, a, b).min_corner().y() < 0) {
+          const P ma{a.x(), -a.y()}, mb{b.x(), -b.y()};
+          const Box mbox = SweptBox(shape.barMirroredBox, ma, mb);
+          barAcross = barAcross || (metal.Near(mbox) && metal.Overlap(Sweep(shape.barMirrored, ma, mb), mbox) > touch);
+        }
         // Most moves are in the air: their boxes meet neither metal nor jaws.
         const Box ib = SweptBox(shape.insertBox, a, b), hb = SweptBox(shape.holderBox, a, b);
         const bool hasHolder = !shape.holder.empty();
@@ -541,6 +556,7 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
       if (jawsHit) findings.Add(m.line, kJaws, m);
       if (backHit && shape.known) findings.Add(m.line, kBack, m);
       if (holderHit && shape.known) findings.Add(m.line, kHolder, m);
+      if (barAcross) findings.Add(m.line, kBarAcross, m);
       if (m.kind != MoveKind::Rapid) {
         changed = changed || removed > 0;
         if (removed <= touch) step.airSeconds += m.seconds;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/job.h"
+#include "app/job_file.h"
 #include "app/machine_boxes.h"
 #include "app/step_sizes.h"
 #include "toolpath/expander.h"
@@ -133,6 +134,7 @@ TEST(Job, TypingMakesTextStepsAndHandEditedSteps) {
     const char* kinds;  // t text, o operation, e edited, for each step afterwards
   } cases[] = {
       {"before", 0, 0, "(SETUP)\r\n", "too"},
+      {"a blank line first", 0, 0, "\n", "too"},
       {"between", 1, 0, "M0\r\n", "oto"},
       {"after", 2, 0, "(END)", "oot"},
       {"inside", 1, 5, "Z", "oe"},
@@ -163,6 +165,11 @@ TEST(Job, TypingMakesTextStepsAndHandEditedSteps) {
     EXPECT_EQ(JobText(app.job), box);
     const Rebuilt rebuilt = RebuildJob(app.operations, app.job);
     EXPECT_EQ(rebuilt.text, box);
+    // Saved beside its program, the job opens again as the same steps.
+    JobFileRead saved = ReadJobFile(app.operations, JobFileText(app.operations, app.job, Digest(box)));
+    ASSERT_TRUE(saved) << saved.error;
+    EXPECT_TRUE(TakeProgramTexts(saved, box));
+    EXPECT_TRUE(saved.job.steps == app.job.steps);
     // The next OK comes after all of it.
     s.runner.Click(id::kReamOk);
     EXPECT_EQ(s.Output().substr(0, box.size()), box);

@@ -44,6 +44,9 @@ ToolLibrary Tools() {
   bore.orientation = 2;
   bore.leadAngle = 0;
   lib.Put(bore);
+  bore.number = bore.offset = 4;
+  bore.diameter = 0.75;  // its bar's
+  lib.Put(bore);
   Tool v = face;
   v.number = v.offset = 2;
   v.shape = InsertShape::V;
@@ -52,11 +55,11 @@ ToolLibrary Tools() {
   return lib;
 }
 
-std::vector<Finding> Simulated(const std::string& program) {
+std::vector<Finding> Simulated(const std::string& program, const Stock& stock) {
   static const ToolLibrary tools = Tools();
   ToolpathSettings s;
   s.tools = &tools;
-  s.stock = {2, 0, .05, 0, -2.5};
+  s.stock = stock;
   const Toolpath path = ExpandProgram(program, s);
   EXPECT_TRUE(path.simulation);
   return path.warnings;
@@ -69,7 +72,9 @@ TEST(Simulation, EachFaultFoundOnItsLineAndTheMendedProgramIsClean) {
     std::string faulty, mended;
     int line;
     const char* text;
+    Stock stock{2, 0, .05, 0, -2.5};
   };
+  const std::string bore = "N10 T0404\nN20 G97 S955 M3\nN30 G0 X1.05 Z.1\nN40 G1 Z-.5 F.005\n";
   const std::vector<Case> cases = {
       {"rapid into the bar", face + "N60 X1.8 Z-.2\nN70 X4 Z6\n", face + "N60 X4 Z6\n", 6, "runs into the stock"},
       {"tool change in a bore", face + "N60 X4 Z6\nN70 T0303\nN80 G0 X0 Z.1\nN90 G1 Z-.5 F.01\nN100 T0101\n",
@@ -83,14 +88,17 @@ TEST(Simulation, EachFaultFoundOnItsLineAndTheMendedProgramIsClean) {
        "back of the insert"},
       {"face that stops short", "N10 T0101\nN20 G97 S955 M3\nN30 G0 X2.2 Z.005\nN40 G1 X.2 F.01\nN50 G0 X2.2\nN60 X4 Z6\n",
        face + "N60 X4 Z6\n", 4, "facing pass stops short"},
+      {"boring bar retracted across the centre line", bore + "N50 G0 X.4\nN60 Z.1\nN70 X4 Z6\n",
+       bore + "N50 G0 X.95\nN60 Z.1\nN70 X4 Z6\n", 5, "the bar meets the far side of the bore",
+       Stock{2, 1, .05, 0, -2.5}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::vector<Finding> found = Simulated(c.faulty);
+    const std::vector<Finding> found = Simulated(c.faulty, c.stock);
     ASSERT_FALSE(found.empty());
     EXPECT_EQ(found.front().line, c.line);
     EXPECT_NE(found.front().text.find(c.text), std::string::npos) << found.front().text;
-    for (const Finding& f : Simulated(c.mended)) ADD_FAILURE() << "line " << f.line << ": " << f.text;
+    for (const Finding& f : Simulated(c.mended, c.stock)) ADD_FAILURE() << "line " << f.line << ": " << f.text;
   }
 }
 
