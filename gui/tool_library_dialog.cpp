@@ -393,7 +393,7 @@ void ToolLibraryDialog::KindChanged() {
   ReadEditors();
   Tool& t = library_.tools[current_];
   const QString key = FieldOf("kind")->combo->currentData().toString();
-  const bool hadBar = HasBar(t.kind);
+  const bool wasDrill = IsDrill(t.kind), hadBar = HasBar(t.kind);
   KindFromName(key.toStdString(), t.kind);
   // The settings the new kind lacks go; those it has and the old lacked get common values.
   const double unit = library_.metric ? kMmPerInch : 1;
@@ -401,11 +401,12 @@ void ToolLibraryDialog::KindChanged() {
   if (HasInsert(t.kind) && (t.shape == InsertShape::None || t.shape == InsertShape::Blade)) t.shape = InsertShape::C;
   if (HasBlade(t.kind)) t.shape = InsertShape::Blade;
   if (drill) t.shape = InsertShape::None, t.radius = 0, t.orientation = 0, t.leadAngle = 0;
-  else if (t.orientation == 0) t.orientation = t.kind == ToolKind::IdBoring || t.kind == ToolKind::IdThreading ? 2 : 3;
+  else if (t.orientation == 0) t.orientation = HasBar(t.kind) ? 2 : 3;
   if (!HasBlade(t.kind)) t.width = 0;
   else if (t.width == 0) t.width = 0.125 * unit;
-  if (!drill && !(hadBar && HasBar(t.kind))) t.diameter = 0;  // a drill's size is no bar's
-  else if (t.diameter == 0) t.diameter = 0.25 * unit;
+  // A drill's size is no bar's, nor a bar's a drill's.
+  if (!(wasDrill && drill) && !(hadBar && HasBar(t.kind))) t.diameter = 0;
+  if (drill && t.diameter == 0) t.diameter = 0.25 * unit;
   const bool pointed = t.kind == ToolKind::Drill || t.kind == ToolKind::CentreDrill;
   if (!pointed) t.pointAngle = 0;
   else if (t.pointAngle == 0) t.pointAngle = t.kind == ToolKind::Drill ? 118 : 90;

@@ -496,13 +496,13 @@ Simulation Simulate(const Toolpath& path, const ToolpathSettings& settings, cons
       bool rapidInto = false, jawsHit = false, backHit = false, holderHit = false, barAcross = false;
       for (std::size_t c = 1; c < chords.size(); ++c) {
         const P a = g.Of(chords[c - 1]), b = g.Of(chords[c]);
-        if (!shape.barMirrored.empty() && SweptBox(shape.holderBox, a, b).min_corner().y() < 0) {
+        // Most moves are in the air: their boxes meet neither metal nor jaws.
+        const Box ib = SweptBox(shape.insertBox, a, b), hb = SweptBox(shape.holderBox, a, b);
+        if (!shape.barMirrored.empty() && hb.min_corner().y() < 0) {
           const P ma{a.x(), -a.y()}, mb{b.x(), -b.y()};
           const Box mbox = SweptBox(shape.barMirroredBox, ma, mb);
           barAcross = barAcross || (metal.Near(mbox) && metal.Overlap(Sweep(shape.barMirrored, ma, mb), mbox) > touch);
         }
-        // Most moves are in the air: their boxes meet neither metal nor jaws.
-        const Box ib = SweptBox(shape.insertBox, a, b), hb = SweptBox(shape.holderBox, a, b);
         const bool hasHolder = !shape.holder.empty();
         const bool insertNear = metal.Near(ib), holderNear = hasHolder && metal.Near(hb);
         const bool insertJaws = bg::intersects(jawBox, ib), holderJaws = hasHolder && bg::intersects(jawBox, hb);

@@ -84,7 +84,7 @@ constexpr Field kFields[] = {
 // Start Dia and Start Z from the bar the job is cut from: its own stock, or the one its steps
 // give (the first Face or outside Turn).
 void FillFromStock(App& app) {
-  const toolpath::Stock stock = app.job.stock.Known() ? app.job.stock : StockInEffect(app.job, 0);
+  const toolpath::Stock stock = StockInEffect(app.job, 0);
   const double dia = app.Checked(kProfileInside) ? stock.bore : stock.outerDia;
   if (!stock.Known() || !(dia > 0)) {
     app.ui.MessageBox(app.Checked(kProfileInside) ? "No bore is known: set the stock (Edit, Stock) first"

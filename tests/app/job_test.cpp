@@ -323,12 +323,6 @@ TEST(Job, StepsThePartIsLeftShortOfAreNamed) {
   }
 }
 
-}  // namespace
-}  // namespace tbx
-
-namespace tbx {
-namespace {
-
 // The Profile tab's From Stock: the job's own bar, else the one its first Face step gives; the
 // bore for a contour inside; none known, a message and the boxes as they were.
 TEST(Job, ProfileStartsFromTheStockOfTheJob) {
