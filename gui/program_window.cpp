@@ -464,6 +464,7 @@ void ProgramWindow::ShowFind() {
     column->addWidget(said);
     column->addWidget(buttons);
     auto go = [box, text, said](bool back) {
+      SettleProgramBox(box);
       const QTextDocument::FindFlags flags = back ? QTextDocument::FindBackward : QTextDocument::FindFlags();
       QTextCursor found = box->document()->find(text->text(), box->textCursor(), flags);
       if (found.isNull()) {
@@ -478,6 +479,7 @@ void ProgramWindow::ShowFind() {
     connect(previous, &QPushButton::clicked, find_, [go] { go(true); });
     connect(buttons, &QDialogButtonBox::rejected, find_, &QDialog::reject);
   }
+  SettleProgramBox(box);
   if (QTextCursor selected = box->textCursor(); selected.hasSelection() && !selected.selectedText().contains(QChar::ParagraphSeparator))
     find_->findChild<QLineEdit*>(QStringLiteral("findText"))->setText(selected.selectedText());
   find_->show();

@@ -30,6 +30,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -134,10 +135,23 @@ class NumberEdit : public QLineEdit {
 
 // The program box asks for room for the longest block the generators write (a G76 line with
 // its block number, about 55 characters) and a screenful of blocks.
+//
+// A long replacement (a step rebuilt early in a long job renumbers every block after it) goes
+// into the document in slices between events, so that the window is redrawn at once instead of
+// after the document has taken tens of thousands of lines. From the first slice on, the box has
+// the new program's line count: a line not yet replaced holds its old text at its new line
+// number, so the caret's line, the drawing's highlight and the step list are right meanwhile.
+// The lines in view are replaced before they are drawn. Every key, click or drop, and whatever
+// sets the caret or reads the text, first finishes the replacement (Settle).
 class ProgramEdit : public QPlainTextEdit {
  public:
   static constexpr int kColumns = 64;
-  using QPlainTextEdit::QPlainTextEdit;
+  static constexpr int kSliceLines = 4000;  // about 12 ms of the document's and the colouring's work
+  explicit ProgramEdit(QWidget* parent) : QPlainTextEdit(parent) {
+    slices_.setSingleShot(true);
+    connect(&slices_, &QTimer::timeout, this, [this] { PutFront(kSliceLines, kSliceLines); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { SettleShown(); });
+  }
   QSize sizeHint() const override {
     const QFontMetrics metrics(font());
     const int frame = 2 * frameWidth() + 2 * static_cast<int>(document()->documentMargin());
@@ -149,6 +163,117 @@ class ProgramEdit : public QPlainTextEdit {
     const QFontMetrics metrics(font());
     return QSize(metrics.horizontalAdvance(QLatin1Char('0')) * 12, metrics.lineSpacing() * 4);
   }
+
+  void SetProgram(const QString& text) {
+    Forget();
+    setPlainText(text);
+  }
+  // Puts `text` in place of the document's characters [from, to), whole lines. Many lines: now
+  // only as many as make the line count the new text's; the others as they come into view, as
+  // they are asked for, or in slices to come.
+  void ReplaceLines(int from, int to, const QString& text) {
+    Settle();
+    QTextDocument* document = this->document();
+    staleAt_ = from;
+    tailChars_ = document->characterCount() - 1 - to;
+    staleEnds_ = document->findBlock(to).blockNumber() - document->findBlock(from).blockNumber();
+    pending_ = text;
+    ends_.clear();
+    for (qsizetype i = 0; i < text.size(); ++i)  // where the document starts a new line
+      if (text[i] == QLatin1Char('\n') || text[i] == QLatin1Char('\r') || text[i] == QChar::ParagraphSeparator) ends_.push_back(i);
+    front_ = back_ = 0;
+    unsettled_ = true;
+    const int left = static_cast<int>(ends_.size());
+    if (std::max(left, staleEnds_) <= kSliceLines) return Settle();  // quick enough at once
+    const int now = std::max(0, left - staleEnds_);
+    PutFront(staleEnds_ - (left - now), now);
+  }
+  void Settle() {
+    if (unsettled_) PutFront(staleEnds_, staleEnds_);
+  }
+  void SettleShown() {
+    if (!unsettled_) return;
+    const int first = firstVisibleBlock().blockNumber();
+    SettleLines(first, first + viewport()->height() / std::max(1, fontMetrics().lineSpacing()) + 1);
+  }
+  // Lines `first` to `last` (from 0) replaced, from the nearer end of those not yet replaced.
+  void SettleLines(int first, int last) {
+    if (!unsettled_) return;
+    const int stale = document()->findBlock(staleAt_).blockNumber();
+    if (last < stale || first > stale + staleEnds_) return;
+    const int fromFront = last + 1 - stale, fromBack = stale + staleEnds_ - first + 1;
+    if (fromBack < fromFront)
+      PutBack(fromBack);
+    else
+      PutFront(fromFront, fromFront);
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override { Settle(), QPlainTextEdit::keyPressEvent(e); }
+  void inputMethodEvent(QInputMethodEvent* e) override { Settle(), QPlainTextEdit::inputMethodEvent(e); }
+  void mousePressEvent(QMouseEvent* e) override { Settle(), QPlainTextEdit::mousePressEvent(e); }
+  void mouseDoubleClickEvent(QMouseEvent* e) override { Settle(), QPlainTextEdit::mouseDoubleClickEvent(e); }
+  void contextMenuEvent(QContextMenuEvent* e) override { Settle(), QPlainTextEdit::contextMenuEvent(e); }
+  void dropEvent(QDropEvent* e) override { Settle(), QPlainTextEdit::dropEvent(e); }
+  void resizeEvent(QResizeEvent* e) override { QPlainTextEdit::resizeEvent(e), SettleShown(); }
+
+ private:
+  // The new text not yet put in, between the line ends put in at the front and at the back.
+  qsizetype PendingFrom() const { return front_ == 0 ? 0 : ends_[front_ - 1] + 1; }
+  qsizetype PendingTo() const { return back_ == 0 ? pending_.size() : ends_[ends_.size() - back_ - 1] + 1; }
+  int StaleTo() const { return document()->characterCount() - 1 - tailChars_; }
+  // The first `staleLines` old line ends replaced by the first `newLines` new ones; all that is
+  // left when either is all of it.
+  void PutFront(int staleLines, int newLines) {
+    if (!unsettled_) return;
+    const int left = static_cast<int>(ends_.size()) - front_ - back_;
+    if (newLines >= left || staleLines >= staleEnds_) return Put(staleAt_, StaleTo(), PendingFrom(), PendingTo(), true);
+    const int to = document()->findBlockByNumber(document()->findBlock(staleAt_).blockNumber() + staleLines).position();
+    const qsizetype from = PendingFrom();
+    front_ += newLines;
+    staleEnds_ -= staleLines;
+    Put(staleAt_, to, from, PendingFrom(), false);
+    staleAt_ += static_cast<int>(PendingFrom() - from);
+  }
+  // The last `lines` old line ends replaced by as many new ones.
+  void PutBack(int lines) {
+    if (lines >= staleEnds_) return Settle();
+    const int from = document()->findBlockByNumber(document()->findBlock(staleAt_).blockNumber() + staleEnds_ - lines).position();
+    const qsizetype to = PendingTo();
+    back_ += lines;
+    staleEnds_ -= lines;
+    Put(from, StaleTo(), PendingTo(), to, false);
+    tailChars_ += static_cast<int>(to - PendingTo());
+  }
+  void Put(int from, int to, qsizetype newFrom, qsizetype newTo, bool rest) {
+    const QSignalBlocker quiet(this);  // not typing: nothing to re-read
+    QTextDocument* document = this->document();
+    document->setUndoRedoEnabled(false);  // as setPlainText, it ends the editor's own undo
+    QTextCursor cursor(document);
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.insertText(pending_.mid(newFrom, newTo - newFrom));
+    document->setUndoRedoEnabled(true);
+    if (rest)
+      Forget();
+    else
+      slices_.start(0);
+  }
+  void Forget() {
+    unsettled_ = false;
+    slices_.stop();
+    pending_.clear();
+    ends_.clear();
+  }
+
+  bool unsettled_ = false;
+  int staleAt_ = 0;      // where the old lines start
+  int staleEnds_ = 0;    // their line ends, as many as the new text left has
+  int tailChars_ = 0;    // characters after them
+  QString pending_;      // the new text
+  std::vector<qsizetype> ends_;  // its line ends
+  int front_ = 0, back_ = 0;     // line ends put in at the front and at the back
+  QTimer slices_;
 };
 
 // The scroll area asks for its whole contents, so that the window opens showing all of them.
@@ -207,6 +332,15 @@ QLabel* Caption(std::string_view text, QWidget* parent) {
 }
 
 }  // namespace
+
+void SettleProgramBox(QWidget* box, int firstLine, int lastLine) {
+  auto* edit = dynamic_cast<ProgramEdit*>(box);
+  if (!edit) return;
+  if (firstLine > 0)
+    edit->SettleLines(firstLine - 1, lastLine - 1);
+  else
+    edit->Settle();
+}
 
 // One control: its widget and what the form does with its kind (text, items, selection, the
 // events the user's actions raise), in one place per kind.
@@ -275,7 +409,7 @@ class ProgramControl : public Control {
     box()->setFont(FixedPitch(parent ? parent->font() : QApplication::font()));
     box()->setPlainText(ToEditor(desc.text));
   }
-  QPlainTextEdit* box() const { return static_cast<QPlainTextEdit*>(widget); }
+  ProgramEdit* box() const { return static_cast<ProgramEdit*>(widget); }
   std::string Text() const override {
     return editedByUser ? FromEditor(box()->toPlainText()) : programText;
   }
@@ -289,10 +423,12 @@ class ProgramControl : public Control {
     programText = text;
     editedByUser = false;
     if (extends) {
+      box()->Settle();
       EditEnd(box(), 0, ToEditor(text.substr(shown.size())));
     } else {
       if (!same) Replace(shown, text);  // else nothing to lay out again
       ShowEnd(box());
+      box()->SettleShown();
     }
   }
   // Only the lines that differ are replaced (a step rebuilt in a long job): the lines before
@@ -305,21 +441,17 @@ class ProgramControl : public Control {
     std::size_t tail = 0;  // whole lines alike at the end, not reaching into the head
     for (std::size_t i = 1; i < shorter - head && shown[shown.size() - i] == text[text.size() - i]; ++i)
       if (shown[shown.size() - i - 1] == '\n' && text[text.size() - i - 1] == '\n') tail = i;
-    if (head == 0 && tail == 0) return box()->setPlainText(ToEditor(text));
-    QTextDocument* document = box()->document();
-    document->setUndoRedoEnabled(false);  // as setPlainText, it ends the editor's own undo
-    QTextCursor cursor(document);
+    if (head == 0 && tail == 0) return box()->SetProgram(ToEditor(text));
     const int from = static_cast<int>(ToEditor(shown.substr(0, head)).size());
-    const int to = document->characterCount() - 1 - static_cast<int>(ToEditor(shown.substr(shown.size() - tail)).size());
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    cursor.insertText(ToEditor(text.substr(head, text.size() - tail - head)));
-    document->setUndoRedoEnabled(true);
+    const int to = box()->document()->characterCount() - 1 -
+                   static_cast<int>(ToEditor(shown.substr(shown.size() - tail)).size());
+    box()->ReplaceLines(from, to, ToEditor(text.substr(head, text.size() - tail - head)));
   }
   // False when the end cannot be changed alone: the box edited, empty, or ending in a line end.
   bool Append(std::string_view text) {
     if (editedByUser || programText.empty() || programText.back() == '\r') return false;
     programText += text;
+    box()->Settle();
     EditEnd(box(), 0, ToEditor(text));
     return true;
   }
@@ -329,6 +461,7 @@ class ProgramControl : public Control {
       return false;
     const auto cut = ToEditor(std::string_view(programText).substr(length)).size();
     programText.resize(length);
+    box()->Settle();
     EditEnd(box(), static_cast<int>(cut), QString());
     return true;
   }

@@ -22,6 +22,11 @@ class QScrollArea;
 
 namespace tbx {
 
+// A long replacement reaches the program box in slices between events (a step rebuilt early in
+// a long job). For code about to set the caret or read text: lines `firstLine` to `lastLine`
+// (from 1) put in now, or all that is left when none are given.
+void SettleProgramBox(QWidget* box, int firstLine = 0, int lastLine = 0);
+
 class QtForm : public QObject, public FormModel {
  public:
   using EventSink =

@@ -373,6 +373,7 @@ void StepListPane::Selected() {
   ShowPart();
   const int row = Current();
   if (row < 0 || static_cast<std::size_t>(row) >= lines_.size()) return;
+  SettleProgramBox(box_, lines_[static_cast<std::size_t>(row)].first, lines_[static_cast<std::size_t>(row)].last);
   QTextDocument* document = box_->document();
   const QTextBlock first = document->findBlockByNumber(lines_[static_cast<std::size_t>(row)].first - 1);
   QTextBlock last = document->findBlockByNumber(lines_[static_cast<std::size_t>(row)].last - 1);

@@ -285,6 +285,7 @@ void ToolpathPane::HighlightSelection() {
 }
 
 void ToolpathPane::GoToLine(int line, bool selectBlock) {
+  SettleProgramBox(box_, line, line);
   const QTextBlock block = box_->document()->findBlockByNumber(line - 1);
   if (!block.isValid()) return;
   // The caret at the block's start, its end the anchor: the box never scrolls sideways to it.
