@@ -101,22 +101,6 @@ void ShowEnd(QPlainTextEdit* box) {
   box->horizontalScrollBar()->setValue(0);
 }
 
-// Operations add to the end of the program and Undo cuts it back: only the last `cut`
-// characters are removed and `added` put after them, so a long program is not laid out again.
-void EditEnd(QPlainTextEdit* box, int cut, const QString& added) {
-  QTextDocument* document = box->document();
-  document->setUndoRedoEnabled(false);  // as setPlainText, it ends the editor's own undo
-  QTextCursor end(document);
-  end.movePosition(QTextCursor::End);
-  if (cut > 0) {
-    end.setPosition(end.position() - cut, QTextCursor::KeepAnchor);
-    end.removeSelectedText();
-  }
-  if (!added.isEmpty()) end.insertText(added);
-  document->setUndoRedoEnabled(true);
-  ShowEnd(box);
-}
-
 // A box marked as having held no number: tinted until it holds one again.
 const QColor kMarkedBase(255, 214, 214);
 
@@ -167,6 +151,22 @@ class ProgramEdit : public QPlainTextEdit {
   void SetProgram(const QString& text) {
     Forget();
     setPlainText(text);
+  }
+  // Operations add to the end of the program and Undo cuts it back: only the last `cut`
+  // characters are removed and `added` put after them, so a long program is not laid out again.
+  void EditEnd(int cut, const QString& added) {
+    Settle();
+    QTextDocument* document = this->document();
+    document->setUndoRedoEnabled(false);  // as setPlainText, it ends the editor's own undo
+    QTextCursor end(document);
+    end.movePosition(QTextCursor::End);
+    if (cut > 0) {
+      end.setPosition(end.position() - cut, QTextCursor::KeepAnchor);
+      end.removeSelectedText();
+    }
+    if (!added.isEmpty()) end.insertText(added);
+    document->setUndoRedoEnabled(true);
+    ShowEnd(this);
   }
   // Puts `text` in place of the document's characters [from, to), whole lines. Many lines: now
   // only as many as make the line count the new text's; the others as they come into view, as
@@ -423,8 +423,7 @@ class ProgramControl : public Control {
     programText = text;
     editedByUser = false;
     if (extends) {
-      box()->Settle();
-      EditEnd(box(), 0, ToEditor(text.substr(shown.size())));
+      box()->EditEnd(0, ToEditor(text.substr(shown.size())));
     } else {
       if (!same) Replace(shown, text);  // else nothing to lay out again
       ShowEnd(box());
@@ -451,8 +450,7 @@ class ProgramControl : public Control {
   bool Append(std::string_view text) {
     if (editedByUser || programText.empty() || programText.back() == '\r') return false;
     programText += text;
-    box()->Settle();
-    EditEnd(box(), 0, ToEditor(text));
+    box()->EditEnd(0, ToEditor(text));
     return true;
   }
   bool Truncate(std::size_t length) {
@@ -461,8 +459,7 @@ class ProgramControl : public Control {
       return false;
     const auto cut = ToEditor(std::string_view(programText).substr(length)).size();
     programText.resize(length);
-    box()->Settle();
-    EditEnd(box(), static_cast<int>(cut), QString());
+    box()->EditEnd(static_cast<int>(cut), QString());
     return true;
   }
   void Connect(const Raiser& raise, const std::function<void()>& changed) override {
